@@ -1,0 +1,2 @@
+// Program entry: the Linux launcher.
+int main() { return 0; }

@@ -1,0 +1,126 @@
+// Stand-ins for engine calls whose modules are not built yet; each section goes when its module lands.
+#include <cstdio>
+
+#include "music/music.h"
+#include "platform/plat.h"
+#include "render/mesh.h"
+#include "render/poly.h"
+#include "render/vr.h"
+#include "runtime/cache.h"
+#include "runtime/cpu.h"
+#include "runtime/file.h"
+#include "runtime/frame.h"
+#include "runtime/math.h"
+#include "runtime/options.h"
+#include "runtime/prm.h"
+#include "video/pixel.h"
+#include "video/vbe.h"
+
+// ---- runtime services --------------------------------------------------------------------------
+void* Cache_Alloc(u32) { return nullptr; }
+void Cache_Free(void*) {}
+void Cpu_Show_Info(void) {}
+void File_Set_Datafile(const char*) {}
+void File_Init(void) {}
+void File_Done(void) {}
+u32 File_Count(void) { return 0; }
+void Math_Init(void) {}
+u32 Math_Percent(u32 value, u32 percent) { return value * percent / 100; }
+void Demo_Add_Options(void) {}
+void Prm_Parse(void) {}
+
+// ---- frame services and video ------------------------------------------------------------------
+namespace {
+u32* standin_surface = nullptr;
+u32 standin_width = 320, standin_height = 200;
+u32 standin_frame = 0;
+DemoCallback standin_loaders[52];
+u32 standin_loader_count = 0;
+}  // namespace
+void Demo_Force_Resolution(u32 width, u32 height) {
+  standin_width = width;
+  standin_height = height;
+}
+void Demo_Select_Mode(void) {}
+void Demo_Set_Border(u32) {}
+void Demo_Open_Mode(void) {}
+// Draws a moving test pattern straight into the host surface.
+void Demo_Frame_Hook(void) {
+  if (!standin_surface) return;
+  standin_frame++;
+  for (u32 y = 0; y < standin_height; y++)
+    for (u32 x = 0; x < standin_width; x++)
+      standin_surface[y * standin_width + x] = ((x + standin_frame) & 255) << 16 | (y & 255) << 8 | 0x40;
+}
+void Demo_Add_Init(DemoCallback loader) {
+  if (standin_loader_count < 52) standin_loaders[standin_loader_count++] = loader;
+}
+void Demo_Run_Init_Sequence(u32, u32) {
+  for (u32 i = 0; i < standin_loader_count; i++) standin_loaders[i]();
+  standin_loader_count = 0;
+}
+void Demo_Trace(const char*) {}
+void Demo_Trace_Stop(void) {}
+void Demo_Toggle_Overlay(void) {}
+void Vbe_Init(void) {}
+void Vbe_Set_Host_Surface(u32* pixels, u32 width, u32 height) {
+  standin_surface = pixels;
+  standin_width = width;
+  standin_height = height;
+}
+void Vbe_Resize_Buffer(u32, u32) {}
+void Vbe_Alloc_Mix_Buffer(void) {}
+void Vbe_Darken(i32) {}
+void Vbe_Brighten(i32) {}
+
+// ---- 3D renderer -------------------------------------------------------------------------------
+void Poly_Init(void) {}
+void Mesh_Reset(void) {}
+void VR_Init(void) {}
+void VR_Toggle_Path_Override(void) {}
+bool VR_Is_Path_Running(void) { return false; }
+void VR_Set_Path_Running(bool) {}
+void VR_Step_All_Paths(void) {}
+void VR_Step_All_Paths_Back(void) {}
+
+// ---- music -------------------------------------------------------------------------------------
+// Until the player exists the heard position runs on the platform clock at speed 6 and 125 BPM:
+// a row lasts 6 x 2.5 / 125 = 0.12 s.
+MusicPosition music_position;
+namespace {
+DemoCallback standin_tick = nullptr;
+i64 standin_music_start = -1;
+i64 standin_music_offset = 0;  // rows added by Music_Set_Position
+void Standin_Empty_Callback(void) {}
+i64 Standin_Heard_Row(void) {
+  if (standin_music_start < 0) return 0;
+  i64 elapsed = Plat_Counter() - standin_music_start;
+  return elapsed * 100 / (Plat_Counter_Frequency() * 12) + standin_music_offset;
+}
+}  // namespace
+void Music_Init(void) { standin_tick = Standin_Empty_Callback; }
+void Music_Setup(void) {}
+void Music_Load(const char*) {}
+void Music_Play_Module(void) {
+  standin_music_start = Plat_Counter();
+  standin_music_offset = 0;
+}
+void Music_Free(void) { standin_music_start = -1; }
+void Music_Stop(void) {}
+void Music_Set_Stopped(void) {}
+void Music_Get_Position(void) {
+  i64 row = Standin_Heard_Row();
+  music_position.order = u32(row / 64);
+  music_position.row = u32(row % 64);
+}
+void Music_Set_Position(u32 order, u32 row) {
+  standin_music_offset += i64(order) * 64 + row - Standin_Heard_Row();
+}
+void Music_Set_Callback(DemoCallback callback) { standin_tick = callback; }
+void Music_Clear_Callback(void) { standin_tick = Standin_Empty_Callback; }
+void Music_Call_Callback(void) {
+  if (standin_tick) standin_tick();
+}
+void Music_Key_M(void) {}
+void Music_Key_Plus(void) {}
+void Music_Key_Minus(void) {}

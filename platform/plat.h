@@ -1,0 +1,130 @@
+// The platform layer: window, messages, clock, surface, presentation, wave-out and threads with
+// Windows-shaped semantics, over one of two backends (sdl, headless).
+#pragma once
+#include <cstdint>
+
+#include "runtime/types.h"
+
+typedef u32 PlatWindow;  // 0: none
+typedef intptr_t (*PlatWndProc)(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
+
+struct PlatMsg {
+  PlatWindow window;
+  u32 message;
+  uintptr_t wparam;
+  intptr_t lparam;
+};
+
+enum : u32 {
+  WM_CREATE = 1,
+  WM_DESTROY = 2,
+  WM_PAINT = 15,
+  WM_CLOSE = 16,
+  WM_QUIT = 18,
+  WM_ERASEBKGND = 20,
+  WM_KEYDOWN = 256,
+  WM_KEYUP = 257,
+  WM_INITDIALOG = 272,
+  WM_COMMAND = 273,
+  BM_GETCHECK = 0xF0,
+  BM_SETCHECK = 0xF1,
+};
+
+enum PlatBackendKind : u8 { PLAT_SDL = 0, PLAT_HEADLESS = 1 };
+
+// Fault injection points (VELMORAN_FAIL, comma-separated names).
+enum : u32 {
+  PLAT_FAIL_CLASS = 1u << 0,
+  PLAT_FAIL_WINDOW = 1u << 1,
+  PLAT_FAIL_PRESENTER = 1u << 2,
+  PLAT_FAIL_BACKBUFFER = 1u << 3,
+  PLAT_FAIL_AUDIO = 1u << 4,
+  PLAT_FAIL_DIALOG = 1u << 5,
+};
+
+struct PlatKeyEvent {
+  u32 frame;  // paint request index at which the event is delivered
+  bool down;
+  u8 code;
+};
+
+const u32 kPlatMaxScriptKeys = 256;
+
+struct PlatConfig {
+  PlatBackendKind backend = PLAT_SDL;
+  u32 fps = 60;                // headless virtual frames per second
+  u32 max_frames = 0;          // 0: no limit
+  f64 max_seconds = 0;         // 0: no limit (virtual seconds headless, wall-clock with sdl)
+  u32 fail = 0;                // PLAT_FAIL_* bits
+  i32 border_w = 16, border_h = 39;  // headless emulated window frame
+  u32 key_count = 0;
+  PlatKeyEvent keys[kPlatMaxScriptKeys];
+  char crc_log[256] = "";
+  char dump_dir[256] = "";
+  char dump_frames[256] = "";  // list of frame numbers, or "every:N"
+  char avi[256] = "";
+  u32 avi_every = 1;
+  char wav[256] = "";
+  char setup[128] = "";       // scripted setup-dialog answers
+};
+
+// Reads VELMORAN_* variables into a configuration; a malformed value is reported and returns false.
+bool Plat_Config_From_Env(PlatConfig* config);
+
+// Life.
+bool Plat_Init(const PlatConfig& config);
+void Plat_Done(void);
+const PlatConfig& Plat_Get_Config(void);
+bool Plat_Limit_Reached(void);  // the headless frame or time limit ended the run
+
+// Clock.
+i64 Plat_Counter_Frequency(void);
+i64 Plat_Counter(void);
+i32 Plat_Process_Millis(void);
+void Plat_Sleep(u32 milliseconds);
+
+// Window and messages.
+struct PlatClass {
+  PlatWndProc proc;
+  const char* name;
+  u32 style;
+};
+bool Plat_Register_Class(const PlatClass* description);
+PlatWindow Plat_Create_Window(const char* class_name, const char* title, i32 width, i32 height);
+void Plat_Get_Client_Size(PlatWindow window, i32* width, i32* height);
+void Plat_Set_Outer_Size(PlatWindow window, i32 width, i32 height);
+void Plat_Show_Window(PlatWindow window);
+void Plat_Update_Window(PlatWindow window);
+bool Plat_Get_Message(PlatMsg* message);
+void Plat_Translate_Message(const PlatMsg* message);
+intptr_t Plat_Dispatch_Message(const PlatMsg* message);
+intptr_t Plat_Send_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
+void Plat_Post_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
+void Plat_Post_Quit(i32 code);
+i32 Plat_Quit_Code(void);
+void Plat_Invalidate(PlatWindow window);
+intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
+void Plat_Message_Box(PlatWindow owner, const char* text, const char* caption);
+const char* Plat_Last_Message_Box(void);  // for tests: the text of the last box shown
+void Plat_Show_Cursor(bool show);
+bool Plat_Open_Console(void);
+
+// The host's 32-bit surface: zero-filled, 64-byte aligned, top-down rows of width pixels.
+u32* Plat_Create_Surface(u32 width, u32 height);
+void Plat_Free_Surface(u32* pixels);
+
+// Presentation of a finished frame (pixels 0x00RRGGBB, width x height) in the window.
+bool Plat_Present_Init(PlatWindow window, u32 width, u32 height, bool fullscreen, bool vsync);
+void Plat_Present(const u32* pixels, u32 width, u32 height);
+void Plat_Present_Release(void);
+u32 Plat_Presented_Frames(void);
+
+// Wave-out: a looping ring of 16-bit stereo PCM at 44100 Hz played by the backend.
+bool Plat_Wave_Open(u32 rate, u32 channels, u32 bits);
+void Plat_Wave_Start_Loop(const u8* ring, u32 bytes);
+u32 Plat_Wave_Position_Bytes(void);  // bytes played since the start (wraps at 2^32)
+void Plat_Wave_Stop(void);           // after it returns the ring is never read again
+void Plat_Wave_Close(void);
+// The mixer's one-round body: the headless backend runs it after every clock advance.
+void Plat_Set_Audio_Pump(void (*poll)(void));
+bool Plat_Audio_Is_Virtual(void);  // true when no thread should be started (headless)

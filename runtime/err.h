@@ -1,0 +1,12 @@
+// Fatal errors: a registered message, the exit hook, one line on standard output, exit with the message index.
+#pragma once
+#include "runtime/types.h"
+
+void Err_Init(void);
+void Err_Done(void);
+u8 Err_Is_Initialised(void);
+void Err_Set_Exit_Hook(DemoCallback hook);
+u8 Err_Message(const char* text);
+[[noreturn]] void Err_Exit(u8 index);
+[[noreturn]] void Err_Error(const char* format, ...) __attribute__((format(printf, 1, 2)));
+[[noreturn]] void Err_Uncaught_Exception(void);

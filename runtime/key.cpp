@@ -1,0 +1,26 @@
+// Keyboard state: the table of held keys, written by the window procedure and polled by the engine.
+#include "runtime/key.h"
+
+#include <cstring>
+
+namespace {
+u8 key_down[128];
+u8 key_any = 0;
+u8 key_hooked = 0;
+}  // namespace
+
+void Key_Init(void) {
+  memset(key_down, 0, sizeof key_down);
+  key_any = 0;
+  key_hooked = 1;
+}
+
+void Key_Done(void) { key_hooked = 0; }
+// Events outside the hooked time are recorded anyway; codes are masked to the table's size.
+void Key_Set_Down(u8 code) { key_down[code & 127] = 1; }
+void Key_Set_Up(u8 code) { key_down[code & 127] = 0; }
+bool Key_Is_Down(u8 code) { return key_down[code & 127] != 0; }
+void Key_Clear(u8 code) { key_down[code & 127] = 0; }
+// There is no console keyboard to test when the table is not hooked.
+bool Key_Pressed(void) { return key_hooked ? key_any != 0 : false; }
+void Key_Clear_Any(void) { key_any = 0; }

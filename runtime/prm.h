@@ -1,0 +1,5 @@
+// Option table and parser.
+#pragma once
+#include "runtime/types.h"
+
+void Prm_Parse(void);

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Shared set-up of play.sh and test.sh: installs missing Debian packages, configures and builds.
+set -euo pipefail
+
+VELMORAN_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev libpng-dev
+  libgtest-dev libgmock-dev libbenchmark-dev)
+VELMORAN_TEST_PACKAGES=(clang libclang-rt-14-dev xvfb xauth imagemagick ffmpeg
+  libopenmpt-dev openmpt123 libxmp-dev)
+
+velmoran_install() {
+  local missing=()
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
+
+velmoran_jobs() { nproc 2>/dev/null || echo 2; }
+
+# velmoran_build <dir> [cmake options...]: configure (once) and build everything, data included.
+velmoran_build() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -G Ninja "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j "$(velmoran_jobs)"
+}
