@@ -1,0 +1,203 @@
+// AVI frame writer: the file's chunk layout, the frames as ffprobe and ffmpeg read them, and the failures.
+#include "host/avi.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/avifile.h"
+#include "writer.h"
+
+namespace {
+u32 U32_At(const std::vector<u8>& b, size_t at) {
+  return u32(b[at]) | u32(b[at + 1]) << 8 | u32(b[at + 2]) << 16 | u32(b[at + 3]) << 24;
+}
+u16 U16_At(const std::vector<u8>& b, size_t at) { return u16(b[at] | b[at + 1] << 8); }
+std::string Fourcc_At(const std::vector<u8>& b, size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
+
+// Runs a shell command and returns its standard output; a failing command fails the test.
+std::vector<u8> Run_Command(const std::string& command) {
+  std::vector<u8> out;
+  FILE* pipe = popen(command.c_str(), "r");
+  EXPECT_NE(pipe, nullptr) << command;
+  if (!pipe) return out;
+  u8 buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.insert(out.end(), buffer, buffer + n);
+  EXPECT_EQ(pclose(pipe), 0) << command;
+  return out;
+}
+
+void Require_Tool(const char* tool) {
+  ASSERT_EQ(std::system((std::string("command -v ") + tool + " >/dev/null").c_str()), 0) << tool << " is missing";
+}
+
+// A frame whose every pixel differs: red from x, green from y, blue from the frame number.
+std::vector<u32> Pattern(u32 width, u32 height, u32 frame) {
+  std::vector<u32> p(width * height);
+  for (u32 y = 0; y < height; y++)
+    for (u32 x = 0; x < width; x++) p[y * width + x] = 0xAB000000u | (x * 37 + frame) % 256 << 16 | (y * 23) % 256 << 8 | (frame * 50 + x + y) % 256;
+  return p;
+}
+
+std::vector<u8> Write_Three_Frames(const char* name, i32 width, i32 height) {
+  std::vector<std::vector<u32>> frames;
+  EXPECT_EQ(Avi_Open(name, 0, 25, 0, width, height), AVI_OK);
+  for (u32 f = 0; f < 3; f++) {
+    frames.push_back(Pattern(u32(width), u32(height), f));
+    EXPECT_EQ(Avi_Write_Frame(frames.back().data(), u32(width) * 4), AVI_OK);
+  }
+  Avi_Close();
+  std::vector<u8> bytes;
+  EXPECT_TRUE(Read_File(name, &bytes));
+  return bytes;
+}
+}  // namespace
+
+TEST(AviWriter, FileLayoutHasHeadersFramesAndIndex) {
+  // 7 pixels wide is written as 6: rows of 18 bytes padded to 20, 5 rows, 100 bytes a frame.
+  std::vector<u8> b = Write_Three_Frames("avi_layout.avi", 7, 5);
+  ASSERT_EQ(b.size(), 224u + 3 * (8 + 100) + 8 + 48);
+  EXPECT_EQ(Fourcc_At(b, 0), "RIFF");
+  EXPECT_EQ(U32_At(b, 4), b.size() - 8);
+  EXPECT_EQ(Fourcc_At(b, 8), "AVI ");
+  EXPECT_EQ(Fourcc_At(b, 12), "LIST");
+  EXPECT_EQ(U32_At(b, 16), 192u);
+  EXPECT_EQ(Fourcc_At(b, 24), "avih");
+  EXPECT_EQ(U32_At(b, 32), 40000u);  // microseconds a frame at 25 per second
+  EXPECT_EQ(U32_At(b, 44), 0x10u);
+  EXPECT_EQ(U32_At(b, 48), 3u);
+  EXPECT_EQ(U32_At(b, 56), 1u);
+  EXPECT_EQ(U32_At(b, 64), 6u);
+  EXPECT_EQ(U32_At(b, 68), 5u);
+  EXPECT_EQ(Fourcc_At(b, 100), "strh");
+  EXPECT_EQ(Fourcc_At(b, 108), "vids");
+  EXPECT_EQ(U32_At(b, 128), 1u);   // scale
+  EXPECT_EQ(U32_At(b, 132), 25u);  // rate
+  EXPECT_EQ(U32_At(b, 140), 3u);   // length
+  EXPECT_EQ(U32_At(b, 148), 0xFFFFFFFFu);
+  EXPECT_EQ(U16_At(b, 160), 6u);
+  EXPECT_EQ(U16_At(b, 162), 5u);
+  EXPECT_EQ(Fourcc_At(b, 164), "strf");
+  EXPECT_EQ(U32_At(b, 168), 40u);
+  EXPECT_EQ(U32_At(b, 172), 40u);
+  EXPECT_EQ(U32_At(b, 176), 6u);
+  EXPECT_EQ(U32_At(b, 180), 5u);
+  EXPECT_EQ(U16_At(b, 184), 1u);
+  EXPECT_EQ(U16_At(b, 186), 24u);
+  EXPECT_EQ(U32_At(b, 188), 0u);
+  EXPECT_EQ(U32_At(b, 192), 100u);
+  EXPECT_EQ(Fourcc_At(b, 212), "LIST");
+  EXPECT_EQ(U32_At(b, 216), 4u + 3 * 108);
+  EXPECT_EQ(Fourcc_At(b, 220), "movi");
+  size_t idx = 224 + 3 * 108;
+  EXPECT_EQ(Fourcc_At(b, idx), "idx1");
+  EXPECT_EQ(U32_At(b, idx + 4), 48u);
+  for (u32 f = 0; f < 3; f++) {
+    size_t e = idx + 8 + 16 * f;
+    EXPECT_EQ(Fourcc_At(b, e), "00db");
+    EXPECT_EQ(U32_At(b, e + 4), 0x10u);
+    size_t chunk = 220 + U32_At(b, e + 8);
+    EXPECT_EQ(Fourcc_At(b, chunk), "00db");
+    EXPECT_EQ(U32_At(b, chunk + 4), 100u);
+    // The first stored row is the picture's last; pixel 1 of it is blue, green, red; the padding is zero.
+    std::vector<u32> source = Pattern(7, 5, f);
+    u32 p = source[4 * 7 + 1];
+    EXPECT_EQ(b[chunk + 8 + 3], u8(p));
+    EXPECT_EQ(b[chunk + 8 + 4], u8(p >> 8));
+    EXPECT_EQ(b[chunk + 8 + 5], u8(p >> 16));
+    EXPECT_EQ(b[chunk + 8 + 18], 0);
+    EXPECT_EQ(b[chunk + 8 + 19], 0);
+  }
+}
+
+TEST(AviWriter, FfprobeAndFfmpegReadTheFramesExactly) {
+  Require_Tool("ffprobe");
+  Require_Tool("ffmpeg");
+  const i32 w = 11, h = 9;  // odd width: 10 pixels of 30 bytes, padded to 32
+  Write_Three_Frames("avi_ffmpeg.avi", w, h);
+  std::vector<u8> probe = Run_Command(
+      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+      "stream=codec_name,width,height,pix_fmt,r_frame_rate,nb_frames,nb_read_frames -of default=noprint_wrappers=1 "
+      "avi_ffmpeg.avi");
+  std::string text(probe.begin(), probe.end());
+  EXPECT_NE(text.find("codec_name=rawvideo\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("width=10\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("height=9\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("pix_fmt=bgr24\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("r_frame_rate=25/1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("nb_frames=3\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("nb_read_frames=3\n"), std::string::npos) << text;
+  std::vector<u8> rgb = Run_Command(
+      "ffmpeg -v error -i avi_ffmpeg.avi -vf 'select=eq(n\\,1)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
+  ASSERT_EQ(rgb.size(), 10u * 9 * 3);
+  std::vector<u32> source = Pattern(w, h, 1);
+  for (i32 y = 0; y < h; y++)
+    for (i32 x = 0; x < 10; x++) {
+      u32 p = source[y * w + x];
+      const u8* q = &rgb[(y * 10 + x) * 3];
+      ASSERT_EQ(u32(q[0]) << 16 | u32(q[1]) << 8 | q[2], p & 0xFFFFFF) << x << "," << y;
+    }
+}
+
+TEST(AviWriter, WritesCountFramesAndStopAfterClose) {
+  std::vector<u32> frame = Pattern(320, 4, 0);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 320 * 4), AVI_ERROR);  // never opened
+  ASSERT_EQ(Avi_Open("avi_close.avi", 0, 85, 0, 320, 4), AVI_OK);
+  for (int i = 0; i < 3; i++) EXPECT_EQ(Avi_Write_Frame(frame.data(), 320 * 4), AVI_OK);
+  Avi_Close();
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 320 * 4), AVI_ERROR);
+  Avi_Close();  // a second close does nothing
+  std::vector<u8> b;
+  ASSERT_TRUE(Read_File("avi_close.avi", &b));
+  EXPECT_EQ(U32_At(b, 48), 3u);
+  EXPECT_EQ(U32_At(b, 32), 11765u);  // 1000000 / 85, rounded
+}
+
+TEST(AviWriter, RefusesBadArguments) {
+  EXPECT_EQ(Avi_Open("avi_bad.avi", 0, 0, 0, 8, 8), AVI_ERROR);
+  EXPECT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 1, 8), AVI_ERROR);  // even width 0
+  EXPECT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 0), AVI_ERROR);
+  EXPECT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, -8, 8), AVI_ERROR);
+  EXPECT_EQ(Avi_Open("no_such_dir/x.avi", 0, 30, 0, 8, 8), AVI_ERROR);
+  std::vector<u32> frame(8 * 8);
+  ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 8), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(nullptr, 32), AVI_ERROR);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_ERROR);  // the failure closed the writer
+  ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 8), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 28), AVI_ERROR);  // rows shorter than the frame
+  ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 8), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 0x10000 + 32), AVI_OK);  // only the low 16 bits count
+  Avi_Close();
+}
+
+TEST(AviWriter, AFrameThatWouldPassTheSizeLimitClosesAFinishedFile) {
+  // Headers 224, each 8x2 frame 8 + 48 bytes, index 8 + 16 per frame: two frames need 376 bytes.
+  Plat_Avi_Set_Size_Limit(376);
+  std::vector<u32> frame = Pattern(8, 2, 0);
+  ASSERT_EQ(Avi_Open("avi_limit.avi", 0, 30, 0, 8, 2), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_ERROR);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_ERROR);
+  Plat_Avi_Set_Size_Limit(0x7FFFFFFF);
+  std::vector<u8> b;
+  ASSERT_TRUE(Read_File("avi_limit.avi", &b));
+  EXPECT_EQ(b.size(), 376u);
+  EXPECT_EQ(U32_At(b, 48), 2u);
+  EXPECT_EQ(Fourcc_At(b, 224 + 2 * 56), "idx1");
+}
+
+TEST(AviWriter, OpeningAgainFinishesTheFirstFile) {
+  std::vector<u32> frame = Pattern(4, 4, 0);
+  ASSERT_EQ(Avi_Open("avi_first.avi", 0, 30, 0, 4, 4), AVI_OK);
+  EXPECT_EQ(Avi_Write_Frame(frame.data(), 16), AVI_OK);
+  ASSERT_EQ(Avi_Open("avi_second.avi", 0, 30, 0, 4, 4), AVI_OK);
+  Avi_Close();
+  std::vector<u8> b;
+  ASSERT_TRUE(Read_File("avi_first.avi", &b));
+  EXPECT_EQ(U32_At(b, 48), 1u);
+  EXPECT_EQ(U32_At(b, 4), b.size() - 8);
+}
