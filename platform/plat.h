@@ -113,11 +113,18 @@ bool Plat_Open_Console(void);
 u32* Plat_Create_Surface(u32 width, u32 height);
 void Plat_Free_Surface(u32* pixels);
 
-// Presentation of a finished frame (pixels 0x00RRGGBB, width x height) in the window.
+// Presentation in the manner of a swap chain: clear, get the back buffer, lock, copy, unlock, flip.
+// A back-buffer size of 0 x 0 takes the window's client size.
 bool Plat_Present_Init(PlatWindow window, u32 width, u32 height, bool fullscreen, bool vsync);
-void Plat_Present(const u32* pixels, u32 width, u32 height);
+void Plat_Present_Clear(u32 argb);
+bool Plat_Present_Get_Back_Buffer(void);  // false when the target cannot be had
+bool Plat_Present_Lock(u32** pixels, u32* pitch_bytes, u32* width, u32* height);
+void Plat_Present_Unlock(void);
+void Plat_Present_Flip(void);
 void Plat_Present_Release(void);
 u32 Plat_Presented_Frames(void);
+// Text for the frame log: the host reports the heard position and the sequencer's event.
+void Plat_Set_Status_Hook(void (*hook)(char* text, u32 size));
 
 // Wave-out: a looping ring of 16-bit stereo PCM at 44100 Hz played by the backend.
 bool Plat_Wave_Open(u32 rate, u32 channels, u32 bits);

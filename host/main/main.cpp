@@ -1,2 +1,4 @@
-// Program entry: the Linux launcher.
-int main() { return 0; }
+// Program entry: the command line has no effect; the launcher reads the environment.
+#include "host/launch.h"
+
+int main(int argc, char** argv) { return Launch_Main(argc, argv); }

@@ -1,0 +1,25 @@
+// The scenes' start-up loaders and frees, as the host registers and calls them.
+#pragma once
+
+void Design_Init(void);
+void Design_Load_Overlays_1(void);
+void Design_Load_Overlays_2(void);
+void Design_Free(void);
+void Eye_Load(void);
+void Eye_Free(void);
+void Box_Load(void);
+void Race_Load(void);
+void Race_Free(void);
+void Rig_Load(void);
+void Rig_Build_Textures(void);
+void Rig_Free(void);
+void Term_Load(void);
+void Term_Free(void);
+void Gang_Load(void);
+void Plasma_Load(void);
+void Plasma_Free(void);
+void Coon_Load(void);
+void Coon_Free(void);
+void Credits_Load(void);
+void Intro_Load(void);
+void Intro_Free(void);

@@ -1,0 +1,57 @@
+// The Linux launcher: reads the VELMORAN_* settings, finds the data, starts the platform and runs
+// the host; a headless limit ends the run with exit code 124.
+#include "host/launch.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "host/win.h"
+#include "platform/plat.h"
+
+#ifndef VELMORAN_DATA_DIR
+#define VELMORAN_DATA_DIR "data"
+#endif
+
+namespace {
+const int kExitLimit = 124;
+const int kExitBadSettings = 2;
+
+void Launch_Platform_Done(void) { Plat_Done(); }
+
+// Output files named relative to where the program was started stay there after a change of directory.
+void Launch_Absolute(char* path, size_t size) {
+  if (!path[0] || path[0] == '/') return;
+  char cwd[1024];
+  if (!getcwd(cwd, sizeof cwd)) return;
+  char joined[2048];
+  snprintf(joined, sizeof joined, "%s/%s", cwd, path);
+  snprintf(path, size, "%s", joined);
+}
+
+// The show opens its files in the current directory; without them there, the build's data.
+void Launch_Find_Data(void) {
+  if (access("velmoran.dat", R_OK) == 0 && access("velmoran.xm", R_OK) == 0) return;
+  const char* dir = getenv("VELMORAN_DATA");
+  if (!dir || !*dir) dir = VELMORAN_DATA_DIR;
+  if (access(dir, X_OK) == 0 && chdir(dir) != 0) perror(dir);
+}
+}  // namespace
+
+int Launch_Main(int, char**) {
+  PlatConfig config;
+  if (!Plat_Config_From_Env(&config)) return kExitBadSettings;
+  Launch_Absolute(config.crc_log, sizeof config.crc_log);
+  Launch_Absolute(config.dump_dir, sizeof config.dump_dir);
+  Launch_Absolute(config.avi, sizeof config.avi);
+  Launch_Absolute(config.wav, sizeof config.wav);
+  Launch_Find_Data();
+  if (!Plat_Init(config)) return WIN_EXIT_WINDOW;
+  // Fatal errors leave through exit(): the platform still closes its window and device.
+  atexit(Launch_Platform_Done);
+  int code = WinMain();
+  fflush(stdout);
+  if (Plat_Limit_Reached()) code = kExitLimit;
+  return code;
+}

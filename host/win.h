@@ -1,0 +1,45 @@
+// Host start-up, window and frame step: the program run from setup to exit.
+#pragma once
+#include "platform/plat.h"
+#include "runtime/types.h"
+
+// The host's screen surface: the video layer's present routine writes each frame into pixels.
+struct HostScreen {
+  u32 width;
+  u32 height;
+  u32* pixels;  // width x height, top-down rows, 0x00RRGGBB
+};
+
+// What the setup step chose.
+struct SetupChoice {
+  i32 end_code;    // 1 RUN!, 2 Exit, -1 the dialog could not be shown
+  i32 resolution;  // 1: 320x200, 2: 640x400, 3: 960x600
+  bool fullscreen;
+  bool vsync;
+  bool debug;
+};
+
+// Exit codes of platform failures (never 0, never an engine message index).
+enum : i32 { WIN_EXIT_DIALOG = 101, WIN_EXIT_WINDOW = 102, WIN_EXIT_PRESENTER = 103 };
+
+extern const f32 kWinTickPeriod;  // the 32-bit float nearest 1/85 s
+
+i32 WinMain(void);
+i32 Win_Init_Demo(void);
+void Win_Start_Demo(void);
+void Win_Create_Dib(void);
+void Win_Delete_Dib(void);
+void Win_Frame_Step(void);
+intptr_t Win_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
+void Win_Error_Box(const char* text);
+void Demo_Load_Music(void);
+bool Win_Open_Console(void);
+
+// Adds a step time to the tick accumulator and returns how many ticks are due (taking them off).
+u32 Win_Due_Ticks(f32* accumulator, f32 step);
+// Reads the scripted setup answers ("640,fullscreen,vsync,debug,run" or "exit").
+bool Win_Parse_Setup(const char* text, SetupChoice* choice);
+const HostScreen& Win_Get_Screen(void);
+PlatWindow Win_Get_Main_Window(void);
+bool Win_Get_Fullscreen(void);
+bool Win_Get_Vsync(void);

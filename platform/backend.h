@@ -1,0 +1,42 @@
+// The operations each platform backend (sdl, headless) provides to the common platform code.
+#pragma once
+#include "platform/plat.h"
+
+struct PlatBackend {
+  bool (*init)(const PlatConfig& config);
+  void (*done)(void);
+  i64 (*frequency)(void);
+  i64 (*counter)(void);
+  void (*sleep)(u32 milliseconds);
+  bool (*create_window)(const char* title, i32 width, i32 height);
+  void (*client_size)(i32* width, i32* height);
+  void (*set_outer_size)(i32 width, i32 height);
+  void (*show)(void);
+  void (*pump)(void);         // moves pending input into the message queue
+  void (*wait)(void);         // blocks until something may have happened
+  void (*frame_advance)(void);  // a paint is about to be delivered
+  bool (*minimised)(void);
+  bool (*message_box)(const char* text, const char* caption);
+  bool (*present_init)(u32 width, u32 height, bool fullscreen, bool vsync);
+  void (*present_clear)(u32 argb);
+  bool (*present_lock)(u32** pixels, u32* pitch, u32* width, u32* height);
+  void (*present_unlock)(void);
+  void (*present_flip)(void);
+  void (*present_release)(void);
+  bool (*wave_open)(u32 rate, u32 channels, u32 bits);
+  void (*wave_start)(const u8* ring, u32 bytes);
+  u32 (*wave_position)(void);
+  void (*wave_stop)(void);
+  void (*wave_close)(void);
+  void (*show_cursor)(bool show);
+};
+
+const PlatBackend* Plat_Sdl_Backend(void);
+const PlatBackend* Plat_Headless_Backend(void);
+
+// Shared with the backends.
+void Plat_Queue_Message(u32 message, uintptr_t wparam, intptr_t lparam);
+u32 Plat_Paint_Count(void);
+void (*Plat_Audio_Pump(void))(void);
+void Plat_Status_Text(char* text, u32 size);
+void Plat_Request_Close(void);  // a limit or the user asks the window to close

@@ -1,0 +1,347 @@
+// The platform layer's common part: configuration, the window's message queue and procedure,
+// paint-driven frames, the surface, and the dispatch to the chosen backend.
+#include "platform/plat.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+
+#include "platform/backend.h"
+
+namespace {
+const PlatBackend* plat = nullptr;
+PlatConfig plat_config;
+PlatClass plat_class = {nullptr, nullptr, 0};
+bool plat_class_registered = false;
+PlatWindow plat_window = 0;
+bool plat_window_live = false;
+bool plat_window_invalid = false;
+bool plat_window_shown = false;
+std::deque<PlatMsg> plat_queue;
+bool plat_quit_posted = false;
+i32 plat_quit_code = 0;
+u32 plat_paints = 0;
+u32 plat_next_key = 0;
+bool plat_limit_reached = false;
+bool plat_close_requested = false;
+char plat_last_box[256] = "";
+bool plat_presenting = false;
+u32 plat_presented = 0;
+void (*plat_audio_pump)(void) = nullptr;
+void (*plat_status_hook)(char*, u32) = nullptr;
+
+bool Plat_Parse_Keys(const char* text, PlatConfig* c) {
+  // "frame:down:code" or "frame:up:code", comma-separated.
+  while (*text) {
+    unsigned frame = 0, code = 0;
+    char dir[8] = "";
+    int used = 0;
+    if (sscanf(text, "%u:%7[a-z]:%u%n", &frame, dir, &code, &used) != 3 || code > 127 ||
+        (strcmp(dir, "down") && strcmp(dir, "up")) || c->key_count >= kPlatMaxScriptKeys)
+      return false;
+    c->keys[c->key_count++] = {frame, strcmp(dir, "down") == 0, u8(code)};
+    text += used;
+    if (*text == ',') text++;
+    else if (*text) return false;
+  }
+  return true;
+}
+
+bool Plat_Parse_Fail(const char* text, PlatConfig* c) {
+  static const struct { const char* name; u32 bit; } names[] = {
+      {"class", PLAT_FAIL_CLASS},         {"window", PLAT_FAIL_WINDOW}, {"presenter", PLAT_FAIL_PRESENTER},
+      {"d3d", PLAT_FAIL_PRESENTER},       {"backbuffer", PLAT_FAIL_BACKBUFFER},
+      {"audio", PLAT_FAIL_AUDIO},         {"dialog", PLAT_FAIL_DIALOG}};
+  char buffer[128];
+  snprintf(buffer, sizeof buffer, "%s", text);
+  for (char* t = strtok(buffer, ","); t; t = strtok(nullptr, ",")) {
+    bool found = false;
+    for (const auto& n : names)
+      if (strcmp(t, n.name) == 0) {
+        c->fail |= n.bit;
+        found = true;
+      }
+    if (!found) return false;
+  }
+  return true;
+}
+
+void Plat_Copy(char* dst, size_t size, const char* src) { snprintf(dst, size, "%s", src); }
+
+bool Plat_Paint_Due(void) {
+  return plat_window_live && plat_window_invalid && !plat->minimised();
+}
+
+// A paint request: the backend moves its clock first, then limits are checked.
+void Plat_Before_Paint(void) {
+  plat->frame_advance();
+  plat_paints++;
+  bool over = plat_config.max_frames && plat_paints > plat_config.max_frames;
+  if (plat_config.max_seconds > 0 &&
+      f64(plat->counter()) / f64(plat->frequency()) > plat_config.max_seconds)
+    over = true;
+  if (over && !plat_limit_reached) {
+    plat_limit_reached = true;
+    Plat_Request_Close();
+  }
+}
+}  // namespace
+
+bool Plat_Config_From_Env(PlatConfig* c) {
+  *c = PlatConfig();
+  const char* v;
+  bool ok = true;
+  if ((v = getenv("VELMORAN_BACKEND")) && *v) {
+    if (strcmp(v, "headless") == 0) c->backend = PLAT_HEADLESS;
+    else if (strcmp(v, "sdl") == 0) c->backend = PLAT_SDL;
+    else ok = false, fprintf(stderr, "VELMORAN_BACKEND: unknown backend \"%s\"\n", v);
+  }
+  if ((v = getenv("VELMORAN_FPS")) && *v) {
+    c->fps = u32(strtoul(v, nullptr, 10));
+    if (c->fps == 0 || c->fps > 1000) ok = false, fprintf(stderr, "VELMORAN_FPS: out of range\n");
+  }
+  if ((v = getenv("VELMORAN_MAX_FRAMES")) && *v) c->max_frames = u32(strtoul(v, nullptr, 10));
+  if ((v = getenv("VELMORAN_MAX_SECONDS")) && *v) c->max_seconds = strtod(v, nullptr);
+  if ((v = getenv("VELMORAN_KEYS")) && *v && !Plat_Parse_Keys(v, c))
+    ok = false, fprintf(stderr, "VELMORAN_KEYS: expected frame:down:code or frame:up:code, comma-separated\n");
+  if ((v = getenv("VELMORAN_FAIL")) && *v && !Plat_Parse_Fail(v, c))
+    ok = false, fprintf(stderr, "VELMORAN_FAIL: unknown fault \"%s\"\n", v);
+  if ((v = getenv("VELMORAN_WINDOW_BORDER")) && *v &&
+      sscanf(v, "%dx%d", &c->border_w, &c->border_h) != 2)
+    ok = false, fprintf(stderr, "VELMORAN_WINDOW_BORDER: expected WxH\n");
+  if ((v = getenv("VELMORAN_CRC_LOG"))) Plat_Copy(c->crc_log, sizeof c->crc_log, v);
+  if ((v = getenv("VELMORAN_DUMP_DIR"))) Plat_Copy(c->dump_dir, sizeof c->dump_dir, v);
+  if ((v = getenv("VELMORAN_DUMP_FRAMES"))) Plat_Copy(c->dump_frames, sizeof c->dump_frames, v);
+  if ((v = getenv("VELMORAN_AVI"))) Plat_Copy(c->avi, sizeof c->avi, v);
+  if ((v = getenv("VELMORAN_AVI_EVERY")) && *v) c->avi_every = u32(strtoul(v, nullptr, 10));
+  if (c->avi_every == 0) c->avi_every = 1;
+  if ((v = getenv("VELMORAN_WAV"))) Plat_Copy(c->wav, sizeof c->wav, v);
+  if ((v = getenv("VELMORAN_SETUP"))) Plat_Copy(c->setup, sizeof c->setup, v);
+  return ok;
+}
+
+bool Plat_Init(const PlatConfig& config) {
+  plat_config = config;
+  plat = config.backend == PLAT_HEADLESS ? Plat_Headless_Backend() : Plat_Sdl_Backend();
+  plat_class_registered = false;
+  plat_window = 0;
+  plat_window_live = plat_window_invalid = plat_window_shown = false;
+  plat_queue.clear();
+  plat_quit_posted = false;
+  plat_quit_code = 0;
+  plat_paints = 0;
+  plat_next_key = 0;
+  plat_limit_reached = plat_close_requested = false;
+  plat_last_box[0] = 0;
+  plat_presenting = false;
+  plat_presented = 0;
+  plat_audio_pump = nullptr;
+  return plat->init(config);
+}
+
+void Plat_Done(void) {
+  if (!plat) return;
+  Plat_Present_Release();
+  plat->wave_stop();
+  plat->wave_close();
+  plat->done();
+  plat = nullptr;
+}
+
+const PlatConfig& Plat_Get_Config(void) { return plat_config; }
+bool Plat_Limit_Reached(void) { return plat_limit_reached; }
+
+i64 Plat_Counter_Frequency(void) { return plat->frequency(); }
+i64 Plat_Counter(void) { return plat->counter(); }
+i32 Plat_Process_Millis(void) { return i32(plat->counter() * 1000 / plat->frequency()); }
+void Plat_Sleep(u32 milliseconds) { plat->sleep(milliseconds); }
+
+bool Plat_Register_Class(const PlatClass* description) {
+  if (plat_config.fail & PLAT_FAIL_CLASS) return false;
+  plat_class = *description;
+  plat_class_registered = true;
+  return true;
+}
+
+PlatWindow Plat_Create_Window(const char* class_name, const char* title, i32 width, i32 height) {
+  if (!plat_class_registered || strcmp(class_name, plat_class.name) != 0) return 0;
+  if (plat_window != 0 || (plat_config.fail & PLAT_FAIL_WINDOW)) return 0;
+  if (!plat->create_window(title, width, height)) return 0;
+  plat_window = 1;
+  plat_window_live = true;
+  plat_window_invalid = true;  // a new window needs its first paint
+  plat_class.proc(plat_window, WM_CREATE, 0, 0);
+  return plat_window;
+}
+
+void Plat_Get_Client_Size(PlatWindow, i32* width, i32* height) { plat->client_size(width, height); }
+void Plat_Set_Outer_Size(PlatWindow, i32 width, i32 height) { plat->set_outer_size(width, height); }
+
+void Plat_Show_Window(PlatWindow window) {
+  if (window != plat_window || !plat_window_live) return;
+  plat_window_shown = true;
+  plat->show();
+}
+
+void Plat_Update_Window(PlatWindow window) {
+  if (window != plat_window || !Plat_Paint_Due()) return;
+  Plat_Before_Paint();
+  // The paint runs synchronously, before the message loop; a close it caused waits in the queue.
+  plat_class.proc(plat_window, WM_PAINT, 0, 0);
+}
+
+// Scripted keys reach the queue at the paint they name, with either backend.
+static void Plat_Script_Keys(void) {
+  while (plat_next_key < plat_config.key_count && plat_config.keys[plat_next_key].frame <= plat_paints) {
+    const PlatKeyEvent& k = plat_config.keys[plat_next_key++];
+    Plat_Queue_Message(k.down ? WM_KEYDOWN : WM_KEYUP, k.code, 0);
+  }
+}
+
+bool Plat_Get_Message(PlatMsg* message) {
+  for (;;) {
+    Plat_Script_Keys();
+    plat->pump();
+    if (!plat_queue.empty()) {
+      *message = plat_queue.front();
+      plat_queue.pop_front();
+      return true;
+    }
+    if (plat_quit_posted) {
+      *message = {0, WM_QUIT, uintptr_t(plat_quit_code), 0};
+      return false;
+    }
+    if (Plat_Paint_Due()) {
+      Plat_Before_Paint();
+      if (!plat_queue.empty()) continue;  // a limit asked to close: that comes first
+      *message = {plat_window, WM_PAINT, 0, 0};
+      return true;
+    }
+    if (!plat_window_live) {
+      // Nothing can arrive any more: end the loop instead of waiting for ever.
+      *message = {0, WM_QUIT, uintptr_t(plat_quit_code), 0};
+      return false;
+    }
+    plat->wait();
+  }
+}
+
+void Plat_Translate_Message(const PlatMsg*) {}
+
+intptr_t Plat_Dispatch_Message(const PlatMsg* message) {
+  if (message->window == 0 || message->window != plat_window || !plat_class.proc) return 0;
+  return plat_class.proc(message->window, message->message, message->wparam, message->lparam);
+}
+
+intptr_t Plat_Send_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (window == 0 || window != plat_window || !plat_class.proc) return 0;
+  return plat_class.proc(window, message, wparam, lparam);
+}
+
+void Plat_Post_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
+  plat_queue.push_back({window, message, wparam, lparam});
+}
+
+void Plat_Queue_Message(u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (plat_window_live) plat_queue.push_back({plat_window, message, wparam, lparam});
+}
+
+void Plat_Post_Quit(i32 code) {
+  plat_quit_posted = true;
+  plat_quit_code = code;
+}
+
+i32 Plat_Quit_Code(void) { return plat_quit_code; }
+void Plat_Invalidate(PlatWindow window) {
+  if (window == plat_window && plat_window_live) plat_window_invalid = true;
+}
+
+intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t, intptr_t) {
+  if (message == WM_CLOSE && window == plat_window && plat_window_live) {
+    // Closing destroys the window: no further paints, then the procedure hears WM_DESTROY.
+    plat_window_live = false;
+    plat_class.proc(window, WM_DESTROY, 0, 0);
+  }
+  return 0;
+}
+
+void Plat_Request_Close(void) {
+  if (plat_close_requested || !plat_window_live) return;
+  plat_close_requested = true;
+  Plat_Queue_Message(WM_CLOSE, 0, 0);
+}
+
+void Plat_Message_Box(PlatWindow, const char* text, const char* caption) {
+  Plat_Copy(plat_last_box, sizeof plat_last_box, text);
+  if (!plat || !plat->message_box(text, caption)) fprintf(stderr, "%s: %s\n", caption, text);
+}
+
+const char* Plat_Last_Message_Box(void) { return plat_last_box; }
+void Plat_Show_Cursor(bool show) { plat->show_cursor(show); }
+// Standard output already exists here; no console is made.
+bool Plat_Open_Console(void) { return false; }
+
+u32* Plat_Create_Surface(u32 width, u32 height) {
+  size_t bytes = (size_t(width) * height * 4 + 63) & ~size_t(63);
+  void* p = aligned_alloc(64, bytes ? bytes : 64);
+  if (p) memset(p, 0, bytes);
+  return static_cast<u32*>(p);
+}
+
+void Plat_Free_Surface(u32* pixels) { free(pixels); }
+
+bool Plat_Present_Init(PlatWindow, u32 width, u32 height, bool fullscreen, bool vsync) {
+  if (plat_config.fail & PLAT_FAIL_PRESENTER) return false;
+  plat_presenting = plat->present_init(width, height, fullscreen, vsync);
+  return plat_presenting;
+}
+
+void Plat_Present_Clear(u32 argb) {
+  if (plat_presenting) plat->present_clear(argb);
+}
+
+bool Plat_Present_Get_Back_Buffer(void) {
+  return plat_presenting && !(plat_config.fail & PLAT_FAIL_BACKBUFFER);
+}
+
+bool Plat_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
+  return plat_presenting && plat->present_lock(pixels, pitch, width, height);
+}
+
+void Plat_Present_Unlock(void) {
+  if (plat_presenting) plat->present_unlock();
+}
+
+void Plat_Present_Flip(void) {
+  if (!plat_presenting) return;
+  plat_presented++;
+  plat->present_flip();
+}
+
+void Plat_Present_Release(void) {
+  if (!plat_presenting) return;
+  plat_presenting = false;
+  plat->present_release();
+}
+
+u32 Plat_Presented_Frames(void) { return plat_presented; }
+void Plat_Set_Status_Hook(void (*hook)(char*, u32)) { plat_status_hook = hook; }
+
+void Plat_Status_Text(char* text, u32 size) {
+  if (plat_status_hook)
+    plat_status_hook(text, size);
+  else
+    snprintf(text, size, "-");
+}
+
+u32 Plat_Paint_Count(void) { return plat_paints; }
+
+bool Plat_Wave_Open(u32 rate, u32 channels, u32 bits) { return plat->wave_open(rate, channels, bits); }
+void Plat_Wave_Start_Loop(const u8* ring, u32 bytes) { plat->wave_start(ring, bytes); }
+u32 Plat_Wave_Position_Bytes(void) { return plat->wave_position(); }
+void Plat_Wave_Stop(void) { plat->wave_stop(); }
+void Plat_Wave_Close(void) { plat->wave_close(); }
+void Plat_Set_Audio_Pump(void (*poll)(void)) { plat_audio_pump = poll; }
+void (*Plat_Audio_Pump(void))(void) { return plat_audio_pump; }
+bool Plat_Audio_Is_Virtual(void) { return plat_config.backend == PLAT_HEADLESS; }

@@ -1,0 +1,211 @@
+// Headless backend: a virtual clock advanced one frame per paint, scripted keys, an emulated
+// window frame, a memory back buffer logged by CRC, and a virtual wave-out device.
+#include <zlib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "platform/backend.h"
+
+namespace {
+// 44100 x 85: an audio frame and an animation tick are both whole numbers of units.
+const i64 kFrequency = 3748500;
+const i64 kUnitsPerAudioFrame = 85;
+
+PlatConfig hl_config;
+i64 hl_counter = 0;
+i32 hl_outer_w = 0, hl_outer_h = 0;
+
+std::vector<u32> hl_back;  // the back buffer
+u32 hl_back_w = 0, hl_back_h = 0;
+FILE* hl_crc = nullptr;
+
+const u8* hl_ring = nullptr;
+u32 hl_ring_bytes = 0;
+bool hl_wave_open = false;
+u64 hl_played = 0;  // bytes the virtual device has played
+u64 hl_ring_base = 0;  // played count when the ring started
+FILE* hl_wav = nullptr;
+u32 hl_wav_bytes = 0;
+
+void Hl_Wav_Header(FILE* f, u32 data_bytes) {
+  u8 h[44];
+  auto put32 = [&](int at, u32 v) { for (int i = 0; i < 4; i++) h[at + i] = u8(v >> (8 * i)); };
+  auto put16 = [&](int at, u16 v) { h[at] = u8(v); h[at + 1] = u8(v >> 8); };
+  memcpy(h, "RIFF", 4);
+  put32(4, 36 + data_bytes);
+  memcpy(h + 8, "WAVEfmt ", 8);
+  put32(16, 16);
+  put16(20, 1);
+  put16(22, 2);
+  put32(24, 44100);
+  put32(28, 44100 * 4);
+  put16(32, 4);
+  put16(34, 16);
+  memcpy(h + 36, "data", 4);
+  put32(40, data_bytes);
+  fseek(f, 0, SEEK_SET);
+  fwrite(h, 1, 44, f);
+  fseek(f, 0, SEEK_END);
+}
+
+bool Hl_Init(const PlatConfig& config) {
+  hl_config = config;
+  hl_counter = 0;
+  hl_back.clear();
+  hl_crc = nullptr;
+  if (config.crc_log[0] && !(hl_crc = fopen(config.crc_log, "w"))) {
+    fprintf(stderr, "Plat: cannot write %s\n", config.crc_log);
+    return false;
+  }
+  hl_wav = nullptr;
+  hl_wav_bytes = 0;
+  if (config.wav[0]) {
+    if (!(hl_wav = fopen(config.wav, "wb"))) {
+      fprintf(stderr, "Plat: cannot write %s\n", config.wav);
+      return false;
+    }
+    Hl_Wav_Header(hl_wav, 0);
+  }
+  return true;
+}
+
+void Hl_Done(void) {
+  if (hl_crc) fclose(hl_crc);
+  hl_crc = nullptr;
+  if (hl_wav) {
+    Hl_Wav_Header(hl_wav, hl_wav_bytes);
+    fclose(hl_wav);
+  }
+  hl_wav = nullptr;
+}
+
+i64 Hl_Frequency(void) { return kFrequency; }
+i64 Hl_Counter(void) { return hl_counter; }
+void Hl_Sleep(u32) {}
+
+bool Hl_Create_Window(const char*, i32 width, i32 height) {
+  hl_outer_w = width;
+  hl_outer_h = height;
+  return true;
+}
+
+// The emulated frame takes its border from the outer size, as a real window manager would.
+void Hl_Client_Size(i32* width, i32* height) {
+  *width = hl_outer_w - hl_config.border_w;
+  *height = hl_outer_h - hl_config.border_h;
+}
+
+void Hl_Set_Outer_Size(i32 width, i32 height) {
+  hl_outer_w = width;
+  hl_outer_h = height;
+}
+
+void Hl_Show(void) {}
+
+void Hl_Pump(void) {}
+
+void Hl_Wait(void) {}
+
+void Hl_Wave_Advance(void) {
+  u64 now = u64(hl_counter / kUnitsPerAudioFrame) * 4;
+  if (!hl_wave_open || !hl_ring) {
+    hl_played = now;
+    return;
+  }
+  // What the device played since the last frame leaves the ring first (into the WAV file).
+  if (hl_wav) {
+    for (u64 b = hl_played; b < now; b++) {
+      u8 byte = hl_ring[(b - hl_ring_base) % hl_ring_bytes];
+      fputc(byte, hl_wav);
+    }
+    hl_wav_bytes += u32(now - hl_played);
+  }
+  hl_played = now;
+  if (void (*poll)(void) = Plat_Audio_Pump()) poll();
+}
+
+void Hl_Frame_Advance(void) {
+  hl_counter += kFrequency / hl_config.fps;
+  Hl_Wave_Advance();
+}
+
+bool Hl_Minimised(void) { return false; }
+bool Hl_Message_Box(const char* text, const char* caption) {
+  fprintf(stderr, "%s: %s\n", caption, text);
+  return true;
+}
+
+bool Hl_Present_Init(u32 width, u32 height, bool, bool) {
+  if (width == 0 || height == 0) {
+    i32 cw, ch;
+    Hl_Client_Size(&cw, &ch);
+    width = u32(cw > 0 ? cw : 0);
+    height = u32(ch > 0 ? ch : 0);
+  }
+  hl_back_w = width;
+  hl_back_h = height;
+  hl_back.assign(size_t(width) * height, 0);
+  return true;
+}
+
+void Hl_Present_Clear(u32 argb) { std::fill(hl_back.begin(), hl_back.end(), argb); }
+
+bool Hl_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
+  *pixels = hl_back.data();
+  *pitch = hl_back_w * 4;
+  *width = hl_back_w;
+  *height = hl_back_h;
+  return true;
+}
+
+void Hl_Present_Unlock(void) {}
+
+// One log line per presented frame: frame, virtual ms, the host's status, CRC-32 of the frame.
+void Hl_Present_Flip(void) {
+  if (!hl_crc) return;
+  uLong crc = crc32(0L, Z_NULL, 0);
+  crc = crc32(crc, reinterpret_cast<const Bytef*>(hl_back.data()), uInt(hl_back.size() * 4));
+  char status[64];
+  Plat_Status_Text(status, sizeof status);
+  fprintf(hl_crc, "%u %lld %s %08lx\n", Plat_Presented_Frames(), (long long)(hl_counter * 1000 / kFrequency),
+          status, crc);
+}
+
+void Hl_Present_Release(void) { hl_back.clear(); }
+
+bool Hl_Wave_Open(u32 rate, u32 channels, u32 bits) {
+  if ((hl_config.fail & PLAT_FAIL_AUDIO) || rate != 44100 || channels != 2 || bits != 16) return false;
+  hl_wave_open = true;
+  return true;
+}
+
+void Hl_Wave_Start(const u8* ring, u32 bytes) {
+  hl_ring = ring;
+  hl_ring_bytes = bytes;
+  hl_played = hl_ring_base = u64(hl_counter / kUnitsPerAudioFrame) * 4;
+}
+
+u32 Hl_Wave_Position(void) { return hl_ring ? u32(hl_played - hl_ring_base) : 0; }
+
+void Hl_Wave_Stop(void) {
+  hl_ring = nullptr;
+  hl_ring_bytes = 0;
+}
+
+void Hl_Wave_Close(void) { hl_wave_open = false; }
+void Hl_Show_Cursor(bool) {}
+
+const PlatBackend hl_backend = {
+    Hl_Init,          Hl_Done,         Hl_Frequency,       Hl_Counter,        Hl_Sleep,
+    Hl_Create_Window, Hl_Client_Size,  Hl_Set_Outer_Size,  Hl_Show,           Hl_Pump,
+    Hl_Wait,          Hl_Frame_Advance, Hl_Minimised,      Hl_Message_Box,    Hl_Present_Init,
+    Hl_Present_Clear, Hl_Present_Lock, Hl_Present_Unlock,  Hl_Present_Flip,   Hl_Present_Release,
+    Hl_Wave_Open,     Hl_Wave_Start,   Hl_Wave_Position,   Hl_Wave_Stop,      Hl_Wave_Close,
+    Hl_Show_Cursor,
+};
+}  // namespace
+
+const PlatBackend* Plat_Headless_Backend(void) { return &hl_backend; }
