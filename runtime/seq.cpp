@@ -25,6 +25,13 @@ f32 seq_speed = 1.0f;
 i32 seq_frame_counter = 0;
 bool seq_paused = false;
 
+void Seq_Music_Position(u32* order, u32* row) {
+  Music_Get_Position();
+  *order = music_position.order;
+  *row = music_position.row;
+}
+SeqPositionReader seq_reader = Seq_Music_Position;
+
 // 'P' in debug mode holds the show while the key is down; messages keep flowing meanwhile.
 bool Seq_Debug_Pause(void) {
   if (Key_Is_Down('P')) {
@@ -139,12 +146,13 @@ void Seq_Control_Event(u8 kind, u32 argument) {
   }
 }
 
+void Seq_Set_Position_Reader(SeqPositionReader reader) { seq_reader = reader ? reader : Seq_Music_Position; }
+
 bool Seq_Run_Frame(void) {
-  Music_Get_Position();
+  u32 order = 0, row = 0;
+  seq_reader(&order, &row);
   bool over = false;
-  if (seq_count != 0 && i64(music_position.order) * 64 + music_position.row >=
-                            i64(seq_end_order) * 64 + seq_end_row)
-    over = true;
+  if (seq_count != 0 && i64(order) * 64 + row >= i64(seq_end_order) * 64 + seq_end_row) over = true;
   if (Key_Is_Down(KEY_ESCAPE)) {
     seq_quit = 1;
     over = true;

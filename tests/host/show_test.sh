@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Whole-program runs of the show: headless determinism, exit codes of the failure paths, and the
+# sdl backend in a real window under Xvfb.
+# usage: show_test.sh <velmoran> <work dir> <headless|failures|sdl|sanitize>
+set -u
+prog=$1
+work=$2
+mode=$3
+mkdir -p "$work"
+cd "$work" || exit 1
+fail() { echo "FAIL: $*"; exit 1; }
+
+run() {  # run <expected exit code> <env...>
+  local want=$1
+  shift
+  env "$@" "$prog" > out.txt 2> err.txt
+  local got=$?
+  [ "$got" = "$want" ] || { cat out.txt err.txt; fail "exit code $got, expected $want ($*)"; }
+}
+
+case $mode in
+headless)
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=crc1.txt
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=crc2.txt
+  [ -s crc1.txt ] || fail "no frames logged"
+  cmp crc1.txt crc2.txt || fail "two runs gave different frames"
+  head -c 1 out.txt | od -An -tx1 | grep -q f0 || fail "banner missing"
+  echo "headless: $(wc -l < crc1.txt) frames, identical twice"
+  ;;
+failures)
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=exit
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=10
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=1
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_KEYS=30:down:27 VELMORAN_CRC_LOG=esc.txt
+  [ "$(wc -l < esc.txt)" -lt 40 ] || fail "Escape did not end the show"
+  run 101 VELMORAN_BACKEND=headless VELMORAN_FAIL=dialog
+  run 102 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=window
+  run 102 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=class
+  run 103 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=presenter
+  grep -q "Failed to initialize Direct3D!" err.txt || fail "no presenter message"
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer VELMORAN_CRC_LOG=bb.txt
+  grep -q "Could not get the backbuffer! Rendering stopped." err.txt || fail "no back-buffer message"
+  [ "$(grep -c "Could not get the backbuffer" err.txt)" = 1 ] || fail "back-buffer message shown more than once"
+  run 2 VELMORAN_BACKEND=headless VELMORAN_KEYS=nonsense
+  echo "failures: all exit codes as expected"
+  ;;
+sdl)
+  command -v xvfb-run > /dev/null || fail "xvfb-run is missing"
+  run 0 SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=run VELMORAN_KEYS=20:down:27 \
+    xvfb-run -a -s "-screen 0 1024x768x24"
+  grep -q "client area 320x200" out.txt || { cat out.txt; fail "client area is not 320x200"; }
+  run 0 SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=960,run VELMORAN_KEYS=20:down:27 \
+    xvfb-run -a -s "-screen 0 1024x768x24"
+  grep -q "client area 960x600" out.txt || { cat out.txt; fail "client area is not 960x600"; }
+  echo "sdl: window of the output size, Escape ends with 0"
+  ;;
+sanitize)
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=960,run VELMORAN_CRC_LOG=asan.txt
+  echo "sanitize: clean"
+  ;;
+*)
+  fail "unknown mode $mode"
+  ;;
+esac
