@@ -100,6 +100,7 @@ u32 Win_Due_Ticks(f32* accumulator, f32 step) {
 
 const HostScreen& Win_Get_Screen(void) { return win_screen; }
 PlatWindow Win_Get_Main_Window(void) { return win_main; }
+void Win_Set_Main_Window(PlatWindow window) { win_main = window; }
 bool Win_Get_Fullscreen(void) { return win_fullscreen; }
 bool Win_Get_Vsync(void) { return win_vsync; }
 

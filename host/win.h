@@ -41,5 +41,6 @@ u32 Win_Due_Ticks(f32* accumulator, f32 step);
 bool Win_Parse_Setup(const char* text, SetupChoice* choice);
 const HostScreen& Win_Get_Screen(void);
 PlatWindow Win_Get_Main_Window(void);
+void Win_Set_Main_Window(PlatWindow window);  // for driving the frame step without WinMain
 bool Win_Get_Fullscreen(void);
 bool Win_Get_Vsync(void);

@@ -75,7 +75,9 @@ TEST(FrameStep, SettersPassInOneStepAndTheEndSendsDestroyWithoutPresenting) {
   ASSERT_TRUE(Plat_Init(config));
   PlatClass cls = {Test_Proc, "VelMoran / Tarvek", 8};
   ASSERT_TRUE(Plat_Register_Class(&cls));
-  ASSERT_NE(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239), 0u);
+  PlatWindow window = Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239);
+  ASSERT_NE(window, 0u);
+  Win_Set_Main_Window(window);
   ASSERT_EQ(Win_Init_Direct3D(1), 0);
   Key_Init();
   Seq_Set_Position_Reader(Heard);

@@ -24,7 +24,7 @@ PlatWindow Open(PlatConfig& config, i32 w = 320, i32 h = 200) {
   return Plat_Create_Window("c", "t", w, h);
 }
 
-u32 Run(PlatMsg* last) {
+u32 Run_Loop(PlatMsg* last) {
   u32 paints = 0;
   while (Plat_Get_Message(last)) {
     if (last->message == WM_PAINT) paints++;
@@ -57,7 +57,7 @@ TEST(HeadlessWindow, FrameLimitClosesBeforeAnotherPaintAndQuitEndsTheLoop) {
   Plat_Update_Window(w);  // the first paint runs at once
   EXPECT_EQ(seen.back(), u32(WM_PAINT));
   PlatMsg last;
-  EXPECT_EQ(Run(&last), 4u);
+  EXPECT_EQ(Run_Loop(&last), 4u);
   EXPECT_EQ(last.message, u32(WM_QUIT));
   EXPECT_EQ(last.wparam, 7u);
   EXPECT_TRUE(Plat_Limit_Reached());
@@ -73,7 +73,7 @@ TEST(HeadlessWindow, ScriptedKeysArriveBeforeThePaintTheyName) {
   config.key_count = 1;
   Open(config);
   PlatMsg last;
-  Run(&last);
+  Run_Loop(&last);
   // create, paint 1, paint 2, then the key due at paint count 2, then paint 3.
   std::vector<u32> expect = {WM_CREATE, WM_PAINT, WM_PAINT, WM_KEYDOWN, 1027, WM_PAINT, WM_CLOSE, WM_DESTROY};
   EXPECT_EQ(seen, expect);
@@ -87,7 +87,7 @@ TEST(HeadlessClock, EachPaintAdvancesOneFrameOfVirtualTime) {
   Open(config);
   EXPECT_EQ(Plat_Counter_Frequency(), 3748500);
   PlatMsg last;
-  Run(&last);
+  Run_Loop(&last);
   EXPECT_EQ(Plat_Counter(), 61 * 62475);  // the limit is found on the 61st request
   EXPECT_EQ(Plat_Process_Millis(), 1016);
   Plat_Done();
@@ -112,7 +112,7 @@ TEST(HeadlessWave, PositionFollowsTheClockAndThePumpRunsAfterEachAdvance) {
   Plat_Set_Audio_Pump(Poll);
   Plat_Wave_Start_Loop(ring.data(), u32(ring.size()));
   PlatMsg last;
-  Run(&last);
+  Run_Loop(&last);
   EXPECT_EQ(polls, 11u);
   EXPECT_EQ(last_position, 11u * 882 * 4);  // 882 stereo frames a frame at 50 fps
   Plat_Wave_Stop();

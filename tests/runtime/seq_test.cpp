@@ -118,8 +118,9 @@ TEST_F(Sequencer, LoopStartWithNRunsTheBodyNTimes) {
     Hear(p);
     if (!Frame()) break;
   }
-  // Each of the 7 body events ran on each of the 8 passes; the end moved by the body's length a pass.
-  EXPECT_EQ(calls.size(), 56u);
+  // Each of the 7 body events was current on each of the 8 passes, drawing in the frame before its
+  // end and once more in the frame that ends it; the end moved by the body's length a pass.
+  EXPECT_EQ(calls.size(), 2u * 56u);
   EXPECT_EQ(End(), base + 56);
   EXPECT_TRUE(Seq_Get_Quit());
 }
