@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/demo.h"
 #include "runtime/key.h"
 #include "runtime/seq.h"
 
@@ -177,4 +178,43 @@ TEST_F(SequencerDeath, LoopEndWithoutLoopStartIsFatal) {
 TEST_F(SequencerDeath, FullEventTableIsFatal) {
   for (u32 i = 0; i < kSeqMaxEvents; i++) Seq_Add_Event(0, 1, A);
   EXPECT_EXIT(Seq_Add_Event(0, 1, A), ::testing::ExitedWithCode(1), "");
+}
+
+namespace {
+class DebugKeys : public Sequencer {
+ protected:
+  void SetUp() override {
+    Sequencer::SetUp();
+    Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
+  }
+  void TearDown() override {
+    Demo_Set_Flag(DEMO_FLAG_DEBUG, 0);
+    Sequencer::TearDown();
+  }
+};
+}  // namespace
+
+TEST_F(DebugKeys, HoldingPHoldsTheShowWithoutBlocking) {
+  Seq_Add_Event(1, 0, A);
+  i64 base = End();
+  Seq_Run_Demo();
+  Hear(base + 64);
+  Key_Set_Down('P');
+  EXPECT_FALSE(Seq_Run_Frame());  // returns at once, draws nothing, does not move on
+  EXPECT_TRUE(calls.empty());
+  Key_Set_Up('P');
+  EXPECT_TRUE(Seq_Run_Frame());
+  EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(DebugKeys, DebugKeysAreReadOnlyInDebugMode) {
+  Seq_Add_Event(1, 0, A);
+  Seq_Run_Demo();
+  Key_Set_Down(KEY_TAB);
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 0);
+  Seq_Run_Frame();
+  EXPECT_TRUE(Key_Is_Down(KEY_TAB));  // not consumed outside debug mode
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
+  Seq_Run_Frame();
+  EXPECT_FALSE(Key_Is_Down(KEY_TAB));  // consumed: acts once per press
 }
