@@ -74,8 +74,6 @@ void Vbe_Darken(i32) {}
 void Vbe_Brighten(i32) {}
 
 // ---- 3D renderer -------------------------------------------------------------------------------
-void Poly_Init(void) {}
-void Mesh_Reset(void) {}
 void VR_Init(void) {}
 void VR_Toggle_Path_Override(void) {}
 bool VR_Is_Path_Running(void) { return false; }

@@ -1,0 +1,399 @@
+// Edge walkers and span fillers: the plain per-pixel fillers and the fast ones that must match them.
+#include "render/fill.h"
+
+#include <algorithm>
+
+#include "render/texture.h"
+
+namespace {
+u64 fill_divisions = 0;
+
+enum WalkKind { WALK_X, WALK_UV, WALK_UVST };
+
+// Writes one edge into the raster array: lines top.y .. bottom.y - 1, into xa until a line's xa is taken,
+// then into xb for the rest of the edge. Lines outside the raster array are stepped over, not written.
+template <WalkKind K>
+void Walk(const PolyVertex& a, const PolyVertex& b) {
+  PolyState& st = poly_state;
+  const PolyVertex* top = &a;
+  const PolyVertex* bottom = &b;
+  if (a.slot[POLY_Y] > b.slot[POLY_Y]) std::swap(top, bottom);
+  const i32 ty = top->slot[POLY_Y], by = bottom->slot[POLY_Y];
+  if (ty < st.min_y) st.min_y = ty;
+  if (by > st.max_y) st.max_y = by;
+  const i32 h = by - ty;
+  if (h == 0) {
+    st.edge_count--;
+    return;
+  }
+  const u32 x_step = u32(i32(i64(bottom->slot[POLY_X] - top->slot[POLY_X]) * 65536 / h));
+  u32 x = u32(top->slot[POLY_X]) << 16;
+  u32 uv = 0, uv_step = 0, st_pair = 0, st_step = 0;
+  if constexpr (K != WALK_X) {
+    i32 du = (bottom->slot[POLY_U] - top->slot[POLY_U]) * 256 / h;
+    i32 dv = (bottom->slot[POLY_V] - top->slot[POLY_V]) * 256 / h;
+    uv_step = (u32(du) << 16) | (u32(dv) & 0xFFFF);
+    uv = (u32(top->slot[POLY_U]) << 24) | ((u32(top->slot[POLY_V]) & 0xFF) << 8);
+  }
+  if constexpr (K == WALK_UVST) {
+    i32 ds = (bottom->slot[POLY_S] - top->slot[POLY_S]) * 256 / h;
+    i32 dt = (bottom->slot[POLY_T] - top->slot[POLY_T]) * 256 / h;
+    st_step = (u32(ds) << 16) | (u32(dt) & 0xFFFF);
+    st_pair = (u32(top->slot[POLY_S]) << 24) | (u32(top->slot[POLY_T]) << 8);
+  }
+  i32 y = ty;
+  if (y < 0) {
+    // Lines above the array: step the edge down to line 0.
+    u32 skip = u32(-i64(y) < h ? -y : h);
+    x += x_step * skip;
+    uv += uv_step * skip;
+    st_pair += st_step * skip;
+    y += i32(skip);
+  }
+  const i32 end = std::min(by, i32(kPolyRasterLines));
+  if (!st.raster) return;
+  PolyRasterLine* line = st.raster + y;
+  for (; y < end && line->xa == kPolyEmpty; y++, line++) {
+    line->xa = i32(x);
+    if constexpr (K != WALK_X) line->uva = uv;
+    if constexpr (K == WALK_UVST) line->sta = st_pair;
+    x += x_step;
+    uv += uv_step;
+    st_pair += st_step;
+  }
+  for (; y < end; y++, line++) {
+    line->xb = i32(x);
+    if constexpr (K != WALK_X) line->uvb = uv;
+    if constexpr (K == WALK_UVST) line->stb = st_pair;
+    x += x_step;
+    uv += uv_step;
+    st_pair += st_step;
+  }
+}
+
+WalkKind Walk_Of(PolyFillKind kind) {
+  switch (kind) {
+    case POLY_FILL_FLAT:
+    case POLY_FILL_PERSP:
+    case POLY_FILL_PERSP_ADD:
+      return WALK_X;
+    case POLY_FILL_TEX:
+    case POLY_FILL_TEX_ADD:
+    case POLY_FILL_TEX_OR:
+    case POLY_FILL_TEX_SAT:
+    case POLY_FILL_TEX_TRANS:
+      return WALK_UV;
+    default:
+      return WALK_UVST;
+  }
+}
+
+// Resets the extent, walks every edge of the list and says whether any line is left to fill.
+bool Walk_All(const PolyVertex* list, WalkKind kind) {
+  PolyState& st = poly_state;
+  if (st.vertex_count <= 0) return false;
+  st.min_y = 32767;
+  st.max_y = -32768;
+  st.edge_count = u8(st.vertex_count);
+  for (i32 i = 0; st.vertex_count > 0; i++, st.vertex_count--) {
+    if (kind == WALK_X)
+      Walk<WALK_X>(list[i], list[i + 1]);
+    else if (kind == WALK_UV)
+      Walk<WALK_UV>(list[i], list[i + 1]);
+    else
+      Walk<WALK_UVST>(list[i], list[i + 1]);
+  }
+  return st.raster && st.edge_count != 0 && st.max_y - st.min_y > 0;
+}
+
+// What a span needs: where it starts, its full width (the steps use it) and the pixels to draw.
+struct Span {
+  u32* pixels;
+  i32 x, y;
+  i32 width;
+  i32 count;
+  u32 uvl, uvr, stl, str;
+};
+
+// Drains the raster array line by line. Lines whose first edge never arrived (shapes with two tops or two
+// bottoms) are left empty, and spans stop at the end of the target line, so a bad polygon stays inside the
+// target; for any polygon drawn wholly inside the target this changes nothing.
+template <class Draw>
+void Fill_Lines(Draw draw) {
+  PolyState& st = poly_state;
+  const i32 y0 = std::max(st.min_y, 0);
+  const i32 y1 = std::min(st.max_y, i32(kPolyRasterLines));
+  const i32 line_pixels = st.pitch / 4;
+  const i32 drawn_lines = st.target_lines > 0 ? std::min(y1, st.target_lines) : y1;
+  u8* row = nullptr;
+  if (st.target && y0 < drawn_lines) row = st.target + (st.line_table ? st.line_table[y0] : u32(y0) * u32(st.pitch));
+  for (i32 y = y0; y < y1; y++) {
+    PolyRasterLine& line = st.raster[y];
+    const i32 xa = line.xa;
+    line.xa = kPolyEmpty;
+    if (xa == kPolyEmpty || !row || y >= drawn_lines) continue;
+    i32 l = i32(u32(xa) >> 16), r = i32(u32(line.xb) >> 16);
+    u32 uvl = line.uva, uvr = line.uvb, stl = line.sta, str = line.stb;
+    if (l > r) {
+      std::swap(l, r);
+      std::swap(uvl, uvr);
+      std::swap(stl, str);
+    }
+    const i32 w = r - l;
+    const i32 n = std::min(r, line_pixels) - l;
+    if (w > 0 && n > 0) {
+      u32* pixels = reinterpret_cast<u32*>(row + i64(y - y0) * st.pitch) + l;
+      draw(Span{pixels, l, y, w, n, uvl, uvr, stl, str});
+    }
+  }
+}
+
+// Packed accumulator (first coordinate high, second low, 8.8 each) to a texel index: row high, column low.
+inline u32 Index(u32 acc) { return ((acc >> 16) & 0xFF00u) | ((acc >> 8) & 0xFFu); }
+
+// The accumulator and step of an affine span from the packed end pairs: (second << 16) | first.
+inline void Affine_Setup(u32 left, u32 right, i32 w, u32* acc, u32* step) {
+  const u32 ul = left >> 16, vl = left & 0xFFFF, ur = right >> 16, vr = right & 0xFFFF;
+  const i16 du = i16((i32(ur) - i32(ul)) / w);
+  const i16 dv = i16((i32(vr) - i32(vl)) / w);
+  *acc = (vl << 16) | ul;
+  *step = (u32(u16(dv)) << 16) | u16(du);
+}
+
+inline u32 Sat_Plain(u32 p, u32 t) {
+  u32 out = p & 0xFF000000u;
+  for (u32 shift = 0; shift < 24; shift += 8) {
+    u32 sum = ((p >> shift) & 0xFF) + ((t >> shift) & 0xFF);
+    out |= std::min(sum, 255u) << shift;
+  }
+  return out;
+}
+
+// The same, all three bytes at once: sums without the top bits, then the bytes that carried set to 255.
+inline u32 Sat_Fast(u32 p, u32 t) {
+  const u32 a = p & 0xFFFFFF, b = t & 0xFFFFFF;
+  const u32 sum = (a & 0x7F7F7F) + (b & 0x7F7F7F);
+  const u32 high = (a ^ b) & 0x808080;
+  const u32 carry = ((a & b) | (high & sum)) & 0x808080;
+  return (p & 0xFF000000u) | (sum ^ high) | ((carry >> 7) * 0xFF);
+}
+
+u32 Pixel_Plain(PolyFillKind kind, u32 p, u32 i1, u32 i2) {
+  const PolyState& st = poly_state;
+  const u32* m1 = st.map1;
+  const u32* m2 = st.map2;
+  switch (kind) {
+    case POLY_FILL_FLAT:
+      return st.colour;
+    case POLY_FILL_TEX:
+    case POLY_FILL_PERSP:
+      return m1[i1];
+    case POLY_FILL_TEX_ADD:
+    case POLY_FILL_PERSP_ADD:
+      return p + m1[i1];
+    case POLY_FILL_TEX_OR:
+      return p | m1[i1];
+    case POLY_FILL_TEX_SAT:
+      return Sat_Plain(p, m1[i1]);
+    case POLY_FILL_TEX_TRANS:
+      return m1[i1] != 0 ? m1[i1] : p;
+    case POLY_FILL_TWO_TEX:
+      return m1[i1] + m2[i2];
+    case POLY_FILL_TWO_TEX_ADD:
+      return p + m1[i1] + m2[i2];
+    case POLY_FILL_OFFSET_TEX: {
+      const u32 a = m1[i2];
+      return a + m2[(i1 + (a & 0xFFFF)) & 0xFFFF];
+    }
+    case POLY_FILL_SHADE_TABLE:
+      return m2[(i1 + m1[i2]) & 0xFFFF];
+    case POLY_FILL_BUMP_TEX: {
+      const PolyBumpTexel& t = reinterpret_cast<const PolyBumpTexel*>(m1)[i2];
+      return t.colour + m2[(i1 + u32(t.offset)) & 0xFFFF];
+    }
+    default:
+      return p;
+  }
+}
+
+template <PolyFillKind K>
+inline u32 Pixel_Fast(u32 p, u32 i1, u32 i2, const u32* m1, const u32* m2) {
+  if constexpr (K == POLY_FILL_TEX || K == POLY_FILL_PERSP) return m1[i1];
+  if constexpr (K == POLY_FILL_TEX_ADD || K == POLY_FILL_PERSP_ADD) return p + m1[i1];
+  if constexpr (K == POLY_FILL_TEX_OR) return p | m1[i1];
+  if constexpr (K == POLY_FILL_TEX_SAT) return Sat_Fast(p, m1[i1]);
+  if constexpr (K == POLY_FILL_TEX_TRANS) return m1[i1] ? m1[i1] : p;
+  if constexpr (K == POLY_FILL_TWO_TEX) return m1[i1] + m2[i2];
+  if constexpr (K == POLY_FILL_TWO_TEX_ADD) return p + m1[i1] + m2[i2];
+  if constexpr (K == POLY_FILL_OFFSET_TEX) {
+    const u32 a = m1[i2];
+    return a + m2[(i1 + a) & 0xFFFF];
+  }
+  if constexpr (K == POLY_FILL_SHADE_TABLE) return m2[(i1 + m1[i2]) & 0xFFFF];
+  if constexpr (K == POLY_FILL_BUMP_TEX) {
+    const PolyBumpTexel& t = reinterpret_cast<const PolyBumpTexel*>(m1)[i2];
+    return t.colour + m2[(i1 + u32(t.offset)) & 0xFFFF];
+  }
+  return p;
+}
+
+constexpr bool Two_Maps(PolyFillKind k) { return k >= POLY_FILL_TWO_TEX && k <= POLY_FILL_BUMP_TEX; }
+
+// n pixels from one or two accumulators, four at a time with the accumulators of pixels i .. i + 3
+// taken as acc + i x step (the same 32-bit sums the one-by-one walk makes).
+template <PolyFillKind K>
+inline void Span_Fast(u32* d, i32 n, u32 acc, u32 step, u32 acc2, u32 step2) {
+  const u32* m1 = poly_state.map1;
+  const u32* m2 = poly_state.map2;
+  i32 i = 0;
+  const u32 step4 = step * 4, step4b = step2 * 4;
+  for (; i + 4 <= n; i += 4) {
+    const u32 a0 = acc, a1 = acc + step, a2 = acc + step * 2, a3 = acc + step * 3;
+    u32 b0 = 0, b1 = 0, b2 = 0, b3 = 0;
+    if constexpr (Two_Maps(K)) {
+      b0 = acc2;
+      b1 = acc2 + step2;
+      b2 = acc2 + step2 * 2;
+      b3 = acc2 + step2 * 3;
+    }
+    d[i] = Pixel_Fast<K>(d[i], Index(a0), Index(b0), m1, m2);
+    d[i + 1] = Pixel_Fast<K>(d[i + 1], Index(a1), Index(b1), m1, m2);
+    d[i + 2] = Pixel_Fast<K>(d[i + 2], Index(a2), Index(b2), m1, m2);
+    d[i + 3] = Pixel_Fast<K>(d[i + 3], Index(a3), Index(b3), m1, m2);
+    acc += step4;
+    acc2 += step4b;
+  }
+  for (; i < n; i++) {
+    d[i] = Pixel_Fast<K>(d[i], Index(acc), Index(acc2), m1, m2);
+    acc += step;
+    acc2 += step2;
+  }
+}
+
+// Perspective span: exact coordinates every 16 pixels (one true division each), linear steps between.
+// seg(pixels, count, acc, step) draws one segment.
+template <class Segment>
+void Persp_Span(const Span& s, Segment segment) {
+  const PolyState& st = poly_state;
+  const f32 dx = f32(s.x - st.centre_x), dy = f32(s.y - st.centre_y);
+  f32 w = st.wa * dx + st.wb * dy + st.wc;
+  f32 u = st.ua * dx + st.ub * dy + st.uc;
+  f32 v = st.va * dx + st.vb * dy + st.vc;
+  const f32 ua16 = 16.0f * st.ua, va16 = 16.0f * st.va, wa16 = 16.0f * st.wa;
+  f32 r = 1.0f / w;
+  u32 us = u32(Poly_Float_Round(65535.0f * r * u)) + u32(st.u_origin);
+  u32 vs = u32(Poly_Float_Round(65535.0f * r * v)) + u32(st.v_origin);
+  u += ua16;
+  v += va16;
+  w += wa16;
+  r = 1.0f / w;
+  fill_divisions += 2;
+  i32 remaining = s.width;
+  i32 drawn = 0;
+  while (remaining > 0) {
+    const u32 ue = u32(Poly_Float_Round(65535.0f * r * u)) + u32(st.u_origin);
+    const u32 ve = u32(Poly_Float_Round(65535.0f * r * v)) + u32(st.v_origin);
+    const i32 du = i32(ue - us) >> 4, dv = i32(ve - vs) >> 4;
+    const i32 n = std::min(remaining, 16);
+    u += ua16;
+    v += va16;
+    w += wa16;
+    r = 1.0f / w;
+    fill_divisions++;
+    const u32 acc = (u32(i32(us) >> 8) << 16) | (u32(i32(vs) >> 8) & 0xFFFF);
+    const u32 step = (u32(du >> 8) << 16) | (u32(dv >> 8) & 0xFFFF);
+    const i32 visible = std::min(n, s.count - drawn);
+    if (visible > 0) segment(s.pixels + drawn, visible, acc, step);
+    drawn += n;
+    remaining -= n;
+    us = ue;
+    vs = ve;
+  }
+}
+
+void Fill_Plain(PolyFillKind kind, const PolyVertex* list) {
+  if (!Walk_All(list, Walk_Of(kind))) return;
+  if (kind == POLY_FILL_PERSP || kind == POLY_FILL_PERSP_ADD) {
+    Fill_Lines([kind](const Span& s) {
+      Persp_Span(s, [kind](u32* d, i32 n, u32 acc, u32 step) {
+        for (i32 i = 0; i < n; i++) {
+          d[i] = Pixel_Plain(kind, d[i], Index(acc), 0);
+          acc += step;
+        }
+      });
+    });
+    return;
+  }
+  Fill_Lines([kind](const Span& s) {
+    u32 acc, step, acc2, step2;
+    Affine_Setup(s.uvl, s.uvr, s.width, &acc, &step);
+    Affine_Setup(s.stl, s.str, s.width, &acc2, &step2);
+    for (i32 i = 0; i < s.count; i++) {
+      s.pixels[i] = Pixel_Plain(kind, s.pixels[i], Index(acc), Index(acc2));
+      acc += step;
+      acc2 += step2;
+    }
+  });
+}
+
+template <PolyFillKind K>
+void Fill_Fast(const PolyVertex* list) {
+  if constexpr (K == POLY_FILL_FLAT) {
+    if (!Walk_All(list, WALK_X)) return;
+    const u32 colour = poly_state.colour;
+    Fill_Lines([colour](const Span& s) { std::fill_n(s.pixels, s.count, colour); });
+  } else if constexpr (K == POLY_FILL_PERSP || K == POLY_FILL_PERSP_ADD) {
+    if (!Walk_All(list, WALK_X)) return;
+    Fill_Lines([](const Span& s) {
+      Persp_Span(s, [](u32* d, i32 n, u32 acc, u32 step) { Span_Fast<K>(d, n, acc, step, 0, 0); });
+    });
+  } else {
+    if (!Walk_All(list, Two_Maps(K) ? WALK_UVST : WALK_UV)) return;
+    Fill_Lines([](const Span& s) {
+      u32 acc, step, acc2 = 0, step2 = 0;
+      Affine_Setup(s.uvl, s.uvr, s.width, &acc, &step);
+      if constexpr (Two_Maps(K)) Affine_Setup(s.stl, s.str, s.width, &acc2, &step2);
+      Span_Fast<K>(s.pixels, s.count, acc, step, acc2, step2);
+    });
+  }
+}
+}  // namespace
+
+void Poly_Walk_Edge(const PolyVertex& a, const PolyVertex& b) { Walk<WALK_X>(a, b); }
+void Poly_Walk_Edge_Uv(const PolyVertex& a, const PolyVertex& b) { Walk<WALK_UV>(a, b); }
+void Poly_Walk_Edge_Uvst(const PolyVertex& a, const PolyVertex& b) { Walk<WALK_UVST>(a, b); }
+
+void Poly_Scan_Outline(const PolyVertex* list) { Walk_All(list, WALK_X); }
+
+void Poly_Fill_Flat(const PolyVertex* list) { Fill_Fast<POLY_FILL_FLAT>(list); }
+void Poly_Fill_Tex(const PolyVertex* list) { Fill_Fast<POLY_FILL_TEX>(list); }
+void Poly_Fill_Tex_Add(const PolyVertex* list) { Fill_Fast<POLY_FILL_TEX_ADD>(list); }
+void Poly_Fill_Tex_Or(const PolyVertex* list) { Fill_Fast<POLY_FILL_TEX_OR>(list); }
+void Poly_Fill_Tex_Sat(const PolyVertex* list) { Fill_Fast<POLY_FILL_TEX_SAT>(list); }
+void Poly_Fill_Tex_Trans(const PolyVertex* list) { Fill_Fast<POLY_FILL_TEX_TRANS>(list); }
+void Poly_Fill_Two_Tex(const PolyVertex* list) { Fill_Fast<POLY_FILL_TWO_TEX>(list); }
+void Poly_Fill_Two_Tex_Add(const PolyVertex* list) { Fill_Fast<POLY_FILL_TWO_TEX_ADD>(list); }
+void Poly_Fill_Offset_Tex(const PolyVertex* list) { Fill_Fast<POLY_FILL_OFFSET_TEX>(list); }
+void Poly_Fill_Shade_Table(const PolyVertex* list) { Fill_Fast<POLY_FILL_SHADE_TABLE>(list); }
+void Poly_Fill_Bump_Tex(const PolyVertex* list) { Fill_Fast<POLY_FILL_BUMP_TEX>(list); }
+void Poly_Fill_Persp(const PolyVertex* list) { Fill_Fast<POLY_FILL_PERSP>(list); }
+void Poly_Fill_Persp_Add(const PolyVertex* list) { Fill_Fast<POLY_FILL_PERSP_ADD>(list); }
+
+void Poly_Fill_Plain(PolyFillKind kind, const PolyVertex* list) { Fill_Plain(kind, list); }
+
+void Poly_Fill(PolyFillKind kind, const PolyVertex* list) {
+  typedef void (*Filler)(const PolyVertex*);
+  static const Filler fillers[POLY_FILL_KINDS] = {
+      Poly_Fill_Flat,     Poly_Fill_Tex,          Poly_Fill_Tex_Add,    Poly_Fill_Tex_Or,
+      Poly_Fill_Tex_Sat,  Poly_Fill_Tex_Trans,    Poly_Fill_Two_Tex,    Poly_Fill_Two_Tex_Add,
+      Poly_Fill_Offset_Tex, Poly_Fill_Shade_Table, Poly_Fill_Bump_Tex, Poly_Fill_Persp,
+      Poly_Fill_Persp_Add};
+  if (kind < POLY_FILL_KINDS) fillers[kind](list);
+}
+
+i32 Poly_Fill_Slots(PolyFillKind kind) {
+  WalkKind w = Walk_Of(kind);
+  return w == WALK_X ? 2 : (w == WALK_UV ? 4 : 6);
+}
+
+u64 Poly_Get_Divisions(void) { return fill_divisions; }
