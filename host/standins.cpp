@@ -20,10 +20,6 @@
 void* Cache_Alloc(u32) { return nullptr; }
 void Cache_Free(void*) {}
 void Cpu_Show_Info(void) {}
-void File_Set_Datafile(const char*) {}
-void File_Init(void) {}
-void File_Done(void) {}
-u32 File_Count(void) { return 0; }
 void Math_Init(void) {}
 u32 Math_Percent(u32 value, u32 percent) { return value * percent / 100; }
 void Demo_Add_Options(void) {}
