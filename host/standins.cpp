@@ -77,47 +77,6 @@ void VR_Set_Path_Running(bool) {}
 void VR_Step_All_Paths(void) {}
 void VR_Step_All_Paths_Back(void) {}
 
-// ---- music -------------------------------------------------------------------------------------
-// Until the player exists the heard position runs on the platform clock at speed 6 and 125 BPM:
-// a row lasts 6 x 2.5 / 125 = 0.12 s.
-MusicPosition music_position;
-namespace {
-DemoCallback standin_tick = nullptr;
-i64 standin_music_start = -1;
-i64 standin_music_offset = 0;  // rows added by Music_Set_Position
-void Standin_Empty_Callback(void) {}
-i64 Standin_Heard_Row(void) {
-  if (standin_music_start < 0) return 0;
-  i64 elapsed = Plat_Counter() - standin_music_start;
-  return elapsed * 100 / (Plat_Counter_Frequency() * 12) + standin_music_offset;
-}
-}  // namespace
-void Music_Init(void) { standin_tick = Standin_Empty_Callback; }
-void Music_Setup(void) {}
-void Music_Load(const char*) {}
-void Music_Play_Module(void) {
-  standin_music_start = Plat_Counter();
-  standin_music_offset = 0;
-}
-void Music_Free(void) { standin_music_start = -1; }
-void Music_Stop(void) {}
-void Music_Set_Stopped(void) {}
-void Music_Get_Position(void) {
-  i64 row = Standin_Heard_Row();
-  music_position.order = u32(row / 64);
-  music_position.row = u32(row % 64);
-}
-void Music_Set_Position(u32 order, u32 row) {
-  standin_music_offset += i64(order) * 64 + row - Standin_Heard_Row();
-}
-void Music_Set_Callback(DemoCallback callback) { standin_tick = callback; }
-void Music_Clear_Callback(void) { standin_tick = Standin_Empty_Callback; }
-void Music_Call_Callback(void) {
-  if (standin_tick) standin_tick();
-}
-void Music_Key_M(void) {}
-void Music_Key_Plus(void) {}
-void Music_Key_Minus(void) {}
 
 // ---- timeline and scenes -----------------------------------------------------------------------
 // A short test show: a frame event, two setters that pass in one frame, a second frame event, end.
