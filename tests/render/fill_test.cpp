@@ -1,0 +1,305 @@
+// Tests of the edge walkers and span fillers: coverage, texture stepping, pixel operations, fast = plain.
+#include "render/fill.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "render/poly.h"
+#include "render/texture.h"
+
+namespace {
+const u32 kGuard = 0xDEADBEEF;
+
+// A target with two guard lines above and below, so stray writes show.
+struct Canvas {
+  i32 width, height;
+  std::vector<u32> memory;
+  u32* pixels;
+  Canvas(i32 w, i32 h, u32 fill = 0) : width(w), height(h), memory(size_t(w) * (h + 4), kGuard) {
+    pixels = memory.data() + 2 * w;
+    std::fill(pixels, pixels + size_t(w) * h, fill);
+    Poly_Set_Target(pixels, nullptr, h);
+    Poly_Set_Pitch(w * 4);
+  }
+  u32& at(i32 x, i32 y) { return pixels[size_t(y) * width + x]; }
+  bool Guards_Intact() const {
+    for (size_t i = 0; i < size_t(2 * width); i++)
+      if (memory[i] != kGuard || memory[memory.size() - 1 - i] != kGuard) return false;
+    return true;
+  }
+  u64 Checksum() const {
+    u64 h = 1469598103934665603ull;
+    for (u32 p : memory) h = (h ^ p) * 1099511628211ull;
+    return h;
+  }
+};
+
+PolyVertex V(i32 x, i32 y, i32 u = 0, i32 v = 0, i32 s = 0, i32 t = 0) {
+  PolyVertex r = {};
+  r.slot[POLY_X] = x;
+  r.slot[POLY_Y] = y;
+  r.slot[POLY_U] = u;
+  r.slot[POLY_V] = v;
+  r.slot[POLY_S] = s;
+  r.slot[POLY_T] = t;
+  return r;
+}
+
+// Puts the vertices into list A with its closing record and sets the vertex count.
+PolyVertex* List(std::initializer_list<PolyVertex> vs) {
+  i32 n = 0;
+  for (const PolyVertex& v : vs) poly_lists.a[n++] = v;
+  poly_lists.a[n] = poly_lists.a[0];
+  poly_state.vertex_count = n;
+  return poly_lists.a;
+}
+
+bool Raster_Clean() {
+  for (u32 y = 0; y < kPolyRasterLines; y++)
+    if (poly_state.raster[y].xa != kPolyEmpty) return false;
+  return true;
+}
+
+// A texture whose texel holds its own index.
+std::vector<u32> Index_Texture() {
+  std::vector<u32> t(65536);
+  for (u32 i = 0; i < 65536; i++) t[i] = i;
+  return t;
+}
+
+class FillTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Poly_Init();
+    Poly_Set_Clip(0, 0, 319, 199);
+  }
+};
+}  // namespace
+
+TEST_F(FillTest, TriangleCoversHalfOpenLines) {
+  Canvas c(64, 32);
+  poly_state.colour = 0x112233;
+  Poly_Fill_Flat(List({V(10, 10), V(20, 10), V(10, 20)}));
+  for (i32 y = 0; y < 32; y++)
+    for (i32 x = 0; x < 64; x++) {
+      bool inside = y >= 10 && y <= 19 && x >= 10 && x < 30 - y;
+      EXPECT_EQ(c.at(x, y), inside ? 0x112233u : 0u) << x << "," << y;
+    }
+  EXPECT_EQ(poly_state.vertex_count, 0);
+  EXPECT_EQ(poly_state.min_y, 10);
+  EXPECT_EQ(poly_state.max_y, 20);
+  EXPECT_TRUE(Raster_Clean());
+  EXPECT_TRUE(c.Guards_Intact());
+}
+
+TEST_F(FillTest, DegeneratePolygonsDrawNothing) {
+  Canvas c(64, 32);
+  poly_state.colour = 0xFFFFFF;
+  Poly_Fill_Flat(List({V(1, 5), V(40, 5), V(20, 5)}));
+  Poly_Fill_Flat(List({V(7, 1), V(7, 9), V(7, 20)}));  // every line one column wide
+  poly_state.vertex_count = 0;
+  Poly_Fill_Flat(poly_lists.a);
+  Poly_Scan_Outline(List({}));
+  EXPECT_EQ(c.Checksum(), Canvas(64, 32).Checksum());
+  EXPECT_TRUE(Raster_Clean());
+}
+
+TEST_F(FillTest, AffineSpanStepsTruncatedAndSkipsTheRightEnd) {
+  Canvas c(300, 4);
+  std::vector<u32> tex = Index_Texture();
+  poly_state.map1 = tex.data();
+  Poly_Fill_Tex(List({V(0, 0, 0, 0), V(256, 0, 255, 0), V(256, 2, 255, 0), V(0, 2, 0, 0)}));
+  for (i32 x = 0; x < 256; x++) EXPECT_EQ(c.at(x, 0), u32((x * 255) >> 8)) << x;
+  EXPECT_EQ(c.at(255, 1), 254u);
+  EXPECT_EQ(c.at(256, 0), 0u);
+}
+
+TEST_F(FillTest, AffineSpanWalksBackwardsWithoutWrapping) {
+  Canvas c(64, 4);
+  std::vector<u32> tex = Index_Texture();
+  poly_state.map1 = tex.data();
+  Poly_Fill_Tex(List({V(0, 0, 0, 250), V(41, 0, 0, 4), V(41, 1, 0, 4), V(0, 1, 0, 250)}));
+  // dv = (4.0 - 250.0) / 41 = -6.0 texels a pixel, exactly.
+  for (i32 x = 0; x < 41; x++) EXPECT_EQ(c.at(x, 0), u32((250 - 6 * x) * 256)) << x;
+}
+
+TEST_F(FillTest, PixelOperations) {
+  std::vector<u32> tex(65536, 0x00202020);
+  poly_state.map1 = tex.data();
+  {
+    Canvas c(8, 4, 0x7FF0F0F0);
+    Poly_Fill_Tex_Sat(List({V(0, 0), V(4, 0), V(4, 2), V(0, 2)}));
+    EXPECT_EQ(c.at(0, 0), 0x7FFFFFFFu);
+    EXPECT_EQ(c.at(4, 0), 0x7FF0F0F0u);
+  }
+  {
+    Canvas c(8, 4, 0x01020304);
+    Poly_Fill_Tex_Add(List({V(0, 0), V(4, 0), V(4, 2), V(0, 2)}));
+    EXPECT_EQ(c.at(1, 1), 0x01222324u);
+    tex[0] = 0x00000100;
+    Poly_Fill_Tex_Or(List({V(0, 0), V(4, 0), V(4, 2), V(0, 2)}));
+    EXPECT_EQ(c.at(1, 1), 0x01222324u | 0x100u);
+  }
+  {
+    Canvas c(8, 4, 0x555555);
+    tex[0] = 0;
+    tex[1] = 0xFF000000;
+    Poly_Fill_Tex_Trans(List({V(0, 0, 0, 0), V(1, 0, 0, 0), V(1, 1, 0, 0), V(0, 1, 0, 0)}));
+    EXPECT_EQ(c.at(0, 0), 0x555555u);
+    Poly_Fill_Tex_Trans(List({V(0, 1, 1, 0), V(1, 1, 1, 0), V(1, 2, 1, 0), V(0, 2, 1, 0)}));
+    EXPECT_EQ(c.at(0, 1), 0xFF000000u);
+  }
+}
+
+TEST_F(FillTest, TwoMapOperations) {
+  std::vector<u32> m1(65536), m2(65536);
+  for (u32 i = 0; i < 65536; i++) {
+    m1[i] = i * 7 + 3;
+    m2[i] = i * 13 + 1;
+  }
+  poly_state.map1 = m1.data();
+  poly_state.map2 = m2.data();
+  const u32 i1 = 5 * 256 + 3, i2 = 9 * 256 + 7;
+  auto quad = [] { return List({V(0, 0, 3, 5, 7, 9), V(2, 0, 3, 5, 7, 9), V(2, 1, 3, 5, 7, 9), V(0, 1, 3, 5, 7, 9)}); };
+  Canvas c(4, 2, 100);
+  Poly_Fill_Two_Tex(quad());
+  EXPECT_EQ(c.at(1, 0), m1[i1] + m2[i2]);
+  Poly_Fill_Two_Tex_Add(quad());
+  EXPECT_EQ(c.at(1, 0), 2 * (m1[i1] + m2[i2]));
+  Poly_Fill_Offset_Tex(quad());
+  u32 a = m1[i2];
+  EXPECT_EQ(c.at(1, 0), a + m2[(i1 + (a & 0xFFFF)) & 0xFFFF]);
+  Poly_Fill_Shade_Table(quad());
+  EXPECT_EQ(c.at(1, 0), m2[(i1 + m1[i2]) & 0xFFFF]);
+  std::vector<PolyBumpTexel> bump(65536, PolyBumpTexel{0x10, 0});
+  bump[i2] = PolyBumpTexel{0x40, -256};
+  poly_state.map1 = reinterpret_cast<const u32*>(bump.data());
+  Poly_Fill_Bump_Tex(quad());
+  EXPECT_EQ(c.at(1, 0), 0x40 + m2[i1 - 256]);
+}
+
+TEST_F(FillTest, PerspectiveSpanRestartsEverySixteenPixels) {
+  Canvas c(64, 2);
+  std::vector<u32> tex = Index_Texture();
+  poly_state.map1 = tex.data();
+  Poly_Set_Centre(0, 0);
+  // u = 0.5 x^2 / x... keep it simple: W = 1 + x / 64, U = x, V = 3, so u = x / W, v = 3 / W.
+  poly_state.wa = 1.0f / 64;
+  poly_state.wb = 0;
+  poly_state.wc = 1;
+  poly_state.ua = 1;
+  poly_state.ub = 0;
+  poly_state.uc = 0;
+  poly_state.va = 0;
+  poly_state.vb = 0;
+  poly_state.vc = 3;
+  poly_state.u_origin = 0;
+  poly_state.v_origin = 0;
+  u64 before = Poly_Get_Divisions();
+  Poly_Fill_Persp(List({V(0, 0), V(40, 0), V(40, 1), V(0, 1)}));
+  EXPECT_EQ(Poly_Get_Divisions() - before, 5u);
+  for (i32 x : {0, 16, 32}) {
+    f32 r = 1.0f / (1.0f + f32(x) / 64);
+    u32 u = u32(std::nearbyint(65535.0f * r * f32(x))) >> 16;
+    u32 v = u32(std::nearbyint(65535.0f * r * 3.0f)) >> 16;
+    EXPECT_EQ(c.at(x, 0), u * 256 + v) << x;
+  }
+  EXPECT_EQ(c.at(40, 0), 0u);
+  EXPECT_NE(c.at(39, 0), 0u);
+}
+
+TEST_F(FillTest, ConcaveDartStaysInsideItsBuffer) {
+  // Two bottom points: some lines get only their second edge.
+  Canvas c(32, 24);
+  poly_state.colour = 0xABCDEF;
+  Poly_Fill_Flat(List({V(20, 0), V(10, 10), V(0, 0), V(10, 20)}));
+  EXPECT_TRUE(c.Guards_Intact());
+  EXPECT_TRUE(Raster_Clean());
+  std::vector<u32> tex = Index_Texture();
+  poly_state.map1 = poly_state.map2 = tex.data();
+  for (int k = 0; k < POLY_FILL_KINDS; k++) {
+    if (k == POLY_FILL_BUMP_TEX) continue;
+    List({V(20, 0), V(10, 10), V(0, 0), V(10, 20)});
+    Poly_Fill(PolyFillKind(k), poly_lists.a);
+    EXPECT_TRUE(c.Guards_Intact()) << k;
+  }
+}
+
+TEST_F(FillTest, SpansStopAtTheTargetEdges) {
+  Canvas c(16, 8);
+  poly_state.colour = 7;
+  Poly_Fill_Flat(List({V(-5, -3), V(40, -3), V(40, 30), V(-5, 30)}));
+  EXPECT_TRUE(c.Guards_Intact());
+  EXPECT_TRUE(Raster_Clean());
+}
+
+TEST_F(FillTest, FastFillersMatchThePlainOnes) {
+  std::mt19937 rng(12345);
+  std::vector<u32> m1(65536 * 2), m2(65536);
+  for (u32& t : m1) t = rng();
+  for (u32& t : m2) t = rng();
+  // Bump offsets must be small; the bump kind reads map1 as colour/offset pairs.
+  std::vector<PolyBumpTexel> bump(65536);
+  for (auto& b : bump) b = PolyBumpTexel{u32(rng()), i32(rng() % 65536) - 32768};
+  Canvas fast(160, 100), plain(160, 100);
+  auto coord = [&](u32 range) { return i32(rng() % range); };
+  for (int round = 0; round < 600; round++) {
+    PolyFillKind kind = PolyFillKind(round % POLY_FILL_KINDS);
+    poly_state.map1 = kind == POLY_FILL_BUMP_TEX ? reinterpret_cast<const u32*>(bump.data()) : m1.data();
+    poly_state.map2 = m2.data();
+    poly_state.colour = rng();
+    Poly_Set_Centre(80, 50);
+    poly_state.ua = f32(coord(2000)) / 1000 - 1;
+    poly_state.ub = f32(coord(2000)) / 1000 - 1;
+    poly_state.uc = f32(coord(200)) - 100;
+    poly_state.va = f32(coord(2000)) / 1000 - 1;
+    poly_state.vb = f32(coord(2000)) / 1000 - 1;
+    poly_state.vc = f32(coord(200)) - 100;
+    poly_state.wa = f32(coord(100)) / 10000;
+    poly_state.wb = f32(coord(100)) / 10000;
+    poly_state.wc = 1 + f32(coord(100)) / 100;
+    poly_state.u_origin = i32(rng());
+    poly_state.v_origin = i32(rng());
+    i32 n = 3 + coord(2);
+    PolyVertex vs[4];
+    for (i32 i = 0; i < n; i++) vs[i] = V(coord(170) - 5, coord(110) - 5, coord(256), coord(256), coord(256), coord(256));
+    for (u32 i = 0; i < fast.memory.size(); i++) fast.memory[i] = plain.memory[i] = u32(i * 2654435761u);
+    Poly_Set_Target(fast.pixels, nullptr, fast.height);
+    poly_state.vertex_count = n;
+    for (i32 i = 0; i <= n; i++) poly_lists.a[i] = vs[i % n];
+    Poly_Fill(kind, poly_lists.a);
+    Poly_Set_Target(plain.pixels, nullptr, plain.height);
+    poly_state.vertex_count = n;
+    for (i32 i = 0; i <= n; i++) poly_lists.a[i] = vs[i % n];
+    Poly_Fill_Plain(kind, poly_lists.a);
+    ASSERT_EQ(fast.memory, plain.memory) << "kind " << kind << " round " << round;
+  }
+}
+
+TEST_F(FillTest, SceneChecksum) {
+  Canvas c(320, 200, 0x00101010);
+  std::vector<u32> tex(65536);
+  for (u32 i = 0; i < 65536; i++) tex[i] = ((i >> 8) ^ i) * 0x010203u;
+  poly_state.map1 = poly_state.map2 = tex.data();
+  poly_state.colour = 0x00FF8000;
+  Poly_Fill_Flat(List({V(5, 5), V(100, 20), V(60, 90)}));
+  Poly_Fill_Tex(List({V(120, 10, 0, 0), V(300, 30, 255, 10), V(280, 190, 240, 250), V(110, 150, 5, 200)}));
+  Poly_Fill_Tex_Sat(List({V(50, 100, 10, 10), V(200, 120, 200, 30), V(150, 199, 100, 220)}));
+  Poly_Fill_Two_Tex(List({V(10, 120, 0, 0, 9, 9), V(90, 110, 90, 5, 80, 30), V(60, 195, 30, 120, 20, 200)}));
+  poly_state.wa = 0.001f;
+  poly_state.wb = 0.002f;
+  poly_state.wc = 1.5f;
+  poly_state.ua = 0.5f;
+  poly_state.ub = -0.1f;
+  poly_state.uc = 20;
+  poly_state.va = 0.05f;
+  poly_state.vb = 0.4f;
+  poly_state.vc = -10;
+  Poly_Set_Centre(160, 100);
+  Poly_Fill_Persp(List({V(200, 60), V(319, 80), V(310, 199), V(190, 170)}));
+  EXPECT_TRUE(c.Guards_Intact());
+  EXPECT_EQ(c.Checksum(), 15710519498040272929ull);
+}

@@ -1,0 +1,256 @@
+// Tests of the rasterizer set-up: edge and polygon clipping, the near clip, gradients and the reset.
+#include "render/poly.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "render/fill.h"
+#include "render/mesh.h"
+#include "render/texture.h"
+
+namespace {
+PolyVertex Vx(i32 x, i32 y, i32 u = 0, i32 v = 0) {
+  PolyVertex r = {};
+  r.slot[POLY_X] = x;
+  r.slot[POLY_Y] = y;
+  r.slot[POLY_U] = u;
+  r.slot[POLY_V] = v;
+  return r;
+}
+
+class PolyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Poly_Init();
+    Poly_Set_Clip(0, 0, 319, 199);
+    poly_state.n = 4;
+  }
+};
+}  // namespace
+
+TEST_F(PolyTest, EdgeOnTheBoundComesBackUnchanged) {
+  PolyVertex a = Vx(5, 0), b = Vx(50, 100);
+  PolyVertex *pa = &a, *pb = &b;
+  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
+  EXPECT_EQ(poly_state.entry, 0);
+  EXPECT_EQ(pa, &a);
+  EXPECT_EQ(pb, &b);
+}
+
+TEST_F(PolyTest, EdgeEndingOnTheBoundCollapsesToItsLowerEnd) {
+  PolyVertex a = Vx(5, -20, 1, 2), b = Vx(50, 0, 3, 4);
+  PolyVertex *pa = &a, *pb = &b;
+  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
+  EXPECT_EQ(poly_state.entry, 1);
+  EXPECT_NE(pa, &a);
+  EXPECT_EQ(pa->slot[POLY_X], 50);
+  EXPECT_EQ(pa->slot[POLY_Y], 0);
+  EXPECT_EQ(pa->slot[POLY_V], 4);
+}
+
+TEST_F(PolyTest, EdgesOutsideAreRejected) {
+  PolyVertex a = Vx(5, 200), b = Vx(50, 300), c = Vx(0, -5), d = Vx(9, -1);
+  PolyVertex *pa = &a, *pb = &b;
+  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 0);
+  pa = &c;
+  pb = &d;
+  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 0);
+  PolyVertex e = Vx(-10, 5), f = Vx(-1, 50);
+  pa = &e;
+  pb = &f;
+  EXPECT_EQ(Poly_Clip_Edge_X(&pa, &pb), 0);
+}
+
+TEST_F(PolyTest, BisectionLandsExactlyOnTheBound) {
+  PolyVertex a = Vx(0, -10, 0, 0), b = Vx(100, 10, 200, 0);
+  PolyVertex *pa = &a, *pb = &b;
+  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
+  EXPECT_EQ(pa->slot[POLY_Y], 0);
+  EXPECT_NEAR(pa->slot[POLY_X], 50, 1);
+  EXPECT_NEAR(pa->slot[POLY_U], 100, 1);
+  // Crossing both bounds: both ends replaced, the flag set for the first.
+  PolyVertex c = Vx(0, -100), d = Vx(600, 500);
+  pa = &c;
+  pb = &d;
+  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
+  EXPECT_EQ(pa->slot[POLY_Y], 0);
+  EXPECT_EQ(pb->slot[POLY_Y], 199);
+  EXPECT_NEAR(pa->slot[POLY_X], 100, 1);
+  EXPECT_NEAR(pb->slot[POLY_X], 299, 1);
+  EXPECT_EQ(poly_state.entry, 1);
+}
+
+TEST_F(PolyTest, PolygonClipAddsVerticesOnEachBound) {
+  PolyVertex* in = poly_lists.a;
+  in[0] = Vx(-100, 100);
+  in[1] = Vx(160, -100);
+  in[2] = Vx(420, 100);
+  in[3] = Vx(160, 300);
+  in[4] = in[0];
+  poly_state.vertex_count = 4;
+  Poly_Clip_X(in, poly_lists.d);
+  EXPECT_EQ(poly_state.vertex_count, 6);
+  Poly_Clip_Y(poly_lists.d, poly_lists.b);
+  EXPECT_EQ(poly_state.vertex_count, 8);
+  const PolyVertex* out = poly_lists.b;
+  for (i32 i = 0; i <= 8; i++) {
+    EXPECT_GE(out[i].slot[POLY_X], 0);
+    EXPECT_LE(out[i].slot[POLY_X], 319);
+    EXPECT_GE(out[i].slot[POLY_Y], 0);
+    EXPECT_LE(out[i].slot[POLY_Y], 199);
+  }
+  EXPECT_EQ(out[8].slot[POLY_X], out[0].slot[POLY_X]);
+  EXPECT_EQ(out[8].slot[POLY_Y], out[0].slot[POLY_Y]);
+}
+
+TEST_F(PolyTest, PolygonOutsideClipsToNothing) {
+  PolyVertex* in = poly_lists.a;
+  in[0] = Vx(400, 10);
+  in[1] = Vx(500, 10);
+  in[2] = Vx(450, 90);
+  in[3] = in[0];
+  poly_state.vertex_count = 3;
+  Poly_Clip_X(in, poly_lists.d);
+  EXPECT_EQ(poly_state.vertex_count, 0);
+  std::vector<u32> frame(320 * 200, 0);
+  Poly_Set_Target(frame.data(), nullptr, 200);
+  poly_state.colour = 1;
+  Poly_Fill_Flat(poly_lists.d);
+  EXPECT_EQ(std::count(frame.begin(), frame.end(), 1u), 0);
+}
+
+TEST_F(PolyTest, WindowEdgesAreDrawnUpToTheLastColumnAndLine) {
+  Poly_Set_Clip(0, 0, 320, 200);
+  PolyVertex* in = poly_lists.a;
+  in[0] = Vx(-50, -50);
+  in[1] = Vx(400, -50);
+  in[2] = Vx(400, 300);
+  in[3] = Vx(-50, 300);
+  in[4] = in[0];
+  poly_state.n = 2;
+  poly_state.vertex_count = 4;
+  Poly_Clip_X(in, poly_lists.d);
+  Poly_Clip_Y(poly_lists.d, poly_lists.b);
+  std::vector<u32> frame(320 * 200, 0);
+  Poly_Set_Target(frame.data(), nullptr, 200);
+  Poly_Set_Pitch(1280);
+  poly_state.colour = 9;
+  Poly_Fill_Flat(poly_lists.b);
+  EXPECT_EQ(std::count(frame.begin(), frame.end(), 9u), 320 * 200);
+}
+
+TEST_F(PolyTest, IntegerDepthClip) {
+  poly_state.n = 2;
+  poly_state.z_limit = 15;
+  PolyVertex a = {}, b = {};
+  a.slot[2] = 5;
+  b.slot[2] = 25;
+  b.slot[0] = 100;
+  PolyVertex *pa = &a, *pb = &b;
+  EXPECT_EQ(Poly_Clip_Edge_Z(&pa, &pb), 1);
+  EXPECT_EQ(pa->slot[2], 15);
+  EXPECT_NEAR(pa->slot[0], 50, 1);
+  EXPECT_EQ(poly_state.entry, 1);
+  PolyVertex c = {}, d = {};
+  c.slot[2] = 3;
+  d.slot[2] = 14;
+  pa = &c;
+  pb = &d;
+  EXPECT_EQ(Poly_Clip_Edge_Z(&pa, &pb), 0);
+}
+
+TEST_F(PolyTest, NearClipSplitsAtThePlaneAndDropsVerticesOnIt) {
+  MeshPoint cam[4] = {};
+  cam[0] = MeshPoint{-10, 0, 32, 0, 0};
+  cam[1] = MeshPoint{10, 20, 96, 0, 0};
+  cam[2] = MeshPoint{30, 0, 64, 0, 0};
+  cam[3] = MeshPoint{0, 0, 80, 0, 0};
+  poly_state.camera_points = cam;
+  Poly_Set_Near(64.0f);
+  Poly_Set_Projection(100.0f, 100.0f);
+  Poly_Set_Centre(160, 100);
+  poly_state.n = 4;
+  PolyVertex* in = poly_lists.a;
+  for (i32 i = 0; i < 3; i++) {
+    in[i] = Vx(i, i, 7, 7);
+    in[i].slot[POLY_POINT] = i;
+  }
+  in[3] = in[0];
+  poly_state.vertex_count = 3;
+  Poly_Clip_Near(in, poly_lists.c);
+  // Edge 0-1 crosses at its midpoint (0, 10, 64), projected 100 x 10 / 64 = 15 lines down; vertex 1 stays; vertex 2 lies on the plane and goes;
+  // edge 2-0 ends on the plane and adds nothing.
+  ASSERT_EQ(poly_state.vertex_count, 2);
+  const PolyVertex* out = poly_lists.c;
+  EXPECT_EQ(out[0].slot[POLY_X], 160);
+  EXPECT_EQ(out[0].slot[POLY_Y], 100 + 15);
+  EXPECT_EQ(out[0].slot[POLY_U], 0);
+  EXPECT_EQ(out[1].slot[POLY_X], 1);
+  EXPECT_EQ(out[1].slot[POLY_U], 7);
+  EXPECT_EQ(out[2].slot[POLY_X], 160);
+}
+
+TEST_F(PolyTest, GradientsMapTheFirstAndClosingEdges) {
+  // A quad in camera space; the texture runs su along P0->P1 and sv along P0->PL.
+  MeshPoint cam[4] = {};
+  cam[0] = MeshPoint{-50, -40, 200, 0, 0};
+  cam[1] = MeshPoint{60, -30, 260, 0, 0};
+  cam[2] = MeshPoint{70, 50, 300, 0, 0};
+  cam[3] = MeshPoint{-40, 45, 230, 0, 0};
+  poly_state.camera_points = cam;
+  Poly_Set_Projection(160.0f, 160.0f);
+  Poly_Set_Centre(160, 100);
+  for (i32 i = 0; i < 4; i++) poly_lists.a[i].slot[POLY_S] = i;
+  poly_state.mapping_vertex_count = 4;
+  Poly_Setup_Gradients(128.0f, 64.0f);
+  const PolyState& s = poly_state;
+  auto uv = [&](const MeshPoint& p, f64* u, f64* v) {
+    f64 dx = 160.0 * p.x / p.z, dy = 160.0 * p.y / p.z;
+    f64 w = s.wa * dx + s.wb * dy + s.wc;
+    *u = (s.ua * dx + s.ub * dy + s.uc) / w;
+    *v = (s.va * dx + s.vb * dy + s.vc) / w;
+  };
+  f64 u, v;
+  uv(cam[0], &u, &v);
+  EXPECT_NEAR(u, 0, 1e-2);
+  EXPECT_NEAR(v, 0, 1e-2);
+  uv(cam[1], &u, &v);
+  EXPECT_NEAR(u, 128, 1e-2);
+  EXPECT_NEAR(v, 0, 1e-2);
+  uv(cam[3], &u, &v);
+  EXPECT_NEAR(u, 0, 1e-2);
+  EXPECT_NEAR(v, 64, 1e-2);
+}
+
+TEST_F(PolyTest, ResetRestartsTextureSlotsAndSettings) {
+  static u32 texture[4];
+  Poly_Add_Texture(texture);
+  Poly_Set_Pitch(4000);
+  poly_state.n = 6;
+  Poly_Reset();
+  EXPECT_EQ(Poly_Add_Texture(texture), 0);
+  EXPECT_EQ(Poly_Add_Texture(texture), 1);
+  EXPECT_EQ(poly_state.pitch, 1280);
+  EXPECT_EQ(poly_state.n, 4);
+  EXPECT_EQ(poly_state.near_z, 50.0f);
+  EXPECT_EQ(poly_state.min_y, 32767);
+}
+
+TEST_F(PolyTest, DwordHelpers) {
+  u32 a[6] = {1, 2, 3, 4, 5, 6}, b[6] = {};
+  Poly_Fill_Dwords(b, 3, 0xAB);
+  EXPECT_EQ(b[2], 0xABu);
+  EXPECT_EQ(b[3], 0u);
+  Poly_Copy_Dwords(a, b, 5);
+  EXPECT_EQ(b[4], 5u);
+  Poly_Copy_Dwords(a, b, -3);
+  Poly_Fill_Dwords(b, -3, 0);
+  EXPECT_EQ(b[0], 1u);
+  EXPECT_EQ(Poly_Float_To_Int(-1.75f), -1);
+  EXPECT_EQ(Poly_Float_To_Int(NAN), INT32_MIN);
+  EXPECT_EQ(Poly_Float_Round(2.5f), 2);
+  EXPECT_EQ(Poly_Float_Round(-3.5f), -4);
+  EXPECT_EQ(Poly_Float_Round(1e20f), INT32_MIN);
+}

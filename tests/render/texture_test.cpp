@@ -1,0 +1,136 @@
+// Tests of the texture slots, animated slots, colour operations, rotation and bump offsets.
+#include "render/texture.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "render/poly.h"
+#include "runtime/mem.h"
+
+namespace {
+class TextureTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Poly_Init(); }
+  u32* Block(u32 words) { return static_cast<u32*>(Mem_Alloc(words * 4)); }
+};
+}  // namespace
+
+TEST_F(TextureTest, SlotsAreHandedOutInOrder) {
+  static u32 a[1], b[1];
+  EXPECT_EQ(Poly_Add_Texture(a), 0);
+  EXPECT_EQ(Poly_Add_Texture(b), 1);
+  EXPECT_EQ(Poly_New_Slot(), 2);
+  EXPECT_EQ(Poly_Get_Texture(2), nullptr);
+  Poly_Swap_Textures(0, 1);
+  EXPECT_EQ(Poly_Get_Texture(0), b);
+  EXPECT_EQ(Poly_Get_Texture(1), a);
+  EXPECT_EQ(Poly_Get_Texture(-1), nullptr);
+  EXPECT_EQ(Poly_Get_Texture(256), nullptr);
+}
+
+TEST_F(TextureTest, TooManyTexturesIsFatal) {
+  for (int i = 0; i < 256; i++) Poly_New_Slot();
+  EXPECT_EXIT(Poly_New_Slot(), ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(TextureTest, AnimatedSlotStepsThroughItsFrames) {
+  static u32 f[3][1];
+  i32 slot = Poly_Add_Anim_Texture(3);
+  for (auto& t : f) Poly_Add_Texture(t);
+  std::vector<u32*> shown;
+  for (int i = 0; i < 4; i++) {
+    Poly_Step_Anim_Texture(u8(slot));
+    shown.push_back(Poly_Get_Texture(slot));
+  }
+  EXPECT_EQ(shown, (std::vector<u32*>{f[1], f[2], f[0], f[1]}));
+}
+
+TEST_F(TextureTest, ScaleShiftAndThreshold) {
+  u32* t = Block(4);
+  t[0] = 0xAAFF8001;
+  t[1] = 0x00C8C8C8;
+  Poly_Scale_Texture(t, 0.5f);
+  EXPECT_EQ(t[0], 0x007F4000u);
+  Poly_Add_Texture(t);
+  t[1] = 0x00C8C8C8;
+  Poly_Scale_Last_Texture(2.0f);
+  EXPECT_EQ(t[1], 0x00909090u);  // 400 modulo 256 = 144
+  t[2] = 0x55FFFFFF;
+  Poly_Shift_Texture(t, 9);
+  EXPECT_EQ(t[2], 0x55000000u);
+  t[0] = 0x00808080;
+  t[1] = 0x00807F80;
+  Poly_Scale_Texture_Above(t, 0.5f, 0x00808080);
+  EXPECT_EQ(t[0], 0x00404040u);
+  EXPECT_EQ(t[1], 0x00807F80u);
+  t[3] = 0x04030201;
+  Poly_Scale_Bytes(t, 2.0f);
+  EXPECT_EQ(t[3], 0x08060402u);
+  Mem_Free(t);
+}
+
+TEST_F(TextureTest, QuarterTurnOfARegion) {
+  u32* t = Block(65536);
+  // [a b / c d] at column 3, row 2.
+  t[2 * 256 + 3] = 'a';
+  t[2 * 256 + 4] = 'b';
+  t[3 * 256 + 3] = 'c';
+  t[3 * 256 + 4] = 'd';
+  t[0] = 77;
+  Poly_Rotate_Texture(t, 3, 2, 2, 2);
+  EXPECT_EQ(t[2 * 256 + 3], u32('c'));
+  EXPECT_EQ(t[2 * 256 + 4], u32('a'));
+  EXPECT_EQ(t[3 * 256 + 3], u32('d'));
+  EXPECT_EQ(t[3 * 256 + 4], u32('b'));
+  EXPECT_EQ(t[0], 77u);
+  Mem_Free(t);
+}
+
+TEST_F(TextureTest, ColourRectangleIsAdded) {
+  u32* t = Block(65536);
+  Poly_Add_Colour_Rect(t + 257, 0.5f, 0xFF204060, 2, 2);
+  EXPECT_EQ(t[257], 0x00102030u);
+  EXPECT_EQ(t[514], 0x00102030u);
+  EXPECT_EQ(t[259], 0u);
+  EXPECT_EQ(t[256], 0u);
+  Mem_Free(t);
+}
+
+TEST_F(TextureTest, BumpOffsetsAroundOneRaisedTexel) {
+  u8* height = static_cast<u8*>(Mem_Alloc(65536));
+  height[10 * 256 + 10] = 50;
+  height[0] = 200;  // borders never get offsets
+  i32* map = Poly_Bump_Map(height);
+  for (i32 r = 0; r < 256; r++)
+    for (i32 c = 0; c < 256; c++) {
+      bool neighbour = std::abs(r - 10) <= 1 && std::abs(c - 10) <= 1 && !(r == 10 && c == 10);
+      bool border = r == 0 || c == 0 || r == 255 || c == 255;
+      if (!neighbour && !(r == 1 && c == 1)) {
+        EXPECT_EQ(map[r * 256 + c], 0) << r << "," << c;
+      }
+      if (border) {
+        EXPECT_EQ(map[r * 256 + c], 0);
+      }
+    }
+  // Left of the raised texel: it is in that texel's right column, so dx = -50; above it: dy = -50.
+  EXPECT_EQ(map[10 * 256 + 9], -50);
+  EXPECT_EQ(map[9 * 256 + 10], -50 * 256);
+  EXPECT_EQ(map[11 * 256 + 11], 50 * 256 + 50);
+  // Texel (1, 1) sees the corner texel 0: clamped to 126 each way.
+  EXPECT_EQ(map[1 * 256 + 1], 126 * 256 + 126);
+  EXPECT_STREQ(Mem_Get_Description(map), "Poly: Bump");
+  Mem_Free(map);
+}
+
+TEST_F(TextureTest, BumpTextureInterleavesColourAndOffset) {
+  u32* texture = Block(65536);
+  u8* height = static_cast<u8*>(Mem_Alloc(65536));
+  texture[5] = 0x123456;
+  height[20 * 256 + 20] = 10;
+  PolyBumpTexel* bump = Poly_Bump_Texture(texture, height);
+  EXPECT_EQ(bump[5].colour, 0x123456u);
+  EXPECT_EQ(bump[20 * 256 + 19].offset, -10);
+  EXPECT_EQ(Mem_Get_Size(bump), 524288u);
+  Mem_Free(bump);
+}
