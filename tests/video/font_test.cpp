@@ -1,0 +1,206 @@
+// Fonts and debug text: overlay lines pixel by pixel, clipping, hexadecimal text and fonts cut from a grid.
+#include "video/font.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "runtime/mem.h"
+#include "video/pcx.h"
+#include "video/vbe.h"
+#include "writer.h"
+
+namespace {
+const u32 kInk = 0xF0F0F0;
+
+// A frame of width x height inside a larger buffer whose margins must stay untouched.
+class Frame : public ::testing::Test {
+ protected:
+  static const u32 kMargin = 64;
+  std::vector<u32> store;
+  u32 width = 0, height = 0;
+  void Use_Frame(u32 w, u32 h) {
+    width = w, height = h;
+    store.assign(w * h + 2 * kMargin, 0x55555555);
+    for (u32 i = 0; i < w * h; i++) store[kMargin + i] = 0;
+    vbe_screen.frame = store.data() + kMargin;
+    vbe_screen.width = w;
+    vbe_screen.height = h;
+  }
+  void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
+    Use_Frame(160, 100);
+  }
+  u32 At(u32 x, u32 y) const { return store[kMargin + y * width + x]; }
+  void Expect_Margins_Untouched() const {
+    for (u32 i = 0; i < kMargin; i++) {
+      ASSERT_EQ(store[i], 0x55555555u);
+      ASSERT_EQ(store[store.size() - 1 - i], 0x55555555u);
+    }
+  }
+  // The 8x6 cell at (x, y) as six bytes, bit 7 the leftmost pixel, a bit set where the colour is.
+  std::vector<u8> Cell(u32 x, u32 y, u32 colour) const {
+    std::vector<u8> rows(6, 0);
+    for (u32 j = 0; j < 6; j++)
+      for (u32 i = 0; i < 8; i++)
+        if (At(x + i, y + j) == colour) rows[j] |= u8(0x80 >> i);
+    return rows;
+  }
+};
+
+// Glyph bytes of the characters the tests draw.
+const std::map<char, std::vector<u8>> kGlyphs = {
+    {'F', {0xFC, 0x80, 0xF0, 0x80, 0x80, 0x00}}, {'P', {0xF8, 0x84, 0xF8, 0x80, 0x80, 0x00}},
+    {'S', {0x7C, 0x80, 0x78, 0x04, 0xF8, 0x00}}, {':', {0x00, 0x30, 0x00, 0x30, 0x00, 0x00}},
+    {' ', {0x00, 0x00, 0x00, 0x00, 0x00, 0x00}}, {'8', {0x78, 0x84, 0x78, 0x84, 0x78, 0x00}},
+    {'5', {0xFC, 0x80, 0xF8, 0x04, 0xF8, 0x00}}, {'.', {0x00, 0x00, 0x00, 0x00, 0xC0, 0x00}},
+    {'0', {0x78, 0x84, 0x84, 0x84, 0x78, 0x00}}, {'?', {0x78, 0xCC, 0x18, 0x00, 0x18, 0x00}},
+    {'A', {0x30, 0x48, 0x84, 0xFC, 0x84, 0x00}}, {'[', {0xC0, 0xC0, 0xC0, 0xC0, 0xC0, 0xC0}},
+    {'^', {0x00, 0x00, 0x00, 0x00, 0x00, 0xC0}},
+};
+}  // namespace
+
+TEST_F(Frame, DebugPrintDrawsTheFrameRateLine) {
+  Vbe_Set_Print_Line(1);
+  Vbe_Debug_Print("FPS: %2.2f", 85.0);
+  EXPECT_EQ(Vbe_Get_Print_Line(), 20u);
+  std::string text = "FPS: 85.00";
+  for (u32 i = 0; i < text.size(); i++) EXPECT_EQ(Cell(15 + 8 * i, 10, kInk), kGlyphs.at(text[i])) << text[i];
+  u32 inked = 0;
+  for (u32 y = 0; y < height; y++)
+    for (u32 x = 0; x < width; x++) inked += At(x, y) == kInk;
+  u32 expected = 0;
+  for (char c : text)
+    for (u8 row : kGlyphs.at(c)) expected += u32(__builtin_popcount(row));
+  EXPECT_EQ(inked, expected) << "nothing is drawn outside the text";
+}
+
+TEST_F(Frame, DebugPrintUpperCasesAndWraps) {
+  Vbe_Set_Print_Line(0);
+  Vbe_Debug_Print("a");
+  EXPECT_EQ(Cell(15, 0, kInk), kGlyphs.at('A'));
+  Vbe_Set_Print_Line(9);  // y 90; the next line would be 100, at the frame's height
+  Vbe_Debug_Print("x");
+  EXPECT_EQ(Vbe_Get_Print_Line(), 100u);
+  Vbe_Debug_Print("x");
+  EXPECT_EQ(Vbe_Get_Print_Line(), 0u) << "past the height the line starts at the top again";
+  Expect_Margins_Untouched();
+}
+
+TEST_F(Frame, ExclamationMarkResetsTheLineAndDrawsNothing) {
+  Vbe_Set_Print_Line(5);
+  Vbe_Debug_Print("!");
+  EXPECT_EQ(Vbe_Get_Print_Line(), 0u);
+  for (u32 y = 0; y < height; y++)
+    for (u32 x = 0; x < width; x++) ASSERT_EQ(At(x, y), 0u);
+}
+
+TEST_F(Frame, DrawTextFoldsCodesOntoTheGlyphTable) {
+  Vbe_Draw_Text(0, 0, "a_[^", 7);
+  EXPECT_EQ(Cell(0, 0, 7), kGlyphs.at('A'));
+  EXPECT_EQ(Cell(8, 0, 7), kGlyphs.at('?')) << "an underscore draws as a question mark";
+  EXPECT_EQ(Cell(16, 0, 7), kGlyphs.at('['));
+  EXPECT_EQ(Cell(24, 0, 7), kGlyphs.at('^'));
+  Vbe_Draw_Text(0, 10, "\x01\x1f\x80\xff", 7);  // no glyphs: drawn as spaces
+  for (u32 x = 0; x < 32; x++)
+    for (u32 y = 10; y < 16; y++) ASSERT_EQ(At(x, y), 0u);
+}
+
+TEST_F(Frame, TextLeavingTheFrameIsClipped) {
+  Use_Frame(20, 8);
+  Vbe_Set_Print_Line(0);
+  for (int i = 0; i < 3; i++) Vbe_Debug_Print("%s", "A LINE FAR TOO LONG FOR THIS FRAME");
+  Vbe_Draw_Text(14, 4, "88", 9);   // right and bottom edges
+  Vbe_Draw_Text(-5, -3, "88", 9);  // left and top edges
+  Expect_Margins_Untouched();
+  EXPECT_EQ(At(15, 4), 9u);  // the first 8's top row is 78: pixels 1 to 4 of the cell
+  EXPECT_EQ(At(18, 4), 9u);
+  EXPECT_EQ(At(0, 0), 9u);   // row 3 of the 8 at x -5 (84): pixel 0 is clipped, pixel 5 lands at 0
+}
+
+TEST(HexString, DigitsMostSignificantFirst) {
+  EXPECT_STREQ(Hex_String_16(0x1234), "1234");
+  EXPECT_STREQ(Hex_String_8(10), "0A");
+  EXPECT_STREQ(Hex_String_32(1), "00000001");
+  EXPECT_STREQ(Hex_String_32(0xDEADBEEF), "DEADBEEF");
+  EXPECT_EQ(Hex_String_8(1), Hex_String_32(2)) << "one shared buffer";
+}
+
+namespace {
+// A 2x1 grid of 3x2 cells with 1-pixel separators (9 x 4 pixels), as an 8-bit or 24-bit PCX in memory;
+// in the 24-bit one a value v is the pixel (v, 2v, 3v).
+PcxPicture Grid(bool true_colour) {
+  const u8 cells[4][9] = {
+      {0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 0, 0, 7, 8, 0}, {0, 4, 5, 6, 0, 0, 0, 9, 0}, {0, 0, 0, 0, 0, 0, 0, 0, 0}};
+  ByteWriter w;
+  w.u8_(10), w.u8_(5), w.u8_(1), w.u8_(8);
+  w.u16_(0), w.u16_(0), w.u16_(8), w.u16_(3), w.u16_(0), w.u16_(0);
+  w.bytes.resize(65, 0);
+  w.u8_(true_colour ? 3 : 1);
+  w.u16_(9);
+  w.u16_(1);
+  w.bytes.resize(128, 0);
+  for (u32 y = 0; y < 4; y++)
+    for (u32 p = 0; p < (true_colour ? 3u : 1u); p++)
+      for (u32 x = 0; x < 9; x++) w.u8_(u8(cells[y][x] * (p + 1)));
+  if (!true_colour) {
+    w.u8_(12);
+    for (u32 i = 0; i < 256; i++) w.u8_(u8(4 * i)), w.u8_(0), w.u8_(u8(255 - i));
+  }
+  PcxPicture picture = {};
+  EXPECT_EQ(Pcx_Decode(w.bytes.data(), u32(w.bytes.size()), "grid.pcx", 0, &picture), nullptr);
+  return picture;
+}
+}  // namespace
+
+TEST_F(Frame, FontCreateCutsTheCellsOfTheMap) {
+  PcxPicture picture = Grid(false);
+  FontTable font;
+  Font_Create(&font, &picture, 0, 0, 3, 2, 2, 1, "AB");
+  for (u32 c = 0; c < 128; c++)
+    if (c != 'A' && c != 'B') ASSERT_EQ(font.glyph[c], nullptr) << c;
+  ASSERT_NE(font.glyph['A'], nullptr);
+  EXPECT_EQ(font.glyph['A']->width, 3u);
+  EXPECT_EQ(font.glyph['A']->height, 2u);
+  EXPECT_EQ(std::vector<u8>(Vbe_Bitmap_Bytes(font.glyph['A']), Vbe_Bitmap_Bytes(font.glyph['A']) + 6),
+            (std::vector<u8>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(std::vector<u8>(Vbe_Bitmap_Bytes(font.glyph['B']), Vbe_Bitmap_Bytes(font.glyph['B']) + 6),
+            (std::vector<u8>{0, 7, 8, 0, 0, 9}));
+  EXPECT_EQ(Mem_Get_Size(font.block), (3u * 2 + 16) * 2 + 16);
+  EXPECT_STREQ(Mem_Get_Description(font.block), "Font: Pcx: grid.pcx");
+
+  // Through the palette, zero bytes skipped, one cell width per character, a gap for a missing glyph.
+  u32 palette[256];
+  for (u32 i = 0; i < 256; i++) palette[i] = 0x100 + i;
+  Font_Set_Palette(palette);
+  EXPECT_EQ(Font_Print_Colour(&font, 2, 3, "AzB\xc1"), 0);
+  EXPECT_EQ(At(2, 3), 0x101u);
+  EXPECT_EQ(At(4, 4), 0x106u);
+  EXPECT_EQ(At(8, 3), 0u);  // B's zero pixel
+  EXPECT_EQ(At(9, 3), 0x107u);
+  EXPECT_EQ(At(10, 4), 0x109u);
+  EXPECT_EXIT(Font_Print(&font, 0, 0, "A"), ::testing::ExitedWithCode(1), "");
+  Expect_Margins_Untouched();
+  Mem_Free(font.block);
+  Pcx_Free(&picture);
+}
+
+TEST_F(Frame, FontPrintDrawsThirtyTwoBitGlyphs) {
+  PcxPicture picture = Grid(true);
+  FontTable font;
+  Font_Create(&font, &picture, 0, 0, 3, 2, 2, 1, "B\xe9");  // the second code is above 127: left out
+  EXPECT_EQ(font.glyph['A'], nullptr);
+  ASSERT_NE(font.glyph['B'], nullptr);
+  EXPECT_EQ(Font_Print(&font, 0, 0, "BB"), 0);
+  // B is the first cell of the map: values 1 2 3 over 4 5 6.
+  EXPECT_EQ(At(0, 0), 0x00010203u);
+  EXPECT_EQ(At(2, 1), 0x00060C12u);
+  EXPECT_EQ(At(3, 0), 0x00010203u);
+  EXPECT_EQ(At(4, 1), 0x00050A0Fu);
+  EXPECT_EQ(At(6, 0), 0u);
+  EXPECT_EQ(Font_Print(&font, 0, 0, ""), 0);
+  Mem_Free(font.block);
+  Pcx_Free(&picture);
+}

@@ -1,0 +1,348 @@
+// PCX reader and writer: hand-made files, byte-exact writer output, round trips, and files other programs make and read.
+#include "video/pcx.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "runtime/mem.h"
+#include "writer.h"
+
+namespace {
+class Pcx : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
+  }
+};
+
+// A header as other programs write it; data follows.
+std::vector<u8> Header(u16 width, u16 height, u8 planes, u16 bytes_per_line, i8 version = 5, u8 bits = 8) {
+  ByteWriter w;
+  w.u8_(10);
+  w.u8_(u8(version));
+  w.u8_(1);
+  w.u8_(bits);
+  w.u16_(0);
+  w.u16_(0);
+  w.u16_(u16(width - 1));
+  w.u16_(u16(height - 1));
+  w.u16_(72);
+  w.u16_(72);
+  w.bytes.resize(65, 0);
+  w.u8_(planes);
+  w.u16_(bytes_per_line);
+  w.u16_(planes == 1 ? 2 : 1);
+  w.bytes.resize(128, 0);
+  return w.bytes;
+}
+
+void Add(std::vector<u8>* file, std::initializer_list<u8> bytes) { file->insert(file->end(), bytes); }
+
+void Add_Palette(std::vector<u8>* file) {
+  file->push_back(12);
+  for (u32 i = 0; i < 768; i++) file->push_back(u8(255 - i % 256));
+}
+
+std::vector<u8> Run_Command(const std::string& command) {
+  std::vector<u8> out;
+  FILE* pipe = popen(command.c_str(), "r");
+  EXPECT_NE(pipe, nullptr) << command;
+  if (!pipe) return out;
+  u8 buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.insert(out.end(), buffer, buffer + n);
+  EXPECT_EQ(pclose(pipe), 0) << command;
+  return out;
+}
+
+void Require_Tool(const char* tool) {
+  ASSERT_EQ(std::system((std::string("command -v ") + tool + " >/dev/null").c_str()), 0) << tool << " is missing";
+}
+
+// Pixels that cover runs, literals and bytes of 192 and above.
+std::vector<u8> Test_Rgb(u32 width, u32 height) {
+  std::vector<u8> rgb(width * height * 3);
+  for (u32 y = 0; y < height; y++)
+    for (u32 x = 0; x < width; x++) {
+      u8* p = &rgb[(y * width + x) * 3];
+      p[0] = x < width / 2 ? 200 : u8(x * 40 + y);
+      p[1] = u8(y * 60 + 7);
+      p[2] = u8((x * 13 + y * 101) % 256);
+    }
+  return rgb;
+}
+
+// At most 40 colours, so that a palette picture holds them exactly.
+std::vector<u8> Few_Colours_Rgb(u32 width, u32 height) {
+  std::vector<u8> rgb(width * height * 3);
+  for (u32 i = 0; i < width * height; i++) {
+    u32 k = (i % width * 7 + i / width * 3) % 40;
+    rgb[i * 3] = u8(k * 6 + 10), rgb[i * 3 + 1] = u8(250 - k * 5), rgb[i * 3 + 2] = u8(k * k % 251);
+  }
+  return rgb;
+}
+
+u32 Pixel_Of(const u8* rgb) { return u32(rgb[0]) << 16 | u32(rgb[1]) << 8 | rgb[2]; }
+
+PcxPicture Decode_Ok(const std::vector<u8>& file) {
+  PcxPicture picture = {};
+  const char* error = Pcx_Decode(file.data(), u32(file.size()), "test.pcx", 0, &picture);
+  EXPECT_EQ(error, nullptr) << error;
+  return picture;
+}
+
+std::string Decode_Error(const std::vector<u8>& file) {
+  PcxPicture picture = {};
+  u16 blocks = Mem_Get_Count();
+  const char* error = Pcx_Decode(file.data(), u32(file.size()), "bad.pcx", 0, &picture);
+  EXPECT_EQ(Mem_Get_Count(), blocks) << "a refused file leaves no block behind";
+  return error ? error : "";
+}
+}  // namespace
+
+TEST_F(Pcx, DecodesRunsAndLiteralsOfAnEightBitPicture) {
+  std::vector<u8> file = Header(5, 1, 1, 5);
+  Add(&file, {0xC1, 0xC5, 0xC3, 0x10, 0x07});
+  Add_Palette(&file);
+  PcxPicture picture = Decode_Ok(file);
+  ASSERT_NE(picture.pixels, nullptr);
+  EXPECT_EQ(std::vector<u8>(picture.pixels, picture.pixels + 5), (std::vector<u8>{0xC5, 0x10, 0x10, 0x10, 0x07}));
+  EXPECT_EQ(picture.header.hres, 5);
+  EXPECT_EQ(picture.header.vres, 1);
+  EXPECT_EQ(picture.header.colour_planes, 1);
+  EXPECT_EQ(picture.palette[0], 255 >> 2);
+  EXPECT_EQ(picture.palette[767], (255 - 767 % 256) >> 2);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 3, 0), 0x10u);
+  EXPECT_STREQ(Mem_Get_Description(picture.pixels), "Pcx: test.pcx");
+  Pcx_Free(&picture);
+  EXPECT_EQ(picture.pixels, nullptr);
+}
+
+TEST_F(Pcx, ThreePlanesBecomeWholePixels) {
+  // One row of two pixels: red planes FF 00, green 00 80, blue 00 01; the second row all 0x10 in one run.
+  std::vector<u8> file = Header(2, 2, 3, 2);
+  Add(&file, {0xC1, 0xFF, 0x00, 0x00, 0x80, 0x00, 0x01, 0xC6, 0x10});
+  PcxPicture picture = Decode_Ok(file);
+  EXPECT_EQ(picture.header.colour_planes, 4);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 0, 0), 0x00FF0000u);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 1, 0), 0x00008001u);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 1, 1), 0x00101010u);
+  Pcx_Free(&picture);
+}
+
+TEST_F(Pcx, CountZeroRepeatsTheValue256Times) {
+  std::vector<u8> file = Header(16, 16, 1, 16);
+  Add(&file, {0xC0, 0x21});
+  Add_Palette(&file);
+  PcxPicture picture = Decode_Ok(file);
+  for (u32 i = 0; i < 256; i++) ASSERT_EQ(picture.pixels[i], 0x21);
+  Pcx_Free(&picture);
+}
+
+TEST_F(Pcx, EvenPaddedLinesSkipThePadding) {
+  // 3 pixels wide, lines of 4 bytes per plane; the padding byte 0x2E is not part of the picture.
+  std::vector<u8> file = Header(3, 2, 3, 4);
+  Add(&file, {1, 2, 3, 0x2E, 4, 5, 6, 0x2E, 7, 8, 9, 0x2E});
+  Add(&file, {0xC4, 0x11, 0xC4, 0x22, 0xC4, 0x33});
+  PcxPicture picture = Decode_Ok(file);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 0, 0), 0x00010407u);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 2, 0), 0x00030609u);
+  EXPECT_EQ(Pcx_Get_Pixel(&picture, 1, 1), 0x00112233u);
+  Pcx_Free(&picture);
+
+  std::vector<u8> eight = Header(3, 2, 1, 4);
+  Add(&eight, {1, 2, 3, 0x2E, 0xC4, 9});
+  Add_Palette(&eight);
+  picture = Decode_Ok(eight);
+  EXPECT_EQ(std::vector<u8>(picture.pixels, picture.pixels + 6), (std::vector<u8>{1, 2, 3, 9, 9, 9}));
+  Pcx_Free(&picture);
+}
+
+TEST_F(Pcx, HeaderChecksFollowTheSignedVersion) {
+  for (i8 version : {0, 5, -128, -1}) {
+    std::vector<u8> file = Header(1, 1, 3, 1, version);
+    Add(&file, {1, 2, 3});
+    PcxPicture picture = Decode_Ok(file);
+    Pcx_Free(&picture);
+  }
+  std::vector<u8> file = Header(1, 1, 3, 1, 6);
+  Add(&file, {1, 2, 3});
+  EXPECT_EQ(Decode_Error(file), "Pcx: Unknown PCX format: ");
+}
+
+TEST_F(Pcx, RefusesWhatItCannotRead) {
+  std::vector<u8> good = Header(2, 1, 3, 2);
+  Add(&good, {1, 2, 3, 4, 5, 6});
+  EXPECT_EQ(Decode_Error(std::vector<u8>(good.begin(), good.begin() + 100)), "Pcx: Unknown PCX format: ");
+  std::vector<u8> f = good;
+  f[0] = 11;
+  EXPECT_EQ(Decode_Error(f), "Pcx: Unknown PCX format: ");
+  f = good;
+  f[2] = 0;
+  EXPECT_EQ(Decode_Error(f), "Pcx: Unknown PCX format: ");
+  f = good;
+  f[3] = 1;
+  EXPECT_EQ(Decode_Error(f), "Pcx: Unsupported bits per pixel or planes: ");
+  f = good;
+  f[65] = 4;
+  EXPECT_EQ(Decode_Error(f), "Pcx: Unsupported bits per pixel or planes: ");
+  f = good;
+  f[8] = 0, f[9] = 0, f[4] = 5;  // xmax below xmin
+  EXPECT_EQ(Decode_Error(f), "Pcx: Bad picture size: ");
+  f = Header(8192, 8192, 3, 8192);  // 256 MB of pixels
+  f.resize(f.size() + 4000000, 0xC0);
+  EXPECT_EQ(Decode_Error(f), "Pcx: Bad picture size: ");
+  f = good;
+  f[66] = 1;
+  EXPECT_EQ(Decode_Error(f), "Pcx: Bytes per line too small: ");
+  EXPECT_EQ(Decode_Error(std::vector<u8>(good.begin(), good.end() - 1)), "Pcx: Picture data runs past the end of the file: ");
+  f = good;
+  f.back() = 0xC1;  // a count byte with no value behind it
+  EXPECT_EQ(Decode_Error(f), "Pcx: Picture data runs past the end of the file: ");
+  f = Header(2, 1, 3, 2);
+  Add(&f, {1, 2, 3, 4, 5, 0xC3, 6});  // the last run is two bytes too long
+  EXPECT_EQ(Decode_Error(f), "Pcx: Run past the end of the picture: ");
+  f = Header(4, 1, 1, 4);
+  Add(&f, {1, 2, 3, 4});
+  f.resize(f.size() + 767, 0);  // one byte short of a palette
+  EXPECT_EQ(Decode_Error(f), "Pcx: Palette missing: ");
+  f = Header(65535, 65535, 1, 65535);
+  f.resize(300, 0xC0);
+  EXPECT_EQ(Decode_Error(f), "Pcx: Bad picture size: ");
+}
+
+TEST_F(Pcx, SaveWritesTheSpecifiedBytes) {
+  u32 black[2] = {0, 0};
+  ASSERT_EQ(Pcx_Save(black, 2, 1, 32, "pcx_black.pcx"), PCX_SAVE_OK);
+  std::vector<u8> b;
+  ASSERT_TRUE(Read_File("pcx_black.pcx", &b));
+  ASSERT_EQ(b.size(), 130u);
+  std::vector<u8> header = Header(2, 1, 3, 2);
+  header[12] = 2, header[13] = 0, header[14] = 1, header[15] = 0;  // hres, vres: the size
+  EXPECT_EQ(std::vector<u8>(b.begin(), b.begin() + 128), header);
+  EXPECT_EQ(b[128], 0xC6);
+  EXPECT_EQ(b[129], 0x00);
+
+  u8 lone = 0xC8;
+  ASSERT_EQ(Pcx_Save(&lone, 1, 1, 8, "pcx_lone.pcx"), PCX_SAVE_OK);
+  ASSERT_TRUE(Read_File("pcx_lone.pcx", &b));
+  ASSERT_EQ(b.size(), 128u + 2 + 1 + 768);
+  EXPECT_EQ(b[65], 1);
+  EXPECT_EQ(b[68], 2);
+  EXPECT_EQ(b[128], 0xC1);
+  EXPECT_EQ(b[129], 0xC8);
+  EXPECT_EQ(b[130], 12);
+  for (u32 i = 0; i < 768; i++) ASSERT_EQ(b[131 + i], i / 3);
+}
+
+TEST_F(Pcx, SaveRunsStopAt63AndAtTheRowEnd) {
+  std::vector<u8> rows(2 * 70, 0x05);
+  ASSERT_EQ(Pcx_Save(rows.data(), 70, 2, 8, "pcx_runs.pcx"), PCX_SAVE_OK);
+  std::vector<u8> b;
+  ASSERT_TRUE(Read_File("pcx_runs.pcx", &b));
+  EXPECT_EQ(std::vector<u8>(b.begin() + 128, b.begin() + 136), (std::vector<u8>{0xFF, 5, 0xC7, 5, 0xFF, 5, 0xC7, 5}));
+}
+
+TEST_F(Pcx, SaveReturnCodes) {
+  u32 pixel = 0;
+  EXPECT_EQ(Pcx_Save(&pixel, 1, 1, 16, "pcx_depth.pcx"), PCX_SAVE_CANNOT_OPEN);
+  EXPECT_NE(std::system("test -e pcx_depth.pcx"), 0) << "a refused depth creates no file";
+  EXPECT_EQ(Pcx_Save(&pixel, 0, 1, 32, "pcx_empty.pcx"), PCX_SAVE_CANNOT_OPEN);
+  EXPECT_EQ(Pcx_Save(&pixel, 1, 1, 32, "no_such_dir/shot01.pcx"), PCX_SAVE_CANNOT_OPEN);
+  EXPECT_EQ(Pcx_Save(&pixel, 1, 1, 32, "/dev/full"), PCX_SAVE_WRITE_ERROR);
+}
+
+TEST_F(Pcx, RoundTripsThroughWriterAndReader) {
+  for (u32 width : {1u, 5u, 64u, 257u}) {
+    u32 height = 7;
+    std::vector<u8> rgb = Test_Rgb(width, height);
+    std::vector<u32> frame(width * height);
+    for (u32 i = 0; i < width * height; i++) frame[i] = Pixel_Of(&rgb[i * 3]) | (i % 3) << 24;  // spare bytes dropped
+    ASSERT_EQ(Pcx_Save(frame.data(), i32(width), i32(height), 32, "pcx_round.pcx"), PCX_SAVE_OK);
+    std::vector<u8> file;
+    ASSERT_TRUE(Read_File("pcx_round.pcx", &file));
+    PcxPicture picture = Decode_Ok(file);
+    for (u32 i = 0; i < width * height; i++) ASSERT_EQ(Pcx_Get_Pixel(&picture, i32(i % width), i32(i / width)), frame[i] & 0xFFFFFF);
+    Pcx_Free(&picture);
+
+    std::vector<u8> indices(width * height);
+    for (u32 i = 0; i < indices.size(); i++) indices[i] = rgb[i * 3];
+    ASSERT_EQ(Pcx_Save(indices.data(), i32(width), i32(height), 8, "pcx_round8.pcx"), PCX_SAVE_OK);
+    ASSERT_TRUE(Read_File("pcx_round8.pcx", &file));
+    picture = Decode_Ok(file);
+    EXPECT_EQ(std::vector<u8>(picture.pixels, picture.pixels + indices.size()), indices);
+    EXPECT_EQ(picture.palette[3 * 200 + 1], 200 >> 2);
+    Pcx_Free(&picture);
+  }
+}
+
+TEST_F(Pcx, ReadsTrueColourAndPaletteFilesMadeByImageMagick) {
+  Require_Tool("convert");
+  for (u32 width : {1u, 5u, 8u, 255u}) {
+    u32 height = 6;
+    std::vector<u8> rgb = Test_Rgb(width, height);
+    ASSERT_TRUE(Write_File("pcx_im.rgb", rgb));
+    std::string size = std::to_string(width) + "x" + std::to_string(height);
+    Run_Command("convert -size " + size + " -depth 8 rgb:pcx_im.rgb -alpha off -type TrueColor pcx_im24.pcx");
+    std::vector<u8> file;
+    ASSERT_TRUE(Read_File("pcx_im24.pcx", &file));
+    PcxPicture picture = Decode_Ok(file);
+    ASSERT_EQ(picture.header.hres, width);
+    for (u32 i = 0; i < width * height; i++)
+      ASSERT_EQ(Pcx_Get_Pixel(&picture, i32(i % width), i32(i / width)), Pixel_Of(&rgb[i * 3])) << width << " " << i;
+    Pcx_Free(&picture);
+
+    rgb = Few_Colours_Rgb(width, height);
+    ASSERT_TRUE(Write_File("pcx_im.rgb", rgb));
+    Run_Command("convert -size " + size + " -depth 8 rgb:pcx_im.rgb -alpha off -type Palette pcx_im8.pcx");
+    ASSERT_TRUE(Read_File("pcx_im8.pcx", &file));
+    picture = Decode_Ok(file);
+    if (picture.header.colour_planes == 1) {
+      const u8* palette = &file[file.size() - 768];
+      for (u32 i = 0; i < width * height; i++) ASSERT_EQ(Pixel_Of(&palette[picture.pixels[i] * 3]), Pixel_Of(&rgb[i * 3])) << i;
+    } else {
+      ADD_FAILURE() << "ImageMagick wrote no palette picture for width " << width;
+    }
+    Pcx_Free(&picture);
+  }
+}
+
+TEST_F(Pcx, ReadsEvenPaddedFilesMadeByFfmpeg) {
+  Require_Tool("ffmpeg");
+  for (u32 width : {3u, 7u, 10u}) {
+    u32 height = 4;
+    std::vector<u8> rgb = Test_Rgb(width, height);
+    ASSERT_TRUE(Write_File("pcx_ff.rgb", rgb));
+    std::string size = std::to_string(width) + "x" + std::to_string(height);
+    Run_Command("ffmpeg -v error -y -f rawvideo -pix_fmt rgb24 -s " + size + " -i pcx_ff.rgb pcx_ff.pcx");
+    std::vector<u8> file;
+    ASSERT_TRUE(Read_File("pcx_ff.pcx", &file));
+    EXPECT_EQ(file[66] | file[67] << 8, (width + 1) & ~1u) << "ffmpeg pads lines to an even length";
+    PcxPicture picture = Decode_Ok(file);
+    for (u32 i = 0; i < width * height; i++)
+      ASSERT_EQ(Pcx_Get_Pixel(&picture, i32(i % width), i32(i / width)), Pixel_Of(&rgb[i * 3])) << width << " " << i;
+    Pcx_Free(&picture);
+  }
+}
+
+TEST_F(Pcx, ImageMagickReadsTheWritersFiles) {
+  Require_Tool("convert");
+  for (u32 width : {2u, 5u, 130u}) {
+    u32 height = 5;
+    std::vector<u8> rgb = Test_Rgb(width, height);
+    std::vector<u32> frame(width * height);
+    for (u32 i = 0; i < frame.size(); i++) frame[i] = Pixel_Of(&rgb[i * 3]);
+    ASSERT_EQ(Pcx_Save(frame.data(), i32(width), i32(height), 32, "pcx_shot.pcx"), PCX_SAVE_OK);
+    EXPECT_EQ(Run_Command("convert pcx_shot.pcx -depth 8 rgb:-"), rgb) << width;
+
+    std::vector<u8> indices(width * height);
+    for (u32 i = 0; i < indices.size(); i++) indices[i] = rgb[i * 3 + 2];
+    ASSERT_EQ(Pcx_Save(indices.data(), i32(width), i32(height), 8, "pcx_shot8.pcx"), PCX_SAVE_OK);
+    std::vector<u8> grey = Run_Command("convert pcx_shot8.pcx -depth 8 gray:-");
+    EXPECT_EQ(grey, indices) << "the grey ramp maps each index to its own level";
+  }
+}
