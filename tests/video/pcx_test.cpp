@@ -346,3 +346,54 @@ TEST_F(Pcx, ImageMagickReadsTheWritersFiles) {
     EXPECT_EQ(grey, indices) << "the grey ramp maps each index to its own level";
   }
 }
+
+TEST_F(Pcx, LoadsThroughTheFileLayer) {
+  std::vector<u32> frame(160 * 130);
+  for (u32 i = 0; i < frame.size(); i++) frame[i] = (i * 2654435761u) & 0xFFFFFF;
+  ASSERT_EQ(Pcx_Save(frame.data(), 160, 130, 32, "pcx_bitmap.pcx"), PCX_SAVE_OK);
+  cbitmap* bitmap = Pcx_Load_Bitmap("pcx_bitmap.pcx");
+  EXPECT_EQ(bitmap->width, 160u);
+  EXPECT_EQ(bitmap->height, 130u);
+  EXPECT_EQ(reinterpret_cast<u8*>(Vbe_Bitmap_Pixels(bitmap)) - reinterpret_cast<u8*>(bitmap), 8);
+  EXPECT_EQ(std::vector<u32>(Vbe_Bitmap_Pixels(bitmap), Vbe_Bitmap_Pixels(bitmap) + frame.size()), frame);
+  EXPECT_EQ(Mem_Get_Size(bitmap), 8u + 160 * 130 * 4);
+  Mem_Free(bitmap);
+
+  u8* pixels = Pcx_Load_Global("pcx_bitmap.pcx");
+  EXPECT_EQ(pixels, Pcx_Global()->pixels);
+  EXPECT_EQ(Pcx_Global()->header.colour_planes, 4);
+  cbitmap* cut = Pcx_Cut_Bitmap(Pcx_Global(), 158, 128, 2, 2);
+  EXPECT_EQ(cut->width, 2u);
+  EXPECT_EQ(Vbe_Bitmap_Pixels(cut)[3], frame[129 * 160 + 159]);
+  u32 into[2 + 4];
+  Pcx_Cut_Into(Pcx_Global(), 0, 1, 2, 2, into);
+  EXPECT_EQ(into[0], 2u);
+  EXPECT_EQ(into[1], 2u);
+  EXPECT_EQ(into[2], frame[160]);
+  EXPECT_EQ(into[5], frame[2 * 160 + 1]);
+  EXPECT_EXIT(Pcx_Cut_Bitmap(Pcx_Global(), 159, 0, 2, 1), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Pcx_Get_Pixel(Pcx_Global(), 0, 130), ::testing::ExitedWithCode(1), "");
+  EXPECT_EXIT(Pcx_Get_Pixel(Pcx_Global(), -1, 0), ::testing::ExitedWithCode(1), "");
+  Mem_Free(cut);
+  Mem_Free(pixels);
+}
+
+TEST_F(Pcx, BadFilesEndWithTheirMessage) {
+  std::vector<u8> file = Header(2, 1, 3, 2, 6);
+  Add(&file, {1, 2, 3, 4, 5, 6});
+  ASSERT_TRUE(Write_File("pcx_version6.pcx", file));
+  EXPECT_EXIT(
+      {
+        if (!freopen("pcx_message.txt", "w", stdout)) abort();
+        PcxPicture picture;
+        Pcx_Load("pcx_version6.pcx", &picture);
+      },
+      ::testing::ExitedWithCode(1), "");
+  std::vector<u8> text;
+  ASSERT_TRUE(Read_File("pcx_message.txt", &text));
+  EXPECT_NE(std::string(text.begin(), text.end()).find("Pcx: Unknown PCX format: pcx_version6.pcx"), std::string::npos);
+
+  u8 index = 3;
+  ASSERT_EQ(Pcx_Save(&index, 1, 1, 8, "pcx_eight.pcx"), PCX_SAVE_OK);
+  EXPECT_EXIT(Pcx_Load_Bitmap("pcx_eight.pcx"), ::testing::ExitedWithCode(1), "") << "a cbitmap holds 32-bit pixels";
+}
