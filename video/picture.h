@@ -10,6 +10,8 @@ struct VbeHsv {
   f32 saturation;
 };
 
+void Vbe_Reset_Design(void);
+
 // Pictures.
 cbitmap* Vbe_New_Bitmap(u32 width, u32 height);
 void Vbe_Set_Bitmap_Size(cbitmap* picture, u32 width, u32 height);
@@ -42,6 +44,8 @@ void Vbe_Stretch_Design_Add_Plain(void);
 void Vbe_Make_Zoom_Tables(f32 margin);
 const u32* Vbe_Zoom_Row_Table(void);
 const u32* Vbe_Zoom_Column_Table(void);
+u32 Vbe_Zoom_Rows(void);
+u32 Vbe_Zoom_Columns(void);
 
 // Transitions and crossfade.
 void Vbe_Transition(u8 kind, u32 level);

@@ -39,6 +39,7 @@ void Vbe_Darken_Channel(i32 level);
 void Vbe_Swap_Channel(u32* buffer, u32 pixel_count, u8 byte_a, u8 byte_b);
 void Vbe_Remap(u32* destination, const u32* source);
 u32 Vbe_Add_Colour_Pixel(u32 pixel, u32 colour);
+void Vbe_Reset_Channel_Counter(void);
 
 // Plain per-pixel versions of the fast loops, kept beside them.
 void Vbe_Brighten_Plain(i32 level);

@@ -91,6 +91,8 @@ struct VbeUpdate {
 
 // Set-up and modes.
 void Vbe_Init(void);
+// Back to the state before any mode (design size, crossfade and channel counter included).
+void Vbe_Reset(void);
 // The host's surface that the present routine writes into (width x height 32-bit pixels).
 void Vbe_Set_Host_Surface(u32* pixels, u32 width, u32 height);
 u8 Vbe_Controller_Info(void);
@@ -118,6 +120,9 @@ void Vbe_Free_Buffer(void);
 void Vbe_Alloc_Mix_Buffer(void);
 void Vbe_Free_Mix_Buffer(void);
 void Vbe_Swap_Buffers(void);
+u32 Vbe_Mix_Size(void);
+// End of the screen memory that begins at the screen base; nothing is presented past it.
+u8* Vbe_Screen_End(void);
 
 // Option setters.
 void Vbe_Set_Low_Res(void);
@@ -128,7 +133,8 @@ void Vbe_Disable_Buffering(void);
 void Vbe_Set_No_Lfb(void);
 void Vbe_Clear_No_Lfb(void);
 void Vbe_Set_Page_Count(u8 n);
-void Vbe_Set_Screen_Base(u8* address);
+// The screen memory at the address holds the given number of bytes.
+void Vbe_Set_Screen_Base(u8* address, u32 bytes);
 
 // Mode listings.
 void Vbe_Get_Modes(void);
