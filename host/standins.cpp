@@ -25,40 +25,6 @@ u32 Math_Percent(u32 value, u32 percent) { return value * percent / 100; }
 void Demo_Add_Options(void) {}
 void Prm_Parse(void) {}
 
-// ---- frame services and video ------------------------------------------------------------------
-namespace {
-u32 standin_width = 320, standin_height = 200;
-u32 standin_frame = 0;
-DemoCallback standin_loaders[52];
-u32 standin_loader_count = 0;
-}  // namespace
-void Demo_Force_Resolution(u32 width, u32 height) {
-  standin_width = width;
-  standin_height = height;
-}
-void Demo_Select_Mode(void) {}
-void Demo_Set_Border(u32) {}
-void Demo_Open_Mode(void) {}
-// Draws a moving test pattern straight into the host surface.
-void Demo_Frame_Hook(void) {
-  u32* standin_surface = reinterpret_cast<u32*>(Vbe_Get_Lfb());
-  if (!standin_surface) return;
-  standin_frame++;
-  for (u32 y = 0; y < standin_height; y++)
-    for (u32 x = 0; x < standin_width; x++)
-      standin_surface[y * standin_width + x] = ((x + standin_frame) & 255) << 16 | (y & 255) << 8 | 0x40;
-}
-void Demo_Add_Init(DemoCallback loader) {
-  if (standin_loader_count < 52) standin_loaders[standin_loader_count++] = loader;
-}
-void Demo_Run_Init_Sequence(u32, u32) {
-  for (u32 i = 0; i < standin_loader_count; i++) standin_loaders[i]();
-  standin_loader_count = 0;
-}
-void Demo_Trace(const char*) {}
-void Demo_Trace_Stop(void) {}
-void Demo_Toggle_Overlay(void) {}
-
 // ---- 3D renderer -------------------------------------------------------------------------------
 void VR_Init(void) {}
 void VR_Toggle_Path_Override(void) {}
@@ -76,9 +42,15 @@ void VR_Step_All_Paths_Back(void) {}
 namespace {
 u32 standin_ticks = 0;
 void Standin_Tick(void) { standin_ticks++; }
+u32 standin_frame = 0;
+// Draws a moving test pattern into the frame buffer and presents it.
 void Standin_Frame(void) {
   Music_Set_Callback(Standin_Tick);
   Seq_Set_Part_Name("Test");
+  standin_frame++;
+  for (u32 y = 0; y < vbe_screen.height && vbe_screen.frame; y++)
+    for (u32 x = 0; x < vbe_screen.width; x++)
+      vbe_screen.frame[y * vbe_screen.width + x] = ((x + standin_frame) & 255) << 16 | (y & 255) << 8 | 0x40;
   Demo_Frame_Hook();
 }
 void Standin_Setter(void) {}
