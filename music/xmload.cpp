@@ -168,7 +168,8 @@ bool Xm_Parse_Instrument(XmModule* module, XmFile* file, u32 index) {
   if (sample_count > kXmMaxSamples) return Xm_Fail("instrument with more than 16 samples");
   if (header_size < kXmInstrumentMinimum)
     header_size = sample_count ? kXmInstrumentStandard : kXmInstrumentMinimum;
-  if (header_size > 0x7FFFFFFF - u32(start)) return Xm_Fail("instrument header too large");
+  // A size that would seek out of any file is taken as the standard one.
+  if (header_size > 0x7FFFFFFF - u32(start)) header_size = kXmInstrumentStandard;
   if (sample_count == 0) {
     Xm_File_Seek(file, start + i32(header_size), 0);
     return true;
@@ -211,6 +212,7 @@ bool Xm_Parse_Instrument(XmModule* module, XmFile* file, u32 index) {
     instrument->sample_count = s + 1;
     u8 h[kXmSampleHeaderBytes];
     Xm_File_Read(h, sizeof h, file);
+    if (h[17] == 0xAD) return Xm_Fail("ADPCM samples are not supported");
     u32 bytes = Xm_U32(h);
     sample->length = bytes;
     sample->loop_start = Xm_U32(h + 4);

@@ -1,0 +1,311 @@
+// The XM loader: fields of modules from the XM writer, sample decoding, bad input refused or clamped.
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <algorithm>
+
+#include "music/music.h"
+#include "music/xmload.h"
+#include "writer.h"
+#include "xm_memory.h"
+
+namespace {
+XmSong Two_Pattern_Song() {
+  XmSong song;
+  song.name = "fields";
+  song.channels = 6;
+  song.restart = 1;
+  song.flags = 1;
+  song.speed = 5;
+  song.bpm = 140;
+  XmWriter_Add_Pattern(&song, 64);
+  XmWriter_Add_Pattern(&song, 32);
+  song.orders = {1, 0, 1};
+  XmWriter_Cell(&song, 0, 3, 2) = {49, 1, 0x40, 0x0C, 0x20};
+  XmWriter_Cell(&song, 0, 4, 5) = {97, 0, 0, 0, 0};
+  XmWriter_Cell(&song, 1, 31, 0) = {0, 0, 0, 0x0F, 0x03};
+  XmWriterInstrument in;
+  in.name = "a";
+  XmWriterSample s = XmWriter_Cycle("sine", 32, 1000, 's');
+  s.volume = 40;
+  s.finetune = -16;
+  s.panning = 200;
+  s.relative_note = -12;
+  in.samples.push_back(s);
+  for (u32 i = 0; i < 96; i++) in.keymap[i] = 0;
+  in.volume_envelope.points = {{0, 64}, {10, 32}, {20, 0}};
+  in.volume_envelope.type = 3;
+  in.volume_envelope.sustain = 1;
+  in.fadeout = 300;
+  in.vibrato_type = 2;
+  in.vibrato_depth = 7;
+  song.instruments.push_back(in);
+  song.instruments.push_back(XmWriterInstrument());  // no samples
+  return song;
+}
+
+// Patches one byte of an encoded song.
+std::vector<u8> Patched(const XmSong& song, size_t at, u8 value) {
+  std::vector<u8> bytes = XmWriter_Encode(song);
+  bytes[at] = value;
+  return bytes;
+}
+}  // namespace
+
+TEST(XmLoader, ReadsTheHeaderPatternsAndInstrumentsTheWriterWrote) {
+  XmModule* m = Load_Song(Two_Pattern_Song());
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->song_length, 3);
+  EXPECT_EQ(m->restart_position, 1);
+  EXPECT_EQ(m->channels, 6);
+  EXPECT_EQ(m->flags, 1);
+  EXPECT_EQ(m->default_speed, 5);
+  EXPECT_EQ(m->default_bpm, 140);
+  EXPECT_EQ(m->used_patterns, 2);
+  EXPECT_EQ(m->pattern_table_size, 2);
+  EXPECT_EQ(m->instrument_count, 2);
+  EXPECT_EQ(m->initial_global_volume, 64);
+  EXPECT_EQ(m->tick_function != nullptr, true);
+  EXPECT_EQ(m->order_table[0], 1);
+  EXPECT_EQ(m->order_table[2], 1);
+  EXPECT_EQ(m->patterns[0].rows, 64u);
+  EXPECT_EQ(m->patterns[1].rows, 32u);
+  const XmCell& c = m->patterns[0].cells[3 * 6 + 2];
+  EXPECT_EQ(c.note, 49);
+  EXPECT_EQ(c.instrument, 1);
+  EXPECT_EQ(c.volume, 0x40);
+  EXPECT_EQ(c.effect, 0x0C);
+  EXPECT_EQ(c.parameter, 0x20);
+  EXPECT_EQ(m->patterns[0].cells[4 * 6 + 5].note, 255);  // key-off
+  EXPECT_EQ(m->patterns[1].cells[31 * 6].effect, 0x0F);
+  const XmInstrument& in = m->instruments[0];
+  EXPECT_EQ(in.sample_count, 1u);
+  EXPECT_EQ(in.fadeout, 600);  // doubled
+  EXPECT_EQ(in.volume_points, 3);
+  EXPECT_EQ(in.volume_type, 3);
+  EXPECT_EQ(in.volume_sustain, 1);
+  EXPECT_EQ(in.volume_envelope[1].x, 10);
+  EXPECT_EQ(in.volume_envelope[1].y, 32);
+  EXPECT_EQ(in.vibrato_type, 2);
+  EXPECT_EQ(in.vibrato_depth, 7);
+  const XmSample* s = in.samples[0];
+  EXPECT_EQ(s->length, 32u);
+  EXPECT_EQ(s->loop_type, XM_LOOP_FORWARD);
+  EXPECT_EQ(s->loop_start, 0u);
+  EXPECT_EQ(s->loop_length, 32u);
+  EXPECT_EQ(s->volume, 40);
+  EXPECT_EQ(s->finetune, -16);
+  EXPECT_EQ(s->panning, 200u);
+  EXPECT_EQ(s->relative_note, -12);
+  EXPECT_EQ(s->bits, 16);
+  EXPECT_EQ(s->data[8], 1000);             // the sine's peak
+  EXPECT_EQ(s->data[32], s->data[0]);      // forward-loop guard
+  EXPECT_EQ(in.samples[1], &xm_empty_sample);
+  // An instrument without samples leaves every slot on the empty sample.
+  for (u32 i = 0; i < kXmMaxSamples; i++) EXPECT_EQ(m->instruments[1].samples[i], &xm_empty_sample);
+  EXPECT_TRUE(Xm_Free_Module(m));
+  EXPECT_FALSE(Xm_Free_Module(nullptr));
+}
+
+TEST(XmLoader, DecodesDeltaSamplesAndConvertsLoopsToSamples) {
+  XmWriterSample eight;
+  eight.sixteen_bit = false;
+  eight.data = {10, 15, 12};  // written as deltas 10, 5, -3
+  XmWriterSample sixteen;
+  sixteen.data.assign(3000, 7);
+  sixteen.loop_type = 3;  // both loop bits: ping-pong
+  sixteen.loop_start = 500;
+  sixteen.loop_length = 1000;  // bytes 1000..3000
+  XmWriterSample no_loop_length = XmWriter_Cycle("c", 16, 100, 'q');
+  no_loop_length.loop_length = 0;
+  XmSong song = One_Sample_Song(eight);
+  song.instruments[0].samples.push_back(sixteen);
+  song.instruments[0].samples.push_back(no_loop_length);
+  XmModule* m = Load_Song(song);
+  ASSERT_NE(m, nullptr);
+  const XmSample* a = m->instruments[0].samples[0];
+  EXPECT_EQ(a->data[0], 2560);
+  EXPECT_EQ(a->data[1], 3840);
+  EXPECT_EQ(a->data[2], 3072);
+  EXPECT_EQ(a->data[3], 0);  // a sample without loop reads zero padding at its end
+  EXPECT_EQ(a->loop_type, XM_LOOP_NONE);
+  EXPECT_EQ(a->loop_length, 3u);
+  const XmSample* b = m->instruments[0].samples[1];
+  EXPECT_EQ(b->loop_type, XM_LOOP_PINGPONG);
+  EXPECT_EQ(b->loop_start, 500u);
+  EXPECT_EQ(b->loop_length, 1000u);
+  EXPECT_EQ(b->data[1500], b->data[1499]);  // ping-pong guard
+  const XmSample* c = m->instruments[0].samples[2];
+  EXPECT_EQ(c->loop_type, XM_LOOP_NONE);
+  EXPECT_EQ(c->loop_start, 0u);
+  EXPECT_EQ(c->loop_length, 16u);
+  Xm_Free_Module(m);
+}
+
+TEST(XmLoader, EmptyAndMissingPatternsPlayEmptyRows) {
+  XmSong song;
+  song.channels = 2;
+  XmWriter_Add_Pattern(&song, 40);  // all cells empty: packed as 0x80 each
+  song.orders = {0, 3};             // pattern 3 is not in the file
+  std::vector<u8> bytes = XmWriter_Encode(song);
+  // Make the pattern's packed size 0 and drop its data: an empty pattern of 40 rows.
+  size_t header = 336;
+  u32 packed = bytes[header + 7] | bytes[header + 8] << 8;
+  bytes.erase(bytes.begin() + long(header + 9), bytes.begin() + long(header + 9 + packed));
+  bytes[header + 7] = bytes[header + 8] = 0;
+  XmModule* m = Load_Bytes(bytes);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->used_patterns, 4);
+  EXPECT_EQ(m->pattern_table_size, 4);
+  EXPECT_EQ(m->patterns[0].rows, 40u);
+  EXPECT_EQ(m->patterns[0].cells[79].note, 0);
+  for (int p = 1; p < 4; p++) EXPECT_EQ(m->patterns[p].rows, 64u);
+  Xm_Free_Module(m);
+}
+
+TEST(XmLoader, ClampsWhatPlayersCommonlyAccept) {
+  XmSong song = One_Sample_Song(Dc_Sample(100, 40));
+  song.restart = 7;  // beyond the song
+  song.bpm = 0;
+  XmWriter_Cell(&song, 0, 0, 0) = {120, 200, 0, 0, 0};  // note and instrument out of range
+  XmWriterInstrument& in = song.instruments[0];
+  in.samples[0].volume = 90;
+  in.samples[0].loop_start = 30;
+  in.samples[0].loop_length = 50;  // runs past the end
+  in.volume_envelope.points = {{0, 64}, {4, 80}};  // y above 64
+  in.volume_envelope.type = 7;
+  in.volume_envelope.sustain = 5;     // no such point
+  in.volume_envelope.loop_start = 1;  // loop 1..0 is backwards
+  XmModule* m = Load_Song(song);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->restart_position, 0);
+  EXPECT_EQ(m->default_bpm, 32);
+  EXPECT_EQ(m->patterns[0].cells[0].note, 0);
+  EXPECT_EQ(m->patterns[0].cells[0].instrument, 0);
+  const XmSample* s = m->instruments[0].samples[0];
+  EXPECT_EQ(s->volume, 64);
+  EXPECT_EQ(s->loop_start, 30u);
+  EXPECT_EQ(s->loop_length, 10u);
+  EXPECT_EQ(m->instruments[0].volume_envelope[1].y, 64);
+  EXPECT_EQ(m->instruments[0].volume_type, 1);
+  Xm_Free_Module(m);
+
+  // A loop that starts beyond the sample is dropped; a sample cut by the file's end is shortened.
+  song = One_Sample_Song(Dc_Sample(100, 40));
+  song.instruments[0].samples[0].loop_start = 45;
+  std::vector<u8> bytes = XmWriter_Encode(song);
+  bytes.resize(bytes.size() - 30);  // 15 of 40 16-bit values are lost
+  m = Load_Bytes(bytes);
+  ASSERT_NE(m, nullptr);
+  s = m->instruments[0].samples[0];
+  EXPECT_EQ(s->length, 25u);
+  EXPECT_EQ(s->loop_type, XM_LOOP_NONE);
+  EXPECT_EQ(s->loop_length, 25u);
+  Xm_Free_Module(m);
+
+  // Too many envelope points are cut to twelve.
+  song = One_Sample_Song(Dc_Sample(100));
+  for (u16 i = 0; i < 12; i++) song.instruments[0].volume_envelope.points.push_back({u16(i * 2), 32});
+  song.instruments[0].volume_envelope.type = 1;
+  bytes = XmWriter_Encode(song);
+  size_t points_at = 336 + 9 + 128 + 29 + 4 + 96 + 96;  // header, 128 empty cells, instrument
+  ASSERT_EQ(bytes[points_at], 12);
+  bytes[points_at] = 200;
+  m = Load_Bytes(bytes);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->instruments[0].volume_points, 12);
+  Xm_Free_Module(m);
+}
+
+TEST(XmLoader, RefusesWhatDoesNotFitThePlayer) {
+  XmSong song = One_Sample_Song(Dc_Sample(100));
+  EXPECT_EQ(Load_Bytes(Patched(song, 0, 'e')), nullptr);
+  EXPECT_STREQ(Xm_Load_Error(), "not an XM module");
+  EXPECT_EQ(Load_Bytes(Patched(song, 68, 33)), nullptr);  // 33 channels
+  EXPECT_STREQ(Xm_Load_Error(), "channel count not 1..32");
+  EXPECT_EQ(Load_Bytes(Patched(song, 68, 0)), nullptr);
+  EXPECT_EQ(Load_Bytes(Patched(song, 65, 2)), nullptr);  // song length 513
+  EXPECT_EQ(Load_Bytes(Patched(song, 73, 1)), nullptr);  // 257 instruments
+  EXPECT_EQ(Load_Bytes(Patched(song, 71, 1)), nullptr);  // 257 patterns
+  EXPECT_EQ(Load_Bytes(Patched(song, 336 + 6, 2)), nullptr);  // 513 rows
+  EXPECT_STREQ(Xm_Load_Error(), "pattern with more than 256 rows");
+  size_t instrument = 336 + 9 + 128;
+  EXPECT_EQ(Load_Bytes(Patched(song, instrument + 27, 17)), nullptr);
+  EXPECT_STREQ(Xm_Load_Error(), "instrument with more than 16 samples");
+  xm_memory::file.clear();
+  Xm_Set_File_Callbacks(nullptr, nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(Xm_Load_Module("memory", nullptr), nullptr);
+}
+
+TEST(XmLoader, ZeroRowPatternsBecomeSixtyFourEmptyRows) {
+  XmSong song = One_Sample_Song(Dc_Sample(100));
+  std::vector<u8> bytes = Patched(song, 336 + 5, 0);
+  bytes[336 + 6] = 0;
+  XmModule* m = Load_Bytes(bytes);
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(m->patterns[0].rows, 64u);
+  Xm_Free_Module(m);
+}
+
+TEST(XmLoader, SampleReaderFillsTheDataInsteadOfTheFile) {
+  XmSong song = One_Sample_Song(Dc_Sample(100, 8));
+  xm_memory::file = XmWriter_Encode(song);
+  Xm_Set_File_Callbacks(xm_memory::Open, xm_memory::Close, xm_memory::Read, xm_memory::Seek, xm_memory::Tell);
+  XmModule* m = Xm_Load_Module("memory", [](void* d, u32 bytes, u8 bits, u32 instrument, u32 sample) {
+    EXPECT_EQ(bytes, 16u);
+    EXPECT_EQ(bits, 16);
+    EXPECT_EQ(instrument, 0u);
+    EXPECT_EQ(sample, 0u);
+    i16* p = static_cast<i16*>(d);
+    for (u32 i = 0; i < 8; i++) p[i] = i16(i * 3);
+  });
+  ASSERT_NE(m, nullptr);
+  for (u32 i = 0; i < 8; i++) EXPECT_EQ(m->instruments[0].samples[0]->data[i], i16(i * 3));  // not delta-coded
+  Xm_Free_Module(m);
+}
+
+TEST(XmLoader, EveryCorpusModuleLoadsOrIsRefusedWithoutHarm) {
+  std::string dir = std::string(VELMORAN_SHARED_DIR) + "/xm-corpus";
+  DIR* d = opendir(dir.c_str());
+  ASSERT_NE(d, nullptr);
+  u32 files = 0;
+  std::string refused;
+  std::vector<std::string> names;
+  while (dirent* e = readdir(d)) names.push_back(e->d_name);
+  closedir(d);
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    if (name.size() < 4 || name.substr(name.size() - 3) != ".xm") continue;
+    std::vector<u8> bytes;
+    ASSERT_TRUE(Read_File(dir + "/" + name, &bytes));
+    files++;
+    XmModule* m = Load_Bytes(bytes);
+    if (!m) {
+      refused += name + ": " + Xm_Load_Error() + "\n";
+      continue;
+    }
+    for (i32 p = 0; p < m->pattern_table_size; p++) ASSERT_NE(m->patterns[p].cells, nullptr) << name;
+    Xm_Free_Module(m);
+  }
+  EXPECT_GE(files, 60u);
+  EXPECT_EQ(refused,
+            "MRHPx-HBTN_LUCiFER.xm: ADPCM samples are not supported\n"
+            "dontyou.xm: pattern with more than 256 rows\n"  // an older layout (1.02)
+            "grass_near_the_house.xm: instrument with more than 16 samples\n"
+            "ice21_ambiguous.xm: not an XM module\n"
+            "load_xm_zero_samples.xm: channel count not 1..32\n");
+}
+
+TEST(MusicLoad, AModuleThatCannotBeLoadedIsFatal) {
+  EXPECT_EXIT(
+      {
+        freopen("music_load.txt", "w", stdout);
+        Music_Load("no-such-module.xm");
+      },
+      [](int status) { return WIFEXITED(status) && WEXITSTATUS(status) != 0; }, "");
+  std::vector<u8> text;
+  ASSERT_TRUE(Read_File("music_load.txt", &text));
+  EXPECT_NE(std::string(text.begin(), text.end()).find("Music: Unable to load no-such-module.xm"),
+            std::string::npos);
+}

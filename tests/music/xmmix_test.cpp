@@ -1,0 +1,264 @@
+// The mixer: chunk sizes, interpolation, loops, gain ramps, PCM rounding, and the heard position.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "music/music.h"
+#include "music/xmfx.h"
+#include "music/xmmix.h"
+#include "platform/plat.h"
+#include "writer.h"
+#include "xm_memory.h"
+
+namespace {
+XmSample Ramp_Sample(std::vector<i16>* data, u32 length, u32 loop_start, u32 loop_length, u8 type) {
+  data->assign(length + 8, 0);
+  for (u32 i = 0; i < length; i++) (*data)[i] = i16(i * 100);
+  XmSample s{};
+  s.data = data->data();
+  s.length = length;
+  s.loop_start = loop_start;
+  s.loop_length = loop_length;
+  s.loop_type = type;
+  u32 end = loop_start + loop_length;
+  if (type == XM_LOOP_PINGPONG) (*data)[end] = (*data)[end - 1];
+  if (type == XM_LOOP_FORWARD) (*data)[end] = (*data)[loop_start];
+  return s;
+}
+
+// A voice on the sample at full left gain with no ramp, stepping step / 2^32 per frame.
+std::vector<f32> Mix_Left(const XmSample* sample, u64 step, u32 frames) {
+  for (u32 i = 0; i < kXmVoices; i++) *Xm_Voice(i) = XmVoice{};
+  XmVoice* v = Xm_Voice(0);
+  v->sample = sample;
+  v->direction = 1;
+  v->step = u32(step >> 32);
+  v->step_fraction = u32(step);
+  v->left_target = v->last_left_target = 255;
+  v->left_current = 255 * 256;
+  std::vector<f32> mix(frames * 2, 0.0f);
+  Xm_Mix_Voices(mix.data(), frames);
+  std::vector<f32> left;
+  for (u32 i = 0; i < frames; i++) left.push_back(mix[2 * i]);
+  return left;
+}
+}  // namespace
+
+TEST(XmMixer, ChunkRingAndRampSizesAtTheOutputRate) {
+  EXPECT_EQ(Xm_Chunk_Frames(), 884u);
+  EXPECT_EQ(Xm_Chunk_Count(), 100u);
+  EXPECT_EQ(Xm_Ramp_Frames(), 128u);
+}
+
+TEST(XmMixer, InterpolatesLinearlyBetweenSamples) {
+  std::vector<i16> data;
+  XmSample s = Ramp_Sample(&data, 16, 0, 16, XM_LOOP_NONE);
+  std::vector<f32> out = Mix_Left(&s, u64(1) << 31, 6);  // half a sample a frame
+  std::vector<f32> want = {0, 50, 100, 150, 200, 250};
+  EXPECT_EQ(out, want);
+}
+
+TEST(XmMixer, ForwardLoopWrapsPingPongTurnsAndAnUnloopedVoiceEnds) {
+  std::vector<i16> data;
+  XmSample forward = Ramp_Sample(&data, 8, 2, 4, XM_LOOP_FORWARD);
+  std::vector<f32> want = {0, 100, 200, 300, 400, 500, 200, 300, 400, 500, 200};
+  EXPECT_EQ(Mix_Left(&forward, u64(1) << 32, 11), want);
+
+  XmSample pingpong = Ramp_Sample(&data, 8, 2, 4, XM_LOOP_PINGPONG);
+  std::vector<f32> out = Mix_Left(&pingpong, u64(1) << 32, 18);
+  want = {0, 100, 200, 300, 400, 500, 500, 500, 400, 300, 200, 300, 400, 500, 500, 500, 400, 300};
+  ASSERT_EQ(out.size(), want.size());
+  for (u32 i = 0; i < want.size(); i++) EXPECT_NEAR(out[i], want[i], 0.5) << i;
+  // Over a long run with an odd step the position never leaves the sample.
+  out = Mix_Left(&pingpong, 0x1C71C71C7ull, 5000);
+  for (f32 v : out) ASSERT_TRUE(v >= 0 && v <= 700);
+
+  XmSample once = Ramp_Sample(&data, 4, 0, 4, XM_LOOP_NONE);
+  want = {0, 100, 200, 300, 0, 0};
+  EXPECT_EQ(Mix_Left(&once, u64(1) << 32, 6), want);
+  EXPECT_EQ(Xm_Voice(0)->sample, nullptr);
+}
+
+TEST(XmMixer, PanningLawSplitsTheFinalVolume) {
+  XmVoice v{};
+  v.volume = 127;
+  v.panning = 0;
+  Xm_Set_Gains(&v);
+  EXPECT_EQ(v.left_target, 127);
+  EXPECT_EQ(v.right_target, 0);
+  v.panning = 128;
+  Xm_Set_Gains(&v);
+  EXPECT_EQ(v.left_target, 63);
+  EXPECT_EQ(v.right_target, 63);
+  v.panning = 255;
+  Xm_Set_Gains(&v);
+  EXPECT_EQ(v.left_target, 0);
+  EXPECT_EQ(v.right_target, 127);
+}
+
+TEST(XmMixer, RoundsHalvesToEvenAndClips) {
+  f32 in[6] = {0.5f, 1.5f, -0.5f, -2.5f, 40000.0f, -40000.0f};
+  i16 out[6];
+  Xm_Float_To_Pcm(out, in, 6);
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[1], 2);
+  EXPECT_EQ(out[2], 0);
+  EXPECT_EQ(out[3], -2);
+  EXPECT_EQ(out[4], 32767);
+  EXPECT_EQ(out[5], -32768);
+}
+
+TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
+  XmSong song = One_Sample_Song(Dc_Sample(16384));
+  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0, 0};  // C-4, volume 64, centre
+  XmModule* m = Load_Song(song);
+  ASSERT_NE(m, nullptr);
+  u32 ticks = 0;
+  static u32* counter;
+  counter = &ticks;
+  ASSERT_TRUE(Xm_Render_Start(m));
+  m->tick_function = [](XmModule* module) {
+    (*counter)++;
+    Xm_Tick(module);
+  };
+  std::vector<i16> pcm(884 * 2);
+  XmChunkRecord r = Xm_Render_Chunk(pcm.data());
+  EXPECT_EQ(ticks, 2u);  // at frames 0 and 882
+  EXPECT_EQ(r.order, 0);
+  EXPECT_EQ(r.row, 0);
+  EXPECT_EQ(r.elapsed_milliseconds, 20u);
+  EXPECT_EQ(pcm[0], 0);
+  EXPECT_EQ(pcm[1], 0);
+  for (u32 i = 1; i < 128; i++) EXPECT_GE(pcm[2 * i], pcm[2 * i - 2]) << i;
+  EXPECT_NEAR(pcm[2 * 64], 2024, 40);
+  for (u32 i = 128; i < 884; i++) {
+    ASSERT_EQ(pcm[2 * i], 4048) << i;  // 16384 x 63 / 255
+    ASSERT_EQ(pcm[2 * i + 1], 4048) << i;
+  }
+  for (u32 n = 2; n <= 12; n++) {
+    Xm_Render_Chunk(pcm.data());
+    EXPECT_EQ(ticks, (884 * n - 1) / 882 + 1);
+  }
+  Xm_Stop_Module(m);
+  Xm_Free_Module(m);
+}
+
+TEST(XmMixer, AGainChangeInTheMiddleOfARampStartsANewRampFromTheGainReached) {
+  std::vector<i16> data(64 + 8, 10000);
+  XmSample s{};
+  s.data = data.data();
+  s.length = 64;
+  s.loop_length = 64;
+  s.loop_type = XM_LOOP_FORWARD;
+  for (u32 i = 0; i < kXmVoices; i++) *Xm_Voice(i) = XmVoice{};
+  XmVoice* v = Xm_Voice(0);
+  v->sample = &s;
+  v->direction = 1;
+  v->step = 1;
+  v->left_target = 255;
+  std::vector<f32> a(128, 0.0f), b(512, 0.0f);
+  Xm_Mix_Voices(a.data(), 64);
+  EXPECT_NEAR(a[2 * 63], 10000 * 63 / 128.0, 1);
+  v->left_target = 0;
+  Xm_Mix_Voices(b.data(), 256);
+  EXPECT_NEAR(b[0], 10000 * 64 / 128.0, 1);
+  EXPECT_NEAR(b[2 * 64], 10000 * 32 / 128.0, 2);
+  EXPECT_EQ(b[2 * 128], 0.0f);
+  EXPECT_EQ(v->ramp_frames_left, 0u);
+}
+
+namespace {
+std::vector<MusicPosition> heard;
+std::vector<u32> heard_time;
+intptr_t Music_Window(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (message == WM_PAINT) {
+    Music_Get_Position();
+    heard.push_back(music_position);
+  }
+  if (message == WM_DESTROY) Plat_Post_Quit(0);
+  return Plat_Def_Window_Proc(window, message, wparam, lparam);
+}
+}  // namespace
+
+TEST(MusicGlue, QueriesBeforePlayAreZeroAndTheTickSlotRaisesItsFlag) {
+  Music_Init();
+  Music_Get_Position();
+  EXPECT_EQ(music_position.order, 0u);
+  EXPECT_EQ(music_position.row, 0u);
+  Music_Call_Callback();
+  EXPECT_EQ(Music_In_Callback(), 0);
+  static u8 seen_flag;
+  seen_flag = 0;
+  Music_Set_Callback([] { seen_flag = Music_In_Callback(); });
+  Music_Call_Callback();
+  EXPECT_EQ(seen_flag, 1);
+  EXPECT_EQ(Music_In_Callback(), 0);
+  Music_Clear_Callback();
+  EXPECT_EQ(Music_Load_Sample("term/lights2.snd", 8, 0), -1);
+  Music_Set_Beat(0);
+  EXPECT_EQ(Music_Get_Beat(), 8);
+  Music_Set_Beat(4);
+  EXPECT_EQ(Music_Get_Beat(), 4);
+  Music_Get_Channel_Levels();
+  EXPECT_EQ(music_channel_levels.channels, 0);
+  Music_Free();  // nothing loaded: nothing to do
+}
+
+TEST(MusicGlue, HeardPositionFollowsTheHeadlessDeviceChunkByChunk) {
+  XmSong song = One_Sample_Song(Dc_Sample(8000), 16);
+  XmWriter_Add_Pattern(&song, 64);
+  song.orders = {0, 1, 0, 1};
+  XmWriter_Cell(&song, 1, 0, 13) = {49, 1, 0x40, 0, 0};
+  ASSERT_TRUE(XmWriter_Save("heard.xm", song));
+  PlatConfig config;
+  config.backend = PLAT_HEADLESS;
+  config.fps = 50;
+  config.max_frames = 600;  // 12 s: the song is 30.72 s long
+  ASSERT_TRUE(Plat_Init(config));
+  PlatClass cls = {Music_Window, "music", 0};
+  ASSERT_TRUE(Plat_Register_Class(&cls));
+  Music_Load("heard.xm");
+  Music_Play_Module();
+  EXPECT_EQ(Music_Is_Playing(), 1);
+  ASSERT_NE(Plat_Create_Window("music", "music", 320 + 16, 200 + 39), 0u);
+  heard.clear();
+  PlatMsg msg;
+  while (Plat_Get_Message(&msg)) Plat_Dispatch_Message(&msg);
+  ASSERT_GE(heard.size(), 600u);
+  for (u32 k = 0; k < 600; k++) {
+    // After paint k + 1 the device has played 882 (k + 1) frames; the chunk under way was mixed
+    // a ring earlier and holds the row of its last frame.
+    u64 device = u64(k + 1) * 882;
+    u64 song_frame = device / 884 * 884 + 883;
+    u64 row = song_frame / (6 * 882);
+    ASSERT_EQ(heard[k].order, u32(row / 64)) << k;
+    ASSERT_EQ(heard[k].row, u32(row % 64)) << k;
+  }
+  Music_Get_Channel_Levels();
+  EXPECT_EQ(music_channel_levels.channels, 16);
+  Music_Free();
+  EXPECT_EQ(Music_Is_Playing(), 0);
+  EXPECT_EQ(Plat_Wave_Position_Bytes(), 0u);  // the device was stopped before the ring was freed
+  Music_Get_Position();
+  EXPECT_EQ(music_position.order, 0u);
+  Music_Free();
+  Plat_Done();
+}
+
+TEST(MusicGlue, TheSdlDeviceRunsTheMixerThreadAndStopsCleanly) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  XmSong song = One_Sample_Song(Dc_Sample(8000), 4);
+  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0, 0};
+  ASSERT_TRUE(XmWriter_Save("thread.xm", song));
+  PlatConfig config;
+  config.backend = PLAT_SDL;
+  ASSERT_TRUE(Plat_Init(config));
+  Music_Load("thread.xm");
+  Music_Play_Module();
+  u32 start = Plat_Wave_Position_Bytes();
+  for (int i = 0; i < 100 && Plat_Wave_Position_Bytes() - start < 40000; i++) Plat_Sleep(10);
+  EXPECT_GT(Plat_Wave_Position_Bytes() - start, 0u);
+  Music_Free();
+  Plat_Done();
+}
