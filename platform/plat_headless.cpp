@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/capture.h"
 
 namespace {
 // 44100 x 85: an audio frame and an animation tick are both whole numbers of units.
@@ -165,6 +166,7 @@ void Hl_Present_Unlock(void) {}
 
 // One log line per presented frame: frame, virtual ms, the host's status, CRC-32 of the frame.
 void Hl_Present_Flip(void) {
+  Plat_Capture_Frame(Plat_Presented_Frames(), hl_back.data(), hl_back_w, hl_back_h);
   if (!hl_crc) return;
   uLong crc = crc32(0L, Z_NULL, 0);
   crc = crc32(crc, reinterpret_cast<const Bytef*>(hl_back.data()), uInt(hl_back.size() * 4));
@@ -174,7 +176,10 @@ void Hl_Present_Flip(void) {
           status, crc);
 }
 
-void Hl_Present_Release(void) { hl_back.clear(); }
+void Hl_Present_Release(void) {
+  Plat_Capture_Stop();
+  hl_back.clear();
+}
 
 bool Hl_Wave_Open(u32 rate, u32 channels, u32 bits) {
   if ((hl_config.fail & PLAT_FAIL_AUDIO) || rate != 44100 || channels != 2 || bits != 16) return false;
