@@ -20,8 +20,6 @@
 void* Cache_Alloc(u32) { return nullptr; }
 void Cache_Free(void*) {}
 void Cpu_Show_Info(void) {}
-void Math_Init(void) {}
-u32 Math_Percent(u32 value, u32 percent) { return value * percent / 100; }
 void Demo_Add_Options(void) {}
 void Prm_Parse(void) {}
 
