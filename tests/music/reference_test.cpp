@@ -1,0 +1,211 @@
+// Against a reference player (libopenmpt): the order and row at every tick, the song length, levels.
+#include <gtest/gtest.h>
+#include <libopenmpt/libopenmpt.h>
+
+#include <cmath>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "music/xmfx.h"
+#include "music/xmmix.h"
+#include "writer.h"
+#include "xm_memory.h"
+
+namespace {
+struct Comparison {
+  u32 ticks = 0;        // ticks compared
+  i64 mismatch = -1;    // first tick that differs, -1 none
+  std::string detail;
+  u64 our_frames = 0;   // song length up to the first repeated row, in frames
+  u64 reference_frames = 0;
+};
+
+// Plays both players tick by tick, each tick as many frames as ours lasts, until the reference
+// reports the song's end (or max ticks).
+Comparison Compare_Timeline(const std::vector<u8>& bytes, u32 max_ticks) {
+  Comparison c;
+  XmModule* m = Load_Bytes(bytes);
+  if (!m) {
+    c.detail = "refused";
+    c.mismatch = 0;
+    return c;
+  }
+  openmpt_module* ref = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+                                                           nullptr, nullptr, nullptr, nullptr, nullptr);
+  if (!ref) {
+    Xm_Free_Module(m);
+    c.detail = "reference refused";
+    c.mismatch = 0;
+    return c;
+  }
+  Xm_Render_Start(m);
+  std::vector<i16> buffer;
+  // A row start seen before with the same pattern-loop counters ends the song.
+  std::set<std::vector<i32>> visited;
+  bool our_end = false;
+  for (u32 t = 0; t < max_ticks; t++) {
+    bool row_start = m->tick == 0;
+    m->tick_function(m);
+    if (row_start && !our_end) {
+      std::vector<i32> key = {m->order, m->row};
+      for (i32 ch = 0; ch < m->channels; ch++) key.push_back(Xm_Channel(u32(ch))->loop_count);
+      if (!visited.insert(key).second) our_end = true;
+    }
+    u32 frames = u32(m->tick_length);
+    buffer.resize(frames * 2);
+    size_t got = openmpt_module_read_interleaved_stereo(ref, 44100, frames, buffer.data());
+    c.reference_frames += got;
+    if (got < frames) break;
+    if (our_end) continue;  // the reference plays its tail
+    c.our_frames += frames;
+    c.ticks++;
+    i32 order = openmpt_module_get_current_order(ref), row = openmpt_module_get_current_row(ref);
+    if (c.mismatch < 0 && (order != m->order || row != m->row)) {
+      c.mismatch = t;
+      c.detail = "tick " + std::to_string(t) + ": ours " + std::to_string(m->order) + "." +
+                 std::to_string(m->row) + ", reference " + std::to_string(order) + "." + std::to_string(row);
+    }
+  }
+  openmpt_module_destroy(ref);
+  Xm_Stop_Module(m);
+  Xm_Free_Module(m);
+  return c;
+}
+
+std::vector<u8> Corpus(const char* name) {
+  std::vector<u8> bytes;
+  Read_File(std::string(VELMORAN_SHARED_DIR) + "/xm-corpus/" + name, &bytes);
+  return bytes;
+}
+}  // namespace
+
+// libopenmpt renders 100 ms of tail after the last row.
+const u64 kReferenceTail = 4410;
+
+TEST(ReferenceTimeline, CorpusModulesPlayTheSameRowAtEveryTickAndLastAsLong) {
+  const char* same[] = {
+      "JUHO_-_Ihana_paiva.xm", "ZALZA_-_Tekilla_groove.xm", "bidi_sync.xm", "finefx_ft2.xm",
+      "format_xm_pattrunc.xm", "ft2_delay_defaults.xm", "ft2_delay_envelope_off.xm",
+      "ft2_delay_envelope_on.xm", "ft2_delay_envelope_sustain.xm", "ft2_delay_note_memory.xm",
+      "ft2_delay_volume_column.xm", "ft2_double_toneporta.xm", "ft2_envelope_invalid_ins.xm",
+      "ft2_envelope_reset.xm", "ft2_instrument_fade_update.xm", "ft2_instrument_memory_default.xm",
+      "ft2_invalid_ins_defaults.xm", "ft2_invalid_porta_target.xm", "ft2_k00_defaults.xm",
+      "ft2_k00_is_note_off.xm", "ft2_kxx.xm", "ft2_no_note_ins_envelope.xm", "ft2_note_invalid_subins.xm",
+      "ft2_note_no_fadeout_reset.xm", "ft2_note_off_after_invalid_ins.xm", "ft2_note_off_fade.xm",
+      "ft2_note_off_sustain.xm", "ft2_note_range.xm", "ft2_note_range_instrument_fade.xm",
+      "ft2_offset_memory.xm", "ft2_tremor_delay.xm", "ft2_tremor_reset.xm", "ft2_volume_fadeout.xm",
+      "load_xm_invalid_comment_length.xm", "load_xm_invalid_pattern_length.xm",
+      "lxx_after_loop.xm", "mpt_xm_double_toneporta.xm", "mt2_xm_double_toneporta.xm",
+      "play_xm_bad_env_sustain.xm", "play_xm_bad_instrument.xm", "play_xm_vol_env_clamp.xm",
+      "read_event_ft2.xm", "rstst_double_toneporta.xm", "set_position_mid_pattdelay.xm", "stereo.xm",
+      "test.xm", "xm_no_cxx_dxx_memory.xm", "xm_portamento_envelope_reset.xm", "xm_portamento_target.xm"};
+  for (const char* name : same) {
+    Comparison c = Compare_Timeline(Corpus(name), 200000);
+    EXPECT_EQ(c.mismatch, -1) << name << ": " << c.detail;
+    EXPECT_GT(c.ticks, 4u) << name;
+    EXPECT_EQ(c.our_frames + kReferenceTail, c.reference_frames) << name;
+  }
+  // Songs whose rows agree up to a place where this player differs by design: a jump on a later
+  // channel than a break takes row 0 (roadblas), and a jump at the song's end (xyce).
+  Comparison c = Compare_Timeline(Corpus("roadblas.xm"), 2400);
+  EXPECT_EQ(c.mismatch, -1) << c.detail;
+  c = Compare_Timeline(Corpus("xyce-dans_la_rue.xm"), 8400);
+  EXPECT_EQ(c.mismatch, -1) << c.detail;
+  c = Compare_Timeline(Corpus("rhino_sting.xm"), 200000);
+  EXPECT_EQ(c.mismatch, -1) << c.detail;
+  c = Compare_Timeline(Corpus("load_xm_invalid_instsize.xm"), 200000);  // no tail after one row
+  EXPECT_EQ(c.mismatch, -1) << c.detail;
+}
+
+TEST(ReferenceTimeline, WriterModulesWithTempoChangesJumpsLoopsAndDelays) {
+  XmSong song = One_Sample_Song(Dc_Sample(1000), 4);
+  song.patterns.clear();
+  for (int p = 0; p < 3; p++) XmWriter_Add_Pattern(&song, p == 1 ? 32 : 64);
+  song.speed = 3;
+  song.orders = {0, 1, 2, 1};
+  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0, 0};
+  XmWriter_Cell(&song, 0, 2, 1) = {0, 0, 0, 0x0F, 0x05};
+  XmWriter_Cell(&song, 0, 4, 1) = {0, 0, 0, 0x0F, 0x96};  // 150 BPM
+  XmWriter_Cell(&song, 0, 8, 2) = {0, 0, 0, 0x0E, 0x60};
+  XmWriter_Cell(&song, 0, 10, 2) = {0, 0, 0, 0x0E, 0x62};
+  XmWriter_Cell(&song, 0, 12, 3) = {0, 0, 0, 0x0E, 0xE2};
+  XmWriter_Cell(&song, 0, 14, 1) = {0, 0, 0, 0x0F, 0x7B};  // 123 BPM: 896 frames a tick
+  XmWriter_Cell(&song, 0, 16, 0) = {0, 0, 0, 0x0D, 0x08};
+  XmWriter_Cell(&song, 1, 20, 3) = {0, 0, 0, 0x0B, 0x02};
+  XmWriter_Cell(&song, 2, 30, 1) = {0, 0, 0, 0x0F, 0x02};
+  Comparison c = Compare_Timeline(XmWriter_Encode(song), 100000);
+  EXPECT_EQ(c.mismatch, -1) << c.detail;
+  EXPECT_GT(c.ticks, 150u);
+  EXPECT_EQ(c.our_frames + kReferenceTail, c.reference_frames);
+
+  std::vector<u8> show;
+  ASSERT_TRUE(Read_File(std::string(VELMORAN_BINARY_DIR) + "/data/velmoran.xm", &show));
+  c = Compare_Timeline(show, 200000);
+  EXPECT_EQ(c.mismatch, -1) << c.detail;
+  EXPECT_EQ(c.our_frames, 55ull * 64 * 6 * 882);  // 7.68 s an order
+  EXPECT_EQ(c.our_frames + kReferenceTail, c.reference_frames);
+}
+
+namespace {
+// Root mean square of one side over frames [from, to) of interleaved stereo.
+f64 Rms(const std::vector<i16>& pcm, u32 side, u32 from, u32 to) {
+  f64 sum = 0;
+  for (u32 i = from; i < to; i++) sum += f64(pcm[2 * i + side]) * pcm[2 * i + side];
+  return std::sqrt(sum / (to - from));
+}
+f64 Db(f64 ratio) { return 20 * std::log10(ratio); }
+}  // namespace
+
+TEST(ReferenceLevels, VolumeColumnAndPanningScaleTheSoundAsTheReferenceDoes) {
+  XmSong song = One_Sample_Song(XmWriter_Cycle("sine", 32, 16000, 's'));
+  song.speed = 6;
+  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0x50, 0, 0};
+  XmWriter_Cell(&song, 0, 8, 0) = {0, 0, 0x30, 0, 0};
+  XmWriter_Cell(&song, 0, 16, 0) = {0, 0, 0x20, 0, 0};
+  XmWriter_Cell(&song, 0, 24, 0) = {0, 0, 0x50, 0x08, 0x00};
+  XmWriter_Cell(&song, 0, 32, 0) = {0, 0, 0, 0x08, 0xFF};
+  std::vector<u8> bytes = XmWriter_Encode(song);
+  const u32 row = 6 * 882, frames = 40 * row;
+
+  XmModule* m = Load_Bytes(bytes);
+  ASSERT_NE(m, nullptr);
+  ASSERT_TRUE(Xm_Render_Start(m));
+  std::vector<i16> ours;
+  std::vector<i16> chunk(884 * 2);
+  while (ours.size() < size_t(frames) * 2) {
+    Xm_Render_Chunk(chunk.data());
+    ours.insert(ours.end(), chunk.begin(), chunk.end());
+  }
+  Xm_Stop_Module(m);
+  Xm_Free_Module(m);
+
+  openmpt_module* ref = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+                                                           nullptr, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(ref, nullptr);
+  openmpt_module_set_render_param(ref, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 2);
+  openmpt_module_set_render_param(ref, OPENMPT_MODULE_RENDER_VOLUMERAMPING_STRENGTH, 0);
+  std::vector<i16> theirs(size_t(frames) * 2);
+  ASSERT_EQ(openmpt_module_read_interleaved_stereo(ref, 44100, frames, theirs.data()), frames);
+  openmpt_module_destroy(ref);
+
+  // Steady parts of rows 4..7 (volume 64), 12..15 (32), 20..23 (16), 28..31 (left), 36..39 (right).
+  auto level = [&](const std::vector<i16>& pcm, u32 first_row, u32 side) {
+    return Rms(pcm, side, first_row * row, (first_row + 4) * row);
+  };
+  for (u32 side = 0; side < 2; side++) {
+    f64 full_ours = level(ours, 4, side), full_theirs = level(theirs, 4, side);
+    ASSERT_GT(full_ours, 1000);
+    ASSERT_GT(full_theirs, 1000);
+    EXPECT_NEAR(Db(level(ours, 12, side) / full_ours), Db(level(theirs, 12, side) / full_theirs), 0.5);
+    EXPECT_NEAR(Db(level(ours, 20, side) / full_ours), Db(level(theirs, 20, side) / full_theirs), 0.5);
+  }
+  // Hard left and hard right leave the other side (nearly) silent in both players.
+  EXPECT_LT(level(ours, 28, 1), 1);
+  EXPECT_LT(level(theirs, 28, 1), level(theirs, 28, 0) / 100);
+  EXPECT_LT(level(ours, 36, 0), 1);
+  EXPECT_LT(level(theirs, 36, 0), level(theirs, 36, 1) / 100);
+  EXPECT_GT(level(ours, 28, 0), level(ours, 4, 0));
+  EXPECT_GT(level(theirs, 28, 0), level(theirs, 4, 0));
+}
