@@ -19,7 +19,6 @@
 // ---- runtime services --------------------------------------------------------------------------
 void* Cache_Alloc(u32) { return nullptr; }
 void Cache_Free(void*) {}
-void Cpu_Show_Info(void) {}
 void Demo_Add_Options(void) {}
 void Prm_Parse(void) {}
 
