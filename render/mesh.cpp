@@ -30,6 +30,7 @@ i32 mesh_axes[3] = {0, 1, 2};
 u8 mesh_anim_mode = 0;
 u32 mesh_anim_next = 0;
 u32 mesh_object_flags = 0;
+i32 mesh_open_object = -1;
 MeshVector mesh_face_normal = {0, 0, 0, 0};
 
 const char* const kBlockNames[6] = {"points  ", "normals ", "polys   ", "objects ", "movables", "doors   "};
@@ -225,6 +226,7 @@ void Mesh_Get_Scene_View(void** current, void** buffer, u32* file_size, u32* rec
 }
 
 void Mesh_Clear_Counters(void) {
+  mesh_open_object = -1;
   mesh_work.last_point = mesh_work.last_poly = mesh_work.last_normal = mesh_work.last_object = -1;
 }
 void Mesh_Set_Object_Type(u8 type) { mesh_object_type = type; }
@@ -274,6 +276,7 @@ u32 Mesh_Add_Object(f32 x, f32 y, f32 z, u8 attribute_a, u8 attribute_b, u32 fla
   o.type = mesh_object_type;
   strcpy(o.name, "[noname]");
   mesh_object_flags = flags;
+  mesh_open_object = n;
   if (flags & kMeshObjectMovable) {
     if (mesh_work.movable_count > mesh_work.max[MESH_MAX_MOVABLES]) Err_Error("Mesh: Too many movable objects");
     mesh_work.movables[mesh_work.movable_count++] = u32(n);
@@ -398,6 +401,7 @@ u32 Mesh_Add_Dot_Poly(u32 point, u8 texture, u8 type, u32 flags, u8 u, u8 v) {
 
 void Mesh_End_Object(void) {
   MeshObject& o = Current_Object();
+  mesh_open_object = -1;
   o.poly_count = u16(mesh_work.last_poly - i32(o.poly_count));
   o.point_count = u16(mesh_work.last_point - i32(o.point_count));
   if (o.flags & kMeshObjectSmooth) {
@@ -535,6 +539,7 @@ f32 Mesh_Get_Scale(void) { return mesh_point_scale; }
 u8 Mesh_Get_Poly_Type(void) { return mesh_poly_type; }
 u32 Mesh_Get_Shade(void) { return mesh_shade; }
 u32 Mesh_Get_Object_Flags(void) { return mesh_object_flags; }
+i32 Mesh_Get_Open_Object(void) { return mesh_open_object; }
 
 MeshPoint* Mesh_Alloc_Anim_Buffer(u32 points) {
   MeshPoint* buffer = static_cast<MeshPoint*>(Mem_Alloc(points * sizeof(MeshPoint)));

@@ -207,6 +207,8 @@ u8 Mesh_Get_Poly_Type(void);
 u32 Mesh_Get_Shade(void);
 // Flags of the newest object, as given to Mesh_Add_Object.
 u32 Mesh_Get_Object_Flags(void);
+// The object between Mesh_Add_Object and Mesh_End_Object, or -1.
+i32 Mesh_Get_Open_Object(void);
 MeshPoint* Mesh_Alloc_Anim_Buffer(u32 points);
 void Mesh_Set_Anim_Buffer(MeshPoint* buffer);
 void Mesh_Begin_Anim_Points(u16 first);

@@ -24,7 +24,9 @@ std::string Read_Text(const char* path) {
 // Runs stmt in a child that must die with exit code 1 and print text.
 #define EXPECT_FATAL(stmt, text)                                                          \
   do {                                                                                    \
-    const char* out_path = "mesh_fatal.txt";                                              \
+    std::string out_name = std::string("mesh_fatal_") +                                   \
+                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"; \
+    const char* out_path = out_name.c_str();                                              \
     EXPECT_EXIT(                                                                          \
         {                                                                                 \
           if (!freopen(out_path, "w", stdout)) exit(99);                                  \
@@ -37,6 +39,7 @@ std::string Read_Text(const char* path) {
 class MeshTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
     Mesh_Free_All_Scenes();
     Mesh_Init();
     Poly_Init();

@@ -9,6 +9,7 @@
 #include "render/fill.h"
 #include "render/mesh.h"
 #include "render/texture.h"
+#include "runtime/mem.h"
 
 namespace {
 PolyVertex Vx(i32 x, i32 y, i32 u = 0, i32 v = 0) {
@@ -23,6 +24,7 @@ PolyVertex Vx(i32 x, i32 y, i32 u = 0, i32 v = 0) {
 class PolyTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
     Poly_Init();
     Poly_Set_Clip(0, 0, 319, 199);
     poly_state.n = 4;

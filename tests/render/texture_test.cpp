@@ -11,7 +11,10 @@
 namespace {
 class TextureTest : public ::testing::Test {
  protected:
-  void SetUp() override { Poly_Init(); }
+  void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
+    Poly_Init();
+  }
   u32* Block(u32 words) { return static_cast<u32*>(Mem_Alloc(words * 4)); }
 };
 }  // namespace

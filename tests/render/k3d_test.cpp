@@ -1,0 +1,242 @@
+// Tests of the K3D loader: writer round trips, object modes, axes, frames, reduction and bad files.
+#include "render/k3d.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "k3d_writer.h"
+#include "render/mesh.h"
+#include "render/meshtool.h"
+#include "runtime/file.h"
+#include "runtime/mem.h"
+#include "writer.h"
+
+namespace {
+class K3dTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
+    Mesh_Free_All_Scenes();
+    Mesh_Init();
+    Mesh_Create_Scene(1000, 1000, 20, 5, 1000);
+  }
+  void TearDown() override { Mesh_Free_All_Scenes(); }
+  u16 Load(const std::vector<u8>& bytes, u8 base = 0) {
+    return Mesh_Load_K3D_Buffer("test.k3d", bytes.data(), u32(bytes.size()), 0, 0, 0, 1.0f, base);
+  }
+  u16 Load_Objects(const std::vector<u8>& bytes, u32 flags = 0) {
+    return Mesh_Load_K3D_Objects_Buffer("test.k3d", bytes.data(), u32(bytes.size()), 0, 0, 0, 1.0f, 0x107, 0x208, 0,
+                                        flags);
+  }
+  const char* Check(const std::vector<u8>& bytes, u8 object_mode = 0) {
+    return Mesh_Check_K3D("bad.k3d", bytes.data(), u32(bytes.size()), object_mode);
+  }
+};
+
+K3dObject Triangle(const char* name, f32 x) {
+  return K3dObject{name, {{x, 0, 0}, {x + 1, 0, 0}, {x, 1, 0}}, {{{0, 1, 2}, 1}}};
+}
+
+K3dMesh Two_Objects() {
+  K3dMesh m;
+  m.objects = {Triangle("first", 0), Triangle("second", 10)};
+  m.objects[1].polygons[0].points = {0, 2, 1};
+  return m;
+}
+}  // namespace
+
+TEST_F(K3dTest, WriterProducesTheDocumentedQuad) {
+  K3dMesh m;
+  m.objects = {K3dObject{"quad", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{{0, 1, 2, 3}, 0}}}};
+  std::vector<u8> bytes = K3d_Write(m);
+  const u8 expected_head[] = {4, 0, 0, 1, 'q', 'u', 'a', 'd', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0};
+  ASSERT_EQ(bytes.size(), 81u);
+  EXPECT_TRUE(std::equal(std::begin(expected_head), std::end(expected_head), bytes.begin()));
+  const u8 expected_tail[] = {1, 0, 4, 0, 0, 1, 0, 2, 0, 3, 0, 0};
+  EXPECT_TRUE(std::equal(std::begin(expected_tail), std::end(expected_tail), bytes.end() - 12));
+  EXPECT_EQ(bytes[21 + 12 + 2], 0x80);  // 1.0f = 0000803F
+  EXPECT_EQ(bytes[21 + 12 + 3], 0x3F);
+}
+
+TEST_F(K3dTest, PlainLoadMergesEveryBlockIntoTheCurrentObject) {
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0x10, nullptr);
+  EXPECT_EQ(Load(K3d_Write(Two_Objects()), 5), 0);
+  Mesh_End_Object();
+  const MeshObject& o = mesh_work.objects[0];
+  EXPECT_EQ(mesh_work.last_object, 0);
+  EXPECT_EQ(o.point_count, 6);
+  EXPECT_EQ(o.poly_count, 2);
+  EXPECT_STREQ(o.name, "second");
+  const MeshPoly& p = mesh_work.polys[1];
+  EXPECT_EQ(p.point[0], 3u);  // relative to its own block
+  EXPECT_EQ(p.point[1], 5u);
+  EXPECT_EQ(p.point[2], 4u);
+  EXPECT_EQ(p.point[3], 0u);
+  EXPECT_EQ(p.texture, 6);
+  EXPECT_EQ(p.flags, 0x10u);
+  EXPECT_EQ(p.vertex_count, 3);
+  EXPECT_EQ(Mesh_Get_Point(4).x, 11.0f);
+}
+
+TEST_F(K3dTest, ObjectLoadMakesOneObjectPerBlock) {
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Mesh_End_Object();
+  EXPECT_EQ(Load_Objects(K3d_Write(Two_Objects()), 0x4), 0);
+  ASSERT_EQ(mesh_work.last_object, 2);
+  const MeshObject& a = mesh_work.objects[1];
+  const MeshObject& b = mesh_work.objects[2];
+  EXPECT_STREQ(a.name, "first");
+  EXPECT_STREQ(b.name, "second");
+  EXPECT_EQ(a.point_count, 3);
+  EXPECT_EQ(b.first_point, 3);
+  EXPECT_EQ(b.poly_count, 1);
+  EXPECT_EQ(a.attribute_a, 7);
+  EXPECT_EQ(a.attribute_b, 8);
+  EXPECT_EQ(a.flags, 0x4u);
+  EXPECT_EQ(Mesh_Get_Open_Object(), -1);
+  // Closed with smoothing: each normal has length shade - 4.
+  const MeshNormal& n = mesh_work.normals[4];
+  EXPECT_NEAR(std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z), 124.0f, 1e-3f);
+}
+
+TEST_F(K3dTest, AxisOrderPlacesAndNegatesAxes) {
+  K3dMesh m;
+  m.objects = {K3dObject{"p", {{1, 2, 3}}, {}}};
+  Mesh_Set_Axis_Order(0, 2, -1);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Load(K3d_Write(m));
+  EXPECT_EQ(Mesh_Get_Point(0).x, 1.0f);
+  EXPECT_EQ(Mesh_Get_Point(0).y, 3.0f);
+  EXPECT_EQ(Mesh_Get_Point(0).z, -2.0f);
+}
+
+TEST_F(K3dTest, TextureNumbersWrapWithTheBase) {
+  K3dMesh m = Two_Objects();
+  m.objects[0].polygons[0].texture = 250;
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Load(K3d_Write(m), 10);
+  EXPECT_EQ(mesh_work.polys[0].texture, 4);
+}
+
+TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
+  K3dMesh m;
+  K3dObject o{"walker", {}, {}};
+  for (int i = 0; i < 100; i++) o.points.push_back({f32(i), 0, 0});
+  m.objects = {o};
+  m.frame_count = 3;
+  for (int f = 1; f < 3; f++) {
+    std::vector<K3dPoint> frame;
+    for (int i = 0; i < 100; i++) frame.push_back({f32(i), f32(f), 0});
+    m.frames.push_back({frame});
+  }
+  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
+  Load(K3d_Write(m));
+  const MeshObject& obj = mesh_work.objects[0];
+  ASSERT_NE(obj.anim_buffer, nullptr);
+  EXPECT_EQ(Mem_Get_Size(obj.anim_buffer), 400u * 16);
+  EXPECT_EQ(obj.anim_frame_count, 3);
+  EXPECT_EQ(obj.points_per_frame, 100u);
+  EXPECT_EQ(obj.anim_buffer[2 * 100 + 7].x, 7.0f);
+  EXPECT_EQ(obj.anim_buffer[2 * 100 + 7].y, 2.0f);
+  EXPECT_EQ(obj.anim_buffer[100 + 99].y, 1.0f);
+  EXPECT_EQ(mesh_work.last_point, 99);
+  u32 offsets[4];
+  for (u32& off : offsets) {
+    off = mesh_work.objects[0].frame_offset;
+    Mesh_Next_Anim_Frame(0);
+  }
+  EXPECT_EQ(offsets[1], 100u);
+  EXPECT_EQ(offsets[2], 200u);
+  EXPECT_EQ(offsets[3], 0u);
+}
+
+TEST_F(K3dTest, ReductionRequestHoldsForOneLoad) {
+  // A unit square as two triangles sharing an edge.
+  K3dMesh m;
+  m.objects = {K3dObject{"sq", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{{0, 1, 2}, 0}, {{0, 2, 3}, 0}}}};
+  std::vector<u8> bytes = K3d_Write(m);
+  Mesh_Set_Auto_Reduction(0.1f, 0.25f, 1);
+  Load_Objects(bytes);
+  EXPECT_EQ(mesh_work.objects[0].poly_count, 1);
+  EXPECT_EQ(mesh_work.polys[0].vertex_count, 4);
+  Load_Objects(bytes);
+  EXPECT_EQ(mesh_work.objects[1].poly_count, 2);
+}
+
+TEST_F(K3dTest, LoadsThroughThePlainFileLayer) {
+  std::string path = std::string(::testing::TempDir()) + "velmoran_k3d_test.k3d";
+  ASSERT_TRUE(Write_File(path, K3d_Write(Two_Objects())));
+  File_Set_Datafile(nullptr);
+  File_Init();
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Mesh_Load_K3D(path.c_str(), 1, 2, 3, 2.0f, 0);
+  EXPECT_EQ(mesh_work.last_point, 5);
+  EXPECT_EQ(Mesh_Get_Point(4).x, 23.0f);  // 11 x 2 + 1
+  EXPECT_EQ(Mesh_Get_Point(4).z, 3.0f);
+  File_Done();
+  remove(path.c_str());
+}
+
+TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {
+  std::vector<u8> good = K3d_Write(Two_Objects());
+  EXPECT_EQ(Check(good), nullptr);
+  for (size_t cut = 0; cut < good.size(); cut++)
+    EXPECT_STREQ(Check(std::vector<u8>(good.begin(), good.begin() + cut)), "Mesh: K3D bad.k3d is truncated") << cut;
+
+  std::vector<u8> name = good;
+  for (int i = 4; i < 19; i++) name[i] = 'x';
+  EXPECT_STREQ(Check(name), "Mesh: K3D bad.k3d: object 0 name has no end");
+
+  K3dMesh m = Two_Objects();
+  m.objects[1].polygons[0].points = {0, 1, 2, 0, 1};
+  EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: polygon with 5 vertices");
+  m.objects[1].polygons[0].points = {};
+  EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: polygon with 0 vertices");
+  m.objects[1].polygons[0].points = {0, 3, 1};
+  EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: point index 3 out of range");
+  m = Two_Objects();
+  m.objects[0].points.clear();
+  m.objects[0].polygons.clear();
+  EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: object 0 has no points");
+
+  m = Two_Objects();
+  m.frame_count = 2;
+  m.frames = {{m.objects[0].points, {{0, 0, 0}}}};
+  EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: frame 1 object 1 has 1 points, expected 3");
+  m.frames = {{m.objects[0].points, m.objects[1].points}};
+  EXPECT_EQ(Check(K3d_Write(m)), nullptr);
+  EXPECT_STREQ(Check(K3d_Write(m), 1), "Mesh: K3D bad.k3d: animation needs a movable object");
+}
+
+TEST_F(K3dTest, LoaderStopsOnBadFilesBeforeChangingTheScene) {
+  K3dMesh m = Two_Objects();
+  m.objects[1].polygons[0].points = {0, 9, 1};
+  std::vector<u8> bad = K3d_Write(m);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  EXPECT_EXIT(Load(bad), ::testing::ExitedWithCode(1), "");
+  // Frames need a movable object, and a movable one a big enough frame point total.
+  m = Two_Objects();
+  m.frame_count = 2;
+  m.frames = {{m.objects[0].points, m.objects[1].points}};
+  EXPECT_EXIT(Load(K3d_Write(m)), ::testing::ExitedWithCode(1), "");
+  m.frame_point_total = 5;
+  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
+  EXPECT_EXIT(Load(K3d_Write(m)), ::testing::ExitedWithCode(1), "");
+  EXPECT_EQ(mesh_work.last_point, -1);
+}
+
+TEST_F(K3dTest, TextFormatOfTheTool) {
+  K3dMesh m;
+  std::string error;
+  ASSERT_TRUE(K3d_Parse_Text("o box\nv 0 0 0\nv 1 0 0\nv 0 1 0\nf t=3 0 1 2\n", &m, &error)) << error;
+  ASSERT_EQ(m.objects.size(), 1u);
+  EXPECT_EQ(m.objects[0].polygons[0].texture, 3);
+  EXPECT_EQ(m.objects[0].points[1][0], 1.0f);
+  K3dMesh bad;
+  EXPECT_FALSE(K3d_Parse_Text("v 0 0 0\n", &bad, &error));
+  EXPECT_FALSE(K3d_Parse_Text("o a\nv 0 0 0\nf 0 1\n", &bad, &error));
+}
