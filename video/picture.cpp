@@ -6,6 +6,7 @@
 
 #include "runtime/err.h"
 #include "runtime/mem.h"
+#include "render/poly.h"
 #include "video/pixel.h"
 
 namespace {
@@ -37,10 +38,9 @@ i32 vbe_level_a = 0, vbe_level_b = 0, vbe_step_a = 0, vbe_step_b = 0;
 u8 vbe_crossfade_done = 0;
 
 u32 vbe_blur_flag = 0;
-void (*vbe_raster_target_hook)(u32*) = nullptr;
-
+// The polygon rasterizer draws into `target` from now on, with its line table and limit unchanged.
 void Vbe_Set_Raster_Target(u32* target) {
-  if (vbe_raster_target_hook) vbe_raster_target_hook(target);
+  Poly_Set_Target(target, poly_state.line_table, poly_state.target_lines);
 }
 
 // The 16.16 step of a factor, truncated: 21845 at factor 3, so the stretch starts one pixel late.
@@ -335,8 +335,6 @@ u32 Vbe_Zoom_Rows(void) { return vbe_zoom_row_count; }
 u32 Vbe_Zoom_Columns(void) { return vbe_zoom_column_count; }
 
 // ---- transitions and crossfade ------------------------------------------------------------------
-
-void Vbe_Set_Raster_Target_Hook(void (*hook)(u32* target)) { vbe_raster_target_hook = hook; }
 
 void Vbe_Transition(u8 kind, u32 level) {
   VbeScreen& s = vbe_screen;

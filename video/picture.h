@@ -49,8 +49,6 @@ u32 Vbe_Zoom_Columns(void);
 
 // Transitions and crossfade.
 void Vbe_Transition(u8 kind, u32 level);
-// Where the polygon rasterizer draws; transitions 2, 3 and 5 move it.
-void Vbe_Set_Raster_Target_Hook(void (*hook)(u32* target));
 void Vbe_Set_Crossfade(i32 level_a, i32 level_b, i32 step_a, i32 step_b, const u32* picture_a,
                        const u32* picture_b);
 void Vbe_Step_Crossfade(void);

@@ -163,8 +163,8 @@ void Vbe_Set_Color_Order(u8 red_position, u8 green_position, u8 blue_position) {
 }
 
 i32 Vbe_Page_Count(u32 width, u32 height) {
-  i32 memory = i32(vbe_screen.video_memory);
-  i32 area = i32(width * height);
+  i64 memory = i32(vbe_screen.video_memory);
+  i64 area = i64(width) * height;
   if (area * 12 < memory) return 3;
   if (area * 8 < memory) return 2;
   return 1;

@@ -1,4 +1,5 @@
 // Pictures, design-size stretch at factors 1, 2 and 3, transitions, crossfade, blur and colour.
+#include "render/poly.h"
 #include "tests/video/video_fixture.h"
 
 namespace {
@@ -213,6 +214,7 @@ TEST_F(VideoTest, TransitionsBetweenFrameAndMixBuffer) {
   EXPECT_EQ(vbe_screen.mix[7], 0x00080008u);    // M / 2
   set(0x00204080, 0x00100010);
   Vbe_Transition(2, 0x10);
+  EXPECT_EQ(poly_state.target, reinterpret_cast<u8*>(vbe_screen.frame));  // the rasterizer follows
   EXPECT_EQ(vbe_screen.mix, f);
   EXPECT_EQ(vbe_screen.mix[0], 0x00103070u);
   Vbe_Swap_Buffers();
