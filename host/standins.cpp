@@ -17,8 +17,6 @@
 #include "video/vbe.h"
 
 // ---- runtime services --------------------------------------------------------------------------
-void* Cache_Alloc(u32) { return nullptr; }
-void Cache_Free(void*) {}
 void Demo_Add_Options(void) {}
 void Prm_Parse(void) {}
 

@@ -1,0 +1,135 @@
+// Cache arena: first fit, merging on free, the fatal messages, and the memory module drawing from it.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "runtime/cache.h"
+#include "runtime/mem.h"
+#include "tests/runtime/runtime_test_util.h"
+
+namespace {
+u32 Off(void* p) { return u32(static_cast<u8*>(p) - Cache_Get_Arena()); }
+
+std::vector<std::pair<u32, u32>> Free_Pairs(void) {
+  std::vector<std::pair<u32, u32>> v;
+  for (u32 i = 0; i < Cache_Get_Free_Count(); i++) v.push_back({Cache_Get_Free(i)->offset, Cache_Get_Free(i)->size});
+  return v;
+}
+}  // namespace
+
+TEST(CacheArena, FirstFitTakesTheFirstPairLargeEnough) {
+  Cache_Init(600);
+  void* a = Cache_Alloc(16);
+  Cache_Alloc(84);
+  void* c = Cache_Alloc(500);
+  Cache_Free(a);
+  Cache_Free(c);
+  ASSERT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 16}, {100, 500}}));
+  EXPECT_EQ(Off(Cache_Alloc(32)), 100u);
+  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 16}, {132, 468}}));
+  EXPECT_EQ(Off(Cache_Alloc(16)), 0u);
+  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{132, 468}}));
+}
+
+TEST(CacheArena, FreeingMergesWithBothNeighbours) {
+  Cache_Init(1000);
+  void* a = Cache_Alloc(100);
+  void* b = Cache_Alloc(200);
+  void* c = Cache_Alloc(300);
+  Cache_Free(b);
+  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{100, 200}, {600, 400}}));
+  Cache_Free(a);
+  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 300}, {600, 400}}));
+  Cache_Free(c);
+  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 1000}}));
+  EXPECT_EQ(Cache_Get_Used_Count(), 0u);
+
+  a = Cache_Alloc(100);
+  b = Cache_Alloc(200);
+  c = Cache_Alloc(300);
+  Cache_Free(a);
+  Cache_Free(c);
+  Cache_Free(b);
+  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 1000}}));
+}
+
+TEST(CacheArena, AFullArenaAndUnknownBlocksAreFatal) {
+  Cache_Init(1000);
+  void* all = Cache_Alloc(1000);
+  EXPECT_EQ(Cache_Get_Free_Count(), 0u);
+  EXPECT_FATAL(Cache_Alloc(1), "Cache: Out of free Cache_Mem. requested size: 1 bytes");
+  EXPECT_FATAL(Cache_Free(static_cast<u8*>(all) + 5), "Cache: Unable to find used block at offset: 5");
+  EXPECT_FATAL(Cache_Find_Free(7), "Cache: Unable to find free block at offset: 7");
+  Cache_Free(all);
+  Cache_Done();
+  EXPECT_FATAL(Cache_Alloc(1), "Cache: Out of free Cache_Mem.");
+}
+
+TEST(CacheArena, TablesAreGuardedAndZeroSizesTakeAByte) {
+  Cache_Init(5000);
+  void* z1 = Cache_Alloc(0);
+  void* z2 = Cache_Alloc(0);
+  EXPECT_NE(z1, z2);
+  for (u32 i = 2; i < kCachePairs; i++) Cache_Alloc(1);
+  EXPECT_FATAL(Cache_Alloc(1), "Cache: Too many used blocks.");
+}
+
+TEST(CacheArena, RandomAllocationsMatchASimpleModel) {
+  const u32 size = 1 << 16;
+  Cache_Init(size);
+  std::map<u32, u32> used;  // offset -> size
+  u32 x = 99;
+  for (int step = 0; step < 20000; step++) {
+    x = x * 1103515245u + 12345u;
+    if (used.size() < 200 && (x >> 30) != 0) {
+      u32 n = 1 + (x >> 8) % 900;
+      // The model's first fit: the lowest gap between used blocks that holds n.
+      u32 expected = ~0u, at = 0;
+      for (auto& [o, s] : used) {
+        if (o - at >= n) break;
+        at = o + s;
+      }
+      if (size - at >= n || (used.size() && used.rbegin()->first + used.rbegin()->second != at)) expected = at;
+      if (expected == ~0u) continue;
+      void* p = Cache_Alloc(n);
+      ASSERT_EQ(Off(p), expected);
+      used[expected] = n;
+    } else if (!used.empty()) {
+      auto it = used.begin();
+      std::advance(it, (x >> 4) % used.size());
+      Cache_Free(Cache_Get_Arena() + it->first);
+      used.erase(it);
+    }
+    // Free pairs are sorted, never touch, and fill exactly the gaps.
+    u32 at = 0, free_bytes = 0;
+    for (u32 i = 0; i < Cache_Get_Free_Count(); i++) {
+      const CachePair* f = Cache_Get_Free(i);
+      ASSERT_TRUE(i == 0 || f->offset > at);
+      at = f->offset + f->size;
+      free_bytes += f->size;
+    }
+    u32 used_bytes = 0;
+    for (auto& [o, s] : used) used_bytes += s;
+    ASSERT_EQ(free_bytes + used_bytes, size);
+  }
+}
+
+TEST(CacheArena, TheMemoryModuleDrawsFromTheArenaWhenSwitchedOn) {
+  Mem_Init(0);
+  Cache_Init(100000);
+  Mem_Use_Cache();
+  u8* p = static_cast<u8*>(Mem_Alloc(1000));
+  EXPECT_GE(p, Cache_Get_Arena());
+  EXPECT_LT(p, Cache_Get_Arena() + 100000);
+  EXPECT_EQ(Cache_Get_Used_Count(), 1u);
+  EXPECT_EQ(Cache_Get_Used(0)->size, 1000u + 32) << "the memory module's alignment room";
+  Mem_Free(p);
+  EXPECT_EQ(Cache_Get_Used_Count(), 0u);
+  Mem_Use_Heap();
+  testing::internal::CaptureStdout();
+  Cache_Show();
+  EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(
+                "Cache_Show_Used_Blocks():\nCache_Show_Free_Blocks():\n0: offs:        0 to   100000, ", 0),
+            0u);
+}
