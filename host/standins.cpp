@@ -21,12 +21,6 @@ void Demo_Add_Options(void) {}
 void Prm_Parse(void) {}
 
 // ---- 3D renderer -------------------------------------------------------------------------------
-void VR_Init(void) {}
-void VR_Toggle_Path_Override(void) {}
-bool VR_Is_Path_Running(void) { return false; }
-void VR_Set_Path_Running(bool) {}
-void VR_Step_All_Paths(void) {}
-void VR_Step_All_Paths_Back(void) {}
 
 
 // ---- timeline and scenes -----------------------------------------------------------------------

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "music/music.h"
-#include "render/vr.h"
+#include "render/vrpath.h"
 #include "runtime/demo.h"
 #include "runtime/err.h"
 #include "runtime/frame.h"

@@ -1,0 +1,168 @@
+// Tests of the VR draw list: keys, the radix sort's order, the pre-list, flares and direction angles.
+#include "render/vrdraw.h"
+
+#include <algorithm>
+
+#include "vr_fixture.h"
+
+namespace {
+class VrDrawTest : public VrTest {
+ protected:
+  // One object of n flat triangles on points whose depths are given per polygon.
+  void Make_Polys(const std::vector<std::array<i32, 3>>& depths, u32 flags = 0x1 | 0x200000) {
+    Mesh_Create_Scene(300, 100, 4, 1, 300);
+    Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+    for (const auto& d : depths) {
+      u32 pts[4];
+      for (u32 i = 0; i < 3; i++) {
+        pts[i] = Mesh_Add_Point(0, 0, 0);
+        vr_projected[pts[i]] = VrProjectedPoint{10, 10, d[i], {0, 0, 0}, 0};
+      }
+      pts[3] = pts[0];
+      const u32 p = Mesh_Add_Poly(0, 0, flags, 3, pts);
+      mesh_work.polys[p].poly_class = 1;
+    }
+    Mesh_End_Object();
+  }
+};
+}  // namespace
+
+TEST_F(VrDrawTest, SortIsDescendingAndKeepsEqualKeysInOrder) {
+  std::vector<VrDrawEntry> entries;
+  u32 seed = 12345;
+  for (u32 i = 0; i < 3000; i++) {
+    seed = seed * 1103515245u + 12345u;
+    entries.push_back(VrDrawEntry{u16((seed >> 16) % 700), u16(i), nullptr});
+  }
+  std::vector<VrDrawEntry> expected = entries;
+  std::stable_sort(expected.begin(), expected.end(),
+                   [](const VrDrawEntry& a, const VrDrawEntry& b) { return a.key > b.key; });
+  VrDrawEntry** heads = VR_Radix_Sort(entries.data(), u32(entries.size()));
+  std::vector<u16> got;
+  for (i32 h = 255; h >= 0; h--)
+    for (VrDrawEntry* e = heads[h]; e; e = e->link) got.push_back(e->polygon);
+  ASSERT_EQ(got.size(), expected.size());
+  for (size_t i = 0; i < got.size(); i++) EXPECT_EQ(got[i], expected[i].polygon) << i;
+}
+
+TEST_F(VrDrawTest, EmptyListGivesEmptyBuckets) {
+  VrDrawEntry** heads = VR_Radix_Sort(nullptr, 0);
+  for (u32 h = 0; h < 256; h++) EXPECT_EQ(heads[h], nullptr);
+}
+
+TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
+  Make_Polys({{{100, 200, 300}}, {{40000, 40000, 40000}}, {{65000, 65000, 65000}}});
+  mesh_work.objects[0].order_key = 1000;
+  mesh_work.polys[2].depth_bias = 1000;
+  VR_Build_Draw_List();
+  ASSERT_EQ(vr_engine.draw_count, 3u);
+  const VrDrawEntry* list = VR_Get_Draw_List();
+  EXPECT_EQ(list[0].key, (100 + 200 + 300 + 300) / 4 + 1000);  // a triangle's last point is its third
+  EXPECT_EQ(list[1].key, 41000);
+  EXPECT_EQ(list[2].key, u16(67000));
+  EXPECT_EQ(vr_engine.sectors_drawn, 1u);
+}
+
+TEST_F(VrDrawTest, PolygonsAtTheNearLimitAreLeftOut) {
+  Make_Polys({{{1, 1, 1}}, {{1, 2, 1}}, {{-5, 0, 1}}});
+  VR_Build_Draw_List();
+  ASSERT_EQ(vr_engine.draw_count, 1u);
+  EXPECT_EQ(VR_Get_Draw_List()[0].polygon, 1);
+}
+
+TEST_F(VrDrawTest, FarLimitKeysAndRejects) {
+  Make_Polys({{{100, 200, 300}}, {{100, 200, 999}}, {{100, 1000, 200}}});
+  VR_Set_Far_Limit(1000);
+  VR_Build_Draw_List();
+  ASSERT_EQ(vr_engine.draw_count, 2u);
+  EXPECT_EQ(VR_Get_Draw_List()[0].key, (100 + 200 + 600) >> 2);
+  EXPECT_EQ(VR_Get_Draw_List()[1].polygon, 1);
+}
+
+TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
+  Make_Polys({{{500, 500, 500}}, {{10, 10, 10}}, {{900, 900, 900}}, {{20, 20, 20}}});
+  mesh_work.polys[1].flags |= 0x4000;
+  mesh_work.polys[3].flags |= 0x4000;
+  VR_Build_Draw_List();
+  EXPECT_EQ(vr_engine.draw_count, 2u);
+  EXPECT_EQ(VR_Get_Pre_Count(), 2u);
+  std::vector<u32> order(16);
+  u32 count = 0;
+  VR_Record_Draw_Order(order.data(), 16, &count);
+  VR_Sort_And_Draw();
+  VR_Record_Draw_Order(nullptr, 0, nullptr);
+  ASSERT_EQ(count, 4u);
+  EXPECT_EQ(order[0], 3u);
+  EXPECT_EQ(order[1], 1u);
+  EXPECT_EQ(order[2], 2u);
+  EXPECT_EQ(order[3], 0u);
+  EXPECT_EQ(vr_engine.draw_count, 4u);
+  EXPECT_EQ(VR_Get_Pre_Count(), 0u);
+}
+
+TEST_F(VrDrawTest, DirectionToAngles) {
+  VR_Direction_To_Angles(0, 1, 0);
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 0);
+  EXPECT_EQ(vr_camera.angles[VR_PITCH], 1536);
+  VR_Direction_To_Angles(0, 0, -1);
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 1024);
+  VR_Direction_To_Angles(1, 0, 0);
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 512);
+  VR_Direction_To_Angles(-1, 0, 0);
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 1536);
+  VR_Direction_To_Angles(0, -1, 1);
+  EXPECT_EQ(vr_camera.angles[VR_PITCH], 255);  // a hair under an eighth turn, truncated
+  VR_Direction_To_Angles(0, 0, 0);
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 0);
+  EXPECT_EQ(vr_camera.angles[VR_PITCH], 0);
+}
+
+TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
+  const i32 slot = Add_Texture(1);
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  const u32 point = Mesh_Add_Point(0, 0, 0);
+  const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 0, 0);
+  Mesh_End_Object();
+  mesh_work.polys[poly].type = 1;
+  mesh_work.polys[poly].colour = 0x123456;
+  vr_projected[point] = VrProjectedPoint{100, 50, 10, {0, 0, 0}, 0};
+  VR_Set_Current_Polygon(poly);
+  VR_Draw_Polygon();
+  ASSERT_EQ(VR_Get_Flare_Count(), 1u);
+  EXPECT_EQ(VR_Get_Flares()[0].kind, 1);
+  const std::vector<u32> before = frame;
+  VR_Draw_Lens_Flares();  // the light pixel is 0, not the flare's colour
+  EXPECT_EQ(frame, before);
+  frame[50 * 320 + 100] = 0x123456;
+  VR_Draw_Lens_Flares();
+  EXPECT_NE(Vr_Checksum(frame), Vr_Checksum(before));
+  // A full table drops the excess.
+  for (int i = 0; i < 20; i++) VR_Draw_Polygon();
+  EXPECT_EQ(VR_Get_Flare_Count(), kVrMaxFlares);
+}
+
+TEST_F(VrDrawTest, PixelAndFlatRowsWriteTheirColour) {
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  const u32 point = Mesh_Add_Point(0, 0, 0);
+  const u32 dot = Mesh_Add_Sprite_Poly(point, 0xABCDEF, 0x800, 0, 0);
+  u32 pts[4];
+  for (u32 i = 0; i < 3; i++) pts[i] = Mesh_Add_Point(0, 0, 0);
+  pts[3] = pts[0];
+  Mesh_Set_Poly_Colour(0x00FF00);
+  const u32 tri = Mesh_Add_Poly(0, 0, 0x1 | 0x200000, 3, pts);
+  Mesh_End_Object();
+  vr_projected[point] = VrProjectedPoint{7, 9, 10, {0, 0, 0}, 0};
+  vr_projected[pts[0]] = VrProjectedPoint{20, 20, 10, {0, 0, 0}, 0};
+  vr_projected[pts[1]] = VrProjectedPoint{20, 40, 10, {0, 0, 0}, 0};
+  vr_projected[pts[2]] = VrProjectedPoint{40, 20, 10, {0, 0, 0}, 0};
+  mesh_work.polys[tri].poly_class = 2;
+  VR_Set_Current_Polygon(dot);
+  VR_Draw_Polygon();
+  VR_Set_Current_Polygon(tri);
+  VR_Draw_Polygon();
+  EXPECT_EQ(frame[9 * 320 + 7], 0xABCDEFu);
+  EXPECT_EQ(frame[22 * 320 + 22], 0x00FF00u);
+  EXPECT_EQ(frame[38 * 320 + 38], 0u);
+}

@@ -1,0 +1,254 @@
+// Tests of VR paths and events: loading, stepping and seeking, scene views, door events, positional sound.
+#include "render/vrpath.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "path_writer.h"
+#include "vr_fixture.h"
+#include "writer.h"
+
+namespace {
+class VrPathTest : public VrTest {
+ protected:
+  void SetUp() override {
+    VrTest::SetUp();
+    Mesh_Create_Scene(100, 100, 10, 4, 100);
+  }
+  void TearDown() override {
+    VR_Free_Camera_Path();
+    VrTest::TearDown();
+  }
+  // A camera path of n records along +z in the file's axes, written by the path writer.
+  std::string Write_Camera(u32 n, const char* name = "vr_test.cam") {
+    std::vector<PathCameraKey> keys;
+    for (u32 i = 0; i < n; i++) keys.push_back({{0.0f, 0.0f, f32(i)}, {0.0f, 0.0f, f32(i) + 10.0f}, 0.0f});
+    EXPECT_TRUE(Write_File(name, Path_Write_Camera(keys)));
+    return name;
+  }
+  u32 Index(void) { return u32(vr_engine.path.current - vr_engine.path.buffer); }
+  u32 Record_Index(void) {
+    MeshScene* s = Mesh_Get_Scene(0);
+    return u32(static_cast<VrPathRecord*>(s->path_current) - static_cast<VrPathRecord*>(s->path_buffer));
+  }
+};
+}  // namespace
+
+TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
+  std::vector<PathCameraKey> keys;
+  for (u32 i = 0; i < 10; i++) keys.push_back({{1.0f, 2.0f, f32(i)}, {11.0f, 2.0f, f32(i)}, 90.0f});
+  const std::vector<u8> bytes = Path_Write_Camera(keys);
+  ASSERT_EQ(bytes.size(), 480u);
+  ASSERT_TRUE(Write_File("vr_ten.cam", bytes));
+  VR_Load_Camera_Path("vr_ten.cam", 2.0f);
+  EXPECT_EQ(vr_engine.path_on, 1);
+  EXPECT_EQ(vr_engine.path.record_count, 10u);
+  EXPECT_EQ(vr_engine.path.records_left, 10u);
+  const VrPathRecord& r = vr_engine.path.buffer[3];
+  EXPECT_EQ(r.position[0], 2.0f);
+  EXPECT_EQ(r.position[1], -4.0f);
+  EXPECT_EQ(r.position[2], 6.0f);
+  // Looking along +x with a quarter roll: the matrix takes the direction onto camera +z.
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 512);
+  EXPECT_EQ(vr_camera.angles[VR_ROLL], 512);
+  const f32 ahead = r.matrix[6] * 1.0f;
+  EXPECT_NEAR(ahead, 1.0f, 1e-6);
+  EXPECT_NE(Mesh_Get_Scene(0)->path_buffer, nullptr);
+  EXPECT_EQ(Mesh_Get_Scene(0)->path_record_count, 10u);
+}
+
+TEST_F(VrPathTest, BadSizesAreFatal) {
+  ASSERT_TRUE(Write_File("vr_empty.cam", {}));
+  EXPECT_VR_FATAL(VR_Load_Camera_Path("vr_empty.cam", 1.0f), "VR: Empty path vr_empty.cam");
+  ASSERT_TRUE(Write_File("vr_short.cam", std::vector<u8>(47, 0)));
+  EXPECT_VR_FATAL(VR_Load_Camera_Path("vr_short.cam", 1.0f), "VR: Empty path");
+  ASSERT_TRUE(Write_File("vr_odd.cam", std::vector<u8>(500, 0)));
+  EXPECT_VR_FATAL(VR_Load_Camera_Path("vr_odd.cam", 1.0f), "not a whole number of records");
+  EXPECT_VR_FATAL(VR_Load_Object_Path("vr_odd.cam", 1.0f), "VR: No object for path vr_odd.cam");
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  EXPECT_VR_FATAL(VR_Load_Object_Path("vr_odd.cam", 1.0f), "not a whole number of records");
+  EXPECT_EQ(VR_Check_Path_Size(480), nullptr);
+  EXPECT_NE(VR_Check_Path_Size(0), nullptr);
+}
+
+TEST_F(VrPathTest, ForwardStepLoopsOrStaysOnTheLastRecord) {
+  VR_Load_Camera_Path(Write_Camera(3).c_str(), 1.0f);
+  MeshScene* s = Mesh_Get_Scene(0);
+  VR_Step_Camera_Path();
+  VR_Step_Camera_Path();
+  EXPECT_EQ(Record_Index(), 2u);
+  EXPECT_EQ(s->path_records_left, 1u);
+  VR_Step_Camera_Path();
+  EXPECT_EQ(Record_Index(), 2u);
+  EXPECT_EQ(s->path_records_left, 1u);
+  VR_Set_Path_Loop();
+  VR_Step_Camera_Path();
+  EXPECT_EQ(Record_Index(), 0u);
+  EXPECT_EQ(s->path_records_left, 3u);
+  // Stepping off (the sequencer's debug flag) holds the path.
+  vr_engine.path_stepping = 0;
+  VR_Step_Camera_Path();
+  EXPECT_EQ(Record_Index(), 0u);
+}
+
+TEST_F(VrPathTest, BackStepLoopsOrStaysOnTheFirstRecord) {
+  VR_Load_Camera_Path(Write_Camera(4).c_str(), 1.0f);
+  VR_Step_Camera_Path_Back();
+  EXPECT_EQ(Index(), 0u);
+  EXPECT_EQ(vr_engine.path.records_left, 4u);
+  vr_engine.path_loops = 1;
+  VR_Step_Camera_Path_Back();
+  EXPECT_EQ(Index(), 3u);
+  EXPECT_EQ(vr_engine.path.records_left, 1u);
+  VR_Step_Camera_Path_Back();
+  EXPECT_EQ(Index(), 2u);
+  EXPECT_EQ(vr_engine.path.records_left, 2u);
+}
+
+TEST_F(VrPathTest, SeekWrapsWhenLoopingElseHoldsTheEnd) {
+  VR_Load_Camera_Path(Write_Camera(10).c_str(), 1.0f);
+  VR_Seek_Camera_Path(25);
+  EXPECT_EQ(Index(), 9u);
+  EXPECT_EQ(vr_engine.path.records_left, 1u);
+  vr_engine.path_loops = 1;
+  VR_Seek_Camera_Path(25);
+  EXPECT_EQ(Index(), 5u);
+  EXPECT_EQ(vr_engine.path.records_left, 5u);
+  VR_Seek_Camera_Path(-3);
+  EXPECT_EQ(Index(), 0u);
+  VR_Seek_Camera_Path(7);
+  VR_Apply_Camera_Path();
+  EXPECT_EQ(vr_camera.position[2], 7.0f);
+  EXPECT_EQ(VR_Get_Path_Record(), 7u);
+}
+
+TEST_F(VrPathTest, ObjectPathsStepWithTheirObject) {
+  const u32 o = Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(4));
+  Mesh_End_Object();
+  std::vector<PathObjectKey> keys;
+  for (u32 i = 0; i < 5; i++) keys.push_back({{f32(i), 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9}});
+  ASSERT_TRUE(Write_File("vr_test.obj", Path_Write_Object(keys)));
+  VR_Load_Object_Path("vr_test.obj", 3.0f);
+  VR_Store_Scene();
+  MeshObject& obj = mesh_work.objects[o];
+  EXPECT_EQ(obj.path_driven, 1);
+  EXPECT_EQ(obj.path_record_count, 5);
+  const VrPathRecord* r = static_cast<const VrPathRecord*>(obj.path_buffer);
+  const f32 rows[9] = {-1, -7, -4, 3, 9, 6, -2, -8, -5};
+  for (u32 i = 0; i < 9; i++) EXPECT_EQ(r[0].matrix[i], rows[i]);
+  VR_Step_All_Paths();
+  VR_Step_All_Paths();
+  VR_Apply_Object_Path(o);
+  EXPECT_EQ(obj.position[0], 6.0f);
+  VR_Step_All_Paths_Back();
+  EXPECT_EQ(obj.path_records_left, 4);
+  VR_Seek_Object_Paths(100);
+  EXPECT_EQ(obj.path_records_left, 1);
+  VR_Free_Object_Paths();
+  EXPECT_EQ(obj.path_driven, 0);
+}
+
+TEST_F(VrPathTest, StoreAndSelectCarryTheCameraBetweenScenes) {
+  VR_Load_Camera_Path(Write_Camera(10).c_str(), 1.0f);
+  VR_Set_Path_Loop();
+  VR_Set_Camera_Position(5, 6, 7);
+  vr_camera.angles[VR_YAW] = 300;
+  vr_view.focal_y = 150.75f;
+  VR_Store_Scene();
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  vr_engine.path = VrCameraPath{};
+  vr_engine.path_on = 0;
+  VR_Set_Fov(90);
+  VR_Store_Scene();
+  VR_Select_Scene(0);
+  EXPECT_EQ(vr_engine.path_on, 1);
+  EXPECT_EQ(vr_engine.path_loops, 1);
+  EXPECT_EQ(vr_engine.path.record_count, 10u);
+  EXPECT_EQ(vr_camera.position[1], 6.0f);
+  EXPECT_EQ(vr_camera.angles[VR_YAW], 300);
+  EXPECT_EQ(vr_view.focal_y, 150.0f);  // the record keeps a whole number
+  vr_engine.path_override = 1;
+  VR_Select_Scene(0);
+  EXPECT_EQ(vr_engine.path_on, 0);
+  VR_Select_Scene(1);
+  EXPECT_EQ(vr_engine.path.buffer, nullptr);
+  EXPECT_VR_FATAL(VR_Select_Scene(7), "VR: Scene 7 does not exist");
+  VR_Select_Scene(0);
+}
+
+TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
+  const u32 door = Vr_Add_Box_Sector("door0", 0, 100, 0, false);
+  const u32 e = VR_Event(5, door, 1, 2, 3, 4);
+  VR_Save_Event_Copies();
+  VrEvent* ev = VR_Get_Event(e);
+  ASSERT_NE(ev, nullptr);
+  EXPECT_EQ(std::memcmp(ev->saved_points, &mesh_work.points[mesh_work.objects[door].first_point], 8 * 16), 0);
+  static u32 calls;
+  calls = 0;
+  VR_Set_Event_Callback(e, [](u32) { calls++; });
+  mesh_work.objects[door].door_closed = 1;
+  VR_Trigger_Event(e);
+  EXPECT_EQ(ev->direction, 1u);
+  EXPECT_EQ(ev->increment, 1);
+  EXPECT_EQ(ev->counter, 4);
+  EXPECT_EQ(mesh_work.objects[door].door_closed, 0);
+  EXPECT_EQ(vr_engine.running_events, 1u);
+  VR_Trigger_Event(e);  // under way: ignored
+  EXPECT_EQ(ev->direction, 1u);
+  VR_Run_Events();
+  EXPECT_EQ(ev->state, 2);
+  for (int i = 0; i < 4; i++) {
+    VR_Step_Events();
+    VR_Run_Events();
+  }
+  EXPECT_EQ(ev->value, 4);
+  EXPECT_EQ(ev->state, 0);
+  EXPECT_EQ(calls, 5u);
+  EXPECT_EQ(vr_engine.running_events, 0u);
+  VR_Trigger_Event(e);
+  EXPECT_EQ(ev->direction, 0u);
+  EXPECT_EQ(ev->increment, -1);
+  // Events that do not exist are left alone.
+  VR_Trigger_Event(7);
+  VR_Trigger_Event(1000000);
+  EXPECT_EQ(vr_engine.running_events, 1u);
+}
+
+TEST_F(VrPathTest, EventTableIsBounded) {
+  Vr_Add_Box_Sector("door0", 0, 100, 0, false);
+  EXPECT_VR_FATAL(VR_Event(0, 9, 0, 0, 0, 1), "VR: Event object 9 does not exist");
+  for (u32 i = 0; i < kVrMaxEvents; i++) VR_Event(0, 0, 0, 0, 0, 1);
+  EXPECT_VR_FATAL(VR_Event(0, 0, 0, 0, 0, 1), "VR: Too many events");
+}
+
+TEST_F(VrPathTest, PositionalSoundStaysInRange) {
+  i32 volume = 0, pan = 0;
+  VR_Sound_Volume_Pan(100000.0f, 0, 0, 63, &volume, &pan);
+  EXPECT_EQ(volume, 10);
+  EXPECT_EQ(pan, 63);
+  VR_Sound_Volume_Pan(-100000.0f, 0, 0, 63, &volume, &pan);
+  EXPECT_EQ(pan, -63);
+  VR_Sound_Volume_Pan(0, 0, 0, 63, &volume, &pan);
+  EXPECT_EQ(volume, 63);
+  EXPECT_EQ(pan, 0);
+  VR_Sound_Volume_Pan(0, 0, 400, 30, &volume, &pan);
+  EXPECT_EQ(volume, 38);
+  VR_Set_Sound_Unit(0);
+  VR_Sound_Volume_Pan(5, 0, 0, 63, &volume, &pan);
+  EXPECT_LE(volume, 63);
+  EXPECT_GE(pan, -63);
+  VR_Set_Sound_Unit(200);
+}
+
+TEST_F(VrPathTest, PathWriterTextForm) {
+  std::vector<u8> bytes;
+  std::string error;
+  ASSERT_TRUE(Path_Parse_Text("# a path\nc 1 2 3 4 5 6 7\nc 0 0 0 0 0 1 0\n", &bytes, &error)) << error;
+  ASSERT_EQ(bytes.size(), 96u);
+  f32 roll;
+  std::memcpy(&roll, &bytes[24], 4);
+  EXPECT_EQ(roll, 7.0f);
+  EXPECT_FALSE(Path_Parse_Text("c 1 2 3\n", &bytes, &error));
+  EXPECT_FALSE(Path_Parse_Text("c 1 2 3 4 5 6 7\no 1 2 3 4 5 6 7 8 9 10 11 12\n", &bytes, &error));
+  EXPECT_FALSE(Path_Parse_Text("", &bytes, &error));
+}

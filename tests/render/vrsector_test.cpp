@@ -1,0 +1,231 @@
+// Tests of the sector world: views and doors from names, the portal walk, doors over time, whole frames.
+#include "render/vrsector.h"
+
+#include "path_writer.h"
+#include "vr_fixture.h"
+#include "writer.h"
+
+namespace {
+// Sectors along +z: sector k spans z 200k .. 200(k + 1); a view joins each pair; the middle one may be a door.
+class VrSectorTest : public VrTest {
+ protected:
+  u32 sectors[3] = {0, 0, 0};
+  u32 views[2] = {0, 0};
+
+  void Build(u32 count, bool door) {
+    Add_Texture(0);
+    Add_Texture(1);
+    Mesh_Create_Scene(200, 100, 10, 2, 200);
+    sectors[0] = Vr_Add_Box_Sector("room0", 0, 200, 0x0000FF, count == 2);
+    sectors[1] = Vr_Add_Box_Sector(door ? "door1" : "room1", 200, 400, 0x00FF00, count == 2, door ? 2 : 0);
+    views[0] = Vr_Add_View("view0", 200);
+    if (count == 3) {
+      sectors[2] = Vr_Add_Box_Sector("room2", 400, 600, 0xFF0000, true);
+      views[1] = Vr_Add_View("view1", 400);
+    }
+    VR_Init_Sectors();
+    VR_Save_Event_Copies();
+    VR_Set_Camera_Position(0, 0, 20);
+    Poly_Set_Near(10.0f);
+    VR_Store_Scene();
+  }
+  std::vector<u32> Render(void) {
+    VR_Select_Scene(0);
+    std::fill(frame.begin(), frame.end(), 0);
+    std::vector<u32> order(1000);
+    u32 count = 0;
+    VR_Record_Draw_Order(order.data(), u32(order.size()), &count);
+    VR_Render_Frame();
+    VR_Record_Draw_Order(nullptr, 0, nullptr);
+    order.resize(count);
+    return order;
+  }
+  u32 Object_Of(u32 polygon) {
+    for (i32 o = 0; o <= mesh_work.last_object; o++) {
+      const MeshObject& ob = mesh_work.objects[o];
+      if (polygon >= ob.first_poly && polygon < u32(ob.first_poly) + ob.poly_count) return u32(o);
+    }
+    return ~0u;
+  }
+};
+}  // namespace
+
+TEST_F(VrSectorTest, ViewsJoinTheSectorsOnEitherSide) {
+  Build(3, false);
+  ASSERT_EQ(mesh_work.door_count, 2u);
+  EXPECT_EQ(mesh_work.doors[0].sector_a, sectors[1]);
+  EXPECT_EQ(mesh_work.doors[0].sector_b, sectors[0]);
+  EXPECT_EQ(mesh_work.doors[1].sector_a, sectors[2]);
+  EXPECT_EQ(mesh_work.doors[1].sector_b, sectors[1]);
+  EXPECT_EQ(mesh_work.objects[sectors[0]].portal_count, 1);
+  EXPECT_EQ(mesh_work.objects[sectors[1]].portal_count, 2);
+  EXPECT_EQ(mesh_work.objects[views[0]].kind, 1);
+  EXPECT_EQ(mesh_work.objects[views[0]].flags & 0x50000000u, 0x50000000u);
+  EXPECT_EQ(mesh_work.objects[sectors[0]].bbox[4], 0.0f);
+  EXPECT_EQ(mesh_work.objects[sectors[0]].bbox[5], 200.0f);
+}
+
+TEST_F(VrSectorTest, TwoSectorWalkDrawsFarSectorFirst) {
+  Build(2, false);
+  const std::vector<u32> order = Render();
+  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[0]));
+  EXPECT_EQ(mesh_work.objects[sectors[0]].order_key, 1000u);
+  EXPECT_EQ(mesh_work.objects[sectors[1]].order_key, 2000u);
+  EXPECT_EQ(mesh_work.objects[views[0]].hidden, 1);
+  ASSERT_FALSE(order.empty());
+  // Every polygon of the farther sector comes before any of the nearer one.
+  bool near_seen = false;
+  for (u32 p : order) {
+    if (Object_Of(p) == sectors[0]) near_seen = true;
+    if (Object_Of(p) == sectors[1]) EXPECT_FALSE(near_seen) << p;
+  }
+  EXPECT_TRUE(near_seen);
+  EXPECT_EQ(vr_engine.sectors_drawn, 2u);
+  EXPECT_EQ(vr_engine.points_drawn, 16u);
+}
+
+TEST_F(VrSectorTest, ThreeSectorWalkAndAClosedDoor) {
+  Build(3, true);
+  std::vector<u32> order = Render();
+  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 0);
+  EXPECT_EQ(mesh_work.objects[sectors[2]].order_key, 3000u);
+  EXPECT_EQ(mesh_work.objects[sectors[1]].kind, 2);
+  EXPECT_EQ(Object_Of(order.front()), sectors[2]);
+  EXPECT_EQ(frame[100 * 320 + 160], 0xFF0000u);  // the far end wall through both portals
+  // Closed, the door is drawn but the walk stops there.
+  mesh_work.objects[sectors[1]].door_closed = 1;
+  order = Render();
+  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
+  EXPECT_EQ(mesh_work.objects[sectors[1]].hidden, 0);
+  for (u32 p : order) EXPECT_NE(Object_Of(p), sectors[2]);
+}
+
+TEST_F(VrSectorTest, CameraOutsideEverySectorKeepsTheLastOne) {
+  Build(3, false);
+  Render();
+  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[0]));
+  VR_Set_Camera_Position(0, 0, 300);
+  VR_Store_Scene();
+  Render();
+  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[1]));
+  VR_Set_Camera_Position(0, 0, -5000);
+  VR_Store_Scene();
+  Render();
+  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[1]));
+}
+
+TEST_F(VrSectorTest, PortalBehindTheCameraIsNotPassed) {
+  Build(3, false);
+  VR_Set_Camera_Position(0, 0, 300);
+  vr_camera.angles[VR_YAW] = 1024;  // looking back toward sector 0
+  VR_Store_Scene();
+  Render();
+  EXPECT_EQ(mesh_work.objects[sectors[0]].hidden, 0);
+  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
+}
+
+TEST_F(VrSectorTest, DoorOpensAndClosesOverTime) {
+  Build(3, true);
+  VrEvent* e = VR_Get_Event(0);
+  ASSERT_NE(e, nullptr);
+  EXPECT_EQ(e->parameter[3], 72u);
+  static i32 last_value;
+  VR_Set_Event_Callback(0, [](u32 event) {
+    VrEvent* ev = VR_Get_Event(event);
+    last_value = ev->value;
+    if (ev->counter == 0 && ev->direction == 1) mesh_work.objects[ev->object].door_closed = 1;
+  });
+  VR_Trigger_Event(0);
+  for (int tick = 0; tick < 72; tick++) {
+    VR_Step_Events();
+    if (tick % 3 == 2) Render();
+  }
+  Render();
+  EXPECT_EQ(last_value, 72);
+  EXPECT_EQ(e->state, 0);
+  EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 1);
+  Render();
+  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
+  VR_Trigger_Event(0);
+  EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 0);
+  for (int tick = 0; tick < 72; tick++) VR_Step_Events();
+  Render();
+  EXPECT_EQ(last_value, 0);
+  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 0);
+}
+
+TEST_F(VrSectorTest, SetUpFaults) {
+  Mesh_Create_Scene(200, 100, 10, 2, 200);
+  Vr_Add_Box_Sector("room0", 0, 200, 0, false);
+  Vr_Add_View("view0", 1000);
+  EXPECT_VR_FATAL(VR_Init_Sectors(), "Unable to find view-sector for view at point #8");
+  EXPECT_VR_FATAL(VR_Traverse_Portals(-1, -1, 8, 1000), "VR: Negative sector!!");
+}
+
+TEST_F(VrSectorTest, PolygonMapSpansTheDefaultRectangle) {
+  Mesh_Create_Scene(20, 10, 2, 1, 20);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  u32 pts[4];
+  pts[0] = Mesh_Add_Point(0, 0, 0);
+  pts[1] = Mesh_Add_Point(0, 10, 0);
+  pts[2] = Mesh_Add_Point(10, 10, 0);
+  pts[3] = Mesh_Add_Point(10, 0, 0);
+  const u32 p = Mesh_Add_Poly(0, 0, 0x80, 4, pts);
+  Mesh_End_Object();
+  VR_Add_Map_Polygon(p);
+  VR_Set_Map_Params(0, 0, -1);
+  VR_Render_Polygon_Map(3);
+  const MeshPoly& q = mesh_work.polys[p];
+  EXPECT_EQ(q.texture, 3);
+  for (u32 i = 0; i < 4; i++) {
+    EXPECT_TRUE(q.u[i] == 1 || q.u[i] == 253) << i << " " << int(q.u[i]);
+    EXPECT_TRUE(q.v[i] == 1 || q.v[i] == 253) << i << " " << int(q.v[i]);
+  }
+  EXPECT_NE(q.u[0], q.u[2]);
+  EXPECT_NE(q.v[0], q.v[2]);
+  // A degenerate group (no extent) maps to the rectangle's middle instead of dividing by zero.
+  VR_Add_Map_Polygon(p);
+  mesh_work.points[pts[1]] = mesh_work.points[pts[2]] = mesh_work.points[pts[3]] = mesh_work.points[pts[0]];
+  VR_Add_Map_Polygon(p);
+  VR_Render_Polygon_Map(3);
+}
+
+TEST_F(VrSectorTest, WholeFramesAreRepeatable) {
+  for (u32 size = 0; size < 2; size++) {
+    const u32 w = size ? 960 : 320, h = size ? 600 : 200;
+    Start(w, h);
+    Build(3, true);
+    VR_Set_Fov(70);
+    VR_Store_Scene();
+    Render();
+    const u64 first = Vr_Checksum(frame);
+    Render();
+    EXPECT_EQ(Vr_Checksum(frame), first);
+    u32 lit = 0;
+    for (u32 p : frame) lit += p != 0;
+    EXPECT_GT(lit, w * h / 2);
+    std::printf("frame %ux%u checksum %016llx\n", w, h, (unsigned long long)first);
+  }
+}
+
+TEST_F(VrSectorTest, CameraPathThroughThePortals) {
+  Build(3, true);
+  std::vector<PathCameraKey> keys;
+  for (u32 i = 0; i < 40; i++) keys.push_back({{0, 0, 20.0f + 12.0f * f32(i)}, {0, 0, 1000}, f32(i)});
+  ASSERT_TRUE(Write_File("vr_walk.cam", Path_Write_Camera(keys)));
+  VR_Load_Camera_Path("vr_walk.cam", 1.0f);
+  VR_Store_Scene();
+  std::vector<u64> run[2];
+  for (u32 pass = 0; pass < 2; pass++) {
+    for (u32 f = 0; f < 40; f += 4) {
+      VR_Select_Scene(0);
+      VR_Seek_Camera_Path(i32(f));
+      std::fill(frame.begin(), frame.end(), 0);
+      VR_Render_Frame();
+      run[pass].push_back(Vr_Checksum(frame));
+    }
+  }
+  EXPECT_EQ(run[0], run[1]);
+  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[2]));
+  VR_Free_Camera_Path();
+}

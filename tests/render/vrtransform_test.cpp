@@ -1,0 +1,211 @@
+// Tests of the VR geometry: matrices, projection of known points, outcodes, polygon classes and the fly camera.
+#include "render/vrtransform.h"
+
+#include <cmath>
+
+#include "runtime/demo.h"
+#include "runtime/key.h"
+#include "vr_fixture.h"
+
+namespace {
+MeshPoint P(f32 x, f32 y, f32 z) { return MeshPoint{x, y, z, 7, 0}; }
+
+// The product of elementary rotations, for comparing with the closed-form matrices.
+VrMatrix Multiply(const VrMatrix& a, const VrMatrix& b) {
+  VrMatrix r{};
+  for (u32 i = 0; i < 3; i++)
+    for (u32 j = 0; j < 3; j++)
+      for (u32 k = 0; k < 3; k++) r.m[3 * i + j] += a.m[3 * i + k] * b.m[3 * k + j];
+  return r;
+}
+VrMatrix Rx(i32 a) { return VrMatrix{{1, 0, 0, 0, VR_Cos(a), -VR_Sin(a), 0, VR_Sin(a), VR_Cos(a)}}; }
+VrMatrix Ry(i32 a) { return VrMatrix{{VR_Cos(a), 0, VR_Sin(a), 0, 1, 0, -VR_Sin(a), 0, VR_Cos(a)}}; }
+VrMatrix Rz(i32 a) { return VrMatrix{{VR_Cos(a), -VR_Sin(a), 0, VR_Sin(a), VR_Cos(a), 0, 0, 0, 1}}; }
+
+class VrTransformTest : public VrTest {
+ protected:
+  void SetUp() override {
+    VrTest::SetUp();
+    vr_view.focal_x = vr_view.focal_y = 160.0f;
+    vr_view.centre_x = 160;
+    vr_view.centre_y = 100;
+    Poly_Set_Clip(0, 0, 319, 199);
+  }
+  VrProjectedPoint Project(f32 x, f32 y, f32 z) {
+    MeshPoint p = P(x, y, z);
+    VrProjectedPoint q{};
+    VR_Project_Points(&p, &q, 1);
+    return q;
+  }
+};
+}  // namespace
+
+TEST_F(VrTransformTest, MatricesAreTheProductsOfElementaryTurns) {
+  const i32 angles[][3] = {{0, 0, 0}, {100, 700, 1500}, {2000, 33, 512}, {1024, 1536, 77}};
+  for (const auto& a : angles) {
+    const VrMatrix cam = VR_Camera_Matrix_Of(a[0], a[1], a[2]);
+    const VrMatrix cam_ref = Multiply(Multiply(Rz(-a[2]), Rx(-a[0])), Ry(-a[1]));
+    const VrMatrix obj = VR_Object_Matrix_Of(a[0], a[1], a[2]);
+    const VrMatrix obj_ref = Multiply(Multiply(Ry(-a[1]), Rx(-a[0])), Rz(-a[2]));
+    for (u32 i = 0; i < 9; i++) {
+      EXPECT_NEAR(cam.m[i], cam_ref.m[i], 1e-6) << i;
+      EXPECT_NEAR(obj.m[i], obj_ref.m[i], 1e-6) << i;
+    }
+  }
+}
+
+TEST_F(VrTransformTest, AnglesOutsideTheTurnWrap) {
+  const VrMatrix a = VR_Camera_Matrix_Of(-600, 4094, 2048 + 5);
+  const VrMatrix b = VR_Camera_Matrix_Of(2048 - 600, 2046, 5);
+  for (u32 i = 0; i < 9; i++) EXPECT_EQ(a.m[i], b.m[i]);
+}
+
+TEST_F(VrTransformTest, IdentityCameraProjectsAKnownPoint) {
+  VR_Make_Camera_Matrix();
+  MeshPoint in = P(10, 20, 100), out = P(0, 0, 0);
+  VR_Transform_Points(&in, &out, 1);
+  EXPECT_EQ(out.x, 10.0f);
+  EXPECT_EQ(out.y, 20.0f);
+  EXPECT_EQ(out.z, 100.0f);
+  EXPECT_EQ(out.normal, 7);  // the fourth word is kept
+  VrProjectedPoint q{};
+  VR_Project_Points(&out, &q, 1);
+  EXPECT_EQ(q.x, 176);
+  EXPECT_EQ(q.y, 132);
+  EXPECT_EQ(q.z, 100);
+  EXPECT_EQ(q.outcode, 0);
+}
+
+TEST_F(VrTransformTest, QuarterYawLooksAlongWorldX) {
+  vr_camera.angles[VR_YAW] = 512;
+  VR_Make_Camera_Matrix();
+  MeshPoint in = P(100, 0, 0), out{};
+  VR_Transform_Points(&in, &out, 1);
+  EXPECT_NEAR(out.x, 0.0f, 1e-3);
+  EXPECT_NEAR(out.z, 100.0f, 1e-3);
+}
+
+TEST_F(VrTransformTest, PointsOnOrBehindTheCameraLandOnPlaneOne) {
+  VrProjectedPoint q = Project(1.5f, -2.25f, 0.0f);
+  EXPECT_EQ(q.x, 160 + 240);
+  EXPECT_EQ(q.y, 100 - 360);
+  EXPECT_EQ(q.z, 1);
+  q = Project(-1.0f, 1.0f, -50.0f);
+  EXPECT_EQ(q.x, 0);
+  EXPECT_EQ(q.y, 260);
+  EXPECT_EQ(q.z, 1);
+}
+
+TEST_F(VrTransformTest, PointsJustInFrontStayFinite) {
+  const VrProjectedPoint q = Project(1000.0f, -1000.0f, 1e-30f);
+  EXPECT_EQ(q.x, 1000000000 + 160);
+  EXPECT_EQ(q.y, -1000000000 + 100);
+  EXPECT_EQ(q.outcode, kVrOutFar);
+}
+
+TEST_F(VrTransformTest, OutcodesFollowTheClipWindow) {
+  auto code_at = [&](i32 x, i32 y) { return Project(f32(x - 160), f32(y - 100), 160.0f).outcode; };
+  EXPECT_EQ(code_at(700, 50), kVrOutFar);
+  EXPECT_EQ(code_at(400, 50), kVrOutRight);
+  EXPECT_EQ(code_at(-5, 50), kVrOutLeft);
+  EXPECT_EQ(code_at(50, 250), kVrOutBelow);
+  EXPECT_EQ(code_at(50, -5), kVrOutAbove);
+  EXPECT_EQ(code_at(-5, -5), kVrOutLeft | kVrOutAbove);
+  EXPECT_EQ(code_at(319, 199), 0);
+  EXPECT_EQ(code_at(50, 450), kVrOutFar);
+}
+
+TEST_F(VrTransformTest, ClassesFromFacingAndEdges) {
+  auto set = [](u32 i, i32 x, i32 y, u8 code) { vr_projected[i] = VrProjectedPoint{x, y, 10, {0, 0, 0}, code}; };
+  MeshPoly p{};
+  p.vertex_count = 4;
+  for (u32 i = 0; i < 4; i++) p.point[i] = i;
+  // Inside, front-facing on screen: (10,10) (10,50) (50,50) (50,10).
+  set(0, 10, 10, 0), set(1, 10, 50, 0), set(2, 50, 50, 0), set(3, 50, 10, 0);
+  EXPECT_EQ(VR_Classify_Poly(p), 2);
+  // The same outline walked the other way faces away.
+  std::swap(p.point[1], p.point[3]);
+  EXPECT_EQ(VR_Classify_Poly(p), 0);
+  p.flags = 0x1;
+  EXPECT_EQ(VR_Classify_Poly(p), 2);
+  p.flags = 0x1 | 0x1000000;
+  EXPECT_EQ(VR_Classify_Poly(p), 1);
+  std::swap(p.point[1], p.point[3]);
+  p.flags = 0;
+  set(2, 400, 50, kVrOutRight);
+  EXPECT_EQ(VR_Classify_Poly(p), 1);
+  // Each edge beyond a different side: rejected although the quad covers the window.
+  set(0, -10, -10, kVrOutLeft | kVrOutAbove), set(1, -10, 210, kVrOutLeft | kVrOutBelow),
+      set(2, 330, 210, kVrOutRight | kVrOutBelow), set(3, 330, -10, kVrOutRight | kVrOutAbove);
+  EXPECT_EQ(VR_Classify_Poly(p), 0);
+}
+
+TEST_F(VrTransformTest, BackFaceTestOnHugeCoordinatesDoesNotOverflow) {
+  vr_projected[0] = VrProjectedPoint{-1000000000, -1000000000, 1, {0, 0, 0}, kVrOutFar};
+  vr_projected[1] = VrProjectedPoint{-1000000000, 1000000000, 1, {0, 0, 0}, kVrOutFar};
+  vr_projected[2] = VrProjectedPoint{1000000000, 1000000000, 1, {0, 0, 0}, kVrOutFar};
+  MeshPoly p{};
+  p.vertex_count = 3;
+  p.point[0] = 0, p.point[1] = 1, p.point[2] = 2;
+  vr_projected[0].outcode = vr_projected[1].outcode = vr_projected[2].outcode = kVrOutLeft;
+  vr_projected[2].outcode = kVrOutRight;
+  EXPECT_EQ(VR_Classify_Poly(p), 1);
+}
+
+TEST_F(VrTransformTest, FlySpeedsRiseToTheirLimitAndDecay) {
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  Key_Init();
+  Key_Set_Down(0x26);
+  Key_Set_Down(0x41);
+  for (int i = 0; i < 30; i++) VR_Debug_Fly_Keys();
+  EXPECT_EQ(vr_fly.speed[VR_PITCH], 20);
+  EXPECT_EQ(vr_fly.forward_speed, 64);
+  Key_Set_Up(0x26);
+  for (int i = 0; i < 19; i++) VR_Debug_Fly_Keys();
+  EXPECT_EQ(vr_fly.speed[VR_PITCH], 1);
+  VR_Debug_Fly_Keys();
+  EXPECT_EQ(vr_fly.speed[VR_PITCH], 0);
+  // Opposite keys cancel.
+  Key_Set_Down(0x25);
+  Key_Set_Down(0x27);
+  VR_Debug_Fly_Keys();
+  EXPECT_EQ(vr_fly.speed[VR_YAW], 0);
+  // The forward speed moved the camera along +z (yaw and pitch 0) and the pitch speed turned the record.
+  EXPECT_GT(vr_camera.position[2], 1000.0f);
+  EXPECT_NE(Mesh_Get_Scene(0)->camera_angles[VR_PITCH], 0);
+  Key_Init();
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 0);
+}
+
+TEST_F(VrTransformTest, FlyKeysRestWhileAPathRunsOrOutsideDebugMode) {
+  Key_Init();
+  Key_Set_Down(0x26);
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 0);
+  VR_Debug_Fly_Keys();
+  EXPECT_EQ(vr_fly.speed[VR_PITCH], 0);
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
+  vr_engine.path_on = 1;
+  VR_Debug_Fly_Keys();
+  EXPECT_EQ(vr_fly.speed[VR_PITCH], 0);
+  Key_Init();
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 0);
+}
+
+TEST_F(VrTransformTest, FloatProjectionVariants) {
+  vr_view.base_focal = 100.0f;
+  MeshPoint in[2] = {P(10, -20, 50), P(3, 4, 0)};
+  MeshPoint out[2] = {};
+  VR_Project_Points_Float(in, out, 2);
+  EXPECT_FLOAT_EQ(out[0].x, 20.0f);
+  EXPECT_FLOAT_EQ(out[0].y, -40.0f);
+  EXPECT_FLOAT_EQ(out[0].z, 50.0f);
+  EXPECT_FLOAT_EQ(out[1].x, 300.0f);
+  EXPECT_FLOAT_EQ(out[1].z, 1.0f);
+  VrProjectedPoint q[2] = {};
+  VR_Float_To_Screen(out, q, 2);
+  EXPECT_EQ(q[0].x, 180);
+  EXPECT_EQ(q[0].y, 60);
+  EXPECT_EQ(q[0].z, 50);
+  EXPECT_EQ(q[1].z, 0);  // y 500 is beyond twice the window
+}
