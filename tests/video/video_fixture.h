@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "runtime/err.h"
 #include "runtime/math.h"
 #include "runtime/mem.h"
@@ -58,7 +60,8 @@ class VideoTest : public ::testing::Test {
 
 // Runs `body` in a death test that must end through the fatal-error path and print `text`.
 inline void Expect_Fatal(const std::function<void()>& body, const std::string& text) {
-  std::string path = ::testing::TempDir() + "video_fatal.txt";
+  // One file per test process: CTest runs the tests of this program side by side.
+  std::string path = ::testing::TempDir() + "video_fatal_" + std::to_string(getpid()) + ".txt";
   std::remove(path.c_str());
   EXPECT_EXIT(
       {
@@ -70,6 +73,7 @@ inline void Expect_Fatal(const std::function<void()>& body, const std::string& t
   std::stringstream all;
   all << in.rdbuf();
   EXPECT_NE(all.str().find(text), std::string::npos) << "output: " << all.str();
+  std::remove(path.c_str());
 }
 
 // Captures what `body` prints on standard output.
