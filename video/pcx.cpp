@@ -186,11 +186,11 @@ cbitmap* Pcx_Cut_Bitmap(const PcxPicture* picture, i32 x, i32 y, i32 w, i32 h) {
 
 void Pcx_Cut_Into(const PcxPicture* picture, i32 x, i32 y, i32 w, i32 h, void* destination) {
   Pcx_Check_Rect(picture, x, y, w, h);
-  cbitmap* header = static_cast<cbitmap*>(destination);
-  header->width = u32(w);
-  header->height = u32(h);
+  // The destination may sit at any byte: the two size words are stored bytewise.
+  u32 size[2] = {u32(w), u32(h)};
+  memcpy(destination, size, sizeof size);
   bool words = picture->header.colour_planes == 4;
-  u8* out = Vbe_Bitmap_Bytes(header);
+  u8* out = static_cast<u8*>(destination) + sizeof size;
   for (i32 j = 0; j < h; j++)
     for (i32 i = 0; i < w; i++) {
       u32 pixel = Pcx_Get_Pixel(picture, x + i, y + j);
