@@ -1,0 +1,152 @@
+// Music mixing speed: seconds of music per second of processor time for the corpus's songs, this
+// player beside libopenmpt and libxmp (44100 Hz stereo, linear interpolation), with the ratios.
+#include <benchmark/benchmark.h>
+#include <libopenmpt/libopenmpt.h>
+#include <xmp.h>
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "music/xmload.h"
+#include "music/xmmix.h"
+#include "writer.h"
+
+namespace {
+const char* kSongs[] = {"JUHO_-_Ihana_paiva.xm", "ZALZA_-_Tekilla_groove.xm", "roadblas.xm", "rhino_sting.xm",
+                        "xyce-dans_la_rue.xm"};
+const u32 kSeconds = 10;
+const u32 kFrames = 44100 * kSeconds;
+
+// Music seconds per processor second, by player and song, from the last run of each benchmark.
+std::map<std::string, std::map<std::string, f64>> speed;
+
+f64 Cpu_Seconds(void) {
+  timespec t;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return f64(t.tv_sec) + f64(t.tv_nsec) * 1e-9;
+}
+
+std::vector<u8> Song_Bytes(const char* name) {
+  std::vector<u8> bytes;
+  if (!Read_File(std::string(VELMORAN_SOURCE_DIR) + "/../shared/xm-corpus/" + name, &bytes)) bytes.clear();
+  return bytes;
+}
+
+struct Memory {
+  const std::vector<u8>* bytes;
+  size_t at;
+};
+std::vector<u8> memory_file;
+Memory memory;
+void* Memory_Open(const char*) {
+  memory = {&memory_file, 0};
+  return &memory;
+}
+void Memory_Close(void*) {}
+u32 Memory_Read(void* d, u32 n, void* h) {
+  Memory* m = static_cast<Memory*>(h);
+  size_t left = m->at < m->bytes->size() ? m->bytes->size() - m->at : 0;
+  size_t k = n < left ? n : left;
+  memcpy(d, m->bytes->data() + m->at, k);
+  m->at += n;
+  return u32(k);
+}
+void Memory_Seek(void* h, i32 offset, i32 origin) {
+  Memory* m = static_cast<Memory*>(h);
+  m->at = size_t(origin == 1 ? i64(m->at) + offset : offset);
+}
+i32 Memory_Tell(void* h) { return i32(static_cast<Memory*>(h)->at); }
+
+void Report(benchmark::State& state, const char* player, const char* song, f64 cpu) {
+  f64 music = f64(kSeconds) * f64(state.iterations());
+  state.counters["music_s_per_cpu_s"] = music / cpu;
+  speed[player][song] = music / cpu;
+}
+
+void BM_Velmoran(benchmark::State& state, const char* song) {
+  memory_file = Song_Bytes(song);
+  Xm_Set_File_Callbacks(Memory_Open, Memory_Close, Memory_Read, Memory_Seek, Memory_Tell);
+  XmModule* m = Xm_Load_Module(song, nullptr);
+  if (!m) {
+    state.SkipWithError("not loaded");
+    return;
+  }
+  std::vector<i16> pcm(Xm_Chunk_Frames() * 2);
+  f64 cpu = 0;
+  for (auto _ : state) {
+    f64 t0 = Cpu_Seconds();
+    Xm_Render_Start(m);
+    for (u32 done = 0; done < kFrames; done += Xm_Chunk_Frames()) Xm_Render_Chunk(pcm.data());
+    benchmark::DoNotOptimize(pcm.data());
+    cpu += Cpu_Seconds() - t0;
+  }
+  Xm_Free_Module(m);
+  Report(state, "velmoran", song, cpu);
+}
+
+void BM_Openmpt(benchmark::State& state, const char* song) {
+  std::vector<u8> bytes = Song_Bytes(song);
+  std::vector<i16> pcm(8192 * 2);
+  f64 cpu = 0;
+  for (auto _ : state) {
+    openmpt_module* m = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,
+                                                           nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (!m) {
+      state.SkipWithError("not loaded");
+      return;
+    }
+    openmpt_module_set_render_param(m, OPENMPT_MODULE_RENDER_INTERPOLATIONFILTER_LENGTH, 2);
+    openmpt_module_set_repeat_count(m, -1);
+    f64 t0 = Cpu_Seconds();
+    for (u32 done = 0; done < kFrames;) done += u32(openmpt_module_read_interleaved_stereo(m, 44100, 8192, pcm.data()));
+    cpu += Cpu_Seconds() - t0;
+    openmpt_module_destroy(m);
+  }
+  Report(state, "libopenmpt", song, cpu);
+}
+
+void BM_Xmp(benchmark::State& state, const char* song) {
+  std::vector<u8> bytes = Song_Bytes(song);
+  std::vector<i16> pcm(8192 * 2);
+  xmp_context x = xmp_create_context();
+  f64 cpu = 0;
+  for (auto _ : state) {
+    if (xmp_load_module_from_memory(x, bytes.data(), long(bytes.size())) != 0) {
+      state.SkipWithError("not loaded");
+      break;
+    }
+    xmp_start_player(x, 44100, 0);
+    xmp_set_player(x, XMP_PLAYER_INTERP, XMP_INTERP_LINEAR);
+    f64 t0 = Cpu_Seconds();
+    for (u32 done = 0; done < kFrames; done += 8192) xmp_play_buffer(x, pcm.data(), 8192 * 4, 0);
+    cpu += Cpu_Seconds() - t0;
+    xmp_end_player(x);
+    xmp_release_module(x);
+  }
+  xmp_free_context(x);
+  Report(state, "libxmp", song, cpu);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (const char* song : kSongs) {
+    benchmark::RegisterBenchmark((std::string("Velmoran/") + song).c_str(), BM_Velmoran, song)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((std::string("Libopenmpt/") + song).c_str(), BM_Openmpt, song)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark((std::string("Libxmp/") + song).c_str(), BM_Xmp, song)->Unit(benchmark::kMillisecond);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  printf("\nSeconds of music mixed per second of processor time, and this player's ratio:\n");
+  printf("%-28s %10s %10s %10s %12s %12s\n", "song", "velmoran", "libopenmpt", "libxmp", "vs openmpt", "vs xmp");
+  for (const char* song : kSongs) {
+    f64 v = speed["velmoran"][song], o = speed["libopenmpt"][song], x = speed["libxmp"][song];
+    if (v <= 0) continue;
+    printf("%-28s %10.1f %10.1f %10.1f %12.2f %12.2f\n", song, v, o, x, o > 0 ? v / o : 0.0, x > 0 ? v / x : 0.0);
+  }
+  return 0;
+}
