@@ -13,6 +13,7 @@
 #include "render/vrpath.h"
 #include "render/vrsector.h"
 #include "render/vrtransform.h"
+#include "runtime/math.h"
 #include "runtime/mem.h"
 #include "video/vbe.h"
 
@@ -61,6 +62,7 @@ void Build_Scene(void) {
   if (built) return;
   built = true;
   Mem_Init(0);
+  Math_Init();
   bench_frame.assign(960 * 600, 0);
   vbe_screen.width = 960;
   vbe_screen.height = 600;

@@ -8,6 +8,7 @@
 #include "render/vrpath.h"
 #include "runtime/demo.h"
 #include "runtime/key.h"
+#include "runtime/math.h"
 
 VrMatrix vr_camera_matrix;
 VrMatrix vr_object_matrix;
@@ -36,28 +37,8 @@ inline u8 Outcode(i32 x, i32 y) {
 }
 }  // namespace
 
-// Sine and cosine tables of 2048 steps a turn, filled on first use.
-namespace {
-f32 vr_sin[2048], vr_cos[2048];
-bool vr_tables = false;
-void Make_Tables(void) {
-  for (u32 k = 0; k < 2048; k++) {
-    const long double x = (long double)(k * 6.28318530718) / 2048.0L;
-    vr_sin[k] = f32(sinl(x));
-    vr_cos[k] = f32(cosl(x));
-  }
-  vr_tables = true;
-}
-}  // namespace
-
-f32 VR_Sin(i32 angle) {
-  if (!vr_tables) Make_Tables();
-  return vr_sin[angle & 2047];
-}
-f32 VR_Cos(i32 angle) {
-  if (!vr_tables) Make_Tables();
-  return vr_cos[angle & 2047];
-}
+f32 VR_Sin(i32 angle) { return Math_Sin(angle & 2047); }
+f32 VR_Cos(i32 angle) { return Math_Cos(angle & 2047); }
 
 i32 VR_Clamp_To_Int(f32 v) {
   if (!(v > -kVrProjectLimit)) return v != v ? 0 : -i32(kVrProjectLimit);

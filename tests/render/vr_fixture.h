@@ -18,6 +18,7 @@
 #include "render/vrsector.h"
 #include "render/vrtransform.h"
 #include "runtime/file.h"
+#include "runtime/math.h"
 #include "runtime/mem.h"
 #include "video/vbe.h"
 
@@ -68,6 +69,7 @@ class VrTest : public ::testing::Test {
     Mesh_Free_All_Scenes();
     if (File_Is_Initialised()) File_Done();
     Mem_Init(0);
+    Math_Init();
     File_Set_Datafile("");
     File_Init();
     frame.assign(size_t(width) * height, 0);

@@ -12,6 +12,7 @@
 #include "render/vrpath.h"
 #include "runtime/err.h"
 #include "runtime/file.h"
+#include "runtime/math.h"
 #include "runtime/mem.h"
 
 namespace {
@@ -23,6 +24,7 @@ void Fatal_Is_A_Finding(void) { std::abort(); }
 
 void Start(void) {
   Mem_Init(0);
+  Math_Init();
   Err_Set_Exit_Hook(Fatal_Is_A_Finding);
   File_Set_Datafile("");
   File_Init();
