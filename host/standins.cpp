@@ -16,9 +16,6 @@
 #include "video/pixel.h"
 #include "video/vbe.h"
 
-// ---- runtime services --------------------------------------------------------------------------
-void Demo_Add_Options(void) {}
-void Prm_Parse(void) {}
 
 // ---- 3D renderer -------------------------------------------------------------------------------
 
