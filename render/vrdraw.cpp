@@ -11,6 +11,7 @@
 #include "render/texture.h"
 #include "render/vr.h"
 #include "render/vrtransform.h"
+#include "video/font.h"
 
 namespace {
 VrDrawEntry vr_draw_list[kVrMaxDraw];
@@ -196,7 +197,9 @@ void Draw_Point_Primitives(const MeshPoly& p) {
     const VrRotatedNormal& n = vr_normals[mesh_work.points[p.point[0]].normal];
     const f32* l = vr_engine.view_vector;
     const f32 s = std::fabs((l[0] * n.x + l[2] * n.z + l[1] * n.y) * 100.0f) - 80.0f;
-    std::printf("sp: %f\ny: %f\nz: %f\n", double(s), double(n.y), double(n.z));
+    Vbe_Debug_Print("sp: %f", double(s));
+    Vbe_Debug_Print("y: %f", double(n.y));
+    Vbe_Debug_Print("z: %f", double(n.z));
   }
 }
 

@@ -25,7 +25,7 @@ VrPathRecord* Read_Path(const char* name, const char* kind, u32* size, u32* coun
   if (VR_Check_Path_Size(bytes)) {
     File_Close();
     if (bytes < kVrPathRecordBytes) Err_Error("VR: Empty path %s", name);
-    Err_Error("VR: Path %s is not a whole number of records", name);
+    Err_Error("VR: Partial record in path %s", name);
   }
   auto* buffer = static_cast<VrPathRecord*>(Mem_Alloc(bytes));
   char description[64];
@@ -95,7 +95,7 @@ void Play_Sample(i32, i32, i32, i32, i32) {}
 
 const char* VR_Check_Path_Size(u32 bytes) {
   if (bytes < kVrPathRecordBytes) return "VR: Empty path";
-  if (bytes % kVrPathRecordBytes != 0) return "VR: Path is not a whole number of records";
+  if (bytes % kVrPathRecordBytes != 0) return "VR: Partial record in path";
   return nullptr;
 }
 

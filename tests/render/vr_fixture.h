@@ -29,17 +29,24 @@ inline std::string Vr_Read_Text(const char* path) {
   return s.str();
 }
 
+// A file name of the running test's own, so that tests run side by side do not share files.
+inline std::string Vr_Temp(const char* base) {
+  const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
+  return std::string(t->test_suite_name()) + "." + t->name() + "." + base;
+}
+
 // Runs stmt in a child that must end with exit code 1 and print text.
 #define EXPECT_VR_FATAL(stmt, text)                                                           \
   do {                                                                                        \
-    const char* out_path = "vr_fatal.txt";                                                    \
+    const std::string out_path = Vr_Temp("fatal.txt");                                        \
     EXPECT_EXIT(                                                                              \
         {                                                                                     \
-          if (!freopen(out_path, "w", stdout)) exit(99);                                      \
+          if (!freopen(out_path.c_str(), "w", stdout)) exit(99);                              \
           stmt;                                                                               \
         },                                                                                    \
         ::testing::ExitedWithCode(1), "");                                                    \
-    EXPECT_NE(Vr_Read_Text(out_path).find(text), std::string::npos) << Vr_Read_Text(out_path); \
+    EXPECT_NE(Vr_Read_Text(out_path.c_str()).find(text), std::string::npos)                 \
+        << Vr_Read_Text(out_path.c_str());                                                    \
   } while (0)
 
 // FNV-1a over the frame's pixels.
