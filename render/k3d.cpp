@@ -64,7 +64,15 @@ void Add_Point(Reader& r, f32 ox, f32 oy, f32 oz, f32 scale, const i32* axes) {
 
 u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f32 scale, u8 texture_base) {
   const bool object_mode = k3d_object_mode != 0;
-  if (const char* why = Mesh_Check_K3D(name, bytes, size, k3d_object_mode)) Err_Error("%s", why);
+  MeshK3dTarget target = MESH_K3D_OBJECTS;
+  if (!object_mode) {
+    if (mesh_work.last_object < 0) Err_Error("Mesh: No current object");
+    const MeshObject& o = mesh_work.objects[mesh_work.last_object];
+    target = !(o.flags & kMeshObjectMovable) ? MESH_K3D_STILL_OBJECT
+             : o.anim_buffer                 ? MESH_K3D_MOVABLE_BUFFER
+                                             : MESH_K3D_MOVABLE_NEW;
+  }
+  if (const char* why = Mesh_Check_K3D(name, bytes, size, target)) Err_Error("%s", why);
   i32 axes[3];
   Mesh_Get_Axis_Order(axes);
   for (i32 a : axes)
@@ -86,16 +94,9 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
       for (u32 k = 0; k < q; k++) s.at += 2 + 2 * s.bytes[s.at];
     }
   }
-  if (!object_mode) {
-    if (mesh_work.last_object < 0) Err_Error("Mesh: No current object");
-    MeshObject& o = mesh_work.objects[mesh_work.last_object];
-    if (frames > 0 && !(o.flags & kMeshObjectMovable))
-      Err_Error("Mesh: K3D %s: animation needs a movable object", name);
-    if ((o.flags & kMeshObjectMovable) && !o.anim_buffer) {
-      if (sum > frame_total) Err_Error("Mesh: K3D %s: frame point total %d below %d", name, int(frame_total), int(sum));
-      o.anim_buffer = Mesh_Alloc_Anim_Buffer(frames > 0 ? (u32(frames) + 1) * frame_total : frame_total);
-    }
-  }
+  if (target == MESH_K3D_MOVABLE_NEW)
+    mesh_work.objects[mesh_work.last_object].anim_buffer =
+        Mesh_Alloc_Anim_Buffer(frames > 0 ? (u32(frames) + 1) * frame_total : frame_total);
   const u16 result = u16(mesh_work.last_object);
   f32 tolerance, ratio;
   u8 make_quads;
@@ -124,7 +125,8 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
     if (object_mode) Mesh_End_Object();
     if (reduce) Mesh_Reduce_Object(tolerance, ratio, make_quads);
   }
-  if (frames > 0) {
+  // An object load that made no object has nothing to animate.
+  if (frames > 0 && !(object_mode && objects == 0)) {
     Mesh_Begin_Anim_Points(u16(sum));
     Mesh_Set_Anim_Frames(frames, u16(sum));
     for (u32 f = 1; f < frames; f++)
@@ -153,13 +155,15 @@ u8* Read_Whole(const char* name, u32* size) {
 }
 }  // namespace
 
-const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, u8 object_mode) {
+const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, MeshK3dTarget target) {
   Reader r{bytes, size, 0};
   if (!r.Has(kHeaderBytes)) return Fail("Mesh: K3D %s is truncated", name);
-  r.U16();
+  const u16 frame_total = r.U16();
   const u8 frames = r.U8();
   const u8 objects = r.U8();
-  if (object_mode && frames >= 2) return Fail("Mesh: K3D %s: animation needs a movable object", name);
+  if ((target == MESH_K3D_OBJECTS && frames >= 2) || (target == MESH_K3D_STILL_OBJECT && frames > 0))
+    return Fail("Mesh: K3D %s: animation needs a movable object", name);
+  u32 sum = 0;
   u16 counts[256];
   for (u32 o = 0; o < objects; o++) {
     if (!r.Has(kNameBytes + 2)) return Fail("Mesh: K3D %s is truncated", name);
@@ -168,6 +172,7 @@ const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, u8 objec
     const u16 p = r.U16();
     if (p == 0) return Fail("Mesh: K3D %s: object %d has no points", name, int(o));
     counts[o] = p;
+    sum += p;
     if (!r.Has(u64(p) * kPointBytes + 2)) return Fail("Mesh: K3D %s is truncated", name);
     r.at += p * kPointBytes;
     const u16 q = r.U16();
@@ -183,6 +188,9 @@ const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, u8 objec
       r.U8();
     }
   }
+  // A buffer sized from the header must hold every point of a frame.
+  if ((target == MESH_K3D_MOVABLE_NEW && sum > frame_total) || (frames > 0 && sum > 0xFFFF))
+    return Fail("Mesh: K3D %s: frame point total %d below %d", name, int(frame_total), int(sum));
   for (u32 f = 1; f < frames; f++)
     for (u32 o = 0; o < objects; o++) {
       if (!r.Has(kNameBytes + 2)) return Fail("Mesh: K3D %s is truncated", name);

@@ -32,8 +32,8 @@ class K3dTest : public ::testing::Test {
     return Mesh_Load_K3D_Objects_Buffer("test.k3d", bytes.data(), u32(bytes.size()), 0, 0, 0, 1.0f, 0x107, 0x208, 0,
                                         flags);
   }
-  const char* Check(const std::vector<u8>& bytes, u8 object_mode = 0) {
-    return Mesh_Check_K3D("bad.k3d", bytes.data(), u32(bytes.size()), object_mode);
+  const char* Check(const std::vector<u8>& bytes, MeshK3dTarget target = MESH_K3D_MOVABLE_BUFFER) {
+    return Mesh_Check_K3D("bad.k3d", bytes.data(), u32(bytes.size()), target);
   }
 };
 
@@ -209,7 +209,12 @@ TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {
   EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: frame 1 object 1 has 1 points, expected 3");
   m.frames = {{m.objects[0].points, m.objects[1].points}};
   EXPECT_EQ(Check(K3d_Write(m)), nullptr);
-  EXPECT_STREQ(Check(K3d_Write(m), 1), "Mesh: K3D bad.k3d: animation needs a movable object");
+  EXPECT_STREQ(Check(K3d_Write(m), MESH_K3D_OBJECTS), "Mesh: K3D bad.k3d: animation needs a movable object");
+  EXPECT_STREQ(Check(K3d_Write(m), MESH_K3D_STILL_OBJECT), "Mesh: K3D bad.k3d: animation needs a movable object");
+  m.frame_point_total = 5;
+  EXPECT_STREQ(Check(K3d_Write(m), MESH_K3D_MOVABLE_NEW), "Mesh: K3D bad.k3d: frame point total 5 below 6");
+  m.frame_point_total = 6;
+  EXPECT_EQ(Check(K3d_Write(m), MESH_K3D_MOVABLE_NEW), nullptr);
 }
 
 TEST_F(K3dTest, LoaderStopsOnBadFilesBeforeChangingTheScene) {

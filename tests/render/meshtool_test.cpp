@@ -1,0 +1,212 @@
+// Tests of the mesh tools: reduction, flips, rotations, object lookup, copies, doors and raw adds.
+#include "render/meshtool.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "runtime/mem.h"
+
+namespace {
+class MeshToolTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!Mem_Is_Initialised()) Mem_Init(0);
+    Mesh_Free_All_Scenes();
+    Mesh_Init();
+    Mesh_Set_Reduction_Window(0);
+    Mesh_Create_Scene(100, 100, 10, 4, 100);
+    Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  }
+  void TearDown() override { Mesh_Free_All_Scenes(); }
+  u32 Tri(u32 a, u32 b, u32 c) {
+    const u32 p[4] = {a, b, c, 0};
+    return Mesh_Add_Poly(0, 0, 0, 3, p);
+  }
+  // Points a (0,0), b (1,0), c (0,1), d (1,1) of a unit square, then the end of the object.
+  void Square(f32 lift_d = 0) {
+    Mesh_Add_Point(0, 0, 0);
+    Mesh_Add_Point(10, 0, 0);
+    Mesh_Add_Point(0, 10, 0);
+    Mesh_Add_Point(10, 10, lift_d);
+  }
+};
+}  // namespace
+
+TEST_F(MeshToolTest, CoplanarTrianglesOfASquareMergeIntoAQuad) {
+  Square();
+  Tri(0, 1, 2);  // (a, b, c)
+  Tri(1, 3, 2);  // (b, d, c)
+  Mesh_End_Object();
+  Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 1);
+  EXPECT_EQ(mesh_work.objects[0].poly_count, 1);
+  EXPECT_EQ(mesh_work.last_poly, 0);
+  const MeshPoly& q = mesh_work.polys[0];
+  EXPECT_EQ(q.vertex_count, 4);
+  EXPECT_EQ(q.point[0], 0u);
+  EXPECT_EQ(q.point[1], 1u);
+  EXPECT_EQ(q.point[2], 3u);
+  EXPECT_EQ(q.point[3], 2u);
+}
+
+TEST_F(MeshToolTest, BentOrThinPairsStay) {
+  Square(10 * std::tan(0.5236f));  // d lifted: a 30 degree fold
+  Tri(0, 1, 2);
+  Tri(1, 3, 2);
+  Mesh_End_Object();
+  Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 1);
+  EXPECT_EQ(mesh_work.objects[0].poly_count, 2);
+  // A thin parallelogram: shared diagonal of length 1, the other of length 3.
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  u32 p0 = Mesh_Add_Point(-10, 0, 0);
+  Mesh_Add_Point(0, 5, 0);
+  Mesh_Add_Point(0, -5, 0);
+  Mesh_Add_Point(20, 0, 0);
+  Tri(p0 + 1, p0 + 0, p0 + 2);
+  Tri(p0 + 1, p0 + 2, p0 + 3);
+  Mesh_End_Object();
+  Mesh_Polygon_Reduction(1, 0.1f, 0.25f, 1);
+  EXPECT_EQ(mesh_work.objects[1].poly_count, 2);
+}
+
+TEST_F(MeshToolTest, WithoutQuadsTheSecondTriangleGoes) {
+  Square();
+  Tri(0, 1, 2);
+  Tri(1, 3, 2);
+  Tri(0, 1, 2);
+  Mesh_End_Object();
+  Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 0);
+  EXPECT_EQ(mesh_work.polys[0].vertex_count, 3);
+  EXPECT_EQ(mesh_work.objects[0].poly_count, 2);
+  EXPECT_EQ(mesh_work.last_poly, 1);
+}
+
+TEST_F(MeshToolTest, ReductionOfAnOpenObjectKeepsItsRangeRight) {
+  Square();
+  Tri(0, 1, 2);
+  Tri(1, 3, 2);
+  Mesh_Reduce_Object(0.1f, 0.25f, 1);
+  Mesh_End_Object();
+  EXPECT_EQ(mesh_work.objects[0].poly_count, 1);
+}
+
+TEST_F(MeshToolTest, DeletingMovesLaterObjectsDown) {
+  Square();
+  Tri(0, 1, 2);
+  Tri(1, 3, 2);
+  Mesh_End_Object();
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Tri(0, 1, 2);
+  Mesh_End_Object();
+  Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 1);
+  EXPECT_EQ(mesh_work.objects[1].first_poly, 1);
+  EXPECT_EQ(Mesh_Get_Object_Last_Poly(1), 1u);
+}
+
+TEST_F(MeshToolTest, FlipsAndRotations) {
+  Square();
+  u32 t = Tri(0, 1, 2);
+  Mesh_Set_Poly_Uv(t, 0, 10, 1, 20, 2, 30, 3, 40, 4);
+  const u32 quad[4] = {0, 1, 3, 2};
+  u32 q = Mesh_Add_Poly(0, 0, 0, 4, quad);
+  Mesh_End_Object();
+  Mesh_Set_Poly_Uv(t, 0, 10, 1, 20, 2, 30, 3, 40, 4);
+  Mesh_Flip_Object(0);
+  const MeshPoly& p = mesh_work.polys[t];
+  EXPECT_EQ(p.point[0], 2u);
+  EXPECT_EQ(p.point[2], 0u);
+  EXPECT_EQ(p.u[0], 30);
+  EXPECT_EQ(p.u[1], 20);
+  EXPECT_EQ(p.u[2], 10);
+  EXPECT_EQ(p.v[0], 3);
+  Mesh_Rotate_Poly_Indices(t);  // (2, 1, 0) -> (0, 2, 1)
+  EXPECT_EQ(p.point[0], 0u);
+  EXPECT_EQ(p.point[1], 2u);
+  EXPECT_EQ(p.point[2], 1u);
+  Mesh_Flip_Object(0);  // back: quad (0,1,3,2) again
+  Mesh_Rotate_Poly_Indices(q);
+  const MeshPoly& r = mesh_work.polys[q];
+  EXPECT_EQ(r.point[0], 2u);
+  EXPECT_EQ(r.point[1], 0u);
+  EXPECT_EQ(r.point[3], 3u);
+  Mesh_Shift_Poly_Indices(q, 1, 0);
+  EXPECT_EQ(r.point[0], 0u);
+  EXPECT_EQ(r.point[3], 2u);
+  Mesh_Set_Poly_Uv(q, 0, 1, 0, 2, 0, 3, 0, 4, 0);
+  Mesh_Rotate_Poly_Uv(q);
+  EXPECT_EQ(r.u[0], 4);
+  EXPECT_EQ(r.u[1], 1);
+  EXPECT_EQ(r.u[3], 3);
+}
+
+TEST_F(MeshToolTest, ObjectsAreFoundByTheirBoxesNewestFirst) {
+  Mesh_End_Object();
+  MeshObject& a = mesh_work.objects[0];
+  const f32 box[6] = {0, 10, 0, 10, 0, 10};
+  std::copy(box, box + 6, a.bbox);
+  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectNoHit, nullptr);
+  std::copy(box, box + 6, mesh_work.objects[1].bbox);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  const f32 inner[6] = {5, 10, 5, 10, 5, 10};
+  std::copy(inner, inner + 6, mesh_work.objects[2].bbox);
+  EXPECT_EQ(Mesh_Find_Object_At(10, 0, 0), 0);  // on a face
+  EXPECT_EQ(Mesh_Find_Object_At(7, 7, 7), 2);
+  EXPECT_EQ(Mesh_Find_Object_At(11, 0, 0), -1);
+}
+
+TEST_F(MeshToolTest, CopiesAddThePositionAgain) {
+  MeshObject& o = mesh_work.objects[0];
+  o.position[0] = 100;
+  Mesh_Add_Point(1, 2, 3);
+  Mesh_Add_Point(4, 5, 6);
+  const u32 pts[4] = {0, 1, 0, 0};
+  u32 p = Mesh_Add_Poly(2, 9, 0x80, 3, pts);
+  mesh_work.polys[p].u[2] = 77;
+  mesh_work.polys[p].value = 5;
+  Mesh_End_Object();
+  u32 c = Mesh_Copy_Object(0);
+  EXPECT_EQ(c, 1u);
+  EXPECT_EQ(Mesh_Get_Point(2).x, 201.0f);
+  const MeshPoly& q = mesh_work.polys[1];
+  EXPECT_EQ(q.point[1], 3u);
+  EXPECT_EQ(q.texture, 9);
+  EXPECT_EQ(q.u[2], 77);
+  EXPECT_EQ(q.value, 5u);
+  Mesh_Scale_Object(1, 1, -1, 2);
+  EXPECT_EQ(Mesh_Get_Point(3).y, -5.0f);
+  EXPECT_EQ(Mesh_Get_Point(3).z, 12.0f);
+}
+
+TEST_F(MeshToolTest, TextureScaleFromEdgeLengths) {
+  Mesh_Add_Point(0, 0, 0);
+  Mesh_Add_Point(300, 400, 0);
+  Mesh_Add_Point(0, 0, 1000);
+  Tri(0, 1, 2);
+  Mesh_End_Object();
+  Mesh_Set_Object_Tex_Scale(0, 2000.0f, 128.0f);
+  EXPECT_EQ(mesh_work.polys[0].u_scale, 32.0f);
+  EXPECT_EQ(mesh_work.polys[0].v_scale, 64.0f);
+}
+
+TEST_F(MeshToolTest, DoorsGridsAndRawAdds) {
+  const f32 corners[12] = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0};
+  Mesh_Add_Door_Quad(corners, 2, 3, 4, 0xFFFFFFFF);
+  EXPECT_EQ(mesh_work.door_count, 1u);
+  EXPECT_EQ(mesh_work.doors[0].first_point, 0u);
+  EXPECT_EQ(mesh_work.doors[0].sector_b, 3);
+  for (int i = 1; i < 100; i++) Mesh_Add_Door(0, 0, 0, 0, 0);
+  EXPECT_EXIT(Mesh_Add_Door(0, 0, 0, 0, 0), ::testing::ExitedWithCode(1), "");
+  u32 first = Mesh_Add_Grid(0, 0, 0, 1, 0, 0, 0, 0, 1, 3, 3, 6);
+  EXPECT_EQ(first, 4u);
+  EXPECT_EQ(mesh_work.last_point, 12);
+  EXPECT_EQ(mesh_work.last_poly, 7);
+  EXPECT_EQ(Mesh_Get_Point(4).x, -1.0f);  // centred on the origin
+  EXPECT_EQ(Mesh_Get_Point(12).z, 1.0f);
+  EXPECT_EQ(mesh_work.polys[1].point[2], 5u);
+  Mesh_Add_Raw_Point(0.5f, 0, 0);
+  EXPECT_EQ(Mesh_Get_Point(13).x, 0.5f);
+  Mesh_Add_Raw_Triangle(1, 2, 3, 4, 5, 6, 10, 11, 12, 13, 14, 15);
+  EXPECT_EQ(mesh_work.polys[8].point[3], 4u);
+  EXPECT_EQ(mesh_work.polys[8].v[2], 15);
+  EXPECT_EQ(Mesh_Find_Poly_By_Texture(0, 6), 0);
+}
