@@ -9,6 +9,7 @@
 #include "render/poly.h"
 #include "runtime/err.h"
 #include "runtime/mem.h"
+#include "video/picture.h"
 
 PolyTextureTable poly_textures = {{}, -1, {}};
 
@@ -216,4 +217,16 @@ void Poly_Light_Texture_Rect(u32 poly, u32* first, u32 w, u32 h, f32 lx, f32 ly,
     qy += dvy;
     qz += dvz;
   }
+}
+
+void Poly_Hsv_Texture(u32* texture, i32 hue, f32 saturation, i32 value) {
+  for (u32 i = 0, n = Block_Words(texture); i < n; i++) {
+    const u32 p = texture[i];
+    const VbeHsv hsv = Vbe_Rgb_To_Hsv(i32(Channel(p, kRed)), i32(Channel(p, kGreen)), i32(Channel(p, kBlue)));
+    texture[i] = Vbe_Hsv_To_Rgb(i16(hsv.hue + hue), hsv.saturation + saturation, i16(hsv.value + value));
+  }
+}
+
+void Poly_Hsv_Last_Texture(i32 hue, f32 saturation, i32 value) {
+  if (u32* t = Last_Texture()) Poly_Hsv_Texture(t, hue, saturation, value);
 }

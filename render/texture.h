@@ -45,6 +45,8 @@ void Poly_Scale_Last_Texture_Above(f32 factor, u32 threshold);
 void Poly_Shift_Texture(u32* texture, u8 n);
 void Poly_Shift_Last_Texture(u8 n);
 void Poly_Scale_Bytes(void* block, f32 factor);
+void Poly_Hsv_Texture(u32* texture, i32 hue, f32 saturation, i32 value);
+void Poly_Hsv_Last_Texture(i32 hue, f32 saturation, i32 value);
 void Poly_Rotate_Texture(u32* texture, u32 x, u32 y, u32 w, u32 h);
 void Poly_Add_Colour_Rect(u32* first, f32 factor, u32 colour, u32 w, u32 h);
 void Poly_Make_Bump_Offsets(const u8* height, i32* destination, u32 stride);

@@ -137,3 +137,15 @@ TEST_F(TextureTest, BumpTextureInterleavesColourAndOffset) {
   EXPECT_EQ(Mem_Get_Size(bump), 524288u);
   Mem_Free(bump);
 }
+
+TEST_F(TextureTest, HueShiftByAFullTurnKeepsTheColour) {
+  u32* t = Block(4);
+  t[0] = 0x00FF0000;
+  t[1] = 0x0000FF00;
+  Poly_Hsv_Texture(t, -360, 0.0f, 0);
+  EXPECT_EQ(t[0] & 0xFFFFFF, 0x00FF0000u);
+  EXPECT_EQ(t[1] & 0xFFFFFF, 0x0000FF00u);
+  Poly_Hsv_Texture(t, 120, 0.0f, 0);  // green moves on to blue
+  EXPECT_EQ(t[1] & 0xFFFFFF, 0x000000FFu);
+  Mem_Free(t);
+}
