@@ -127,7 +127,8 @@ TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
   EXPECT_EQ(ticks, 2u);  // at frames 0 and 882
   EXPECT_EQ(r.order, 0);
   EXPECT_EQ(r.row, 0);
-  EXPECT_EQ(r.elapsed_milliseconds, 20u);
+  u32 elapsed = r.elapsed_milliseconds;  // a packed field: copied before it is compared
+  EXPECT_EQ(elapsed, 20u);
   EXPECT_EQ(pcm[0], 0);
   EXPECT_EQ(pcm[1], 0);
   for (u32 i = 1; i < 128; i++) EXPECT_GE(pcm[2 * i], pcm[2 * i - 2]) << i;
