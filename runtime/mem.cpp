@@ -66,9 +66,11 @@ void Mem_Done(void) {
 
 u8 Mem_Is_Initialised(void) { return mem_initialised; }
 
-void* Mem_Alloc(u32 size) {
+void* Mem_Alloc(u32 size) { return Mem_Alloc_Guarded(size, 0); }
+
+void* Mem_Alloc_Guarded(u32 size, u32 guard) {
   // A size near 4 GB would wrap the taken size into a tiny block.
-  u64 taken = u64(size) + mem_mask + 1;
+  u64 taken = u64(size) + guard + mem_mask + 1;
   if (taken > 0xFFFFFFFFull) Err_Error("Mem: Not enough free memory.");
   if (mem_count >= kMemMaxBlocks) Err_Error("Mem: Too many memory blocks.");
   u8* raw = Mem_Raw_Alloc(u32(taken), mem_cache);

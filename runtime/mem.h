@@ -18,6 +18,9 @@ void Mem_Init(u16 minimum_kb);
 void Mem_Done(void);
 u8 Mem_Is_Initialised(void);
 void* Mem_Alloc(u32 size);
+// A block followed by guard zero bytes that belong to it but are not part of its size: readers
+// that run past the end (texture fetches) stay inside memory the engine owns.
+void* Mem_Alloc_Guarded(u32 size, u32 guard);
 void Mem_Set_Description(const void* address, const char* text);
 void* Mem_Realloc(void* address, u32 new_size);
 void Mem_Free(const void* address);

@@ -7,6 +7,7 @@
 
 #include "runtime/err.h"
 #include "runtime/file.h"
+#include "render/texture.h"
 #include "runtime/mem.h"
 #include "video/picture.h"
 
@@ -57,7 +58,7 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
   u64 stream = u64(line) * planes * height;
   if (u64(size - sizeof h) * 128 < stream) return "Pcx: Picture data runs past the end of the file: ";
 
-  u8* pixels = static_cast<u8*>(Mem_Alloc(u32(prefix + block)));
+  u8* pixels = static_cast<u8*>(Mem_Alloc_Guarded(u32(prefix + block), kPolyTextureGuardBytes));
   u8* out = pixels + prefix;
   u8 order[3] = {vbe_screen.color_order[0], vbe_screen.color_order[1], vbe_screen.color_order[2]};
   u8 spare = vbe_screen.color_order[3];

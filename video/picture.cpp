@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "runtime/err.h"
+#include "render/texture.h"
 #include "runtime/mem.h"
 #include "render/poly.h"
 #include "video/pixel.h"
@@ -78,7 +79,7 @@ void Vbe_Reset_Design(void) {
 cbitmap* Vbe_New_Bitmap(u32 width, u32 height) {
   u64 bytes = u64(width) * height * 4 + 16;
   if (bytes > 0xFFFF0000ull) Err_Error("Vbe: Picture %ux%u too large", width, height);
-  cbitmap* picture = static_cast<cbitmap*>(Mem_Alloc(u32(bytes)));
+  cbitmap* picture = static_cast<cbitmap*>(Mem_Alloc_Guarded(u32(bytes), kPolyTextureGuardBytes));
   Mem_Set_Description(picture, "Vbe: ");
   Mem_Set_Description(picture, "cbitmap");
   picture->width = width;
@@ -204,7 +205,7 @@ void Vbe_Resize(cbitmap** picture) {
   u32 new_height = u32(double(old->height) * vbe_fy);
   u64 bytes = u64(new_width) * new_height * 4 + 8;
   if (bytes > 0xFFFF0000ull) Err_Error("Vbe_Resize: Picture too large");
-  cbitmap* scaled = static_cast<cbitmap*>(Mem_Alloc(u32(bytes)));
+  cbitmap* scaled = static_cast<cbitmap*>(Mem_Alloc_Guarded(u32(bytes), kPolyTextureGuardBytes));
   Vbe_Scale_Rows(Vbe_Bitmap_Pixels(old), Vbe_Bitmap_Pixels(scaled), new_width, new_height, vbe_fx, vbe_fy);
   char description[sizeof MemBlock::description];
   strncpy(description, Mem_Get_Description(old), sizeof description - 1);
@@ -223,7 +224,7 @@ void Vbe_Resize_Pixels(u32** pixels, u32 width, u32 height) {
   u32 new_height = u32(double(height) * vbe_fy);
   u64 bytes = u64(new_width) * new_height * 4;
   if (bytes > 0xFFFF0000ull) Err_Error("Vbe_Resize: Picture too large");
-  u32* scaled = static_cast<u32*>(Mem_Alloc(u32(bytes)));
+  u32* scaled = static_cast<u32*>(Mem_Alloc_Guarded(u32(bytes), kPolyTextureGuardBytes));
   Vbe_Scale_Rows(*pixels, scaled, new_width, new_height, vbe_fx, vbe_fy);
   char description[sizeof MemBlock::description];
   strncpy(description, Mem_Get_Description(*pixels), sizeof description - 1);

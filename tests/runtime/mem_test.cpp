@@ -131,3 +131,11 @@ TEST_F(MemoryBlocks, FatalPaths) {
       ::testing::ExitedWithCode(1), "");
   EXPECT_EXIT(Mem_Init(1), ::testing::ExitedWithCode(1), "");
 }
+
+TEST_F(MemoryBlocks, GuardedBlocksKeepTheirSizeAndOwnAZeroTail) {
+  u8* p = static_cast<u8*>(Mem_Alloc_Guarded(10, 4096));
+  EXPECT_EQ(Mem_Get_Size(p), 10u);
+  EXPECT_EQ(Mem_Get_Taken_Size(p), 10u + 4096u + 32u);
+  for (int i = 0; i < 10 + 4096; i++) ASSERT_EQ(p[i], 0) << i;
+  EXPECT_EXIT(Mem_Alloc_Guarded(0xFFFF0000u, 0x10000u), ::testing::ExitedWithCode(1), "");
+}
