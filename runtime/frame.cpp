@@ -8,7 +8,10 @@
 
 #include "music/music.h"
 #include "platform/plat.h"
+#include "render/mesh.h"
 #include "render/vr.h"
+#include "render/vrpath.h"
+#include "runtime/cpu.h"
 #include "runtime/demo.h"
 #include "runtime/err.h"
 #include "runtime/file.h"
@@ -47,6 +50,7 @@ i32 Demo_Next_Trace_Number(void) {
     trace_step = 0;
     trace_group++;
   }
+  if (Demo_Get_Flag(DEMO_FLAG_LED)) Cpu_Set_Leds(u32(trace_step));
   return trace_step + 10 * trace_group;
 }
 
@@ -185,8 +189,22 @@ void Demo_Show_Debug_Info(void) {
     Demo_Step_Channel_Meter(&music_channel_levels.levels[0][0], music_channel_levels.channels);
     Vbe_Debug_Print("     %s", channel_meter);
   }
+  if (vr_view.initialised && Mesh_Get_Selected_Scene() >= 0) {
+    Vbe_Debug_Print("VR:  SCENE:%4d OF %2d", Mesh_Get_Selected_Scene() + 1, Mesh_Get_Scene_Count());
+    Vbe_Debug_Print("     POINTS:%4d,POLYS:%4d,OBJS:%2d", mesh_work.last_point + 1, mesh_work.last_poly + 1,
+                    mesh_work.last_object + 1);
+    Vbe_Debug_Print("     POINTS:%4d,POLYS:%4d,OBJS:%2d", vr_engine.points_drawn, vr_engine.draw_count,
+                    vr_engine.sectors_drawn);
+    if (VR_Is_Path_Running()) Vbe_Debug_Print("     FRAME:%5d", VR_Get_Path_Record());
+  }
   if (vbe_screen.paging) Vbe_Debug_Print("VBE: PAGE:%4d", vbe_screen.page_index);
   if (Vbe_Resize_Active()) Vbe_Debug_Print("VBE: RESIZE:%2.2f %2.2f", Vbe_Get_Factor_X(), Vbe_Get_Factor_Y());
+  if (Demo_Get_Flag(DEMO_FLAG_CPU)) Cpu_Show_Timers();
+  if (Cpu_Is_Profiling()) Cpu_Show_Profile();
+  if (Key_Is_Down('S')) {
+    Key_Clear('S');
+    VR_Play_Positional_Sound(0, 0, 0, 0, 0, 22000, 63);
+  }
   if (Mem_Get_Measure()) Vbe_Debug_Print("MEM: %d KB free", Mem_Get_Free());
 }
 

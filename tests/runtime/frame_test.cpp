@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/plat.h"
+#include "render/mesh.h"
+#include "render/vr.h"
 #include "runtime/demo.h"
 #include "runtime/key.h"
 #include "runtime/mem.h"
@@ -190,6 +192,29 @@ TEST(FrameHook, DebugModeDrawsTheOverlayBeforePresenting) {
         Demo_Frame_Hook();
         if (surface[row + 15] != 0) exit(22);
         exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(FrameHook, OverlayAddsTheVrLinesWhileASceneIsSelected) {
+  EXPECT_EXIT(
+      {
+        Mem_Init(0);
+        std::vector<u32> surface(320 * 200, 0);
+        Vbe_Init();
+        Vbe_Set_Host_Surface(surface.data(), 320, 200);
+        Demo_Force_Resolution(320, 200);
+        Demo_Select_Mode();
+        Demo_Set_Border(7);
+        Demo_Open_Mode();
+        Demo_Show_Debug_Info();
+        u32 plain = Vbe_Get_Print_Line();
+        Mesh_Reset();
+        VR_Init();
+        Mesh_Select_Scene(Mesh_Create_Scene(16, 16, 4, 2, 16));
+        Demo_Show_Debug_Info();
+        // The scene line and the two count lines, 10 pixels each; no path runs, so no frame line.
+        exit(Vbe_Get_Print_Line() == plain + 3 * 10 ? 0 : 30);
       },
       ::testing::ExitedWithCode(0), "");
 }
