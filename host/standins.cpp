@@ -1,30 +1,13 @@
 // Stand-ins for engine calls whose modules are not built yet; each section goes when its module lands.
-#include <cstdio>
-
+#include "demo/scenes.h"
+#include "demo/timeline.h"
 #include "music/music.h"
-#include "platform/plat.h"
-#include "render/mesh.h"
-#include "render/poly.h"
-#include "render/vr.h"
-#include "runtime/cache.h"
-#include "runtime/cpu.h"
-#include "runtime/file.h"
 #include "runtime/frame.h"
-#include "runtime/math.h"
-#include "runtime/options.h"
-#include "runtime/prm.h"
-#include "video/pixel.h"
+#include "runtime/seq.h"
 #include "video/vbe.h"
-
-
-// ---- 3D renderer -------------------------------------------------------------------------------
-
 
 // ---- timeline and scenes -----------------------------------------------------------------------
 // A short test show: a frame event, two setters that pass in one frame, a second frame event, end.
-#include "demo/scenes.h"
-#include "demo/timeline.h"
-#include "runtime/seq.h"
 namespace {
 u32 standin_ticks = 0;
 void Standin_Tick(void) { standin_ticks++; }

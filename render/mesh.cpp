@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "render/texture.h"
+#include "music/music.h"
 #include "runtime/err.h"
 #include "runtime/mem.h"
 
@@ -16,7 +17,8 @@ MeshScene mesh_scenes[kMeshMaxScenes];
 u32 mesh_scene_count = 0;
 i32 mesh_selected = -1;
 i32 mesh_tick_scene = -1;
-u8 (*mesh_tick_query)(void) = nullptr;
+// While the music's tick callback runs, mesh calls act on the tick scene.
+u8 (*mesh_tick_query)(void) = Music_In_Callback;
 
 f32 mesh_point_scale = 1.0f;
 f32 mesh_object_scale = 1.0f;
@@ -202,8 +204,8 @@ i32 Mesh_Get_Selected_Scene(void) { return mesh_selected; }
 u32 Mesh_Get_Scene_Count(void) { return mesh_scene_count; }
 void Mesh_Set_Tick_Scene(u32 scene) { mesh_tick_scene = i32(scene); }
 i32 Mesh_Get_Tick_Scene(void) { return mesh_tick_scene; }
-void Mesh_Set_Tick_Query(u8 (*in_tick)(void)) { mesh_tick_query = in_tick; }
-u8 Mesh_In_Tick(void) { return mesh_tick_query ? mesh_tick_query() : 0; }
+void Mesh_Set_Tick_Query(u8 (*in_tick)(void)) { mesh_tick_query = in_tick ? in_tick : Music_In_Callback; }
+u8 Mesh_In_Tick(void) { return mesh_tick_query(); }
 
 void Mesh_Set_Scene_View(void* current, void* buffer, u32 file_size, u32 record_count, u32 records_left) {
   if (mesh_selected < 0) Err_Error("Mesh: No scene selected");

@@ -148,7 +148,7 @@ i32 Mesh_Get_Selected_Scene(void);
 u32 Mesh_Get_Scene_Count(void);
 void Mesh_Set_Tick_Scene(u32 scene);
 i32 Mesh_Get_Tick_Scene(void);
-// Where the store asks whether the music tick callback is running; none set means never.
+// Where the in-tick flag comes from: the music's in-callback flag by default (null restores it).
 void Mesh_Set_Tick_Query(u8 (*in_tick)(void));
 u8 Mesh_In_Tick(void);
 void Mesh_Set_Scene_View(void* current, void* buffer, u32 file_size, u32 record_count, u32 records_left);
