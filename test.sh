@@ -12,6 +12,6 @@ velmoran_build build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -D
 (cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize' --timeout 900) || status=1
 
 # The main build: unit tests, whole-show runs, external-tool checks; its summary closes the run.
-velmoran_build build -DCMAKE_BUILD_TYPE=Release
+velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_OTHER_PROGRAM="$PWD/build-fuzz/velmoran"
 (cd build && ctest --output-on-failure -j "$(velmoran_jobs)" --timeout 900) || status=1
 exit $status

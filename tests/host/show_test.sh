@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Whole-program runs of the show: headless determinism, exit codes of the failure paths, and the
 # sdl backend in a real window under Xvfb.
-# usage: show_test.sh <velmoran> <work dir> <headless|failures|sdl|sanitize>
+# usage: show_test.sh <velmoran> <work dir> <headless|failures|sdl|sanitize|compare <other velmoran>>
 set -u
 prog=$1
 work=$2
@@ -53,6 +53,17 @@ sdl)
     xvfb-run -a -s "-screen 0 1024x768x24"
   grep -q "client area 960x600" out.txt || { cat out.txt; fail "client area is not 960x600"; }
   echo "sdl: window of the output size, Escape ends with 0"
+  ;;
+compare)
+  other=$4
+  [ -x "$other" ] || fail "no program at $other"
+  for size in 320 960; do
+    run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=$size,run VELMORAN_CRC_LOG=this_$size.txt
+    env VELMORAN_BACKEND=headless VELMORAN_SETUP=$size,run VELMORAN_CRC_LOG=other_$size.txt "$other" > /dev/null 2>&1 ||
+      fail "the other build failed"
+    cmp this_$size.txt other_$size.txt || fail "the two builds presented different frames at $size"
+  done
+  echo "compare: both builds present the same frames"
   ;;
 sanitize)
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=960,run VELMORAN_CRC_LOG=asan.txt
