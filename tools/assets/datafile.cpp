@@ -3,18 +3,23 @@
 
 #include "assets/assets.h"
 #include "datafile_writer.h"
+#include "show_data.h"
 
 namespace {
-// A few small entries, so that the program starts on a real data file.
-std::vector<DatafileEntry> Assets_Test_Entries(void) {
-  DatafileEntry pattern{"test/pattern.bin", std::vector<u8>(256), DATAFILE_RAW};
-  for (u32 i = 0; i < 256; i++) pattern.data[i] = u8(i);
-  const char* text = "Velmoran by Tarvek.\n";
-  DatafileEntry notice{"test/notice.txt", std::vector<u8>(text, text + 20), DATAFILE_RAW};
-  return {pattern, notice};
+// The test show's entries: the rotating mesh, the corridor with its camera path, and their picture.
+bool Assets_Test_Show_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
+  DatafileEntry texture{"test/texture.pcx", {}, DATAFILE_RAW};
+  if (!Show_Texture_Pcx(dir + "/texture.pcx.part", &texture.data)) return false;
+  entries->push_back(texture);
+  entries->push_back({"test/box.k3d", K3d_Write(Show_Mesh()), DATAFILE_RAW});
+  entries->push_back({"test/corridor.k3d", K3d_Write(Show_Corridor()), DATAFILE_RAW});
+  entries->push_back({"test/corridor.cam", Path_Write_Camera(Show_Camera_Keys()), DATAFILE_RAW});
+  return true;
 }
 }  // namespace
 
 bool Assets_Write_Datafile(const std::string& dir) {
-  return Datafile_Write(dir + "/velmoran.dat", Assets_Test_Entries());
+  std::vector<DatafileEntry> entries;
+  if (!Assets_Test_Show_Entries(dir, &entries)) return false;
+  return Datafile_Write(dir + "/velmoran.dat", entries);
 }
