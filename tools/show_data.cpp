@@ -40,26 +40,34 @@ struct ObjectBuilder {
   }
 };
 
+// Where a floor, ceiling or end wall of a sector of this half width is cut across: at the door's sides
+// too in a wide room, so that every edge ends where its neighbours' edges end. Edges that meet halfway
+// along another would open one-pixel cracks, as the projected corners are whole pixels.
+std::vector<f32> Columns(f32 half_width) {
+  if (half_width > kShowDoorHalfWidth) return {-half_width, -kShowDoorHalfWidth, kShowDoorHalfWidth, half_width};
+  return {-half_width, half_width};
+}
+
 // The four walls of a box sector from z0 to z1, facing inward.
 void Sector_Walls(ObjectBuilder& b, f32 half_width, f32 z0, f32 z1) {
   const f32 w = half_width, h = kShowHalfHeight, len = z1 - z0;
   b.Rect({-w, -h, z0}, {0, 2 * h, 0}, {0, 0, len}, {1, 0, 0}, SHOW_WALL);
   b.Rect({w, -h, z0}, {0, 2 * h, 0}, {0, 0, len}, {-1, 0, 0}, SHOW_WALL);
-  b.Rect({-w, h, z0}, {0, 0, len}, {2 * w, 0, 0}, {0, -1, 0}, SHOW_FLOOR);
-  b.Rect({-w, -h, z0}, {0, 0, len}, {2 * w, 0, 0}, {0, 1, 0}, SHOW_CEILING);
+  const std::vector<f32> x = Columns(half_width);
+  for (size_t i = 0; i + 1 < x.size(); i++) {
+    b.Rect({x[i], h, z0}, {0, 0, len}, {x[i + 1] - x[i], 0, 0}, {0, -1, 0}, SHOW_FLOOR);
+    b.Rect({x[i], -h, z0}, {0, 0, len}, {x[i + 1] - x[i], 0, 0}, {0, 1, 0}, SHOW_CEILING);
+  }
 }
 
-// A whole end wall at z facing along facing_z.
-void End_Wall(ObjectBuilder& b, f32 half_width, f32 z, f32 facing_z) {
-  const f32 w = half_width, h = kShowHalfHeight;
-  b.Rect({-w, -h, z}, {0, 2 * h, 0}, {2 * w, 0, 0}, {0, 0, facing_z}, SHOW_WALL);
-}
-
-// An end wall of a room with a full-height opening of the door's width in its middle.
-void Frame_Wall(ObjectBuilder& b, f32 z, f32 facing_z) {
-  const f32 w = kShowRoomHalfWidth, d = kShowDoorHalfWidth, h = kShowHalfHeight;
-  b.Rect({-w, -h, z}, {0, 2 * h, 0}, {w - d, 0, 0}, {0, 0, facing_z}, SHOW_WALL);
-  b.Rect({d, -h, z}, {0, 2 * h, 0}, {w - d, 0, 0}, {0, 0, facing_z}, SHOW_WALL);
+// An end wall at z facing along facing_z; with an opening, only its outer columns.
+void End_Wall(ObjectBuilder& b, f32 half_width, f32 z, f32 facing_z, bool opening) {
+  const std::vector<f32> x = Columns(half_width);
+  const f32 h = kShowHalfHeight;
+  for (size_t i = 0; i + 1 < x.size(); i++) {
+    if (opening && x[i] == -kShowDoorHalfWidth) continue;
+    b.Rect({x[i], -h, z}, {0, 2 * h, 0}, {x[i + 1] - x[i], 0, 0}, {0, 0, facing_z}, SHOW_WALL);
+  }
 }
 
 // A portal quad across the corridor at z, the door's width, without polygons.
@@ -155,8 +163,8 @@ K3dMesh Show_Corridor(void) {
 
   ObjectBuilder room0("room0");
   Sector_Walls(room0, kShowRoomHalfWidth, 0, kShowDoorStart);
-  End_Wall(room0, kShowRoomHalfWidth, 0, 1);
-  Frame_Wall(room0, kShowDoorStart, -1);
+  End_Wall(room0, kShowRoomHalfWidth, 0, 1, false);
+  End_Wall(room0, kShowRoomHalfWidth, kShowDoorStart, -1, true);
   mesh.objects.push_back(room0.object);
   mesh.objects.push_back(View("view0", kShowDoorStart));
   mesh.objects.push_back(Door());
@@ -164,14 +172,14 @@ K3dMesh Show_Corridor(void) {
 
   ObjectBuilder room1("room1");
   Sector_Walls(room1, kShowRoomHalfWidth, door_end, hall_end);
-  Frame_Wall(room1, door_end, 1);
-  Frame_Wall(room1, hall_end, -1);
+  End_Wall(room1, kShowRoomHalfWidth, door_end, 1, true);
+  End_Wall(room1, kShowRoomHalfWidth, hall_end, -1, true);
   mesh.objects.push_back(room1.object);
   mesh.objects.push_back(View("view2", hall_end));
 
   ObjectBuilder room2("room2");
   Sector_Walls(room2, kShowDoorHalfWidth, hall_end, kShowCorridorEnd);
-  End_Wall(room2, kShowDoorHalfWidth, kShowCorridorEnd, -1);
+  End_Wall(room2, kShowDoorHalfWidth, kShowCorridorEnd, -1, false);
   mesh.objects.push_back(room2.object);
   return mesh;
 }

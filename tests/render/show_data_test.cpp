@@ -2,6 +2,7 @@
 // faces outward, and the picture comes back from its PCX file texel for texel.
 #include "show_data.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -97,6 +98,34 @@ TEST_F(ShowDataTest, CameraPathStaysInsideTheSectorsAndReachesTheDoorWhenItIsOpe
   ASSERT_GE(near, 0);
   EXPECT_GT(inside - near, 72 + 20);
   EXPECT_GT(vr_engine.path.buffer[kShowPathRecords - 1].position[2], 5500.0f);
+  VR_Free_Camera_Path();
+}
+
+// Every pixel of every frame along the path is painted: the sectors close the view and no two edges
+// meet halfway along a third, with the door open and, before it, shut.
+TEST_F(ShowDataTest, CorridorLeavesNoPixelUnpaintedAlongThePath) {
+  for (u32 i = 0; i < 4; i++) Add_Texture(i);
+  Load_Corridor();
+  for (i32 o = 0; o <= mesh_work.last_object; o++) Mesh_Set_Object_Tex_Scale(u32(o), 1000.0f, 256.0f);
+  const std::string path = Vr_Temp("corridor.cam");
+  ASSERT_TRUE(Write_File(path, Path_Write_Camera(Show_Camera_Keys())));
+  VR_Set_Fov(75);
+  VR_Load_Camera_Path(path.c_str(), 1.0f);
+  Poly_Set_Near(50.0f);
+  VR_Store_Scene();
+  MeshObject& door = mesh_work.objects[Object("door0")];
+  for (u32 closed = 0; closed < 2; closed++) {
+    // Shut, the panel's bottom edge is down on the floor, 72 steps of 12 below its open place.
+    door.door_closed = u8(closed);
+    for (u32 k = 4; closed && k < 8; k++) Mesh_Move_Point(door.first_point + k, 0, 72 * 12.0f, 0);
+    for (u32 r = 0; r < (closed ? 150 : kShowPathRecords); r += 7) {
+      VR_Select_Scene(0);
+      VR_Seek_Camera_Path(i32(r));
+      std::fill(frame.begin(), frame.end(), 0);
+      VR_Render_Frame();
+      EXPECT_EQ(std::count(frame.begin(), frame.end(), 0u), 0) << "record " << r << (closed ? ", door shut" : "");
+    }
+  }
   VR_Free_Camera_Path();
 }
 
