@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "music/music.h"
 #include "render/mesh.h"
 #include "render/poly.h"
 #include "render/vrdraw.h"
@@ -88,9 +89,6 @@ MeshScene* Selected_Scene(void) {
   const i32 s = Mesh_Get_Selected_Scene();
   return s < 0 ? nullptr : Mesh_Get_Scene(u32(s));
 }
-
-// The sample player of the music glue plays nothing in this system; the sound is only placed.
-void Play_Sample(i32, i32, i32, i32, i32) {}
 }  // namespace
 
 const char* VR_Check_Path_Size(u32 bytes) {
@@ -449,7 +447,7 @@ void VR_Sound_Volume_Pan(f32 x, f32 y, f32 z, i32 base_volume, i32* volume, i32*
 void VR_Play_Positional_Sound(f32 x, f32 y, f32 z, i32 sample, i32 a5, i32 a6, i32 volume) {
   i32 level = 0, pan = 0;
   VR_Sound_Volume_Pan(x, y, z, volume, &level, &pan);
-  Play_Sample(sample, a5, a6, level, pan);
+  Music_Play_Sample(sample, a5, a6, level, pan);
 }
 
 void VR_Print_Object_Matrix(void) {
