@@ -1,10 +1,7 @@
 // The scenes' start-up loaders and frees, as the host registers and calls them.
 #pragma once
+#include "demo/design.h"
 
-void Design_Init(void);
-void Design_Load_Overlays_1(void);
-void Design_Load_Overlays_2(void);
-void Design_Free(void);
 void Eye_Load(void);
 void Eye_Free(void);
 void Box_Load(void);

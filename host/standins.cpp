@@ -223,16 +223,9 @@ void Hall_Frame(void) {
 void Standin_Setter(void) {}
 }  // namespace
 
-void Demo_Setup_Sequence(void) {
-  Seq_Add_Event(0, 16, Mesh_Frame);
-  Seq_Add_Event(0, 0, Standin_Setter);
-  Seq_Add_Event(0, 0, Standin_Setter);
-  Seq_Add_Event(1, 0, Hall_Frame);
-  Seq_Add_Control(SEQ_END, 0);
-}
 
 // The rotating mesh: a cube drawn with perspective-correct texturing beside a ring lit through a shade table.
-void Box_Load(void) {
+void Standin_Load_Mesh(void) {
   Pcx_Load("test/texture.pcx", &show_picture);
   if (show_picture.header.colour_planes != 4 || show_picture.header.hres != 256 || show_picture.header.vres != 256)
     Err_Error("Show: test/texture.pcx is not a 256x256 24-bit picture");
@@ -276,7 +269,7 @@ void Box_Load(void) {
 }
 
 // The corridor: three rooms and a door between views, walked by the camera path; the door starts shut.
-void Gang_Load(void) {
+void Standin_Load_Corridor(void) {
   const i32 first = Poly_Add_Texture(Show_Picture());
   u32* floor = Show_New_Texture("floor");
   memcpy(floor, Show_Picture(), kShowTextureBytes);
@@ -321,7 +314,7 @@ void Gang_Load(void) {
 }
 
 // The frees the host calls: the test show's scenes, path and textures.
-void Race_Free(void) {
+void Standin_Free_Test_Show(void) {
   if (hall_scene >= 0) {
     VR_Select_Scene(u32(hall_scene));
     VR_Free_Camera_Path();
@@ -336,10 +329,26 @@ void Race_Free(void) {
   show_texture_count = 0;
   Pcx_Free(&show_picture);
 }
+
+// The test show loads its own data here, so the real scene loaders can replace their stand-ins.
+void Demo_Setup_Sequence(void) {
+  Standin_Load_Mesh();
+  Standin_Load_Corridor();
+  Seq_Add_Event(0, 16, Mesh_Frame);
+  Seq_Add_Event(0, 0, Standin_Setter);
+  Seq_Add_Event(0, 0, Standin_Setter);
+  Seq_Add_Event(1, 0, Hall_Frame);
+  Seq_Add_Control(SEQ_END, 0);
+}
+void Box_Load(void) {}
+void Gang_Load(void) {}
+void Race_Free(void) { Standin_Free_Test_Show(); }
 void Design_Init(void) {}
 void Design_Load_Overlays_1(void) {}
 void Design_Load_Overlays_2(void) {}
 void Design_Free(void) {}
+void Design_Tick(void) {}
+void Design_Apply(void) {}
 void Eye_Load(void) {}
 void Eye_Free(void) {}
 void Race_Load(void) {}

@@ -21,5 +21,11 @@ bool Assets_Test_Show_Entries(const std::string& dir, std::vector<DatafileEntry>
 bool Assets_Write_Datafile(const std::string& dir) {
   std::vector<DatafileEntry> entries;
   if (!Assets_Test_Show_Entries(dir, &entries)) return false;
+  bool (*const parts[])(const std::string&, std::vector<DatafileEntry>*) = {
+      Assets_Design, Assets_Intro, Assets_Rig,    Assets_Term, Assets_Race,    Assets_Box,
+      Assets_Eye,    Assets_Gang,  Assets_Plasma, Assets_Coon, Assets_Credits,
+  };
+  for (auto part : parts)
+    if (!part(dir, &entries)) return false;
   return Datafile_Write(dir + "/velmoran.dat", entries);
 }
