@@ -9,6 +9,7 @@
 
 #include "platform/avifile.h"
 #include "writer.h"
+#include "tests/test_util.h"
 
 namespace {
 u32 U32_At(const std::vector<u8>& b, size_t at) {
@@ -17,22 +18,7 @@ u32 U32_At(const std::vector<u8>& b, size_t at) {
 u16 U16_At(const std::vector<u8>& b, size_t at) { return u16(b[at] | b[at + 1] << 8); }
 std::string Fourcc_At(const std::vector<u8>& b, size_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
 
-// Runs a shell command and returns its standard output; a failing command fails the test.
-std::vector<u8> Run_Command(const std::string& command) {
-  std::vector<u8> out;
-  FILE* pipe = popen(command.c_str(), "r");
-  EXPECT_NE(pipe, nullptr) << command;
-  if (!pipe) return out;
-  u8 buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.insert(out.end(), buffer, buffer + n);
-  EXPECT_EQ(pclose(pipe), 0) << command;
-  return out;
-}
 
-void Require_Tool(const char* tool) {
-  ASSERT_EQ(std::system((std::string("command -v ") + tool + " >/dev/null").c_str()), 0) << tool << " is missing";
-}
 
 // A frame whose every pixel differs: red from x, green from y, blue from the frame number.
 std::vector<u32> Pattern(u32 width, u32 height, u32 frame) {

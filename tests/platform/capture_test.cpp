@@ -10,19 +10,9 @@
 
 #include "platform/plat.h"
 #include "writer.h"
+#include "tests/test_util.h"
 
 namespace {
-std::vector<u8> Run_Command(const std::string& command) {
-  std::vector<u8> out;
-  FILE* pipe = popen(command.c_str(), "r");
-  EXPECT_NE(pipe, nullptr) << command;
-  if (!pipe) return out;
-  u8 buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.insert(out.end(), buffer, buffer + n);
-  EXPECT_EQ(pclose(pipe), 0) << command;
-  return out;
-}
 
 u32 Pattern(u32 x, u32 y, u32 frame) { return 0xEE000000u | ((x * 9 + frame) & 255) << 16 | ((y * 31) & 255) << 8 | (frame * 40 & 255); }
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "runtime/mem.h"
 #include "writer.h"
+#include "tests/test_util.h"
 
 namespace {
 class Pcx : public ::testing::Test {
@@ -47,21 +48,7 @@ void Add_Palette(std::vector<u8>* file) {
   for (u32 i = 0; i < 768; i++) file->push_back(u8(255 - i % 256));
 }
 
-std::vector<u8> Run_Command(const std::string& command) {
-  std::vector<u8> out;
-  FILE* pipe = popen(command.c_str(), "r");
-  EXPECT_NE(pipe, nullptr) << command;
-  if (!pipe) return out;
-  u8 buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) out.insert(out.end(), buffer, buffer + n);
-  EXPECT_EQ(pclose(pipe), 0) << command;
-  return out;
-}
 
-void Require_Tool(const char* tool) {
-  ASSERT_EQ(std::system((std::string("command -v ") + tool + " >/dev/null").c_str()), 0) << tool << " is missing";
-}
 
 // Pixels that cover runs, literals and bytes of 192 and above.
 std::vector<u8> Test_Rgb(u32 width, u32 height) {
