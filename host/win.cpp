@@ -8,6 +8,7 @@
 #include "demo/scenes.h"
 #include "demo/timeline.h"
 #include "host/present.h"
+#include "host/setup.h"
 #include "music/music.h"
 #include "render/mesh.h"
 #include "render/poly.h"
@@ -38,17 +39,16 @@ f32 win_accumulator = 0;
 bool win_in_step = false;  // a modal box inside a paint must not start another frame
 bool win_ending = false;   // after WM_DESTROY no frame touches the freed surface
 
-// The setup answers; until the dialog exists they come from the launcher's script.
+// The setup dialog, run modally; its choices are read before it is destroyed.
 SetupChoice Win_Run_Setup(void) {
-  SetupChoice choice;
-  if (Plat_Get_Config().fail & PLAT_FAIL_DIALOG) {
-    choice = {-1, 1, false, false, false};
-    return choice;
-  }
-  if (!Win_Parse_Setup(Plat_Get_Config().setup, &choice)) {
-    fprintf(stderr, "VELMORAN_SETUP: expected e.g. \"640,fullscreen,vsync,debug,run\" or \"exit\"\n");
-    choice.end_code = -1;
-  }
+  SetupDialog dialog(kSetupDialogId, 0);
+  SetupChoice choice = {i32(dialog.Dialog_Run()), 1, false, false, false};
+  if (choice.end_code == -1) fprintf(stderr, "Velmoran: Unable to show the setup dialog.\n");
+  const SetupChoices& c = dialog.SetupDialog_Choices();
+  choice.resolution = i32(c.resolution);
+  choice.fullscreen = c.fullscreen != 0;
+  choice.vsync = c.vsync != 0;
+  choice.debug = c.debug != 0;
   return choice;
 }
 

@@ -29,10 +29,13 @@ struct PlatBackend {
   void (*wave_stop)(void);
   void (*wave_close)(void);
   void (*show_cursor)(bool show);
+  // Runs the modal loop of the dialog set up by Plat_Dialog_Box until it ends; false: not shown.
+  bool (*dialog_loop)(void);
 };
 
 const PlatBackend* Plat_Sdl_Backend(void);
 const PlatBackend* Plat_Headless_Backend(void);
+bool Plat_Sdl_Dialog_Loop(void);  // the dialog drawn in a window of its own
 
 // Shared with the backends.
 void Plat_Queue_Message(u32 message, uintptr_t wparam, intptr_t lparam);

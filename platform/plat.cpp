@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "platform/backend.h"
+#include "platform/plat_dialog.h"
 
 namespace {
 const PlatBackend* plat = nullptr;
@@ -118,6 +119,9 @@ bool Plat_Config_From_Env(PlatConfig* c) {
   if (c->avi_every == 0) c->avi_every = 1;
   if ((v = getenv("VELMORAN_WAV"))) Plat_Copy(c->wav, sizeof c->wav, v);
   if ((v = getenv("VELMORAN_SETUP"))) Plat_Copy(c->setup, sizeof c->setup, v);
+  if (!Plat_Dialog_Check_Script(c->setup))
+    ok = false, fprintf(stderr, "VELMORAN_SETUP: expected e.g. \"640,fullscreen,vsync,debug,run\" or \"exit\"\n");
+  if ((v = getenv("VELMORAN_DIALOG_KEYS"))) Plat_Copy(c->dialog_keys, sizeof c->dialog_keys, v);
   return ok;
 }
 
@@ -345,3 +349,9 @@ void Plat_Wave_Close(void) { plat->wave_close(); }
 void Plat_Set_Audio_Pump(void (*poll)(void)) { plat_audio_pump = poll; }
 void (*Plat_Audio_Pump(void))(void) { return plat_audio_pump; }
 bool Plat_Audio_Is_Virtual(void) { return plat_config.backend == PLAT_HEADLESS; }
+
+intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow, PlatWndProc proc, intptr_t param) {
+  if (!plat || (plat_config.fail & PLAT_FAIL_DIALOG)) return -1;
+  // A setup script answers the dialog with either backend; without one the backend runs it.
+  return Plat_Dialog_Run(template_id, proc, param, plat_config.setup[0] ? nullptr : plat->dialog_loop);
+}

@@ -66,6 +66,7 @@ struct PlatConfig {
   u32 avi_every = 1;
   char wav[256] = "";
   char setup[128] = "";       // scripted setup-dialog answers
+  char dialog_keys[256] = "";  // test hook: input fed to the drawn dialog (sdl)
 };
 
 // Reads VELMORAN_* variables into a configuration; a malformed value is reported and returns false.
@@ -108,6 +109,16 @@ void Plat_Message_Box(PlatWindow owner, const char* text, const char* caption);
 const char* Plat_Last_Message_Box(void);  // for tests: the text of the last box shown
 void Plat_Show_Cursor(bool show);
 bool Plat_Open_Console(void);
+
+// Modal dialogs from the program's dialog templates. The procedure hears WM_INITDIALOG first, then a
+// WM_COMMAND (control id, BN_CLICKED) for every control activated; Enter activates the default
+// button, Escape and closing the dialog activate id 2. Check boxes and radio buttons keep their own
+// state, as auto controls do. Returns the code given to Plat_End_Dialog, -1 when the dialog cannot
+// be shown. A VELMORAN_SETUP script (headless: always, "run" when empty) clicks controls by name.
+intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param);
+void Plat_End_Dialog(PlatWindow dialog, intptr_t code);  // ends the loop after the current message
+// BM_SETCHECK (wparam 0/1) and BM_GETCHECK on a check box or radio button of the running dialog.
+intptr_t Plat_Send_Dlg_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam);
 
 // The host's 32-bit surface: zero-filled, 64-byte aligned, top-down rows of width pixels.
 u32* Plat_Create_Surface(u32 width, u32 height);

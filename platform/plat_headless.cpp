@@ -9,6 +9,7 @@
 
 #include "platform/backend.h"
 #include "platform/capture.h"
+#include "platform/plat_dialog.h"
 
 namespace {
 // 44100 x 85: an audio frame and an animation tick are both whole numbers of units.
@@ -203,13 +204,16 @@ void Hl_Wave_Stop(void) {
 void Hl_Wave_Close(void) { hl_wave_open = false; }
 void Hl_Show_Cursor(bool) {}
 
+// With no script nobody is there to choose: the default answers are taken.
+bool Hl_Dialog_Loop(void) { return Plat_Dialog_Script("run"); }
+
 const PlatBackend hl_backend = {
     Hl_Init,          Hl_Done,         Hl_Frequency,       Hl_Counter,        Hl_Sleep,
     Hl_Create_Window, Hl_Client_Size,  Hl_Set_Outer_Size,  Hl_Show,           Hl_Pump,
     Hl_Wait,          Hl_Frame_Advance, Hl_Minimised,      Hl_Message_Box,    Hl_Present_Init,
     Hl_Present_Clear, Hl_Present_Lock, Hl_Present_Unlock,  Hl_Present_Flip,   Hl_Present_Release,
     Hl_Wave_Open,     Hl_Wave_Start,   Hl_Wave_Position,   Hl_Wave_Stop,      Hl_Wave_Close,
-    Hl_Show_Cursor,
+    Hl_Show_Cursor,   Hl_Dialog_Loop,
 };
 }  // namespace
 

@@ -286,7 +286,7 @@ const PlatBackend sdl_backend = {
     Sdl_Wait,          Sdl_Frame_Advance, Sdl_Minimised,     Sdl_Message_Box,    Sdl_Present_Init,
     Sdl_Present_Clear, Sdl_Present_Lock,  Sdl_Present_Unlock, Sdl_Present_Flip,  Sdl_Present_Release,
     Sdl_Wave_Open,     Sdl_Wave_Start,    Sdl_Wave_Position, Sdl_Wave_Stop,      Sdl_Wave_Close,
-    Sdl_Show_Cursor,
+    Sdl_Show_Cursor,   Plat_Sdl_Dialog_Loop,
 };
 }  // namespace
 
