@@ -13,10 +13,8 @@ void Rig_Free(void);
 void Term_Load(void);
 void Term_Free(void);
 void Gang_Load(void);
-void Plasma_Load(void);
-void Plasma_Free(void);
-void Coon_Load(void);
-void Coon_Free(void);
+#include "demo/plasma/plasma.h"
+#include "demo/COON/coon.h"
 void Credits_Load(void);
 void Intro_Load(void);
 void Intro_Free(void);

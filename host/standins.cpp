@@ -357,10 +357,6 @@ void Rig_Build_Textures(void) {}
 void Rig_Free(void) {}
 void Term_Load(void) {}
 void Term_Free(void) {}
-void Plasma_Load(void) {}
-void Plasma_Free(void) {}
-void Coon_Load(void) {}
-void Coon_Free(void) {}
 void Credits_Load(void) {}
 void Intro_Load(void) {}
 void Intro_Free(void) {}

@@ -1,0 +1,152 @@
+// The coon scene's pictures: a gridded, lettered picture for the patch to bend, and the label sheet.
+#include "art_coon.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "art_plasma.h"
+
+namespace {
+// 5 x 7 capitals: seven rows of five bits, the leftmost pixel in bit 4.
+struct ArtGlyph {
+  char c;
+  u8 rows[7];
+};
+const ArtGlyph kArtFont[] = {
+    {'A', {14, 17, 17, 31, 17, 17, 17}}, {'B', {30, 17, 17, 30, 17, 17, 30}}, {'C', {14, 17, 16, 16, 16, 17, 14}},
+    {'D', {28, 18, 17, 17, 17, 18, 28}}, {'E', {31, 16, 16, 30, 16, 16, 31}}, {'F', {31, 16, 16, 30, 16, 16, 16}},
+    {'G', {14, 17, 16, 23, 17, 17, 15}}, {'H', {17, 17, 17, 31, 17, 17, 17}}, {'I', {14, 4, 4, 4, 4, 4, 14}},
+    {'J', {7, 2, 2, 2, 2, 18, 12}},      {'K', {17, 18, 20, 24, 20, 18, 17}}, {'L', {16, 16, 16, 16, 16, 16, 31}},
+    {'M', {17, 27, 21, 21, 17, 17, 17}}, {'N', {17, 17, 25, 21, 19, 17, 17}}, {'O', {14, 17, 17, 17, 17, 17, 14}},
+    {'P', {30, 17, 17, 30, 16, 16, 16}}, {'Q', {14, 17, 17, 17, 21, 18, 13}}, {'R', {30, 17, 17, 30, 20, 18, 17}},
+    {'S', {15, 16, 16, 14, 1, 1, 30}},   {'T', {31, 4, 4, 4, 4, 4, 4}},       {'U', {17, 17, 17, 17, 17, 17, 14}},
+    {'V', {17, 17, 17, 17, 17, 10, 4}},  {'W', {17, 17, 17, 21, 21, 21, 10}}, {'X', {17, 17, 10, 4, 10, 17, 17}},
+    {'Y', {17, 17, 10, 4, 4, 4, 4}},     {'Z', {31, 1, 2, 4, 8, 16, 31}},     {'0', {14, 17, 19, 21, 25, 17, 14}},
+    {'1', {4, 12, 4, 4, 4, 4, 14}},      {'2', {14, 17, 1, 2, 4, 8, 31}},     {'3', {31, 2, 4, 2, 1, 17, 14}},
+    {'4', {2, 6, 10, 18, 31, 2, 2}},     {'5', {31, 16, 30, 1, 1, 17, 14}},   {'6', {6, 8, 16, 30, 17, 17, 14}},
+    {'7', {31, 1, 2, 4, 8, 8, 8}},       {'8', {14, 17, 17, 14, 17, 17, 14}}, {'9', {14, 17, 17, 15, 1, 2, 12}},
+    {'!', {4, 4, 4, 4, 4, 0, 4}},        {'.', {0, 0, 0, 0, 0, 12, 12}},      {'-', {0, 0, 0, 31, 0, 0, 0}},
+    {'&', {12, 18, 20, 8, 21, 18, 13}},  {'/', {1, 1, 2, 4, 8, 16, 16}},      {' ', {0, 0, 0, 0, 0, 0, 0}},
+};
+
+const ArtGlyph* Art_Glyph(char c) {
+  for (const ArtGlyph& g : kArtFont)
+    if (g.c == c) return &g;
+  return nullptr;
+}
+
+const char* const kArtLabelText[kArtLabels] = {
+    "KALDERA", "MOSSBYT", "QUARTZ",  "NIMBUS",  "VERTEX", "ORBITAL", "FJORD",  "CINDER",  "HALCYON",
+    "ZEPHYR",  "TUNDRA",  "GLIMMER", "PRISMA",  "NORDLYS", "AURORA", "KOBALT", "MERIDIA", "SOLACE",
+    "GREETINGS", "LUMINARCH", "POLARNIGHT", "SPECTRAL", "CATHODE", "STARDRIFT", "NEONWAVE", "IRONFJELL",
+    "TARVEK!",
+};
+const u32 kArtLabelColumn[3] = {3, 87, 178};
+const u32 kArtLabelWidth[3] = {86, 86, 130};
+
+u32 Art_Grey(u32 level) { return level << 16 | level << 8 | level; }
+
+void Art_Put(std::vector<u32>* pixels, u32 width, i32 x, i32 y, u32 colour) {
+  const u32 height = u32(pixels->size() / width);
+  if (x >= 0 && y >= 0 && u32(x) < width && u32(y) < height) (*pixels)[u32(y) * width + u32(x)] = colour;
+}
+
+// Hue 0..1 at full saturation, scaled by level.
+u32 Art_Hue(f64 hue, f64 level) {
+  const f64 h = (hue - std::floor(hue)) * 6.0;
+  const f64 k[3] = {std::fmod(5.0 + h, 6.0), std::fmod(3.0 + h, 6.0), std::fmod(1.0 + h, 6.0)};
+  u32 out = 0;
+  for (u32 c = 0; c < 3; c++) {
+    const f64 v = 1.0 - std::fmax(0.0, std::fmin(1.0, std::fmin(k[c], 4.0 - k[c])));
+    out = out << 8 | u32(std::lround(255.0 * level * (0.25 + 0.75 * v)));
+  }
+  return out;
+}
+}  // namespace
+
+u32 Art_Text_Width(const char* text, u32 scale) {
+  const u32 n = u32(strlen(text));
+  return n ? n * 6 * scale - scale : 0;
+}
+
+u32 Art_Text(std::vector<u32>* pixels, u32 width, i32 x, i32 y, const char* text, u32 scale, u32 colour) {
+  i32 at = x;
+  for (const char* c = text; *c; c++, at += i32(6 * scale)) {
+    const ArtGlyph* g = Art_Glyph(*c);
+    if (!g) continue;
+    for (u32 r = 0; r < 7; r++)
+      for (u32 b = 0; b < 5; b++)
+        if (g->rows[r] & (16 >> b))
+          for (u32 sy = 0; sy < scale; sy++)
+            for (u32 sx = 0; sx < scale; sx++)
+              Art_Put(pixels, width, at + i32(b * scale + sx), y + i32(r * scale + sy), colour);
+  }
+  return Art_Text_Width(text, scale);
+}
+
+std::vector<u32> Art_Coon_Picture(void) {
+  const u32 w = kArtCoonWidth, h = kArtCoonRows;
+  std::vector<u32> out(w * h);
+  // Cells of 16 pixels: the patch reads rows of 320 and wraps 256 columns on, both multiples of 16.
+  for (u32 y = 0; y < h; y++)
+    for (u32 x = 0; x < w; x++) {
+      const u32 cx = x / 16, cy = y / 16;
+      const bool dark = (cx + cy) & 1;
+      const f64 hue = f64(x) / w * 0.8 + f64(y) / h * 0.35;
+      u32 colour = Art_Hue(hue, dark ? 0.55 : 1.0);
+      const u32 fx = x % 16, fy = y % 16;
+      if (fx == 0 || fy == 0) colour = 0xFFFFFF;
+      else if (fx == 1 || fy == 1 || fx == 15 || fy == 15) colour = 0x202020;
+      else if ((fx - 8) * (fx - 8) + (fy - 8) * (fy - 8) < 5) colour = 0xFFFFF0;  // a dot in every cell
+      out[y * w + x] = colour;
+    }
+  const char* title = "VELMORAN";
+  const char* group = "TARVEK";
+  const u32 title_scale = 5, group_scale = 3;
+  const i32 tx = i32(w - Art_Text_Width(title, title_scale)) / 2, ty = 64;
+  const i32 gx = i32(w - Art_Text_Width(group, group_scale)) / 2, gy = 120;
+  // A dark shadow under bright letters.
+  Art_Text(&out, w, tx + 3, ty + 3, title, title_scale, 0x100818);
+  Art_Text(&out, w, tx, ty, title, title_scale, 0xFFF4C0);
+  Art_Text(&out, w, gx + 2, gy + 2, group, group_scale, 0x100818);
+  Art_Text(&out, w, gx, gy, group, group_scale, 0xC0F0FF);
+  return out;
+}
+
+const char* Art_Coon_Label(u32 n) { return n < kArtLabels ? kArtLabelText[n] : ""; }
+
+std::vector<u32> Art_Coon_Greets(void) {
+  const u32 w = kArtCoonWidth;
+  std::vector<u32> out(w * kArtGreetsHeight, 0);
+  for (u32 n = 0; n < kArtLabels; n++) {
+    const u32 column = n / 9, row = n % 9;
+    const u32 left = kArtLabelColumn[column], top = 6 + 21 * row, bw = kArtLabelWidth[column];
+    // A dim plate with a brighter rim, the text white over a grey outline.
+    for (u32 y = 1; y < 20; y++)
+      for (u32 x = 1; x + 1 < bw; x++) {
+        const bool rim = y == 1 || y == 19 || x == 1 || x + 2 == bw;
+        out[(top + y) * w + left + x] = Art_Grey(rim ? 120 : 46);
+      }
+    const char* text = kArtLabelText[n];
+    const u32 scale = 2;
+    const i32 tx = i32(left + (bw - Art_Text_Width(text, scale)) / 2), ty = i32(top + 4);
+    for (i32 oy = -1; oy <= 1; oy++)
+      for (i32 ox = -1; ox <= 1; ox++) Art_Text(&out, w, tx + ox, ty + oy, text, scale, Art_Grey(110));
+    Art_Text(&out, w, tx, ty, text, scale, Art_Grey(255));
+  }
+  return out;
+}
+
+bool Art_Coon_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
+  DatafileEntry picture{"coon/coon1.pcx", {}, DATAFILE_RAW};
+  const std::vector<u32> bend = Art_Coon_Picture();
+  if (!Art_Pcx_Bytes(bend.data(), kArtCoonWidth, kArtCoonRows, 24, dir + "/coon1.pcx.part", &picture.data))
+    return false;
+  DatafileEntry greets{"coon/greets.pcx", {}, DATAFILE_RAW};
+  const std::vector<u32> sheet = Art_Coon_Greets();
+  if (!Art_Pcx_Bytes(sheet.data(), kArtCoonWidth, kArtGreetsHeight, 24, dir + "/greets.pcx.part", &greets.data))
+    return false;
+  entries->push_back(picture);
+  entries->push_back(greets);
+  return true;
+}
