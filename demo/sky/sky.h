@@ -20,5 +20,9 @@ void Sky_Set_Dim(void);
 void Sky_Frame(void);          // stand-alone frame callback
 void Sky_Tick_Callback(void);  // its tick callback
 void Sky_Make_Palette(u32 base, u32 target);
+
+// Read access for the scenes' tests.
 const u32* Sky_Palette(void);  // the palette the last Sky_Make_Palette built (256 colours)
 i32 Sky_Level(void);
+i32 Sky_Layer_Frame(u32 layer);  // frame index of layer 0 (A) or 1 (B)
+const u8* Sky_Animation(void);   // the loaded block, frames and zero tail

@@ -1,0 +1,235 @@
+// Sky layer: palettes, frame stepping, level fades, the padded load and the two-layer draw.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "demo/sky/sky.h"
+#include "intro_harness.h"
+#include "music/music.h"
+#include "runtime/file.h"
+#include "runtime/mem.h"
+#include "video/pixel.h"
+
+namespace {
+u32 Grey(u32 v) { return v << 16 | v << 8 | v; }
+
+// A sky whose every byte tells its frame, row and column apart: (frame * 7 + row * 3 + column) mod 64.
+std::vector<u8> Pattern_Sky(u32 bytes = kSkyFileBytes) {
+  std::vector<u8> sky(bytes);
+  for (u32 i = 0; i < bytes; i++) {
+    const u32 f = i / kSkyFrameBytes, y = i % kSkyFrameBytes / kSkyWidth, x = i % kSkyWidth;
+    sky[i] = u8((f * 7 + y * 3 + x) % 64);
+  }
+  return sky;
+}
+
+// The byte a layer shows at design pixel (x, y): its frame read from `rows` rows down, doubled.
+u8 Layer_Byte(const std::vector<u8>& sky, i32 frame, u32 rows, u32 x, u32 y) {
+  const size_t i = size_t(frame) * kSkyFrameBytes + (rows + y / 2) * kSkyWidth + x / 2;
+  return i < sky.size() ? sky[i] : 0;
+}
+
+// The design pixel both layers add at level l (base brightness 0): min(i + 1, l) and 4 + min(i + 1, l / 2 - 4).
+u32 Expected_Sky(const std::vector<u8>& sky, i32 frame_a, i32 frame_b, i32 level, u32 x, u32 y) {
+  const u32 a = std::min<u32>(Layer_Byte(sky, frame_a, 2, x, y) + 1u, u32(level));
+  const u32 b = std::min<u32>(4u + Layer_Byte(sky, frame_b, 4, x, y) + 1u, u32(level / 2));
+  return Grey(a) + Grey(b);
+}
+}  // namespace
+
+TEST(SkyPalette, RisesByOneAnEntryUntilTheTarget) {
+  Sky_Make_Palette(Grey(0), Grey(222));
+  const u32* p = Sky_Palette();
+  EXPECT_EQ(p[0], Grey(1));
+  EXPECT_EQ(p[99], Grey(100));
+  EXPECT_EQ(p[221], Grey(222));
+  EXPECT_EQ(p[255], Grey(222));
+  Sky_Make_Palette(Grey(4), Grey(111));
+  EXPECT_EQ(p[0], Grey(5));
+  EXPECT_EQ(p[106], Grey(111));
+  EXPECT_EQ(p[200], Grey(111));
+}
+
+TEST(SkyPalette, FallsWhenTheTargetIsBelowTheBase) {
+  Sky_Make_Palette(Grey(4), Grey(0));
+  const u32* p = Sky_Palette();
+  EXPECT_EQ(p[0], Grey(3));
+  EXPECT_EQ(p[1], Grey(2));
+  EXPECT_EQ(p[2], Grey(1));
+  EXPECT_EQ(p[3], Grey(0));
+  EXPECT_EQ(p[255], Grey(0));
+}
+
+TEST(SkyPalette, MovesEachByteOnItsOwn) {
+  // Red falls from 3, green rises to 2, blue rises to 200, the spare byte falls from 1.
+  Sky_Make_Palette(0x01030000u, 0x000002C8u);
+  const u32* p = Sky_Palette();
+  EXPECT_EQ(p[0], 0x00020101u);
+  EXPECT_EQ(p[1], 0x00010202u);
+  EXPECT_EQ(p[5], 0x00000206u);
+  EXPECT_EQ(p[255], 0x000002C8u);
+}
+
+TEST(SkyLevel, FadeInRisesByTwoToTwoHundredTwentyTwoAndStays) {
+  INTRO_IN_CHILD([] {
+    Sky_Fade_In();
+    std::vector<i32> seen = {Sky_Level()};
+    for (int i = 0; i < 150; i++) {
+      Sky_Tick();
+      seen.push_back(Sky_Level());
+    }
+    bool ok = INTRO_EQ(seen[0], 8) && INTRO_EQ(seen[1], 10) && INTRO_EQ(seen[106], 220);
+    ok = ok && INTRO_EQ(seen[107], 222);
+    for (size_t i = 107; i < seen.size(); i++) ok = ok && INTRO_EQ(seen[i], 222);
+    return ok;
+  }());
+}
+
+TEST(SkyLevel, FadeOutFallsByOneToSixtyNineThenByTwoToOne) {
+  INTRO_IN_CHILD([] {
+    Sky_Fade_Out();
+    std::vector<i32> want;
+    for (i32 l = 204; l >= 69; l--) want.push_back(l);
+    for (i32 l = 67; l >= 1; l -= 2) want.push_back(l);
+    for (int i = 0; i < 20; i++) want.push_back(1);
+    std::vector<i32> seen = {Sky_Level()};
+    while (seen.size() < want.size()) {
+      Sky_Tick();
+      seen.push_back(Sky_Level());
+    }
+    bool ok = true;
+    for (size_t i = 0; i < want.size() && ok; i++) ok = INTRO_EQ(seen[i], want[i]);
+    return ok;
+  }());
+}
+
+TEST(SkyLevel, SettersHoldTheirLevel) {
+  INTRO_IN_CHILD([] {
+    Sky_Set_Bright();
+    for (int i = 0; i < 10; i++) Sky_Tick();
+    bool ok = INTRO_EQ(Sky_Level(), 200);
+    Sky_Set_Dim();
+    for (int i = 0; i < 10; i++) Sky_Tick();
+    return ok && INTRO_EQ(Sky_Level(), 8);
+  }());
+}
+
+TEST(SkyLoad, PadsTheAnimationWithZerosAndStartsTheLayersSixteenApart) {
+  INTRO_IN_CHILD([] {
+    const std::vector<u8> sky = Pattern_Sky();
+    std::vector<u32> surface;
+    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Sky_Load();
+    const u8* a = Sky_Animation();
+    bool ok = INTRO_EQ(Mem_Get_Size(a), kSkyFileBytes + kSkyPadBytes);
+    ok = ok && Intro_Check(std::equal(sky.begin(), sky.end(), a), "frames as in the file");
+    ok = ok && Intro_Check(std::all_of(a + kSkyFileBytes, a + kSkyFileBytes + kSkyPadBytes, [](u8 b) { return b == 0; }),
+                           "zero tail");
+    ok = ok && Intro_Check(std::string(Mem_Get_Description(a)) == "Sky: sky anim.", "block description");
+    ok = ok && INTRO_EQ(Sky_Layer_Frame(0), 0) && INTRO_EQ(Sky_Layer_Frame(1), 16) && INTRO_EQ(Sky_Level(), 0);
+    Sky_Free();
+    return ok && Intro_Check(Sky_Animation() == nullptr, "freed");
+  }());
+}
+
+TEST(SkyLoad, ShortFileIsFatal) {
+  const std::string out = Intro_Temp("fatal.txt");
+  EXPECT_EXIT(
+      {
+        if (!freopen(out.c_str(), "w", stdout)) exit(99);
+        std::vector<u32> surface;
+        Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(kSkyFileBytes - 1), DATAFILE_RAW}}),
+                           &surface);
+        Sky_Load();
+        exit(0);
+      },
+      ::testing::ExitedWithCode(1), "");
+  std::vector<u8> text;
+  ASSERT_TRUE(Read_File(out, &text));
+  EXPECT_NE(std::string(text.begin(), text.end()).find("Sky: sky/sky.pic too small"), std::string::npos);
+}
+
+TEST(SkyTick, EachLayerShowsAFrameForTwoTicksAndWrapsAtThirtyTwo) {
+  INTRO_IN_CHILD([] {
+    std::vector<u32> surface;
+    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Sky_Load();
+    bool ok = true;
+    // Frame k from the (2k - 1)th tick on.
+    for (i32 tick = 1; tick <= 200 && ok; tick++) {
+      Sky_Tick();
+      const i32 a = (tick + 1) / 2 % 32;
+      ok = INTRO_EQ(Sky_Layer_Frame(0), a) && INTRO_EQ(Sky_Layer_Frame(1), (a + 16) % 32);
+    }
+    return ok;
+  }());
+}
+
+TEST(SkyDraw, LevelZeroLeavesTheFrame) {
+  INTRO_IN_CHILD([] {
+    std::vector<u32> surface;
+    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Sky_Load();
+    Vbe_Fill(0x123456);
+    const u32 before = Intro_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height);
+    bool ok = INTRO_EQ(Sky_Draw(), 0);
+    return ok && INTRO_EQ(Intro_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height), before);
+  }());
+}
+
+// At 320x200 both layers are added straight to the frame; every pixel is checked, over the last frame too.
+TEST(SkyDraw, AddsBothLayersDoubledOnTheDesignFrame) {
+  INTRO_IN_CHILD([] {
+    const std::vector<u8> sky = Pattern_Sky();
+    std::vector<u32> surface;
+    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Sky_Load();
+    Sky_Set_Bright();
+    bool ok = INTRO_EQ(vbe_screen.width, 320u) && INTRO_EQ(vbe_screen.height, 172u);
+    for (i32 ticks : {0, 61}) {
+      for (i32 t = 0; t < ticks; t++) Sky_Tick();
+      const i32 fa = Sky_Layer_Frame(0), fb = Sky_Layer_Frame(1);
+      Vbe_Fill(0x010203);
+      ok = ok && INTRO_EQ(Sky_Draw(), 200);
+      for (u32 y = 0; y < 172 && ok; y++)
+        for (u32 x = 0; x < 320 && ok; x++)
+          ok = INTRO_EQ(vbe_screen.frame[y * 320 + x], 0x010203u + Expected_Sky(sky, fa, fb, 200, x, y));
+    }
+    return ok && INTRO_EQ(Sky_Layer_Frame(0), 31);
+  }());
+}
+
+// At 640x400 the layers go through the design buffer and are stretched 2x2 and added to the frame.
+TEST(SkyDraw, ResizedDrawStretchesTheLayersOntoTheFrame) {
+  INTRO_IN_CHILD([] {
+    const std::vector<u8> sky = Pattern_Sky();
+    std::vector<u32> surface;
+    Intro_Start_Engine(640, 400, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Sky_Load();
+    Sky_Fade_In();
+    for (int t = 0; t < 63; t++) Sky_Tick();  // level 134, layer A on frame 0 again
+    const i32 level = Sky_Level();
+    bool ok = INTRO_EQ(level, 134) && INTRO_EQ(Sky_Layer_Frame(0), 0) && INTRO_EQ(vbe_screen.height, 344u);
+    Vbe_Fill(0x000100);
+    ok = ok && INTRO_EQ(Sky_Draw(), level);
+    for (u32 y = 0; y < 344 && ok; y++)
+      for (u32 x = 0; x < 640 && ok; x++)
+        ok = INTRO_EQ(vbe_screen.frame[y * 640 + x], 0x000100u + Expected_Sky(sky, 0, 16, level, x / 2, y / 2));
+    return ok;
+  }());
+}
+
+TEST(SkyFrame, StandAloneFrameFadesInOverABaseAndTicksTheSky) {
+  INTRO_IN_CHILD([] {
+    std::vector<u32> surface;
+    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Sky_Load();
+    Sky_Frame();
+    bool ok = INTRO_EQ(Sky_Level(), 8);
+    Music_Call_Callback();
+    ok = ok && INTRO_EQ(Sky_Level(), 10) && INTRO_EQ(Sky_Layer_Frame(0), 1);
+    Sky_Frame();
+    return ok && INTRO_EQ(Sky_Level(), 10);
+  }());
+}
