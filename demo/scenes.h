@@ -1,9 +1,9 @@
 // The scenes' start-up loaders and frees, as the host registers and calls them.
 #pragma once
 #include "demo/design.h"
+#include "demo/eye/eye.h"
+#include "demo/gang/gang.h"
 
-void Eye_Load(void);
-void Eye_Free(void);
 void Box_Load(void);
 void Race_Load(void);
 void Race_Free(void);
@@ -12,7 +12,6 @@ void Rig_Build_Textures(void);
 void Rig_Free(void);
 void Term_Load(void);
 void Term_Free(void);
-void Gang_Load(void);
 #include "demo/plasma/plasma.h"
 #include "demo/COON/coon.h"
 void Credits_Load(void);

@@ -341,7 +341,6 @@ void Demo_Setup_Sequence(void) {
   Seq_Add_Control(SEQ_END, 0);
 }
 void Box_Load(void) {}
-void Gang_Load(void) {}
 void Race_Free(void) { Standin_Free_Test_Show(); }
 void Design_Init(void) {}
 void Design_Load_Overlays_1(void) {}
@@ -349,8 +348,6 @@ void Design_Load_Overlays_2(void) {}
 void Design_Free(void) {}
 void Design_Tick(void) {}
 void Design_Apply(void) {}
-void Eye_Load(void) {}
-void Eye_Free(void) {}
 void Race_Load(void) {}
 void Rig_Load(void) {}
 void Rig_Build_Textures(void) {}
