@@ -1,0 +1,76 @@
+// The Direct3D surface stand-ins: lock rules, normalisation, and bilinear loading with channel
+// conversion.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "platform/plat_d3d.h"
+
+TEST(PlatSurface, LocksOnlyRectanglesInsideAndOneAtATime) {
+  PlatDevice* device = Plat_Create_Device();
+  EXPECT_EQ(Plat_Create_Offscreen_Surface(device, 0, 4, PLAT_FMT_R5G6B5, PLAT_POOL_DEFAULT), nullptr);
+  EXPECT_EQ(Plat_Create_Offscreen_Surface(device, 4, 4, 99, PLAT_POOL_DEFAULT), nullptr);
+  PlatSurface* s = Plat_Create_Offscreen_Surface(device, 5, 4, PLAT_FMT_R8G8B8, PLAT_POOL_DEFAULT);
+  ASSERT_NE(s, nullptr);
+  u8* bits;
+  u32 pitch;
+  PlatRect inverted = {3, 0, 2, 4}, empty = {1, 1, 1, 3}, outside = {0, 0, 6, 4}, inside = {1, 2, 5, 4};
+  EXPECT_FALSE(Plat_Surface_Lock(s, &inverted, 0, &bits, &pitch));
+  EXPECT_FALSE(Plat_Surface_Lock(s, &empty, 0, &bits, &pitch));
+  EXPECT_FALSE(Plat_Surface_Lock(s, &outside, 0, &bits, &pitch));
+  u8* base;
+  ASSERT_TRUE(Plat_Surface_Lock(s, nullptr, 0, &base, &pitch));
+  EXPECT_EQ(pitch, 16u);  // 15 bytes rounded up to 4
+  EXPECT_FALSE(Plat_Surface_Lock(s, &inside, 0, &bits, &pitch));
+  Plat_Surface_Unlock(s);
+  ASSERT_TRUE(Plat_Surface_Lock(s, &inside, 0, &bits, &pitch));
+  EXPECT_EQ(bits - base, 2 * 16 + 1 * 3);
+  Plat_Surface_Unlock(s);
+  Plat_Surface_Release(s);
+  Plat_Release_Device(device);
+}
+
+TEST(PlatSurface, NormaliseKeepsZero) {
+  PlatVec3 in = {3, 0, 4}, out;
+  Plat_Vec3_Normalize(&out, &in);
+  EXPECT_FLOAT_EQ(out.x, 0.6f);
+  EXPECT_FLOAT_EQ(out.z, 0.8f);
+  in = {0, 0, 0};
+  Plat_Vec3_Normalize(&out, &in);
+  EXPECT_EQ(out.x, 0);
+  EXPECT_EQ(out.y, 0);
+  EXPECT_EQ(out.z, 0);
+}
+
+TEST(PlatSurface, LoadingFromASurfaceScalesBilinearlyAndKeys) {
+  PlatDevice* device = Plat_Create_Device();
+  PlatSurface* src = Plat_Create_Offscreen_Surface(device, 2, 1, PLAT_FMT_X8R8G8B8, PLAT_POOL_SCRATCH);
+  PlatSurface* dst = Plat_Create_Offscreen_Surface(device, 4, 1, PLAT_FMT_A8R8G8B8, PLAT_POOL_SCRATCH);
+  u8* bits;
+  u32 pitch;
+  ASSERT_TRUE(Plat_Surface_Lock(src, nullptr, 0, &bits, &pitch));
+  u32 two[2] = {0x00000000u, 0x00FFFFFFu};  // black, white; X8 reads as opaque
+  memcpy(bits, two, 8);
+  Plat_Surface_Unlock(src);
+  u32 four[4];
+  ASSERT_TRUE(Plat_Load_Surface_From_Surface(dst, src, PLAT_FILTER_LINEAR, 0));
+  ASSERT_TRUE(Plat_Surface_Lock(dst, nullptr, 0, &bits, &pitch));
+  memcpy(four, bits, 16);
+  Plat_Surface_Unlock(dst);
+  // Pixel centres: 0 and 1 clamp, 1.5 / 2 - 0.5 = 0.25 and 0.75 of the way.
+  EXPECT_EQ(four[0], 0xFF000000u);
+  EXPECT_EQ(four[1], 0xFF404040u);
+  EXPECT_EQ(four[2], 0xFFBFBFBFu);
+  EXPECT_EQ(four[3], 0xFFFFFFFFu);
+  // With opaque black as the key, black turns transparent before the scaling.
+  ASSERT_TRUE(Plat_Load_Surface_From_Surface(dst, src, PLAT_FILTER_LINEAR, 0xFF000000u));
+  ASSERT_TRUE(Plat_Surface_Lock(dst, nullptr, 0, &bits, &pitch));
+  memcpy(four, bits, 16);
+  Plat_Surface_Unlock(dst);
+  EXPECT_EQ(four[0], 0x00000000u);
+  EXPECT_EQ(four[3], 0xFFFFFFFFu);
+  EXPECT_FALSE(Plat_Load_Surface_From_File(dst, "/nonexistent.png", PLAT_FILTER_LINEAR, 0));
+  Plat_Surface_Release(src);
+  Plat_Surface_Release(dst);
+  Plat_Release_Device(device);
+}
