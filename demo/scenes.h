@@ -1,6 +1,7 @@
 // The scenes' start-up loaders and frees, as the host registers and calls them.
 #pragma once
 #include "demo/design.h"
+#include "demo/intro/intro.h"
 #include "demo/eye/eye.h"
 #include "demo/gang/gang.h"
 
@@ -15,5 +16,3 @@ void Term_Free(void);
 #include "demo/plasma/plasma.h"
 #include "demo/COON/coon.h"
 void Credits_Load(void);
-void Intro_Load(void);
-void Intro_Free(void);

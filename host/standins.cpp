@@ -355,5 +355,3 @@ void Rig_Free(void) {}
 void Term_Load(void) {}
 void Term_Free(void) {}
 void Credits_Load(void) {}
-void Intro_Load(void) {}
-void Intro_Free(void) {}

@@ -253,15 +253,37 @@ std::vector<u8> Art_Intro_Sky(void) {
     for (f32& v : n.values) v = random.Unit();
     octaves.push_back(n);
   }
+  // The field once, wrapping across its width; each frame is the field moved on by the drift.
+  std::vector<f32> field(w * h);
+  for (u32 y = 0; y < h; y++)
+    for (u32 x = 0; x < w; x++) {
+      f32 v = 0;
+      for (u32 o = 0; o < 4; o++) {
+        const f32 cell = f32(w) / f32(columns[o]);
+        v += amplitude[o] * octaves[o].At(f32(x) / cell, f32(y) / (cell * 0.5f));
+      }
+      field[y * w + x] = v;
+    }
+  // Two passes of a 3 x 3 box soften the lattice's corners.
+  for (u32 pass = 0; pass < 2; pass++) {
+    std::vector<f32> soft(w * h);
+    for (u32 y = 0; y < h; y++)
+      for (u32 x = 0; x < w; x++) {
+        f32 sum = 0;
+        for (i32 dy = -1; dy <= 1; dy++)
+          for (i32 dx = -1; dx <= 1; dx++) {
+            const u32 yy = u32(std::clamp(i32(y) + dy, 0, i32(h) - 1)), xx = (x + w + u32(dx + 1) - 1) % w;
+            sum += field[yy * w + xx];
+          }
+        soft[y * w + x] = sum / 9.0f;
+      }
+    field.swap(soft);
+  }
   std::vector<u8> out(frames * w * h);
   for (u32 f = 0; f < frames; f++)
     for (u32 y = 0; y < h; y++)
       for (u32 x = 0; x < w; x++) {
-        f32 v = 0;
-        for (u32 o = 0; o < 4; o++) {
-          const f32 cell = f32(w) / f32(columns[o]);
-          v += amplitude[o] * octaves[o].At(f32(x + f * drift) / cell, f32(y) / (cell * 0.5f));
-        }
+        const f32 v = field[y * w + (x + f * drift) % w];
         const f32 cloud = std::pow(std::clamp((v - 0.3f) * 2.4f, 0.0f, 1.0f), 1.3f);
         out[(f * h + y) * w + x] = u8(cloud * f32(kArtSkyMaxIndex) + 0.5f);
       }
