@@ -7,6 +7,7 @@
 
 #include "demo/flare/flare.h"
 #include "intro_harness.h"
+#include "music/music.h"
 #include "render/poly.h"
 #include "runtime/math.h"
 #include "video/pixel.h"
@@ -255,5 +256,19 @@ TEST(FlareDraw, BeamColourIsLimitedToThreeAndTakenFromThreeTints) {
     for (u32 c : colours)
       ok = ok && Intro_Check(c == 0x030301 || c == 0x030101 || c == 0x010103, "tint", c);
     return ok;
+  }());
+}
+
+TEST(FlareRun, OneFrameOfTheFlareAloneThenNoTick) {
+  INTRO_IN_CHILD([] {
+    Start();
+    Flare_Load();
+    Poly_Set_Clip(0, 0, 319, 171);
+    Flare_Run();
+    // The flash band is presented: the glow brightened by the full start-up counter, blurred and trailed.
+    bool ok = INTRO_EQ(poly_state.ymin, 35) && INTRO_EQ(Flare_Startup(), 190);
+    ok = ok && Intro_Check(vbe_screen.frame[60 * 320 + 20] != 0 && vbe_screen.frame[20 * 320 + 20] == 0, "band only");
+    Music_Call_Callback();
+    return ok && INTRO_EQ(Flare_Startup(), 190);
   }());
 }
