@@ -1,0 +1,101 @@
+// Coon and plasma scenes at 960x600: the Coons patch alone, whole coon frames and whole plasma frames.
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+#include "art_coon.h"
+#include "art_plasma.h"
+#include "datafile_writer.h"
+#include "demo/COON/coon.h"
+#include "demo/design.h"
+#include "demo/plasma/plasma.h"
+#include "music/music.h"
+#include "render/mesh.h"
+#include "render/poly.h"
+#include "render/vr.h"
+#include "runtime/demo.h"
+#include "runtime/frame.h"
+#include "runtime/math.h"
+#include "video/picture.h"
+#include "video/vbe.h"
+
+namespace {
+std::vector<u32> bench_surface;
+
+// The engine as the host starts it at 960x600, with both scenes loaded from pictures made here.
+void Open_Show(void) {
+  static bool open = false;
+  if (open) return;
+  open = true;
+  std::vector<DatafileEntry> entries;
+  if (!Art_Plasma_Entries("/tmp", &entries) || !Art_Coon_Entries("/tmp", &entries)) exit(1);
+  const std::string data = "/tmp/coon_bench.dat";
+  if (!Datafile_Write(data, entries)) exit(1);
+  bench_surface.assign(960 * 600, 0);
+  Demo_Init(data.c_str(), 0);
+  Vbe_Set_Host_Surface(bench_surface.data(), 960, 600);
+  Demo_Force_Resolution(960, 600);
+  Demo_Select_Mode();
+  Demo_Set_Border(7);
+  Math_Init();
+  Poly_Init();
+  Mesh_Reset();
+  VR_Init();
+  Demo_Open_Mode();
+  Vbe_Resize_Buffer(320, 200);
+  Vbe_Alloc_Mix_Buffer();
+  Design_Init();
+  Plasma_Load();
+  Coon_Load();
+}
+
+// The patch into the design buffer, curves made anew for every frame as the scene does.
+void BM_CoonPatch(benchmark::State& state) {
+  Open_Show();
+  Coon_Init();
+  std::vector<u32> texture(65536);
+  for (u32 i = 0; i < 65536; i++) texture[i] = i * 2654435761u;
+  u32 phase = 0;
+  Vbe_Resize_Begin();
+  for (auto _ : state) {
+    Coon_Make_Curves(phase, phase * 3 / 2);
+    Coon_Patch(texture.data(), vbe_screen.frame, Coon_Get_Bound(), 0, 0);
+    phase += 2;
+    benchmark::ClobberMemory();
+  }
+  Vbe_Resize_End();
+  Coon_Release_Buffer();
+  state.SetItemsProcessed(i64(state.iterations()) * 320 * 190);
+}
+BENCHMARK(BM_CoonPatch);
+
+// Whole coon frames: patch, stretch to 960x600, labels, present.
+void BM_CoonFrame(benchmark::State& state) {
+  Open_Show();
+  Coon_Init();
+  music_channel_levels.levels[kCoonChannelA][0] = 1;
+  u32 row = 0;
+  for (auto _ : state) {
+    music_position.row = row = (row + 2) % 64;
+    Coon_Frame();
+    Music_Call_Callback();
+    benchmark::ClobberMemory();
+  }
+  Coon_Release_Buffer();
+}
+BENCHMARK(BM_CoonFrame);
+
+// Whole plasma frames: height map, colour pass, stretch, present.
+void BM_PlasmaFrame(benchmark::State& state) {
+  Open_Show();
+  Plasma_Init();
+  for (auto _ : state) {
+    Plasma_Frame();
+    Music_Call_Callback();
+    benchmark::ClobberMemory();
+  }
+  Plasma_Release_Buffer();
+}
+BENCHMARK(BM_PlasmaFrame);
+}  // namespace
