@@ -15,17 +15,17 @@ struct DesignPiece {
 
 // The layer's whole state; scenes read the sway amplitude and the last beat row.
 struct DesignState {
-  u8 on;  // master switch: Design_Apply does nothing while 0
+  u8 on = 1;  // master switch: Design_Apply does nothing while 0
 
   // Filter colour: a bouncing colour or a hue from a rotating angle.
   i32 red, green, blue;
   i32 red_step, green_step, blue_step;
-  u8 bounce_on;
+  u8 bounce_on = 1;
   u8 hue_on;
   i32 hue_angle;  // degrees, 0..359
-  i32 hue_step;
+  i32 hue_step = 1;
   i32 update_counter;
-  i32 update_divider;  // the filter changes once every divider + 1 ticks
+  i32 update_divider = 1;  // the filter changes once every divider + 1 ticks
   u32 filter_colour;
   u8 filter_on;
 
@@ -42,7 +42,7 @@ struct DesignState {
   // Sway: an amplitude swinging per tick and pushed back on every beat row.
   u8 sway_on;
   i32 sway_amplitude;
-  i32 sway_step;
+  i32 sway_step = 60;
   u32 last_row;
 
   // Corner thumbnail of the frame.
@@ -80,10 +80,10 @@ struct DesignState {
   u8 overlay_mode;  // bits 0-1 blend (trans, add, sat, none); bit 2 all pieces; bit 3 random offset
   u8 overlay_alternate;
   u8 overlay_toggle;
-  i32 overlay_event;  // sequencer event during which the overlay shows
+  i32 overlay_event = -1;  // sequencer event during which the overlay shows
   i32 offset_x, offset_y;
   i32 random_x, random_y;
-  i32 random_range;
+  i32 random_range = 10;
   PcxPicture work;
 
   // Crossfade from the last frame into the running scene.
@@ -99,6 +99,11 @@ struct DesignState {
 };
 
 extern DesignState design_state;
+
+// Where the layer reads the heard music row: the music by default; tests may supply their own.
+typedef u32 (*DesignRowReader)(void);
+void Design_Set_Row_Reader(DesignRowReader reader);
+u32 Design_Heard_Row(void);
 
 // Start-up and shutdown.
 void Design_Init(void);

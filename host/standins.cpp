@@ -342,12 +342,6 @@ void Demo_Setup_Sequence(void) {
 }
 void Box_Load(void) {}
 void Race_Free(void) { Standin_Free_Test_Show(); }
-void Design_Init(void) {}
-void Design_Load_Overlays_1(void) {}
-void Design_Load_Overlays_2(void) {}
-void Design_Free(void) {}
-void Design_Tick(void) {}
-void Design_Apply(void) {}
 void Race_Load(void) {}
 void Rig_Load(void) {}
 void Rig_Build_Textures(void) {}

@@ -1,0 +1,219 @@
+// Race scene: loading, sprite fields, the beat flash, the colour map and whole frames on the scene's data.
+#include "race_fixture.h"
+
+#include "render/vrpath.h"
+#include "video/pcx.h"
+
+namespace {
+class RaceTest : public SceneTest {
+ protected:
+  // Draws n frames at the heard row with the given ticks after each, as the show's frame step does.
+  void Fly(u32 frames, u32 ticks_per_frame, u32 row) {
+    for (u32 f = 0; f < frames; f++) {
+      music_position.row = row;
+      Race_Frame();
+      Ticks(ticks_per_frame);
+    }
+  }
+
+  const MeshObject& Object(u32 o) { return Mesh_Get_Scene(u32(Race_Get_Scene()))->objects[o]; }
+};
+
+u32 Texel_Crc(const u32* texels, u32 count) {
+  return u32(crc32(0, reinterpret_cast<const Bytef*>(texels), count * 4));
+}
+}  // namespace
+
+TEST_F(RaceTest, LoadsSixSlotsAfterTheBoxAndThreeMovables) {
+  Start(320, 200);
+  Load_Scenes();
+  // The eye's slot 0 and the box's six come first.
+  const u8 t = Race_Get_First_Slot();
+  EXPECT_EQ(t, 7);
+  EXPECT_EQ(Poly_Get_Texture(t), Poly_Get_Texture(t + 1));
+  for (u32 k = 0; k < 4; k++) EXPECT_EQ(Poly_Get_Texture(t + 2 + k), Poly_Get_Texture(t + 2) + 64 * k);
+  const MeshScene* s = Mesh_Get_Scene(u32(Race_Get_Scene()));
+  EXPECT_EQ(s->last_object, 2);
+  ASSERT_EQ(s->movable_count, 3u);
+  for (u32 m = 0; m < 3; m++) EXPECT_EQ(s->movables[m], m);
+  EXPECT_EQ(Race_Get_Field(0), 1u);
+  EXPECT_EQ(Race_Get_Field(1), 2u);
+  // Plates: two polygons on eight points, perspective-correct, drawn first; fields: 18 sprites each.
+  EXPECT_EQ(Object(0).poly_count, 2);
+  EXPECT_EQ(Object(0).point_count, 8);
+  EXPECT_EQ(Mem_Get_Size(Object(0).anim_buffer), 8 * sizeof(MeshPoint));
+  for (u32 f = 1; f <= 2; f++) {
+    EXPECT_EQ(Object(f).poly_count, kRaceSpritesPerField);
+    EXPECT_EQ(Mem_Get_Size(Object(f).anim_buffer), kRaceSpritesPerField * sizeof(MeshPoint));
+    const MeshPoly& p = s->polys[Object(f).first_poly];
+    EXPECT_EQ(p.value, f == 1 ? 714u : 571u);
+    EXPECT_EQ(p.flags & 0x500, 0x500u);
+  }
+  EXPECT_EQ(s->polys[0].texture, t + 1);  // the floor
+  EXPECT_EQ(s->polys[1].texture, t);      // the ceiling
+  EXPECT_EQ(s->polys[0].u_scale, 12800.0f);
+  EXPECT_EQ(s->path_record_count, kArtRacePathRecords);
+  EXPECT_EQ(s->path_loops, 1);
+}
+
+TEST_F(RaceTest, PlatesKeepTheirWholeWidthInTheAnimationRecords) {
+  Start(320, 200);
+  Load_Scenes();
+  const MeshPoint* r = Object(0).anim_buffer;
+  // 3 750 000 and 50 000 at the scale 0.05.
+  EXPECT_EQ(r[0].x, -187500.0f);
+  EXPECT_EQ(r[0].y, -2500.0f);
+  EXPECT_EQ(r[2].z, 187500.0f);
+  EXPECT_EQ(r[4].y, 2500.0f);
+  // The store's own points are 16-bit: 187 500 wraps to 187 500 - 3 x 65 536.
+  Mesh_Select_Scene(u32(Race_Get_Scene()));
+  EXPECT_EQ(Mesh_Get_Point(1).x, -9108.0f);
+  EXPECT_EQ(Mesh_Get_Point(0).x, 9108.0f);
+}
+
+TEST_F(RaceTest, SpritePlacesFollowTheEnginesGenerator) {
+  Start(320, 200);
+  Load_Scenes();
+  const u8 t = Race_Get_First_Slot();
+  const MeshPoint* r = Object(1).anim_buffer;
+  const MeshPoly* polys = Mesh_Get_Scene(u32(Race_Get_Scene()))->polys;
+  // Draws (541, 705, 238, 2) and (452, 272, 10, 1) right after the seed.
+  EXPECT_EQ(r[0].x, 717.5f);
+  EXPECT_EQ(r[0].y, -155.0f);
+  EXPECT_EQ(r[0].z, 3587.5f);
+  EXPECT_EQ(polys[Object(1).first_poly].texture, t + 4);
+  EXPECT_EQ(r[1].x, -840.0f);
+  EXPECT_EQ(r[1].y, -725.0f);
+  EXPECT_EQ(r[1].z, -3990.0f);
+  EXPECT_EQ(polys[Object(1).first_poly + 1].texture, t + 3);
+}
+
+TEST(RaceBeat, EverySecondBeatOncePerRow) {
+  EXPECT_TRUE(Race_Beat_Due(8, 4, 0));
+  EXPECT_TRUE(Race_Beat_Due(16, 4, 15));
+  EXPECT_FALSE(Race_Beat_Due(8, 4, 8));
+  EXPECT_FALSE(Race_Beat_Due(4, 4, 0));
+  EXPECT_FALSE(Race_Beat_Due(0, 4, 0));
+  EXPECT_TRUE(Race_Beat_Due(0, 4, 63));
+  EXPECT_TRUE(Race_Beat_Due(12, 3, 0));
+  // No beat set: no flash rather than a division by zero.
+  EXPECT_FALSE(Race_Beat_Due(0, 0, 5));
+  EXPECT_FALSE(Race_Beat_Due(8, -4, 5));
+}
+
+TEST_F(RaceTest, FlashFiresEveryFrameOfABeatRowWithoutSwayAndOnceWithIt) {
+  Start(320, 200);
+  Load_Scenes();
+  design_state.sway_on = 0;
+  design_state.last_row = 3;
+  Fly(1, 0, 8);
+  EXPECT_EQ(design_state.level, 100);
+  EXPECT_EQ(design_state.flash_on, 1);
+  design_state.level = 40;
+  Fly(1, 0, 8);
+  EXPECT_EQ(design_state.level, 100);
+  design_state.flash_on = 0;
+  Fly(1, 0, 9);
+  EXPECT_EQ(design_state.flash_on, 0);
+  // With the sway on, the layer notes the row, so the second frame of the row does not flash again.
+  design_state.sway_on = 1;
+  Fly(1, 0, 16);
+  EXPECT_EQ(design_state.flash_on, 1);
+  EXPECT_EQ(design_state.last_row, 16u);
+  design_state.level = 40;
+  Fly(1, 0, 16);
+  EXPECT_EQ(design_state.level, 40);
+  // A flash of 100 lasts 20 ticks.
+  Fly(1, 0, 24);
+  design_state.sway_on = 0;
+  Ticks(19);
+  EXPECT_EQ(design_state.flash_on, 1);
+  Ticks(1);
+  EXPECT_EQ(design_state.flash_on, 0);
+}
+
+TEST_F(RaceTest, TicksTurnTheFirstFieldAndCountThePathRecord) {
+  Start(320, 200);
+  Load_Scenes();
+  EXPECT_EQ(Race_Get_Ticks(), 0);
+  Fly(1, 3, 1);
+  EXPECT_EQ(Race_Get_Ticks(), 3);
+  EXPECT_EQ(Object(1).angles[1], 21);
+  EXPECT_EQ(Object(1).angles[0] + Object(1).angles[2], 0);
+  EXPECT_EQ(Object(2).angles[1], 0);
+  EXPECT_EQ(Object(0).angles[1], 0);
+  // 7 a tick wraps within the turn.
+  Ticks(300);
+  EXPECT_EQ(Object(1).angles[1], (303 * 7) & 2047);
+  // The next frame shows the record of the tick count; the path loops.
+  Fly(1, 0, 1);
+  EXPECT_EQ(VR_Get_Path_Record(), 303u);
+  Ticks(kArtRacePathRecords);
+  Fly(1, 0, 1);
+  EXPECT_EQ(VR_Get_Path_Record(), 303u);
+}
+
+TEST_F(RaceTest, ColourMapSwapsTheLayersChannelsAndTwiceRestores) {
+  Start(320, 200);
+  Load_Scenes();
+  const u8 t = Race_Get_First_Slot();
+  const u32* metal = Poly_Get_Texture(t);
+  const u32* lens = Poly_Get_Texture(t + 2);
+  const u32 metal_crc = Texel_Crc(metal, 65536), lens_crc = Texel_Crc(lens, 16384);
+  const u32 first = metal[0];
+  Race_Colour_Map();
+  // Channels 0 and 2 of the layer: blue and red change places.
+  EXPECT_EQ(metal[0], (first & 0xFF00FF00) | (first >> 16 & 0xFF) | (first & 0xFF) << 16);
+  EXPECT_NE(Texel_Crc(lens, 16384), lens_crc);
+  Race_Colour_Map();
+  EXPECT_EQ(Texel_Crc(metal, 65536), metal_crc);
+  EXPECT_EQ(Texel_Crc(lens, 16384), lens_crc);
+}
+
+TEST_F(RaceTest, HideAndShowTheSpriteFields) {
+  Start(320, 200);
+  Load_Scenes();
+  Race_Hide_Objects();
+  EXPECT_EQ(Object(1).hidden, 1);
+  EXPECT_EQ(Object(2).hidden, 1);
+  EXPECT_EQ(Object(0).hidden, 0);
+  Race_Show_Objects();
+  EXPECT_EQ(Object(1).hidden + Object(2).hidden, 0);
+}
+
+TEST_F(RaceTest, FramesAt320x200) {
+  Start(320, 200);
+  Load_Scenes();
+  design_state.last_row = 1;
+  Fly(1, 0, 1);
+  Dump("race_a");
+  EXPECT_EQ(Frame_Crc(), 3291649895u);
+  Fly(1, 700, 1);
+  Fly(1, 0, 1);
+  Dump("race_b");
+  EXPECT_EQ(Frame_Crc(), 279569865u);
+  // Every pixel is painted: black only where the plates meet the horizon.
+  u32 lit = 0;
+  for (u32 i = 0; i < vbe_screen.width * vbe_screen.height; i++) lit += vbe_screen.frame[i] != 0;
+  EXPECT_GT(lit, vbe_screen.width * vbe_screen.height * 9 / 10);
+}
+
+TEST_F(RaceTest, FramesAt640x400) {
+  Start(640, 400);
+  Load_Scenes();
+  design_state.last_row = 1;
+  Fly(1, 1300, 1);
+  Fly(1, 0, 8);
+  Dump("race_c");
+  EXPECT_EQ(Frame_Crc(), 1226892460u);
+}
+
+TEST_F(RaceTest, RefusesAPlateThatIsTooSmall) {
+  Start(320, 200);
+  std::vector<DatafileEntry> entries = Scene_Entries();
+  for (DatafileEntry& e : entries)
+    if (e.name == "race/metala.pcx")
+      ASSERT_TRUE(Art_Race_Pcx(std::vector<u32>(128 * 128, 0x808080), 128, 128, Race_Temp("small.pcx"), &e.data));
+  Open_Data(entries);
+  EXPECT_SCENE_FATAL(Race_Load(), "Race: race/metala.pcx is not a 256x256 24-bit picture");
+}

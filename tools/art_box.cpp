@@ -1,0 +1,170 @@
+// The box part's data: the crate room, the egg-shaped shell, their pictures and the lens glows.
+#include "art_box.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "art_race.h"
+
+namespace {
+const f32 kPi = 3.14159265f;
+
+struct Vec {
+  f32 x, y, z;
+};
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+f32 Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+u32 Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
+u32 Pack(f32 r, f32 g, f32 b) { return Byte(r) << 16 | Byte(g) << 8 | Byte(b); }
+
+// Builds one K3D object from engine-axis points; the file keeps (x, z, -y) / scale.
+struct MeshBuilder {
+  K3dObject object;
+  std::vector<Vec> engine;
+  f32 scale;
+  MeshBuilder(const char* name, f32 s) : scale(s) { object.name = name; }
+  u16 Point(Vec p) {
+    engine.push_back(p);
+    object.points.push_back({p.x / scale, p.z / scale, -p.y / scale});
+    return u16(engine.size() - 1);
+  }
+  // The engine's face normal is (A - B) x (A - L), L the last vertex; the order is chosen so that it
+  // points along facing, the side from which the polygon is seen.
+  void Poly(std::vector<u16> p, Vec facing, u8 texture) {
+    const Vec a = engine[p[0]], b = engine[p[1]], l = engine[p.back()];
+    if (Dot(Cross(a - b, a - l), facing) < 0) std::reverse(p.begin(), p.end());
+    object.polygons.push_back({p, texture});
+  }
+};
+
+// Smooth 0 .. 1 step between e0 and e1.
+f32 Step(f32 e0, f32 e1, f32 v) {
+  const f32 t = std::clamp((v - e0) / (e1 - e0), 0.0f, 1.0f);
+  return t * t * (3.0f - 2.0f * t);
+}
+
+// Egg point at latitude a (0 at the top tip, pi at the bottom) and longitude b.
+Vec Egg_At(f32 a, f32 b) {
+  const f32 r = kArtBoxShellRadius;
+  const f32 rib = 1.0f + 0.06f * std::sin(6.0f * b) * std::sin(a);
+  const f32 ring = r * std::sin(a) * (1.0f - 0.14f * std::cos(a)) * rib;
+  return {ring * std::cos(b), -1.25f * r * std::cos(a), ring * std::sin(b)};
+}
+}  // namespace
+
+std::vector<u32> Art_Box_Crate_Pixels(void) {
+  std::vector<u32> pixels(256 * 256);
+  const f32 lo = 4.0f, hi = 194.0f, mid = (lo + hi) * 0.5f, frame = 16.0f;
+  for (u32 y = 0; y < 256; y++)
+    for (u32 x = 0; x < 256; x++) {
+      // Texels beyond the face's rectangle repeat it, so that a rounding step shows the same picture.
+      const f32 fx = lo + std::fmod(f32(x) - lo + (hi - lo), hi - lo) + 0.5f;
+      const f32 fy = lo + std::fmod(f32(y) - lo + (hi - lo), hi - lo) + 0.5f;
+      const f32 ex = std::min(fx - lo, hi - fx), ey = std::min(fy - lo, hi - fy), edge = std::min(ex, ey);
+      f32 r, g, b;
+      if (edge < frame) {
+        // The frame: orange metal, bevelled light on its outer and dark on its inner edge.
+        const f32 bevel = edge < 2.0f ? 60.0f : edge > frame - 2.0f ? -70.0f : 0.0f;
+        const f32 streak = 12.0f * std::sin(0.9f * (ex < ey ? fy : fx));
+        r = 235.0f + bevel + streak, g = 140.0f + bevel + streak, b = 40.0f + bevel * 0.5f;
+        // Bolts in the corners.
+        const f32 cx = fx < mid ? lo + frame * 0.5f : hi - frame * 0.5f;
+        const f32 cy = fy < mid ? lo + frame * 0.5f : hi - frame * 0.5f;
+        const f32 d = std::hypot(fx - cx, fy - cy);
+        if (d < 5.0f) {
+          const f32 lit = (cx - fx + cy - fy) * 12.0f;
+          r = 200.0f + lit, g = 205.0f + lit, b = 215.0f + lit;
+        }
+      } else {
+        // The panel: dark teal with a faint grid and a glowing cross brace from corner to corner.
+        const f32 gx = std::fmod(fx - lo, 19.0f), gy = std::fmod(fy - lo, 19.0f);
+        const f32 grid = (gx < 1.0f || gy < 1.0f) ? 30.0f : 0.0f;
+        r = 20.0f + grid * 0.3f, g = 70.0f + grid, b = 80.0f + grid;
+        const f32 u = fx - mid, v = fy - mid;
+        const f32 brace = std::min(std::fabs(u - v), std::fabs(u + v)) * 0.70710678f;
+        const f32 glow = 1.0f - Step(5.0f, 11.0f, brace);
+        r += 230.0f * glow, g += 120.0f * glow, b += 10.0f * glow;
+        if (brace < 2.0f) r = 255.0f, g = 240.0f, b = 170.0f;
+      }
+      pixels[y * 256 + x] = Pack(r, g, b);
+    }
+  return pixels;
+}
+
+std::vector<u32> Art_Box_Env_Pixels(void) {
+  std::vector<u32> pixels(256 * 256, 0);
+  for (u32 y = 0; y < 256; y++)
+    for (u32 x = 0; x < 256; x++) {
+      const f32 dx = (f32(x) - 128.0f) / 124.0f, dy = (f32(y) - 128.0f) / 124.0f;
+      const f32 r = std::sqrt(dx * dx + dy * dy);
+      if (r >= 1.0f) continue;
+      // A deep violet body, a cyan rim and a white highlight toward the upper left.
+      const f32 rim = Step(0.6f, 1.0f, r);
+      const f32 h = std::hypot(dx + 0.35f, dy + 0.4f);
+      const f32 shine = std::exp(-h * h * 18.0f), glow = std::exp(-h * h * 3.0f);
+      const f32 fade = 1.0f - Step(0.93f, 1.0f, r);
+      const f32 red = 70.0f + 60.0f * glow - 50.0f * rim + 255.0f * shine;
+      const f32 green = 30.0f + 40.0f * glow + 150.0f * rim + 255.0f * shine;
+      const f32 blue = 120.0f + 80.0f * glow + 110.0f * rim + 255.0f * shine;
+      pixels[y * 256 + x] = Pack(red * fade, green * fade, blue * fade);
+    }
+  return pixels;
+}
+
+K3dMesh Art_Box_Crate(void) {
+  MeshBuilder b("kasse", kArtBoxScale);
+  const f32 h = kArtBoxHalfSize;
+  for (u32 i = 0; i < 8; i++) b.Point({i & 1 ? h : -h, i & 2 ? h : -h, i & 4 ? h : -h});
+  // Each side by its four corners in turn, and the way into the room.
+  const u16 sides[6][4] = {{0, 2, 6, 4}, {1, 5, 7, 3}, {0, 4, 5, 1}, {2, 3, 7, 6}, {0, 1, 3, 2}, {4, 6, 7, 5}};
+  const Vec inward[6] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+  for (u32 s = 0; s < 6; s++) b.Poly({sides[s][0], sides[s][1], sides[s][2], sides[s][3]}, inward[s], 0);
+  K3dMesh mesh;
+  mesh.objects.push_back(b.object);
+  return mesh;
+}
+
+K3dMesh Art_Box_Shell(void) {
+  MeshBuilder b("egg", kArtBoxShellScale);
+  const u32 rings = kArtBoxShellRings, segments = kArtBoxShellSegments;
+  const u16 top = b.Point(Egg_At(0.0f, 0.0f));
+  for (u32 i = 1; i <= rings; i++)
+    for (u32 j = 0; j < segments; j++)
+      b.Point(Egg_At(kPi * f32(i) / f32(rings + 1), 2.0f * kPi * f32(j) / f32(segments)));
+  const u16 bottom = b.Point(Egg_At(kPi, 0.0f));
+  auto at = [&](u32 i, u32 j) { return u16(1 + (i - 1) * segments + j % segments); };
+  // Outward: from the centre to the polygon's middle (the egg is seen whole from every side).
+  auto facing = [&](std::initializer_list<u16> p) {
+    Vec m = {0, 0, 0};
+    for (u16 k : p) m = {m.x + b.engine[k].x, m.y + b.engine[k].y, m.z + b.engine[k].z};
+    return m;
+  };
+  for (u32 j = 0; j < segments; j++) b.Poly({top, at(1, j), at(1, j + 1)}, facing({top, at(1, j), at(1, j + 1)}), 0);
+  for (u32 i = 1; i < rings; i++)
+    for (u32 j = 0; j < segments; j++) {
+      const u16 a = at(i, j), c = at(i + 1, j), d = at(i + 1, j + 1), e = at(i, j + 1);
+      b.Poly({a, c, d, e}, facing({a, c, d, e}), 0);
+    }
+  for (u32 j = 0; j < segments; j++)
+    b.Poly({bottom, at(rings, j + 1), at(rings, j)}, facing({bottom, at(rings, j + 1), at(rings, j)}), 0);
+  K3dMesh mesh;
+  mesh.objects.push_back(b.object);
+  return mesh;
+}
+
+bool Art_Box_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
+  DatafileEntry crate{"box/kasse.pcx", {}, DATAFILE_RAW};
+  if (!Art_Race_Pcx(Art_Box_Crate_Pixels(), 256, 256, dir + "/kasse.pcx.part", &crate.data)) return false;
+  DatafileEntry env{"box/kenv.pcx", {}, DATAFILE_RAW};
+  if (!Art_Race_Pcx(Art_Box_Env_Pixels(), 256, 256, dir + "/kenv.pcx.part", &env.data)) return false;
+  DatafileEntry lens{"box/klensc.pcx", {}, DATAFILE_RAW};
+  if (!Art_Race_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/boxlens.pcx.part", &lens.data)) return false;
+  entries->push_back(crate);
+  entries->push_back(env);
+  entries->push_back(lens);
+  entries->push_back({"box/kasse.k3d", K3d_Write(Art_Box_Crate()), DATAFILE_RAW});
+  entries->push_back({"box/kgoaegg3.k3d", K3d_Write(Art_Box_Shell()), DATAFILE_RAW});
+  return true;
+}

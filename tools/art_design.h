@@ -1,0 +1,35 @@
+// Pictures of the post-effect layer's overlays and the small block font that letters them and the credits.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "datafile_writer.h"
+#include "runtime/types.h"
+
+// A 0x00RRGGBB picture being drawn.
+struct ArtCanvas {
+  u32 width = 0, height = 0;
+  std::vector<u32> pixels;
+  ArtCanvas(u32 w, u32 h) : width(w), height(h), pixels(size_t(w) * h, 0) {}
+  void Put(i32 x, i32 y, u32 colour);
+  // Keeps the brighter of each channel: shapes drawn over each other light up where they meet.
+  void Lighten(i32 x, i32 y, u32 colour);
+};
+
+// Pixels a text takes across at the given scale (letters 5 x 7 cells, one cell between them).
+i32 Art_Text_Width(const char* text, i32 scale);
+// Draws upper-case text with its top-left corner at (x, y), each cell scale x scale pixels, with a dim
+// rim of glow_colour one pixel around the letters (glow_colour 0: none).
+void Art_Text(ArtCanvas* canvas, i32 x, i32 y, const char* text, i32 scale, u32 colour, u32 glow_colour);
+// Centres the text on column centre_x.
+void Art_Text_Centred(ArtCanvas* canvas, i32 centre_x, i32 y, const char* text, i32 scale, u32 colour,
+                      u32 glow_colour);
+
+// The strip picture (320 x 170): four bright panels on black, cut at x 0, 83, 160 and 240.
+ArtCanvas Art_Design_Strips(void);
+// The text picture (320 x 200): four blocks of three 22-line text rows.
+ArtCanvas Art_Design_Prosa(void);
+// A picture as the bytes of a 24-bit PCX file, written through the engine's writer into a scratch file.
+bool Art_Design_Pcx(const ArtCanvas& canvas, const std::string& scratch_path, std::vector<u8>* bytes);
+// The entries "design/strips.pcx" and "design/prosa4.pcx".
+bool Art_Design_Entries(const std::string& dir, std::vector<DatafileEntry>* entries);
