@@ -164,7 +164,7 @@ bool Plat_Load_Surface_From_File(PlatSurface* dest, const char* name, u32, u32 c
   if (!png_image_begin_read_from_file(&image, name)) return false;
   // Bytes B, G, R, A: little-endian 0xAARRGGBB words.
   image.format = PNG_FORMAT_BGRA;
-  if (image.width == 0 || image.height == 0 || image.width > 16384 || image.height > 16384) {
+  if (image.width == 0 || image.height == 0 || image.width > 4096 || image.height > 4096) {
     png_image_free(&image);
     return false;
   }

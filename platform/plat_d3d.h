@@ -44,7 +44,7 @@ u32 Plat_Surfaces_Live(void);  // surfaces not yet released
 // The vector scaled to length 1; a zero vector stays zero.
 PlatVec3* Plat_Vec3_Normalize(PlatVec3* out, const PlatVec3* in);
 
-// Loads a PNG picture into the whole surface: scaled bilinearly to its size, pixels equal to the
+// Loads a PNG picture (up to 4096 x 4096) into the whole surface: scaled bilinearly to its size, pixels equal to the
 // colour key (0xAARRGGBB, 0: none) made transparent black, converted into the surface's format.
 bool Plat_Load_Surface_From_File(PlatSurface* dest, const char* name, u32 filter, u32 colour_key);
 // The same from another surface.
