@@ -152,8 +152,8 @@ std::vector<Limb> Pose(f32 phase) {
   std::vector<Limb> limbs;
   limbs.push_back({{0, bob, 0}, {-118, -190, -52}, {118, 40, 52}, 0.05f});    // chest
   limbs.push_back({{0, bob, 0}, {-104, 40, -48}, {104, 140, 48}, 0.0f});      // hips
-  limbs.push_back({{0, -190 + bob, 0}, {-28, -30, -28}, {28, 0, 28}, 0.0f});  // neck
-  limbs.push_back({{0, -220 + bob, 0}, {-60, -112, -66}, {60, 0, 62}, 0.0f}); // head
+  limbs.push_back({{0, -190 + bob, 0}, {-34, -30, -34}, {34, 0, 34}, 0.0f});  // neck
+  limbs.push_back({{0, -214 + bob, 0}, {-74, -140, -78}, {74, 0, 74}, 0.0f}); // head
   for (i32 side = -1; side <= 1; side += 2) {
     const f32 leg = side < 0 ? swing : -swing;
     const f32 knee = side < 0 ? knee_l : knee_r;

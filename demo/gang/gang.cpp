@@ -131,6 +131,11 @@ void Gang_Load(void) {
     VR_Step_Events();
   }
   gang.tick = 0;
+  // The scene keeps its sector world and path; the working state goes back to a plain world without a
+  // path, so that a scene stored after this one does not take them over.
+  VR_Exit_Sectors();
+  vr_engine.path = VrCameraPath{};
+  vr_engine.path_on = 0;
 }
 
 void Gang_Assign_Textures(u32 first, u32 end, i32 w) {

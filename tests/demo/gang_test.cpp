@@ -2,35 +2,251 @@
 #include "demo/gang/gang.h"
 
 #include "art_gang.h"
+#include "video/pcx.h"
+#include "writer.h"
 #include "music/music.h"
 #include "render/mesh.h"
+#include "render/texture.h"
 #include "render/vrpath.h"
 #include "vr_scene_fixture.h"
 
 namespace {
 class GangTest : public VrSceneTest {
  protected:
-  void Load(u32 width = 320, u32 height = 200) {
+  std::vector<DatafileEntry> Entries(void) {
     std::vector<DatafileEntry> entries;
-    ASSERT_TRUE(Gang_Art_Entries("/tmp", &entries));
-    Start(width, height, entries);
+    EXPECT_TRUE(Gang_Art_Entries(Scene_Scratch_Dir(), &entries));
+    return entries;
+  }
+  void Load(u32 width = 320, u32 height = 200) {
+    Start(width, height, Entries());
     Gang_Load();
   }
   const GangState& State() { return *Gang_Get_State(); }
+  // Ticks as the host runs them: through the music's callback slot.
   void Ticks(u32 n) {
-    for (u32 i = 0; i < n; i++) Gang_Tick();
+    Music_Set_Callback(Gang_Tick);
+    for (u32 i = 0; i < n; i++) Music_Call_Callback();
   }
+  const MeshObject& Door(u32 door) {
+    const VrEvent* e = VR_Get_Event(State().first_event + door);
+    return Mesh_Get_Scene(State().scene)->objects[e->object];
+  }
+  f32 Shutter_Edge(u32 door) { return Mesh_Get_Scene(State().scene)->points[Door(door).first_point + 4].y; }
 };
 
-TEST_F(GangTest, LookAtFrames) {
+TEST_F(GangTest, LoadShutsEveryDoorButTheSideDoor) {
   Load();
-  const u32 at[] = {0, 220, 300, 700, 1000, 1150, 1350, 1500, 1750, 1950, 2300, 2790};
-  u32 now = 0;
-  for (u32 t : at) {
-    Ticks(t - now);
-    now = t;
-    Gang_Frame();
-    Dump((std::string("gang") + std::to_string(t) + ".png").c_str());
+  EXPECT_EQ(vr_engine.running_events, 0u);
+  EXPECT_EQ(vr_engine.event_count, 5u);
+  for (u32 d = 0; d < 4; d++) {
+    EXPECT_EQ(Door(d).door_closed, 1) << d;
+    // The lower edge came down 72 steps of 12 from under the ceiling to the floor.
+    EXPECT_EQ(Shutter_Edge(d), kGangCeiling + kGangShutterOpen + 864.0f) << d;
+    const MeshPoly* polys = Mesh_Get_Scene(State().scene)->polys + Door(d).first_poly;
+    EXPECT_EQ(polys[4].v_scale, 36.0f + 72.0f + 20.0f);
+    EXPECT_EQ(polys[5].v_scale, 128.0f);
+    const MeshPoly* saved = reinterpret_cast<const MeshPoly*>(VR_Get_Event(State().first_event + d)->saved_polys);
+    EXPECT_EQ(polys[1].v_scale, saved[1].v_scale - 36.0f - 18.0f - 2.0f);
+    EXPECT_EQ(polys[2].v_scale, polys[1].v_scale);
   }
+  EXPECT_EQ(Door(4).door_closed, 0);
+  EXPECT_EQ(Shutter_Edge(4), kGangCeiling + kGangShutterOpen);
+  EXPECT_EQ(State().tick, 0);
+  EXPECT_EQ(poly_state.near_z, 50.0f);
+  // The scene keeps its sector world and path; a scene stored after it starts from neither.
+  EXPECT_EQ(Mesh_Get_Scene(State().scene)->sector_world, 1);
+  EXPECT_EQ(Mesh_Get_Scene(State().scene)->path_record_count, kGangPathRecords);
+  EXPECT_EQ(vr_engine.sector_world, 0);
+  EXPECT_EQ(vr_engine.path_on, 0);
+  EXPECT_EQ(vr_engine.path.buffer, nullptr);
+}
+
+TEST_F(GangTest, TexturesAreTheSlotsTheLoaderMade) {
+  Load();
+  const GangSlots& s = State().slots;
+  EXPECT_EQ(s.face, 0);
+  EXPECT_EQ(s.body_2, s.body + 1);
+  EXPECT_EQ(Poly_Get_Texture(s.body_2), Poly_Get_Texture(s.body) + 64);
+  EXPECT_EQ(Poly_Get_Texture(s.gloss_2), Poly_Get_Texture(s.gloss) + 128);
+  const u32 quarters[4] = {0, 128, 32768, 32896};
+  for (u32 k = 0; k < 4; k++) {
+    EXPECT_EQ(Poly_Get_Texture(s.wall + i32(k)), Poly_Get_Texture(s.wall) + quarters[k]);
+    EXPECT_EQ(Poly_Get_Texture(s.wall + 4 + i32(k)), Poly_Get_Texture(s.wall + 4) + quarters[k]);
+  }
+  EXPECT_EQ(poly_textures.newest, s.wall + 7);
+  // The figure's face, crown and chest were mapped into the face and body slots.
+  const MeshScene* scene = Mesh_Get_Scene(State().scene);
+  const MeshObject& figure = scene->objects[State().figure];
+  u32 face = 0, body = 0;
+  for (u32 p = figure.first_poly; p < u32(figure.first_poly) + figure.poly_count; p++) {
+    if (scene->polys[p].texture == s.face && scene->polys[p].flags == 0x4) face++;
+    if (scene->polys[p].texture == s.body && scene->polys[p].flags == 0xC) body++;
+  }
+  EXPECT_EQ(face, 2u);
+  EXPECT_EQ(body, 1u);
+}
+
+TEST_F(GangTest, AssignTexturesFollowsTheFileNumbers) {
+  Load();
+  const u32 first = u32(mesh_work.last_poly + 1);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  for (u32 k = 0; k < 4; k++) Mesh_Add_Point(f32(k), 0, 0);
+  const u32 pts[4] = {u32(mesh_work.last_point) - 3, u32(mesh_work.last_point) - 2, u32(mesh_work.last_point) - 1,
+                      u32(mesh_work.last_point)};
+  for (u32 n = 0; n < 13; n++) Mesh_Add_Poly(0, u8(n), 0, 4, pts);
+  Mesh_End_Object();
+  for (u32 n = 0; n < 13; n++) Mesh_Set_Poly_Tex_Scale(first + n, 7, 9);
+  Gang_Assign_Textures(first, first + 13, 100);
+  const u8 slot[13] = {107, 105, 100, 104, 102, 102, 102, 102, 102, 100, 103, 101, 12};
+  const f32 u_scale[13] = {7, 118, 118, 124, 70, 45, 70, 70, 70, 118, 7, 124, 7};
+  const f32 v_scale[13] = {9, 118, 118, 124, 35, 118, 35, 35, 35, 118, 9, 9, 9};
+  // Three turns of the corners put the second corner first; one turn the last.
+  const u32 first_corner[13] = {0, 0, 0, 0, 1, 3, 1, 1, 1, 1, 0, 0, 0};
+  for (u32 n = 0; n < 13; n++) {
+    const MeshPoly& p = mesh_work.polys[first + n];
+    EXPECT_EQ(p.texture, slot[n]) << n;
+    EXPECT_EQ(p.u_scale, u_scale[n]) << n;
+    EXPECT_EQ(p.v_scale, v_scale[n]) << n;
+    EXPECT_EQ(p.point[0], pts[first_corner[n]]) << n;
+  }
+  EXPECT_EQ(mesh_work.polys[first + 4].u[0], 55);
+  EXPECT_EQ(mesh_work.polys[first + 4].v[0], 2);
+  EXPECT_EQ(mesh_work.polys[first + 6].v[0], 39);
+  EXPECT_EQ(mesh_work.polys[first + 10].u[0], 30);
+}
+
+TEST_F(GangTest, DoorsOpenAndShutOnTheSchedule) {
+  Load();
+  Ticks(149);
+  EXPECT_EQ(VR_Get_Event(State().first_event)->state, 0);
+  Ticks(1);
+  EXPECT_EQ(VR_Get_Event(State().first_event)->state, 1);
+  EXPECT_EQ(Door(0).door_closed, 0);
+  // The frames run the door; the ticks step it: 72 steps later it stands open.
+  for (u32 i = 0; i < 80; i++) {
+    Gang_Frame();
+    Ticks(1);
+  }
+  Gang_Frame();
+  EXPECT_EQ(Shutter_Edge(0), kGangCeiling + kGangShutterOpen);
+  EXPECT_EQ(Door(0).door_closed, 0);
+  Ticks(400 - 231);
+  for (u32 i = 0; i < 80; i++) {
+    Gang_Frame();
+    Ticks(1);
+  }
+  Gang_Frame();
+  EXPECT_EQ(Door(0).door_closed, 1);
+  EXPECT_EQ(Door(2).door_closed, 1);
+}
+
+TEST_F(GangTest, CounterStartsAgainAfter2800) {
+  Load();
+  Ticks(2800);
+  EXPECT_EQ(State().tick, 2800);
+  Ticks(1);
+  EXPECT_EQ(State().tick, 0);
+  Ticks(150);
+  EXPECT_EQ(VR_Get_Event(State().first_event)->state, 1);
+}
+
+TEST_F(GangTest, FlashLooksAtTheLitFaceFor15Ticks) {
+  Load();
+  u32* face = Poly_Get_Texture(State().slots.face);
+  Ticks(800);
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
+  Ticks(1899 - 800);
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face);
+  Ticks(1);
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
+  Ticks(14);
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
+  Ticks(1);  // 1915
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face);
+  EXPECT_EQ(State().flash_on, 0);
+  Ticks(85);  // 2000
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
+  // A second flash while one is on leaves the slot where it is.
+  Gang_Light_Flash();
+  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
+}
+
+TEST_F(GangTest, FigureStepsEveryFifthTick) {
+  Load();
+  const MeshObject& figure = Mesh_Get_Scene(State().scene)->objects[State().figure];
+  EXPECT_EQ(figure.anim_frame_count, kGangFigureFrames);
+  Ticks(1);
+  EXPECT_EQ(figure.anim_frame, 1);
+  Ticks(4);
+  EXPECT_EQ(figure.anim_frame, 1);
+  Ticks(1);
+  EXPECT_EQ(figure.anim_frame, 2);
+  Ticks(5 * (kGangFigureFrames - 2));
+  EXPECT_EQ(figure.anim_frame, 0);
+}
+
+TEST_F(GangTest, FrameWalksTheFigureAndTheCamera) {
+  Load();
+  Ticks(1000);
+  Gang_Frame();
+  const MeshScene* s = Mesh_Get_Scene(State().scene);
+  EXPECT_EQ(s->objects[State().figure].position[2], f32((750 - 1000) * 4));
+  EXPECT_EQ(s->second_angles[0], 4000 & 2047);
+  EXPECT_EQ(VR_Get_Path_Record(), 1000u);
+  EXPECT_EQ(vr_view.origin_y, 0);
+  EXPECT_STREQ(Seq_Get_Part_Name(), "gang");
+}
+
+TEST_F(GangTest, CorridorWithoutFiveDoorsIsFatal) {
+  std::vector<DatafileEntry> entries = Entries();
+  K3dMesh corridor = Gang_Art_Corridor();
+  for (K3dObject& o : corridor.objects)
+    if (o.name == "door4") o.name = "room4";
+  for (DatafileEntry& e : entries)
+    if (e.name == "gang/kgang7.k3d") e.data = K3d_Write(corridor);
+  Start(320, 200, entries);
+  EXPECT_SCENE_FATAL(Gang_Load(), "Gang: gang/kgang7.k3d needs 5 doors");
+}
+
+TEST_F(GangTest, PictureOfTheWrongSizeIsFatal) {
+  std::vector<DatafileEntry> entries = Entries();
+  std::vector<u32> small(128 * 128, 0x808080);
+  const std::string path = Scene_Temp("small.pcx");
+  ASSERT_EQ(Pcx_Save(small.data(), 128, 128, 24, path.c_str()), PCX_SAVE_OK);
+  for (DatafileEntry& e : entries)
+    if (e.name == "gang/wall7.pcx") ASSERT_TRUE(Read_File(path, &e.data));
+  std::remove(path.c_str());
+  Start(320, 200, entries);
+  EXPECT_SCENE_FATAL(Gang_Load(), "Gang: gang/wall7.pcx must be a 24-bit picture of 256 x 256");
+}
+
+// Whole frames: the door ahead opening, the figure in it, a flash, the last shot.
+void Play(GangTest* t, std::vector<u32>* crcs) {
+  const u32 at[] = {0, 300, 1090, 1400, 1950, 2790};
+  u32 now = 0;
+  Music_Set_Callback(Gang_Tick);
+  for (u32 tick : at) {
+    for (; now < tick; now++) Music_Call_Callback();
+    Gang_Frame();
+    crcs->push_back(Scene_Frame_Crc());
+    if (getenv("VELMORAN_SCENE_DUMP")) t->Dump(("gang" + std::to_string(vbe_screen.width) + "_" + std::to_string(tick) + ".png").c_str());
+  }
+}
+
+TEST_F(GangTest, FramesAt320x200) {
+  Load(320, 200);
+  std::vector<u32> crcs;
+  Play(this, &crcs);
+  const std::vector<u32> expected = {3046747019u, 343721367u, 4103437666u, 3635277466u, 1516080731u, 275852786u};
+  EXPECT_EQ(crcs, expected);
+}
+
+TEST_F(GangTest, FramesAt640x400) {
+  Load(640, 400);
+  std::vector<u32> crcs;
+  Play(this, &crcs);
+  const std::vector<u32> expected = {4057481287u, 2810135798u, 348832942u, 1983930695u, 3582436527u, 1290173180u};
+  EXPECT_EQ(crcs, expected);
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // Test set-up for the 3D scenes: the engine started as the host starts it, on data built in the test.
 #pragma once
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -27,6 +28,13 @@
 inline std::string Scene_Temp(const char* base) {
   const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
   return std::string("/tmp/") + t->test_suite_name() + "." + t->name() + "." + base;
+}
+
+// A scratch directory of the running test's own, for writers that go through files.
+inline std::string Scene_Scratch_Dir(void) {
+  const std::string dir = Scene_Temp("d");
+  mkdir(dir.c_str(), 0755);
+  return dir;
 }
 
 inline std::string Scene_Read_Text(const std::string& path) {
@@ -103,7 +111,8 @@ class VrSceneTest : public ::testing::Test {
     Design_Init();
   }
 
-  // Writes the frame as a picture into /tmp for a look.
+  // Writes the frame as a picture into /tmp for a look (the frame tests do when VELMORAN_SCENE_DUMP is set).
+ public:
   void Dump(const char* name) {
     const std::string path = std::string("/tmp/") + name;
     Plat_Write_Png(path.c_str(), vbe_screen.frame, vbe_screen.width, vbe_screen.height);
