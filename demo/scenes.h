@@ -8,11 +8,8 @@
 void Box_Load(void);
 void Race_Load(void);
 void Race_Free(void);
-void Rig_Load(void);
-void Rig_Build_Textures(void);
-void Rig_Free(void);
-void Term_Load(void);
-void Term_Free(void);
+#include "demo/rig/rig.h"
+#include "demo/term/term.h"
 #include "demo/plasma/plasma.h"
 #include "demo/COON/coon.h"
 void Credits_Load(void);

@@ -343,9 +343,4 @@ void Demo_Setup_Sequence(void) {
 void Box_Load(void) {}
 void Race_Free(void) { Standin_Free_Test_Show(); }
 void Race_Load(void) {}
-void Rig_Load(void) {}
-void Rig_Build_Textures(void) {}
-void Rig_Free(void) {}
-void Term_Load(void) {}
-void Term_Free(void) {}
 void Credits_Load(void) {}

@@ -39,18 +39,6 @@ f32 win_accumulator = 0;
 bool win_in_step = false;  // a modal box inside a paint must not start another frame
 bool win_ending = false;   // after WM_DESTROY no frame touches the freed surface
 
-// The setup dialog, run modally; its choices are read before it is destroyed.
-SetupChoice Win_Run_Setup(void) {
-  SetupDialog dialog(kSetupDialogId, 0);
-  SetupChoice choice = {i32(dialog.Dialog_Run()), 1, false, false, false};
-  if (choice.end_code == -1) fprintf(stderr, "Velmoran: Unable to show the setup dialog.\n");
-  const SetupChoices& c = dialog.SetupDialog_Choices();
-  choice.resolution = i32(c.resolution);
-  choice.fullscreen = c.fullscreen != 0;
-  choice.vsync = c.vsync != 0;
-  choice.debug = c.debug != 0;
-  return choice;
-}
 
 // The frame log's status: heard position and the sequencer's current event.
 void Win_Status(char* text, u32 size) {
@@ -70,24 +58,6 @@ void Win_Free_All(void) {
   Demo_Shutdown();
 }
 }  // namespace
-
-bool Win_Parse_Setup(const char* text, SetupChoice* c) {
-  *c = {1, 1, false, false, false};
-  char buffer[128];
-  snprintf(buffer, sizeof buffer, "%s", text ? text : "");
-  for (char* t = strtok(buffer, ", "); t; t = strtok(nullptr, ", ")) {
-    if (strcmp(t, "320") == 0) c->resolution = 1;
-    else if (strcmp(t, "640") == 0) c->resolution = 2;
-    else if (strcmp(t, "960") == 0) c->resolution = 3;
-    else if (strcmp(t, "fullscreen") == 0) c->fullscreen = true;
-    else if (strcmp(t, "vsync") == 0) c->vsync = true;
-    else if (strcmp(t, "debug") == 0) c->debug = true;
-    else if (strcmp(t, "run") == 0) c->end_code = 1;
-    else if (strcmp(t, "exit") == 0) c->end_code = 2;
-    else return false;
-  }
-  return true;
-}
 
 u32 Win_Due_Ticks(f32* accumulator, f32 step) {
   *accumulator = *accumulator + step;
@@ -121,8 +91,15 @@ void Demo_Load_Music(void) { Music_Load("velmoran.xm"); }
 bool Win_Open_Console(void) { return Plat_Open_Console(); }
 
 i32 Win_Init_Demo(void) {
-  SetupChoice setup = Win_Run_Setup();
-  if (setup.end_code != 1) return setup.end_code == 2 ? 0 : -1;
+  SetupDialog dialog(kSetupDialogId, 0);
+  i32 end_code = i32(dialog.Dialog_Run());
+  if (end_code != 1) {
+    // Exit (or closing the dialog) ends quietly; a dialog that could not be shown is a failure.
+    if (end_code != -1) return 0;
+    fprintf(stderr, "Velmoran: Unable to show the setup dialog.\n");
+    return -1;
+  }
+  const SetupChoices& setup = dialog.SetupDialog_Choices();
   if (setup.resolution == 2) win_screen.width = 640, win_screen.height = 400;
   if (setup.resolution == 3) win_screen.width = 960, win_screen.height = 600;
   if (setup.fullscreen) win_fullscreen = true;

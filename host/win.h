@@ -10,15 +10,6 @@ struct HostScreen {
   u32* pixels;  // width x height, top-down rows, 0x00RRGGBB
 };
 
-// What the setup step chose.
-struct SetupChoice {
-  i32 end_code;    // 1 RUN!, 2 Exit, -1 the dialog could not be shown
-  i32 resolution;  // 1: 320x200, 2: 640x400, 3: 960x600
-  bool fullscreen;
-  bool vsync;
-  bool debug;
-};
-
 // Exit codes of platform failures (never 0, never an engine message index).
 enum : i32 { WIN_EXIT_DIALOG = 101, WIN_EXIT_WINDOW = 102, WIN_EXIT_PRESENTER = 103 };
 
@@ -37,8 +28,6 @@ bool Win_Open_Console(void);
 
 // Adds a step time to the tick accumulator and returns how many ticks are due (taking them off).
 u32 Win_Due_Ticks(f32* accumulator, f32 step);
-// Reads the scripted setup answers ("640,fullscreen,vsync,debug,run" or "exit").
-bool Win_Parse_Setup(const char* text, SetupChoice* choice);
 const HostScreen& Win_Get_Screen(void);
 PlatWindow Win_Get_Main_Window(void);
 void Win_Set_Main_Window(PlatWindow window);  // for driving the frame step without WinMain

@@ -34,19 +34,6 @@ TEST(FrameClock, ALongStallRunsEveryDueTick) {
   EXPECT_EQ(Win_Due_Ticks(&acc, 1.0f), 85u);
 }
 
-TEST(SetupScript, ReadsChoicesAndDefaultsToRunAt320x200) {
-  SetupChoice c;
-  ASSERT_TRUE(Win_Parse_Setup("", &c));
-  EXPECT_EQ(c.end_code, 1);
-  EXPECT_EQ(c.resolution, 1);
-  ASSERT_TRUE(Win_Parse_Setup("960,fullscreen,vsync,debug,run", &c));
-  EXPECT_EQ(c.resolution, 3);
-  EXPECT_TRUE(c.fullscreen && c.vsync && c.debug);
-  ASSERT_TRUE(Win_Parse_Setup("exit", &c));
-  EXPECT_EQ(c.end_code, 2);
-  EXPECT_FALSE(Win_Parse_Setup("800x600", &c));
-}
-
 namespace {
 u32 heard_order = 0, heard_row = 0;
 void Heard(u32* order, u32* row) {

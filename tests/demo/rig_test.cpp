@@ -1,0 +1,234 @@
+// Rig scene: slot table, reflections, beacon timing, the fade under the sky, and whole frames.
+#include "rig_fixture.h"
+
+#include "render/mesh.h"
+#include "render/texture.h"
+
+namespace {
+// Texels from the start of the block that holds slot's texture.
+i64 Offset(i32 slot, const u32* block) { return Poly_Get_Texture(slot) - block; }
+}  // namespace
+
+TEST(RigData, SurroundingsAreWaterRingAndSkyWithOnePolygonWhereOneIsRead) {
+  const K3dMesh m = Art_Rig_Surroundings();
+  ASSERT_EQ(m.objects.size(), 3u);
+  EXPECT_EQ(m.objects[0].polygons.size(), 1u);
+  EXPECT_EQ(m.objects[1].polygons.size(), kArtRigRingQuads);
+  EXPECT_EQ(m.objects[2].polygons.size(), 1u);
+  // Water at the water line, the ring's foot there too and its top at the ring's height (file z is up).
+  for (const K3dPoint& p : m.objects[0].points) EXPECT_EQ(p[2], 0.0f);
+  for (const K3dPoint& p : m.objects[1].points)
+    EXPECT_TRUE(p[2] == 0.0f || p[2] == kArtRigHeight / kArtRigSurroundScale);
+}
+
+TEST(RigData, StructureFitsTheSceneWithItsReflection) {
+  const K3dMesh m = Art_Rig_Structure();
+  ASSERT_EQ(m.objects.size(), 1u);
+  const size_t points = m.objects[0].points.size(), polys = m.objects[0].polygons.size();
+  // Copies count twice; the surroundings take 40 points and their copies 36.
+  EXPECT_LE(2 * (points + 6) + 76, 500u);
+  EXPECT_LE(2 * (polys + 6) + 2 * kArtRigRingQuads + 4, 500u);
+  for (const K3dPolygon& p : m.objects[0].polygons) {
+    EXPECT_GE(p.texture, 1);
+    EXPECT_LE(p.texture, 7);
+  }
+}
+
+TEST_F(RigEngine, LoaderLaysOutTheSlotTable) {
+  Start(320, 200);
+  Serve(Scene_Entries(false));
+  Rig_Load();
+  const RigView v = Rig_Get_View();
+  const i32 b = v.first_slot;
+  EXPECT_EQ(b, 0);
+  const u32* horizon = Poly_Get_Texture(b) - 0x100;
+  EXPECT_EQ(Offset(b + 1, horizon), 0x180);
+  EXPECT_EQ(Offset(b + 2, horizon), 0x8100);
+  EXPECT_EQ(Offset(b + 3, horizon), 0x8180);
+  const u32* copy = Poly_Get_Texture(b + 11);
+  EXPECT_EQ(Offset(b + 4, copy), 0x6000);
+  EXPECT_EQ(Offset(b + 7, copy), 0xe080);
+  EXPECT_EQ(Poly_Get_Texture(b + 10), nullptr);
+  EXPECT_EQ(Rig_Get_Sky_Slot(), b + 9);
+  const u32* form = Poly_Get_Texture(b + 12);
+  const u32* dark_form = Poly_Get_Texture(b + 22);
+  const u32 offsets[10] = {0, 0x40, 0x80, 0xc0, 0x4000, 0x4040, 0x4080, 0x40c0, 0x40e0, 0x60c0};
+  for (u32 k = 0; k < 10; k++) {
+    EXPECT_EQ(Offset(b + 12 + i32(k), form), offsets[k]);
+    EXPECT_EQ(Offset(b + 22 + i32(k), dark_form), offsets[k]);
+  }
+  EXPECT_EQ(poly_textures.newest, b + 31);
+  EXPECT_EQ(v.textures_built, 0);
+}
+
+TEST_F(RigEngine, ReflectionsAreMirroredCopiesInTheirLayers) {
+  Start(320, 200);
+  Serve(Scene_Entries(false));
+  Rig_Load();
+  const i32 b = Rig_Get_View().first_slot;
+  ASSERT_EQ(mesh_work.last_object, 6);
+  const u32 keys[7] = {4000, 10000, 8000, 0, 9000, 18000, 17000};
+  for (u32 o = 0; o < 7; o++) EXPECT_EQ(mesh_work.objects[o].order_key, keys[o]) << o;
+  // The horizon's reflection: its points a quarter as high and upside down, textures 4 slots on.
+  const MeshObject& ring = mesh_work.objects[1];
+  const MeshObject& c1 = mesh_work.objects[5];
+  ASSERT_EQ(c1.point_count, ring.point_count);
+  for (u32 k = 0; k < ring.point_count; k++) {
+    EXPECT_EQ(mesh_work.points[c1.first_point + k].y, mesh_work.points[ring.first_point + k].y * -0.25f);
+    EXPECT_EQ(mesh_work.points[c1.first_point + k].x, mesh_work.points[ring.first_point + k].x);
+  }
+  const i32 cycle[4] = {0, 3, 2, 1};
+  for (u32 k = 0; k < ring.poly_count; k++) {
+    EXPECT_EQ(mesh_work.polys[ring.first_poly + k].texture, b + cycle[k % 4]);
+    EXPECT_EQ(mesh_work.polys[c1.first_poly + k].texture, b + 4 + cycle[k % 4]);
+    EXPECT_EQ(mesh_work.polys[c1.first_poly + k].u_scale, 25.0f);
+  }
+  // The ring's foot was pushed under the water line.
+  EXPECT_EQ(mesh_work.points[ring.first_point + 1].y, 2.0f);
+  // The structure's reflection: the order of every polygon's corners reversed, textures 10 slots on.
+  const MeshObject& s = mesh_work.objects[3];
+  const MeshObject& c3 = mesh_work.objects[4];
+  const u32 shift = c3.first_point - s.first_point;
+  for (u32 k = 0; k < s.poly_count; k++) {
+    const MeshPoly& a = mesh_work.polys[s.first_poly + k];
+    const MeshPoly& m = mesh_work.polys[c3.first_poly + k];
+    EXPECT_EQ(m.texture, a.texture + 10);
+    if (a.vertex_count == 4)
+      for (u32 i = 0; i < 4; i++) EXPECT_EQ(m.point[i], a.point[3 - i] + shift);
+  }
+  EXPECT_EQ(mesh_work.polys[mesh_work.objects[6].first_poly].texture, b + 11);
+  EXPECT_EQ(mesh_work.polys[mesh_work.objects[0].first_poly].flags & 0x40, 0x40u);
+}
+
+TEST_F(RigEngine, BuildCopiesTheSkyAndTheHorizonDarker) {
+  Start(320, 200);
+  Serve(Scene_Entries(false));
+  Rig_Load();
+  const i32 b = Rig_Get_View().first_slot;
+  Rig_Build_Textures();
+  const u32* sky = Poly_Get_Texture(b + 9);
+  const u32* dark_sky = Poly_Get_Texture(b + 11);
+  for (u32 i : {0u, 1234u, 65535u}) EXPECT_EQ(dark_sky[i], (sky[i] >> 2) & 0x3F3F3Fu) << i;
+  const u32* horizon = Poly_Get_Texture(b);
+  const u32* dark = Poly_Get_Texture(b + 4) - 0x6000;
+  for (u32 i : {0u, 777u, 65279u}) EXPECT_EQ(dark[i], (horizon[i] >> 1) & 0x7F7F7Fu) << i;
+  // Slot b starts a row into its picture: the copy's last row lies past it and stays black.
+  for (u32 i = 65280; i < 65536; i++) ASSERT_EQ(dark[i], 0u) << i;
+  EXPECT_EQ(Offset(b + 7, dark), 0xe080);
+  // A second build changes nothing.
+  Rig_Build_Textures();
+  EXPECT_EQ(Poly_Get_Texture(b + 11), dark_sky);
+}
+
+TEST_F(RigEngine, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
+  Start(320, 200);
+  Serve(Scene_Entries(false));
+  Rig_Load();
+  Sky_Load();
+  EXPECT_EQ(Rig_Get_View().textures_built, 0);
+  Rig_Frame();
+  EXPECT_EQ(Rig_Get_View().textures_built, 1);
+  EXPECT_STREQ(Seq_Get_Part_Name(), "rig");
+}
+
+TEST_F(RigEngine, BeaconsFlashTenTicksThenRestEighty) {
+  Load(320, 200, false);
+  Rig_Frame();
+  const RigView v = Rig_Get_View();
+  const i32 b = v.first_slot;
+  const MeshPoly* polys = Mesh_Get_Scene(u32(v.scene))->polys;
+  EXPECT_EQ(polys[v.beacon_a].texture, b + 19);
+  EXPECT_EQ(polys[v.beacon_b].texture, b + 29);
+  Ticks(9);
+  EXPECT_EQ(polys[v.beacon_a].texture, b + 19);
+  Ticks(1);
+  EXPECT_EQ(polys[v.beacon_a].texture, b + 20);
+  EXPECT_EQ(polys[v.beacon_b].texture, b + 30);
+  Ticks(79);
+  EXPECT_EQ(polys[v.beacon_a].texture, b + 20);
+  Ticks(1);
+  EXPECT_EQ(polys[v.beacon_a].texture, b + 19);
+  EXPECT_EQ(polys[v.beacon_b].texture, b + 29);
+  Ticks(10);
+  EXPECT_EQ(polys[v.beacon_a].texture, b + 20);
+  EXPECT_EQ(Rig_Get_View().ticks, 100u);
+}
+
+// From Sky_Fade_Out (204, falling by 1, by 2 below 70) the frame sees sky level 80 after 124 ticks:
+// the fade lost 124 by then and loses 2 a tick from there, reaching 0 after tick 189; the sky level is
+// 21 at tick 159, which switches the sky off.
+TEST_F(RigEngine, FadeQuickensWhenTheSkyIsLowAndEnds) {
+  Load(320, 200, false);
+  Sky_Fade_Out();
+  Rig_Start_Fade();
+  RigView v = Rig_Get_View();
+  EXPECT_EQ(v.fade_level, 253);
+  EXPECT_EQ(v.fade_step, 1);
+  for (u32 n = 0; n < 124; n++) {
+    Rig_Frame();
+    Ticks(1);
+  }
+  v = Rig_Get_View();
+  EXPECT_EQ(v.fade_level, 129);
+  EXPECT_EQ(v.fade_step, 1);
+  Rig_Frame();
+  EXPECT_EQ(Rig_Get_View().fade_step, 2);
+  Ticks(1);
+  EXPECT_EQ(Rig_Get_View().fade_level, 127);
+  for (u32 n = 125; n < 159; n++) {
+    Rig_Frame();
+    Ticks(1);
+  }
+  EXPECT_EQ(Rig_Get_View().sky_on, 1);
+  Rig_Frame();
+  EXPECT_EQ(Rig_Get_View().sky_on, 0);
+  for (u32 n = 159; n < 188; n++) Ticks(1);
+  v = Rig_Get_View();
+  EXPECT_EQ(v.fade_on, 1);
+  EXPECT_EQ(v.fade_level, 1);
+  Ticks(1);
+  v = Rig_Get_View();
+  EXPECT_EQ(v.fade_on, 0);
+  EXPECT_EQ(v.fade_level, 0);
+  Rig_Stop_Fade();
+  EXPECT_EQ(Rig_Get_View().sky_on, 0);
+}
+
+TEST_F(RigEngine, FramesAt320x200) {
+  Load(320, 200, false);
+  Rig_Start_Fade();
+  Rig_Frame();
+  Dump("rig_first");
+  const u32 first = Rig_Frame_Crc();
+  Rig_Stop_Fade();
+  Ticks(700);
+  Rig_Frame();
+  Dump("rig_700");
+  EXPECT_EQ(Rig_Get_View().frame_ticks, 700u);
+  EXPECT_EQ(first, 3143108637u);
+  EXPECT_EQ(Rig_Frame_Crc(), 633873035u);
+}
+
+TEST_F(RigEngine, FrameAt640x400) {
+  Load(640, 400, false);
+  Rig_Frame();
+  Ticks(1500);
+  Rig_Frame();
+  Dump("rig_640");
+  EXPECT_EQ(Rig_Frame_Crc(), 3306170686u);
+}
+
+TEST_F(RigEngine, ForeignDataIsRefused) {
+  Start(320, 200);
+  std::vector<DatafileEntry> entries = Scene_Entries(false);
+  K3dMesh two = Art_Rig_Surroundings();
+  two.objects.pop_back();
+  for (DatafileEntry& e : entries)
+    if (e.name == "rig/rig6.k3d") e.data = K3d_Write(two);
+  Serve(entries);
+  EXPECT_RIG_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
+  for (DatafileEntry& e : entries)
+    if (e.name == "rig/water3.pcx") Art_Rig_Pcx(std::vector<u32>(128 * 256), 128, 256, Rig_Temp("w.pcx"), &e.data);
+  Serve(entries);
+  EXPECT_RIG_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
+}

@@ -1,0 +1,162 @@
+// Term scene: texture slots, the figure's maps and animation windows, the texture swap and whole frames.
+#include "rig_fixture.h"
+
+#include "render/mesh.h"
+#include "render/texture.h"
+#include "runtime/key.h"
+#include "video/pixel.h"
+
+TEST(TermData, FigureEndsItsAnimationWhereItBegan) {
+  const K3dMesh m = Art_Term_Figure();
+  ASSERT_EQ(m.objects.size(), 1u);
+  EXPECT_EQ(m.frame_count, kArtTermFrames);
+  ASSERT_EQ(m.frames.size(), size_t(kArtTermFrames - 1));
+  u32 face = 0, head = 0, chest = 0;
+  for (const K3dPolygon& p : m.objects[0].polygons) {
+    face += p.texture == ART_TERM_SCREEN;
+    head += p.texture == ART_TERM_HEAD;
+    chest += p.texture == ART_TERM_PANEL;
+  }
+  // One map pass takes at most 64 polygons.
+  EXPECT_EQ(face, 1u);
+  EXPECT_EQ(head, 1u);
+  EXPECT_EQ(chest, 1u);
+  // The arms are up in frame 10 and nearly down again in frame 18.
+  EXPECT_NE(m.frames[9][0], m.objects[0].points);
+}
+
+TEST_F(RigEngine, TermLoaderMakesItsSlotsAfterTheRigs) {
+  Load(320, 200, true);
+  const TermView v = Term_Get_View();
+  const TermSlots& s = v.slots;
+  EXPECT_EQ(s.face_1, 32);
+  EXPECT_EQ(s.lens, 46);
+  EXPECT_EQ(s.floor, Rig_Get_Sky_Slot());
+  EXPECT_EQ(Poly_Get_Texture(s.face_2) - Poly_Get_Texture(s.face_1), 128);
+  EXPECT_EQ(Poly_Get_Texture(s.body_2) - Poly_Get_Texture(s.body_1), 64);
+  EXPECT_EQ(Poly_Get_Texture(s.done_3) - Poly_Get_Texture(s.done_1), 128);
+  EXPECT_EQ(Poly_Get_Texture(s.panel_4) - Poly_Get_Texture(s.panel_1), 32896);
+  EXPECT_EQ(v.sample, -1);
+  // The sun's colour is the lens's middle texel added to the sky's, as the flare test reads it.
+  Mesh_Select_Scene(u32(v.scene));
+  const u32 expected = Vbe_Add_Colour_Pixel(Poly_Get_Texture(s.lens)[64 * 256 + 64], Poly_Get_Texture(s.floor)[150 * 256 + 150]);
+  EXPECT_EQ(mesh_work.polys[v.lens_sprite].colour, expected);
+  EXPECT_EQ(expected, 0xFFFFFFu);
+  EXPECT_EQ(mesh_work.polys[v.lens_sprite].value, 5000u);
+}
+
+TEST_F(RigEngine, TermMapsAndDressesByTextureNumber) {
+  Load(320, 200, true);
+  const TermView v = Term_Get_View();
+  const TermSlots& s = v.slots;
+  Mesh_Select_Scene(u32(v.scene));
+  const MeshObject& f = mesh_work.objects[v.figure];
+  u32 mapped = 0;
+  for (u32 p = f.first_poly; p < u32(f.first_poly) + f.poly_count; p++) {
+    const MeshPoly& q = mesh_work.polys[p];
+    if (q.flags == 4 || q.flags == 12) mapped++;
+    if (q.flags == 12) EXPECT_EQ(q.texture, s.body_2);
+    if (q.flags == 4) EXPECT_EQ(q.texture, s.face_2);
+    if (q.flags != 4 && q.flags != 12) EXPECT_EQ(q.flags, 10u);
+  }
+  EXPECT_EQ(mapped, 3u);
+  const MeshObject& room = mesh_work.objects[v.room];
+  u32 walls = 0, screens = 0;
+  for (u32 p = room.first_poly; p + 1 < u32(room.first_poly) + room.poly_count; p++) {
+    const MeshPoly& q = mesh_work.polys[p];
+    if (q.flags == 0x14) walls += q.texture == s.wall_1;
+    if (q.texture == s.done_3) {
+      screens++;
+      EXPECT_EQ(q.depth_bias, u16(-1000));
+    }
+  }
+  EXPECT_EQ(walls, 8u);
+  EXPECT_EQ(screens, 8u);
+  EXPECT_EQ(mesh_work.objects[v.room + 1].order_key, 0x82u);
+  EXPECT_EQ(mesh_work.objects[v.room + 2].order_key, 0u);
+}
+
+TEST_F(RigEngine, TermFigureMovesOnlyInsideItsWindows) {
+  Load(320, 200, true);
+  const TermView v = Term_Get_View();
+  Term_Frame();
+  const MeshObject& f = Mesh_Get_Scene(u32(v.scene))->objects[v.figure];
+  EXPECT_EQ(f.anim_frame, 1);  // one step at load
+  Ticks(927);
+  EXPECT_EQ(Term_Get_View().step, 115);
+  EXPECT_EQ(f.anim_frame, 1);
+  Ticks(1);  // counter B 928: step 116
+  EXPECT_EQ(Term_Get_View().step, 116);
+  EXPECT_EQ(f.anim_frame, 2);
+  Ticks(7);  // 935: still step 116
+  EXPECT_EQ(f.anim_frame, 2);
+  Ticks(1);
+  EXPECT_EQ(f.anim_frame, 3);
+  Ticks(1848 - 936);  // through the first window, up to step 231
+  EXPECT_EQ(f.anim_frame, 11);
+  Ticks(1920 - 1848);
+  EXPECT_EQ(f.anim_frame, 0);  // nine more steps: round to the first frame
+  Ticks(100);
+  EXPECT_EQ(f.anim_frame, 0);
+  EXPECT_EQ(Term_Get_View().counter_a, 2020u);
+}
+
+TEST_F(RigEngine, TermTextureSwapUndoesItself) {
+  Load(320, 200, true);
+  const TermSlots s = Term_Get_View().slots;
+  u32* before[kPolyTextureSlots];
+  for (u32 i = 0; i < kPolyTextureSlots; i++) before[i] = poly_textures.slot[i];
+  Term_Event_Textures();
+  EXPECT_EQ(Poly_Get_Texture(s.face_2), before[s.face_1]);
+  EXPECT_EQ(Poly_Get_Texture(s.panel_1), before[s.panel_2]);
+  EXPECT_EQ(Poly_Get_Texture(s.done_3), before[s.done_2]);
+  EXPECT_EQ(Poly_Get_Texture(s.panel_4), before[s.panel_3]);
+  Term_Event_Textures();
+  for (u32 i = 0; i < kPolyTextureSlots; i++) ASSERT_EQ(poly_textures.slot[i], before[i]) << i;
+}
+
+TEST_F(RigEngine, TermEnterLeavesATrailWhileHeld) {
+  Load(320, 200, true);
+  Term_Frame();
+  Ticks(300);
+  Term_Frame();
+  const u32 plain = Rig_Frame_Crc();
+  Key_Set_Down(KEY_ENTER);
+  Term_Frame();
+  const u32 trail = Rig_Frame_Crc();
+  Key_Set_Up(KEY_ENTER);
+  Term_Frame();
+  EXPECT_NE(trail, plain);
+  EXPECT_EQ(Rig_Frame_Crc(), plain);
+}
+
+TEST_F(RigEngine, TermFramesAt320x200) {
+  Load(320, 200, true);
+  Term_Frame();
+  Dump("term_first");
+  EXPECT_EQ(Rig_Frame_Crc(), 2081851782u);
+  Ticks(1000);
+  Term_Event_Textures();
+  Term_Frame();
+  Dump("term_1000");
+  EXPECT_EQ(Rig_Frame_Crc(), 2785189662u);
+}
+
+TEST_F(RigEngine, TermFrameAt640x400) {
+  Load(640, 400, true);
+  Term_Frame();
+  Ticks(1200);
+  Term_Frame();
+  Dump("term_640");
+  EXPECT_EQ(Rig_Frame_Crc(), 2643149327u);
+}
+
+TEST_F(RigEngine, TermRefusesAPictureOfAnotherSize) {
+  Start(320, 200);
+  std::vector<DatafileEntry> entries = Scene_Entries(true);
+  for (DatafileEntry& e : entries)
+    if (e.name == "Term/Termp9.pcx") Art_Rig_Pcx(std::vector<u32>(256 * 128), 256, 128, Rig_Temp("p.pcx"), &e.data);
+  Serve(entries);
+  Rig_Load();
+  EXPECT_RIG_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());
+}
