@@ -102,9 +102,9 @@ std::vector<u32> Art_Coon_Picture(void) {
     }
   const char* title = "VELMORAN";
   const char* group = "TARVEK";
-  const u32 title_scale = 5, group_scale = 3;
-  const i32 tx = i32(w - Art_Text_Width(title, title_scale)) / 2, ty = 64;
-  const i32 gx = i32(w - Art_Text_Width(group, group_scale)) / 2, gy = 120;
+  const u32 title_scale = 3, group_scale = 2;
+  const i32 tx = i32(w - Art_Text_Width(title, title_scale)) / 2, ty = 80;
+  const i32 gx = i32(w - Art_Text_Width(group, group_scale)) / 2, gy = 112;
   // A dark shadow under bright letters.
   Art_Text(&out, w, tx + 3, ty + 3, title, title_scale, 0x100818);
   Art_Text(&out, w, tx, ty, title, title_scale, 0xFFF4C0);
