@@ -5,11 +5,10 @@
 #include "demo/eye/eye.h"
 #include "demo/gang/gang.h"
 
-void Box_Load(void);
-void Race_Load(void);
-void Race_Free(void);
+#include "demo/box/box.h"
+#include "demo/race/race.h"
 #include "demo/rig/rig.h"
 #include "demo/term/term.h"
 #include "demo/plasma/plasma.h"
 #include "demo/COON/coon.h"
-void Credits_Load(void);
+#include "demo/credits/credits.h"

@@ -340,7 +340,3 @@ void Demo_Setup_Sequence(void) {
   Seq_Add_Event(1, 0, Hall_Frame);
   Seq_Add_Control(SEQ_END, 0);
 }
-void Box_Load(void) {}
-void Race_Free(void) { Standin_Free_Test_Show(); }
-void Race_Load(void) {}
-void Credits_Load(void) {}

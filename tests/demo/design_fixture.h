@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -52,6 +53,13 @@ inline std::string Design_Temp(const char* base) {
         << Design_Read_Text(out_path);                                                    \
     std::remove(out_path.c_str());                                                        \
   } while (0)
+
+// A scratch directory of this process's own for the picture writers.
+inline std::string Design_Scratch_Dir(void) {
+  const std::string dir = "/tmp/design_" + std::to_string(getpid());
+  mkdir(dir.c_str(), 0755);
+  return dir;
+}
 
 inline u32 Design_Crc(const u32* pixels, u32 count) {
   return u32(crc32(0, reinterpret_cast<const Bytef*>(pixels), count * 4));
@@ -108,6 +116,12 @@ class DesignEngine : public ::testing::Test {
     // The engine keeps a short name: one per process.
     datafile = "/tmp/design_" + std::to_string(getpid()) + ".dat";
     ASSERT_TRUE(Datafile_Write(datafile, entries));
+    rmdir(("/tmp/design_" + std::to_string(getpid())).c_str());  // the pictures' scratch directory, if made
+    // Children of death tests end through exit: the file goes then too.
+    static std::string served;
+    served = datafile;
+    static const bool cleanup = atexit([] { std::remove(served.c_str()); }) == 0;
+    (void)cleanup;
     if (File_Is_Initialised()) File_Done();
     File_Set_Datafile(datafile.c_str());
     File_Init();

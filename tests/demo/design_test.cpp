@@ -20,7 +20,7 @@ class Design : public DesignEngine {
   }
   void Load_Overlays(void) {
     std::vector<DatafileEntry> entries;
-    ASSERT_TRUE(Art_Design_Entries("/tmp", &entries));
+    ASSERT_TRUE(Art_Design_Entries(Design_Scratch_Dir(), &entries));
     Serve(entries);
     Design_Load_Overlays_1();
     Design_Load_Overlays_2();
@@ -327,7 +327,7 @@ TEST(DesignOverlays, PiecesScaleWithTheOutput) {
         DesignRun run;
         run.Start(640, 400);
         std::vector<DatafileEntry> entries;
-        if (!Art_Design_Entries("/tmp", &entries)) exit(2);
+        if (!Art_Design_Entries(Design_Scratch_Dir(), &entries)) exit(2);
         run.Serve(entries);
         Design_Load_Overlays_1();
         Design_Load_Overlays_2();
@@ -543,7 +543,7 @@ TEST_F(Design, ColourOperationsUseTheFreshFilterColour) {
 // Three frames of a gradient under the snapshot mix, a text overlay, the thumbnail, hue tint, flash and trail.
 u32 Whole_Frame_Crc(DesignEngine* engine) {
   std::vector<DatafileEntry> entries;
-  if (!Art_Design_Entries("/tmp", &entries)) return 0;
+  if (!Art_Design_Entries(Design_Scratch_Dir(), &entries)) return 0;
   engine->Serve(entries);
   Design_Load_Overlays_1();
   Design_Load_Overlays_2();

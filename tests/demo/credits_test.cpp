@@ -1,0 +1,155 @@
+// Credits scene: page strips laid into the picture, darkness and fade-out timing, and whole frames.
+#include "art_credits.h"
+#include "demo/credits/credits.h"
+#include "demo/flicker/flimmer.h"
+#include "design_fixture.h"
+#include "music/music.h"
+
+namespace {
+
+const CreditsState& cs = *Credits_State();
+
+// The engine with the credits loaded from their real picture.
+void Load_Credits(DesignEngine* engine, u32 width, u32 height) {
+  engine->Start(width, height);
+  std::vector<DatafileEntry> entries;
+  ASSERT_TRUE(Art_Credits_Entries(Design_Scratch_Dir(), &entries));
+  engine->Serve(entries);
+  Credits_Load();
+}
+
+class Credits : public DesignEngine {
+ protected:
+  void SetUp() override { Load_Credits(this, 320, 200); }
+};
+
+TEST_F(Credits, LoadStartsDarkOnPageZeroWithDimGrain) {
+  EXPECT_EQ(cs.page, 0);
+  EXPECT_EQ(cs.darkness, 240);
+  EXPECT_EQ(cs.darkness_step, 1);
+  EXPECT_EQ(Flimmer_Palette_Count(), 8u);
+  EXPECT_LE((Flimmer_Palette(3)[9] >> 16) & 255, 12u);
+}
+
+TEST_F(Credits, DarknessRestsAt250ThenBrightensTo99AfterRow44) {
+  Credits_Next_Page();
+  Credits_Tick();
+  EXPECT_EQ(cs.darkness, 250);
+  Credits_Layout();
+  design_test_row = 43;
+  Credits_Frame();
+  EXPECT_EQ(cs.darkness_step, 1);
+  design_test_row = 44;
+  Credits_Frame();
+  EXPECT_EQ(cs.darkness_step, -1);
+  for (u32 i = 0; i < 150; i++) Credits_Tick();
+  EXPECT_EQ(cs.darkness, 100);
+  Credits_Tick();
+  EXPECT_EQ(cs.darkness, 99);
+  Credits_Tick();
+  EXPECT_EQ(cs.darkness, 99);
+  Credits_Clear_Row_Dim();
+  EXPECT_EQ(cs.row_dim, 0);
+}
+
+TEST_F(Credits, FadeOutDarkensBySixthsOfItsLevel) {
+  Credits_Layout();
+  Credits_Start_Fade_Out();
+  for (u32 i = 0; i < 6; i++) Credits_Tick();
+  EXPECT_EQ(cs.fade_level, 6);
+  for (u32 i = 0; i < 2000; i++) Credits_Tick();
+  EXPECT_EQ(cs.fade_level, 1530);
+  Credits_Frame();
+  for (u32 i = 0; i < vbe_screen.frame_size / 4; i++) ASSERT_EQ(vbe_screen.frame[i], 0u);
+}
+
+TEST_F(Credits, PagesAreStripsOfThePictureAndPageSevenShowsNothing) {
+  Credits_Layout();
+  Credits_Layout();  // once only
+  const ArtCanvas art = Art_Credits_Picture();
+  for (i32 k = 1; k <= 6; k++) {
+    const cbitmap* strip = reinterpret_cast<const cbitmap*>(cs.picture + 50 * (k - 1) * 320);
+    EXPECT_EQ(strip->width, 320u);
+    EXPECT_EQ(strip->height, 49u);
+  }
+  design_state.tint_on = 0;
+  Credits_Clear_Row_Dim();
+  for (u32 k = 0; k < 3; k++) Credits_Next_Page();
+  // Darkness at its floor and no grain: the page as drawn, less 99 per channel, two pixels to the left.
+  for (u32 i = 0; i < 200; i++) Credits_Tick();
+  design_state.on = 0;
+  Flimmer_Free();
+  EXPECT_EQ(cs.darkness, 250);  // the step stayed +1 with the row rule cleared before row 44
+  Credits_Set_Row_Dim();
+  design_test_row = 50;
+  Credits_Frame();
+  for (u32 i = 0; i < 160; i++) Credits_Tick();
+  Credits_Frame();
+  for (u32 y = 0; y < 49; y++)
+    for (u32 x = 0; x < 318; x++) {
+      const u32 p = art.pixels[(100 + y) * 320 + x + 2];
+      u32 want = 0;
+      for (u32 s = 0; s < 24; s += 8) want |= (((p >> s) & 255) > 99 ? ((p >> s) & 255) - 99 : 0) << s;
+      ASSERT_EQ(vbe_screen.frame[(65 + y) * 320 + x], want) << x << "," << y;
+    }
+  for (u32 k = 0; k < 5; k++) Credits_Next_Page();
+  EXPECT_EQ(cs.page, 7);
+  Credits_Frame();
+  for (u32 i = 0; i < vbe_screen.frame_size / 4; i++) ASSERT_EQ(vbe_screen.frame[i], 0u);
+}
+
+// The credits' first order and a page: snapshot, frame mix, crossfade, layout, then frames with ticks.
+u32 Credits_Run_Crc(void) {
+  std::fill(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4, 0x305070u);
+  Design_Start_Tint_Hue();
+  Design_Snapshot_Frame();
+  Design_Start_Frame_Mix();
+  Credits_Start_Crossfade();
+  Credits_Layout();
+  for (u32 f = 0; f < 12; f++) {
+    design_test_row = f * 5;
+    for (u32 t = 0; t < 3; t++) Credits_Tick();
+    Credits_Frame();
+    if (f == 6) Credits_Next_Page();
+  }
+  return Design_Frame_Crc();
+}
+
+TEST_F(Credits, FramesUnderTheCrossfadeArePinned) { EXPECT_EQ(Credits_Run_Crc(), 3314357189u); }
+
+TEST(CreditsWide, AtTwiceTheDesignSizeStripsAre640x98AtRow130AndFramesArePinned) {
+  EXPECT_EXIT(
+      {
+        DesignRun run;
+        Load_Credits(&run, 640, 400);
+        Credits_Layout();
+        const cbitmap* strip = reinterpret_cast<const cbitmap*>(cs.picture + 100 * 640);
+        if (strip->width != 640 || strip->height != 98) exit(2);
+        if (Mem_Get_Size(cs.picture) < 640u * 600 * 4) exit(3);
+        exit(0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        DesignRun run;
+        Load_Credits(&run, 960, 600);
+        const u32 crc = Credits_Run_Crc();
+        fprintf(stderr, "crc %u\n", crc);
+        exit(crc == 1166338763u ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+TEST(CreditsLoad, APictureOfAnotherSizeIsRefused) {
+  EXPECT_DESIGN_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
+    DesignRun run;
+    run.Start(320, 200);
+    std::vector<DatafileEntry> entries(1);
+    entries[0].name = "credits/credits.pcx";
+    Art_Design_Pcx(ArtCanvas(320, 200), Design_Temp("small.pcx"), &entries[0].data);
+    run.Serve(entries);
+    Credits_Load();
+  });
+}
+
+}  // namespace
