@@ -16,7 +16,7 @@
 #include "video/vbe.h"
 
 namespace {
-const u32 kPlasmaTextureTexels = 65536;
+const i32 kPlasmaTextureMask = 65535;  // 256 x 256 texels
 const i32 kPlasmaCentre = 32639;  // 127 x 256 + 127: heights of 127 leave the texture unshifted
 
 u8* plasma_tunnel = nullptr;    // "plasma/tunnely.pcx", one byte a pixel, 640 a row
@@ -26,12 +26,12 @@ u8* plasma_map = nullptr;       // 320 x 200 heights, then a zeroed tail for the
 i32 plasma_phase[kPlasmaPhases];
 
 // The picture just loaded through the global record, checked for its kind and size.
-void Plasma_Check_Picture(const char* name, bool eight_bit, u32 min_width, u32 max_width, u32 min_rows) {
+void Plasma_Check_Picture(const char* name, bool eight_bit, u32 width, u32 min_rows) {
   const PcxHeader& h = Pcx_Global()->header;
   const bool kind = eight_bit ? h.colour_planes == 1 : h.colour_planes == 4;
-  if (!kind || h.hres < min_width || h.hres > max_width || h.vres < min_rows)
-    Err_Error("Plasma: %s must be a %s picture of at least %ux%u pixels", name, eight_bit ? "8-bit" : "24-bit",
-              min_width, min_rows);
+  if (!kind || h.hres != width || h.vres < min_rows)
+    Err_Error("Plasma: %s must be %s, %u pixels wide and at least %u rows", name, eight_bit ? "8-bit" : "24-bit",
+              width, min_rows);
 }
 
 i32 Plasma_Angle(i32 p) { return p % 2048; }
@@ -44,9 +44,9 @@ i32 Plasma_Offset(f32 value, i32 low, i32 high) { return std::clamp(Math_Float_T
 
 void Plasma_Load(void) {
   plasma_tunnel = Pcx_Load_Global("plasma/tunnely.pcx");
-  Plasma_Check_Picture("plasma/tunnely.pcx", true, kPlasmaTunnelWidth, kPlasmaTunnelWidth, kPlasmaTunnelRows);
+  Plasma_Check_Picture("plasma/tunnely.pcx", true, kPlasmaTunnelWidth, kPlasmaTunnelRows);
   plasma_texture = reinterpret_cast<u32*>(Pcx_Load_Global("plasma/plasma5.pcx"));
-  Plasma_Check_Picture("plasma/plasma5.pcx", false, 256, 256, 256);
+  Plasma_Check_Picture("plasma/plasma5.pcx", false, 256, 256);
   Poly_Scale_Texture(plasma_texture, 0.9f);
   for (u32 i = 0; i < kPlasmaRowTable; i++) plasma_rows[i] = i * kPlasmaTunnelWidth;
   plasma_map = static_cast<u8*>(Mem_Alloc(kPlasmaMapBytes + kPlasmaSecondPoint));
@@ -123,7 +123,8 @@ void Plasma_Colour_Pass(void) {
   for (u32 y = 0; y < rows; y++) {
     u32* line = frame + y * width;
     for (u32 x = 0; x < width; x++, h++) {
-      const i32 index = (i32(h[kPlasmaSecondPoint]) + i32(x) + (i32(h[0]) + i32(y)) * 256 - kPlasmaCentre) & 65535;
+      const i32 second = h[kPlasmaSecondPoint], first = h[0];
+      const i32 index = (second + i32(x) + (first + i32(y)) * 256 - kPlasmaCentre) & kPlasmaTextureMask;
       line[x] = plasma_texture[index];
     }
   }

@@ -294,8 +294,9 @@ TEST(CoonScene, ALabelLandsInItsPlaceAtEveryScale) {
           bool match = true;
           for (u32 y = 0; y < fh && match; y++)
             for (u32 x = 0; x < fw && match; x++) {
-              const bool inside = i32(x) >= x0 + dx && i32(x) < x0 + dx + w && i32(y) >= y0 + dy && i32(y) < y0 + dy + h;
-              const u32 blue = inside ? piece[(i32(y) - y0 - dy) * i32(fw) + (i32(x) - x0 - dx)] & 255 : 0;
+              const i32 px = i32(x) - x0 - dx, py = i32(y) - y0 - dy;
+              const bool inside = px >= 0 && px < w && py >= 0 && py < h;
+              const u32 blue = inside ? piece[py * i32(fw) + px] & 255 : 0;
               match = vbe_screen.frame[y * fw + x] == blue * 0x010101u;
             }
           if (match) return true;
