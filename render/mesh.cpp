@@ -528,6 +528,13 @@ void Mesh_Set_Uv_Rect(u32 x, u32 y, u32 width, u32 height) {
   mesh_uv_rect[3] = height;
 }
 
+void Mesh_Get_Uv_Rect(u32* x, u32* y, u32* width, u32* height) {
+  *x = mesh_uv_rect[0];
+  *y = mesh_uv_rect[1];
+  *width = mesh_uv_rect[2];
+  *height = mesh_uv_rect[3];
+}
+
 void Mesh_Set_Axis_Order(i32 a0, i32 a1, i32 a2) {
   mesh_axes[0] = a0;
   mesh_axes[1] = a1;

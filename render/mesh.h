@@ -200,6 +200,7 @@ u32 Mesh_Get_Object_Last_Point(u32 object);
 
 // ---- settings and animation ----
 void Mesh_Set_Uv_Rect(u32 x, u32 y, u32 width, u32 height);
+void Mesh_Get_Uv_Rect(u32* x, u32* y, u32* width, u32* height);
 void Mesh_Set_Axis_Order(i32 a0, i32 a1, i32 a2);
 void Mesh_Get_Axis_Order(i32* axes);
 f32 Mesh_Get_Scale(void);

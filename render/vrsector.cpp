@@ -35,8 +35,6 @@ u32 vr_map_count = 0;
 f32 vr_map_direction[4];
 u8 vr_map_dump = 0;
 char vr_map_dump_name[256];
-// The mesh store's default texture rectangle.
-const i32 kMapRectX = 1, kMapRectY = 1, kMapRectW = 252, kMapRectH = 252;
 
 bool Strictly_Inside(const MeshObject& o, const f32* p) {
   return o.bbox[0] < p[0] && p[0] < o.bbox[1] && o.bbox[2] < p[1] && p[1] < o.bbox[3] && o.bbox[4] < p[2] &&
@@ -463,13 +461,16 @@ void VR_Render_Polygon_Map(u32 slot) {
       if (q.y > max_y) max_y = q.y;
     }
   // A group with no extent along an axis maps onto the middle of the rectangle.
-  const f32 sx = max_x > min_x ? f32(kMapRectW) / (max_x - min_x) : 0.0f;
-  const f32 sy = max_y > min_y ? f32(kMapRectH) / (max_y - min_y) : 0.0f;
+  // The target rectangle is the mesh store's texture rectangle (1, 1, 252, 252 unless a scene set one).
+  u32 rect_x, rect_y, rect_w, rect_h;
+  Mesh_Get_Uv_Rect(&rect_x, &rect_y, &rect_w, &rect_h);
+  const f32 sx = max_x > min_x ? f32(rect_w) / (max_x - min_x) : 0.0f;
+  const f32 sy = max_y > min_y ? f32(rect_h) / (max_y - min_y) : 0.0f;
   for (u32 r = 0; r < vr_map_count; r++)
     for (u32 v = 0; v < vr_map[r].vertex_count; v++) {
       MeshPoint& q = vr_map[r].point[v];
-      q.x = sx * q.x + f32(kMapRectW >> 1) + f32(kMapRectX);
-      q.y = sy * q.y + f32(kMapRectH >> 1) + f32(kMapRectY);
+      q.x = sx * q.x + f32(rect_w >> 1) + f32(rect_x);
+      q.y = sy * q.y + f32(rect_h >> 1) + f32(rect_y);
     }
   if (vr_map_dump) {
     u8* image = static_cast<u8*>(Mem_Alloc(64000));

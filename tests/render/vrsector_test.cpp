@@ -183,6 +183,15 @@ TEST_F(VrSectorTest, PolygonMapSpansTheDefaultRectangle) {
   }
   EXPECT_NE(q.u[0], q.u[2]);
   EXPECT_NE(q.v[0], q.v[2]);
+  // A rectangle set on the mesh store is the one the map fills.
+  Mesh_Set_Uv_Rect(10, 20, 100, 50);
+  VR_Add_Map_Polygon(p);
+  VR_Render_Polygon_Map(3);
+  for (u32 i = 0; i < 4; i++) {
+    EXPECT_TRUE(q.u[i] == 10 || q.u[i] == 110) << i << " " << int(q.u[i]);
+    EXPECT_TRUE(q.v[i] == 20 || q.v[i] == 70) << i << " " << int(q.v[i]);
+  }
+  Mesh_Set_Uv_Rect(1, 1, 252, 252);
   // A degenerate group (no extent) maps to the rectangle's middle instead of dividing by zero.
   VR_Add_Map_Polygon(p);
   mesh_work.points[pts[1]] = mesh_work.points[pts[2]] = mesh_work.points[pts[3]] = mesh_work.points[pts[0]];
