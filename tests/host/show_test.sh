@@ -25,7 +25,12 @@ headless)
   [ -s crc1.txt ] || fail "no frames logged"
   cmp crc1.txt crc2.txt || fail "two runs gave different frames"
   head -c 1 out.txt | od -An -tx1 | grep -q f0 || fail "banner missing"
-  echo "headless: $(wc -l < crc1.txt) frames, identical twice"
+  # 54 orders at speed 6 and 125 BPM last 414.72 s: 24883 frames at 60 a second, ended by the end event
+  # (the last frames belong to the credits' last event, 223, the heard position just short of 54.00).
+  frames=$(wc -l < crc1.txt)
+  [ "$frames" -ge 24881 ] && [ "$frames" -le 24885 ] || fail "$frames frames, expected 24883"
+  [ "$(tail -n 1 crc1.txt | cut -d' ' -f4)" = 223 ] || fail "the show did not end in its last event"
+  echo "headless: $frames frames, identical twice"
   ;;
 failures)
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=exit
@@ -38,7 +43,7 @@ failures)
   run 102 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=class
   run 103 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=presenter
   grep -q "Failed to initialize Direct3D!" err.txt || fail "no presenter message"
-  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer VELMORAN_CRC_LOG=bb.txt
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer VELMORAN_KEYS=60:down:27
   grep -q "Could not get the backbuffer! Rendering stopped." err.txt || fail "no back-buffer message"
   [ "$(grep -c "Could not get the backbuffer" err.txt)" = 1 ] || fail "back-buffer message shown more than once"
   run 2 VELMORAN_BACKEND=headless VELMORAN_KEYS=nonsense
@@ -57,16 +62,19 @@ sdl)
 compare)
   other=$4
   [ -x "$other" ] || fail "no program at $other"
+  # The whole show at a low frame rate, so every scene is seen in both sizes without taking long.
   for size in 320 960; do
-    run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=$size,run VELMORAN_CRC_LOG=this_$size.txt
-    env VELMORAN_BACKEND=headless VELMORAN_SETUP=$size,run VELMORAN_CRC_LOG=other_$size.txt "$other" > /dev/null 2>&1 ||
-      fail "the other build failed"
+    run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=$size,run VELMORAN_FPS=5 VELMORAN_CRC_LOG=this_$size.txt
+    env VELMORAN_BACKEND=headless VELMORAN_SETUP=$size,run VELMORAN_FPS=5 VELMORAN_CRC_LOG=other_$size.txt \
+      "$other" > /dev/null 2>&1 || fail "the other build failed"
     cmp this_$size.txt other_$size.txt || fail "the two builds presented different frames at $size"
   done
   echo "compare: both builds present the same frames"
   ;;
 sanitize)
-  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=960,run VELMORAN_CRC_LOG=asan.txt
+  # Every scene at 960x600 and at 320x200 under the sanitizers, at a low frame rate.
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=960,run VELMORAN_FPS=10 VELMORAN_CRC_LOG=asan960.txt
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=320,run VELMORAN_FPS=10 VELMORAN_CRC_LOG=asan320.txt
   echo "sanitize: clean"
   ;;
 *)
