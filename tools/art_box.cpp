@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "art.h"
 #include "art_race.h"
 
 namespace {
@@ -156,11 +157,11 @@ K3dMesh Art_Box_Shell(void) {
 
 bool Art_Box_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
   DatafileEntry crate{"box/kasse.pcx", {}, DATAFILE_RAW};
-  if (!Art_Race_Pcx(Art_Box_Crate_Pixels(), 256, 256, dir + "/kasse.pcx.part", &crate.data)) return false;
+  if (!Art_Pcx(Art_Box_Crate_Pixels(), 256, 256, dir + "/kasse.pcx.part", &crate.data)) return false;
   DatafileEntry env{"box/kenv.pcx", {}, DATAFILE_RAW};
-  if (!Art_Race_Pcx(Art_Box_Env_Pixels(), 256, 256, dir + "/kenv.pcx.part", &env.data)) return false;
+  if (!Art_Pcx(Art_Box_Env_Pixels(), 256, 256, dir + "/kenv.pcx.part", &env.data)) return false;
   DatafileEntry lens{"box/klensc.pcx", {}, DATAFILE_RAW};
-  if (!Art_Race_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/boxlens.pcx.part", &lens.data)) return false;
+  if (!Art_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/boxlens.pcx.part", &lens.data)) return false;
   entries->push_back(crate);
   entries->push_back(env);
   entries->push_back(lens);

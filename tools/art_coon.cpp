@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "art_plasma.h"
+#include "art.h"
 
 namespace {
 // 5 x 7 capitals: seven rows of five bits, the leftmost pixel in bit 4.

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 
@@ -186,14 +184,7 @@ ArtCanvas Art_Design_Prosa(void) {
 }
 
 bool Art_Design_Pcx(const ArtCanvas& canvas, const std::string& scratch_path, std::vector<u8>* bytes) {
-  if (Pcx_Save(canvas.pixels.data(), i32(canvas.width), i32(canvas.height), 24, scratch_path.c_str()) !=
-      PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
+  return Art_Pcx(canvas.pixels, canvas.width, canvas.height, scratch_path, bytes);
 }
 
 bool Art_Design_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 const f32 kCx = 122.0f, kCy = 139.0f;  // the eye's centre in the whole picture
@@ -137,28 +135,17 @@ std::vector<u32> Art_Eye_Lid(f32 closed) {
   return pixels;
 }
 
-bool Art_Eye_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                 std::vector<u8>* bytes) {
-  if (Pcx_Save(pixels.data(), i32(width), i32(height), 24, scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
-}
-
 bool Art_Eye_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
   const std::string scratch = dir + "/eye.pcx.part";
   DatafileEntry whole{"eye/keye1a.pcx", {}, DATAFILE_RAW};
-  if (!Art_Eye_Pcx(Art_Eye_Picture(), kArtEyeWidth, kArtEyeHeight, scratch, &whole.data)) return false;
+  if (!Art_Pcx(Art_Eye_Picture(), kArtEyeWidth, kArtEyeHeight, scratch, &whole.data)) return false;
   entries->push_back(whole);
   // Shut, half shut, lowered at rest, nearly shut from the lowered rest.
   const char* const names[4] = {"eye/keye2a.pcx", "eye/keye3a.pcx", "eye/keye4a.pcx", "eye/keye5a.pcx"};
   const f32 closed[4] = {1.0f, 0.5f, 0.32f, 0.8f};
   for (u32 i = 0; i < 4; i++) {
     DatafileEntry lid{names[i], {}, DATAFILE_RAW};
-    if (!Art_Eye_Pcx(Art_Eye_Lid(closed[i]), kArtLidWidth, kArtLidHeight, scratch, &lid.data)) return false;
+    if (!Art_Pcx(Art_Eye_Lid(closed[i]), kArtLidWidth, kArtLidHeight, scratch, &lid.data)) return false;
     entries->push_back(lid);
   }
   return true;

@@ -13,8 +13,5 @@ const u32 kArtLidX = 42, kArtLidY = 74, kArtLidWidth = 160, kArtLidHeight = 130;
 std::vector<u32> Art_Eye_Picture(void);
 // The lid rectangle with the upper lid lowered by closed (0 open .. 1 shut).
 std::vector<u32> Art_Eye_Lid(f32 closed);
-// A picture as the bytes of a 24-bit PCX file, written through the engine's writer into a scratch file.
-bool Art_Eye_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                 std::vector<u8>* bytes);
 // The entries "eye/keye1a.pcx" .. "eye/keye5a.pcx".
 bool Art_Eye_Entries(const std::string& dir, std::vector<DatafileEntry>* entries);

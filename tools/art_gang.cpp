@@ -5,8 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 const f32 kPi = 3.14159265f;
@@ -434,15 +433,8 @@ bool Gang_Art_Entries(const std::string& dir, std::vector<DatafileEntry>* entrie
                    {"gang/wall7.pcx", Gang_Art_Wall},
                    {"gang/floor2.pcx", Gang_Art_Floor}};
   for (const auto& picture : pictures) {
-    const std::vector<u32> pixels = picture.make();
-    if (Pcx_Save(pixels.data(), 256, 256, 24, scratch.c_str()) != PCX_SAVE_OK) {
-      fprintf(stderr, "%s: cannot write the picture\n", scratch.c_str());
-      return false;
-    }
     DatafileEntry entry{picture.name, {}, DATAFILE_RAW};
-    const bool ok = Read_File(scratch, &entry.data);
-    std::remove(scratch.c_str());
-    if (!ok) return false;
+    if (!Art_Pcx(picture.make(), 256, 256, scratch, &entry.data)) return false;
     entries->push_back(entry);
   }
   entries->push_back({"gang/kgang7.k3d", K3d_Write(Gang_Art_Corridor()), DATAFILE_RAW});

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 // Glyph strokes on a grid 4 units wide and 6 high, y down.
@@ -290,17 +288,6 @@ std::vector<u8> Art_Intro_Sky(void) {
   return out;
 }
 
-bool Art_Intro_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                   std::vector<u8>* bytes) {
-  if (Pcx_Save(pixels.data(), i32(width), i32(height), 24, scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
-}
-
 bool Art_Intro_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
   struct Picture {
     const char* name;
@@ -315,7 +302,7 @@ bool Art_Intro_Entries(const std::string& dir, std::vector<DatafileEntry>* entri
   };
   for (const Picture& p : pictures) {
     DatafileEntry e{p.name, {}, DATAFILE_RAW};
-    if (!Art_Intro_Pcx(p.pixels, p.width, p.height, dir + "/intro.pcx.part", &e.data)) return false;
+    if (!Art_Pcx(p.pixels, p.width, p.height, dir + "/intro.pcx.part", &e.data)) return false;
     entries->push_back(e);
   }
   entries->push_back({"sky/sky.pic", Art_Intro_Sky(), DATAFILE_RAW});

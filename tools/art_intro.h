@@ -21,8 +21,5 @@ std::vector<u32> Art_Intro_Glow(void);
 std::vector<u32> Art_Intro_Beams(void);
 // The sky: 32 frames of 160 x 100 cloud brightness bytes, drifting left and looping seamlessly.
 std::vector<u8> Art_Intro_Sky(void);
-// A picture as the bytes of a 24-bit PCX file, written through the engine's writer into a scratch file.
-bool Art_Intro_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                   std::vector<u8>* bytes);
 // The entries "intro/tarlogo.pcx", "intro/vellogo.pcx", "flare/flare1.pcx", "flare/flare2.pcx", "sky/sky.pic".
 bool Art_Intro_Entries(const std::string& dir, std::vector<DatafileEntry>* entries);

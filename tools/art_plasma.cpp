@@ -2,10 +2,8 @@
 #include "art_plasma.h"
 
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 const f64 kTurn = 2.0 * M_PI;
@@ -44,17 +42,6 @@ std::vector<u32> Art_Plasma_Colours(void) {
       out[y * 256 + x] = u32(r) << 16 | u32(g) << 8 | b;
     }
   return out;
-}
-
-bool Art_Pcx_Bytes(const void* pixels, u32 width, u32 height, u32 bits, const std::string& scratch_path,
-                   std::vector<u8>* bytes) {
-  if (Pcx_Save(pixels, i32(width), i32(height), i32(bits), scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
 }
 
 bool Art_Plasma_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {

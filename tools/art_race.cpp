@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 const f32 kTwoPi = 6.2831853f;
@@ -129,22 +127,11 @@ std::vector<PathCameraKey> Art_Race_Camera_Keys(void) {
   return keys;
 }
 
-bool Art_Race_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                  std::vector<u8>* bytes) {
-  if (Pcx_Save(pixels.data(), i32(width), i32(height), 24, scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
-}
-
 bool Art_Race_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
   DatafileEntry metal{"race/metala.pcx", {}, DATAFILE_RAW};
-  if (!Art_Race_Pcx(Art_Race_Metal_Pixels(), 256, 256, dir + "/metala.pcx.part", &metal.data)) return false;
+  if (!Art_Pcx(Art_Race_Metal_Pixels(), 256, 256, dir + "/metala.pcx.part", &metal.data)) return false;
   DatafileEntry lens{"race/klensc.pcx", {}, DATAFILE_RAW};
-  if (!Art_Race_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/klensc.pcx.part", &lens.data)) return false;
+  if (!Art_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/klensc.pcx.part", &lens.data)) return false;
   entries->push_back(metal);
   entries->push_back(lens);
   entries->push_back({"race/race4.cam", Path_Write_Camera(Art_Race_Camera_Keys()), DATAFILE_RAW});

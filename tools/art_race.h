@@ -18,8 +18,5 @@ std::vector<u32> Art_Race_Metal_Pixels(void);
 std::vector<u32> Art_Race_Lens_Pixels(void);
 // One lap through the sprite field between the planes, in the file's axes (y up), path units.
 std::vector<PathCameraKey> Art_Race_Camera_Keys(void);
-// A picture as a 24-bit PCX file, written through the engine's writer into a scratch file.
-bool Art_Race_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                  std::vector<u8>* bytes);
 // The entries "race/metala.pcx", "race/klensc.pcx" and "race/race4.cam".
 bool Art_Race_Entries(const std::string& dir, std::vector<DatafileEntry>* entries);

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 const f32 kPi = 3.14159265f;
@@ -354,17 +352,6 @@ std::vector<u32> Art_Rig_Form_Pixels(void) {
   return pixels;
 }
 
-bool Art_Rig_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                 std::vector<u8>* bytes) {
-  if (Pcx_Save(pixels.data(), i32(width), i32(height), 24, scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
-}
-
 bool Art_Rig_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
   const struct {
     const char* name;
@@ -375,7 +362,7 @@ bool Art_Rig_Entries(const std::string& dir, std::vector<DatafileEntry>* entries
                   {"rig/rigformo.pcx", Art_Rig_Form_Pixels}};
   for (const auto& p : pictures) {
     DatafileEntry e{p.name, {}, DATAFILE_RAW};
-    if (!Art_Rig_Pcx(p.pixels(), 256, 256, dir + "/rigpicture.pcx.part", &e.data)) return false;
+    if (!Art_Pcx(p.pixels(), 256, 256, dir + "/rigpicture.pcx.part", &e.data)) return false;
     entries->push_back(e);
   }
   entries->push_back({"rig/rig6.k3d", K3d_Write(Art_Rig_Surroundings()), DATAFILE_RAW});

@@ -43,9 +43,6 @@ std::vector<u32> Art_Rig_Water_Pixels(void);    // ripples
 std::vector<u32> Art_Rig_Sky_Pixels(void);      // bright hazy clouds
 std::vector<u32> Art_Rig_Form_Pixels(void);     // the structure's tiles and the lights' glows
 
-// A 24-bit PCX file of the pixels, written through the engine's writer into a scratch file.
-bool Art_Rig_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
-                 std::vector<u8>* bytes);
 // The entries "rig/horizd.pcx", "rig/water3.pcx", "rig/ksky6.pcx", "rig/rigformo.pcx", "rig/rig6.k3d",
 // "rig/rigform7.k3d" and "rig/rigformb.cam".
 bool Art_Rig_Entries(const std::string& dir, std::vector<DatafileEntry>* entries);

@@ -3,10 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 const f32 kPi = 3.14159265f;
@@ -136,16 +134,6 @@ void Disc(std::vector<u32>& pixels, f32 cx, f32 cy, f32 radius, f32 r, f32 g, f3
       const f32 k = ring ? std::max(0.0f, 1 - std::abs(d - 0.8f) * 8) : std::max(0.0f, 1 - d) * std::max(0.0f, 1 - d);
       pixels[y * 256 + x] = Rgb(r * k, g * k, b * k);
     }
-}
-
-bool Pcx(const std::vector<u32>& pixels, const std::string& scratch_path, std::vector<u8>* bytes) {
-  if (Pcx_Save(pixels.data(), 256, 256, 24, scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
 }
 }  // namespace
 
@@ -362,7 +350,7 @@ bool Art_Term_Entries(const std::string& dir, std::vector<DatafileEntry>* entrie
                   {"term/klensf.pcx", Art_Term_Lens_Pixels}};
   for (const auto& p : pictures) {
     DatafileEntry e{p.name, {}, DATAFILE_RAW};
-    if (!Pcx(p.pixels(), dir + "/termpicture.pcx.part", &e.data)) return false;
+    if (!Art_Pcx(p.pixels(), 256, 256, dir + "/termpicture.pcx.part", &e.data)) return false;
     entries->push_back(e);
   }
   entries->push_back({"Term/tanim.k3d", K3d_Write(Art_Term_Figure()), DATAFILE_RAW});

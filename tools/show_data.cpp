@@ -2,10 +2,8 @@
 #include "show_data.h"
 
 #include <cmath>
-#include <cstdio>
 
-#include "video/pcx.h"
-#include "writer.h"
+#include "art.h"
 
 namespace {
 struct Vec {
@@ -221,12 +219,5 @@ std::vector<u32> Show_Texture_Pixels(void) {
 }
 
 bool Show_Texture_Pcx(const std::string& scratch_path, std::vector<u8>* bytes) {
-  const std::vector<u32> pixels = Show_Texture_Pixels();
-  if (Pcx_Save(pixels.data(), 256, 256, 24, scratch_path.c_str()) != PCX_SAVE_OK) {
-    fprintf(stderr, "%s: cannot write the picture\n", scratch_path.c_str());
-    return false;
-  }
-  const bool ok = Read_File(scratch_path, bytes);
-  std::remove(scratch_path.c_str());
-  return ok;
+  return Art_Pcx(Show_Texture_Pixels(), 256, 256, scratch_path, bytes);
 }

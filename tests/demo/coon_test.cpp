@@ -6,6 +6,7 @@
 #include <set>
 #include <vector>
 
+#include "art.h"
 #include "art_coon.h"
 #include "art_plasma.h"
 #include "demo/COON/coon.h"

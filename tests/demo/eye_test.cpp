@@ -1,6 +1,7 @@
 // Eye scene: the blink machine, the setters, the camera, the texture pastes and whole frames on real data.
 #include "demo/eye/eye.h"
 
+#include "art.h"
 #include "art_eye.h"
 #include "music/music.h"
 #include "render/mesh.h"
@@ -214,7 +215,7 @@ TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {
   std::vector<DatafileEntry> entries;
   ASSERT_TRUE(Art_Eye_Entries(Scene_Scratch_Dir(), &entries));
   std::vector<u32> small(256 * 256, 0x404040);
-  ASSERT_TRUE(Art_Eye_Pcx(small, 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx(small, 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
   Start(320, 200, entries);
   EXPECT_SCENE_FATAL(Eye_Load(), "Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high");
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "art.h"
 #include "art_plasma.h"
 #include "demo/plasma/plasma.h"
 #include "flat_scene_fixture.h"
