@@ -4,5 +4,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
 velmoran_install "${VELMORAN_PACKAGES[@]}"
-velmoran_build build -DCMAKE_BUILD_TYPE=Release
-exec ./build/velmoran "$@"
+# The program and its data only; ./test.sh builds the tests and benchmarks.
+velmoran_build build-play -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=OFF -DVELMORAN_BENCH=OFF
+exec ./build-play/velmoran "$@"

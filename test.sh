@@ -8,10 +8,11 @@ status=0
 
 # Fuzzers and the show under AddressSanitizer and UBSan, built with clang.
 velmoran_build build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_BENCH=OFF
+  -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF
 (cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize' --timeout 900) || status=1
 
 # The main build: unit tests, whole-show runs, external-tool checks; its summary closes the run.
-velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_OTHER_PROGRAM="$PWD/build-fuzz/velmoran"
+velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=ON \
+  -DVELMORAN_OTHER_PROGRAM="$PWD/build-fuzz/velmoran"
 (cd build && ctest --output-on-failure -j "$(velmoran_jobs)" --timeout 900) || status=1
 exit $status

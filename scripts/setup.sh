@@ -2,10 +2,10 @@
 # Shared set-up of play.sh and test.sh: installs missing Debian packages, configures and builds.
 set -euo pipefail
 
-VELMORAN_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev libpng-dev
-  libgtest-dev libgmock-dev libbenchmark-dev)
-VELMORAN_TEST_PACKAGES=(clang libclang-rt-14-dev xvfb xauth imagemagick ffmpeg
-  libopenmpt-dev openmpt123 libxmp-dev)
+# What the program needs, and what the tests, fuzzers and benchmarks need besides.
+VELMORAN_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev libpng-dev)
+VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
+  imagemagick ffmpeg libopenmpt-dev openmpt123 libxmp-dev)
 
 velmoran_install() {
   local missing=()
