@@ -17,8 +17,6 @@ Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
 Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 f32 Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-u32 Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
-u32 Pack(f32 r, f32 g, f32 b) { return Byte(r) << 16 | Byte(g) << 8 | Byte(b); }
 
 // Builds one K3D object from engine-axis points; the file keeps (x, z, -y) / scale.
 struct MeshBuilder {
@@ -89,7 +87,7 @@ std::vector<u32> Art_Box_Crate_Pixels(void) {
         r += 230.0f * glow, g += 120.0f * glow, b += 10.0f * glow;
         if (brace < 2.0f) r = 255.0f, g = 240.0f, b = 170.0f;
       }
-      pixels[y * 256 + x] = Pack(r, g, b);
+      pixels[y * 256 + x] = Art_Rgb(r, g, b);
     }
   return pixels;
 }
@@ -109,7 +107,7 @@ std::vector<u32> Art_Box_Env_Pixels(void) {
       const f32 red = 70.0f + 60.0f * glow - 50.0f * rim + 255.0f * shine;
       const f32 green = 30.0f + 40.0f * glow + 150.0f * rim + 255.0f * shine;
       const f32 blue = 120.0f + 80.0f * glow + 110.0f * rim + 255.0f * shine;
-      pixels[y * 256 + x] = Pack(red * fade, green * fade, blue * fade);
+      pixels[y * 256 + x] = Art_Rgb(red * fade, green * fade, blue * fade);
     }
   return pixels;
 }

@@ -27,10 +27,7 @@ u32 Hash(u32 a, u32 b) {
   return h;
 }
 
-u32 Pack(Rgb c) {
-  const auto byte = [](f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); };
-  return byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
-}
+u32 Pack(Rgb c) { return Art_Rgb(c.r, c.g, c.b); }
 
 // The opening's upper and lower edges at column x (t = -1 .. 1 across); the outer corner sits higher.
 f32 Upper(f32 t) { return kCy - 42.0f * std::pow(1.0f - t * t, 0.7f) - 5.0f * t; }

@@ -194,10 +194,6 @@ u32 Hash(u32 a, u32 b) {
   return h;
 }
 f32 Noise(u32 x, u32 y, u32 seed) { return f32(Hash(x + seed * 7919u, y) % 1000) / 1000.0f; }
-u32 Rgb(f32 r, f32 g, f32 b) {
-  const auto byte = [](f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); };
-  return byte(r) << 16 | byte(g) << 8 | byte(b);
-}
 f32 Smooth(f32 a, f32 b, f32 v) {
   const f32 t = std::clamp((v - a) / (b - a), 0.0f, 1.0f);
   return t * t * (3 - 2 * t);
@@ -238,7 +234,7 @@ u32 Face_Texel(f32 x, f32 y, bool lit) {
     const f32 glare = 0.55f + 0.45f * std::max(0.0f, 1.0f - r);
     cr = cr * 0.6f + 180 * glare, cg = cg * 0.6f + 190 * glare, cb = cb * 0.6f + 220 * glare;
   }
-  return Rgb(cr, cg, cb);
+  return Art_Rgb(cr, cg, cb);
 }
 }  // namespace
 
@@ -338,7 +334,7 @@ std::vector<u32> Gang_Art_Body(void) {
       if (ty < 10 && std::abs(i32(tx) - 32) < 14 - i32(ty)) r = 240, g = 220, b = 200;  // collar
       if (ty > 38 && ty < 52 && (std::abs(i32(tx) - 16) < 9 || std::abs(i32(tx) - 48) < 9)) r *= 0.7f, g *= 0.7f, b *= 0.7f;
       const f32 n = 0.85f + 0.3f * Noise(x, y, 5);
-      p[y * 256 + x] = Rgb(r * n, g * n, b * n);
+      p[y * 256 + x] = Art_Rgb(r * n, g * n, b * n);
     }
   return p;
 }
@@ -353,7 +349,7 @@ std::vector<u32> Gang_Art_Gloss(void) {
       const f32 light = std::max(0.0f, -0.45f * nx - 0.55f * ny + 0.7f * nz);
       const f32 shine = std::pow(light, 18.0f);
       const f32 level = 24.0f + 120.0f * light;
-      p[y * 256 + x] = Rgb(std::min(205.0f, level * 0.8f + 90 * shine), std::min(205.0f, level * 0.72f + 90 * shine),
+      p[y * 256 + x] = Art_Rgb(std::min(205.0f, level * 0.8f + 90 * shine), std::min(205.0f, level * 0.72f + 90 * shine),
                            std::min(205.0f, level * 0.62f + 90 * shine));
     }
   return p;
@@ -389,7 +385,7 @@ std::vector<u32> Gang_Art_Wall(void) {
         if ((lx % 32 == 4 || lx % 32 == 28) && ly % 16 == 4) r = g = b = 200;
       }
       const f32 k = 0.88f + 0.24f * n;
-      p[y * 256 + x] = Rgb(r * k, g * k, b * k);
+      p[y * 256 + x] = Art_Rgb(r * k, g * k, b * k);
     }
   return p;
 }
@@ -417,7 +413,7 @@ std::vector<u32> Gang_Art_Floor(void) {
         if (q >= 2) r *= 0.7f, g *= 0.7f, b *= 0.7f;
       }
       const f32 k = 0.86f + 0.28f * n;
-      p[y * 256 + x] = Rgb(r * k, g * k, b * k);
+      p[y * 256 + x] = Art_Rgb(r * k, g * k, b * k);
     }
   return p;
 }

@@ -20,10 +20,6 @@ u32 Hash(u32 a, u32 b) {
 // 0 .. 1 from a hash.
 f32 Unit(u32 a, u32 b) { return f32(Hash(a, b) & 0xFFFF) / 65535.0f; }
 
-u32 Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
-
-u32 Pack(f32 r, f32 g, f32 b) { return Byte(r) << 16 | Byte(g) << 8 | Byte(b); }
-
 // Height of the plate at a texel: raised lozenges on a diagonal lattice, rivets along the seams, seams sunk.
 f32 Plate_Height(i32 x, i32 y) {
   x &= 255, y &= 255;
@@ -73,7 +69,7 @@ std::vector<u32> Art_Race_Metal_Pixels(void) {
       const f32 slope = Plate_Height(x - 1, y - 1) - Plate_Height(x + 1, y + 1);
       const f32 grain = (Unit(u32(x), u32(y) + 7777u) - 0.5f) * 10.0f;
       const f32 v = 165.0f + (streak[u32(y) * 256 + u32(x)] - 0.5f) * 70.0f + grain + 35.0f * h - 90.0f * slope;
-      pixels[u32(y) * 256 + u32(x)] = Pack(v * 0.86f, v * 0.93f, v * 1.02f);
+      pixels[u32(y) * 256 + u32(x)] = Art_Rgb(v * 0.86f, v * 0.93f, v * 1.02f);
     }
   return pixels;
 }
@@ -106,7 +102,7 @@ std::vector<u32> Art_Race_Lens_Pixels(void) {
           const f32 i = disc + rim;
           red = 200.0f * i, green = 110.0f * i, blue = 255.0f * i;
         }
-        pixels[y * 256 + k * 64 + x] = Pack(red * w * 1.6f, green * w * 1.6f, blue * w * 1.6f);
+        pixels[y * 256 + k * 64 + x] = Art_Rgb(red * w * 1.6f, green * w * 1.6f, blue * w * 1.6f);
       }
   return pixels;
 }

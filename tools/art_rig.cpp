@@ -52,8 +52,6 @@ f32 Fractal(f32 x, f32 y, u32 cells, u32 octaves, u32 seed) {
   return sum / weight;
 }
 
-u32 Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
-u32 Rgb(f32 r, f32 g, f32 b) { return Byte(r) << 16 | Byte(g) << 8 | Byte(b); }
 f32 Mix(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
 
 // File axes for a load scale: (x, z, up) over the scale.
@@ -147,7 +145,7 @@ u32 Horizon_Texel(f32 x, u32 row) {
     const f32 shimmer = Unit(u32(x), row, 53);
     r = 80 + 40 * shimmer, g = 100 + 40 * shimmer, b = 130 + 40 * shimmer;
   }
-  return Rgb(r, g, b);
+  return Art_Rgb(r, g, b);
 }
 }  // namespace
 
@@ -261,7 +259,7 @@ std::vector<u32> Art_Rig_Water_Pixels(void) {
       const f32 chop = std::sin(2 * kPi * (fx * 11 - fy * 7) / 256.0f + 3 * Fractal(fx, fy, 8, 2, 71));
       const f32 grain = Fractal(fx, fy, 32, 3, 73);
       const f32 v = 120 + 55 * swell + 35 * chop * 0.5f + 50 * grain;
-      pixels[y * 256 + x] = Rgb(v * 0.25f, v * 0.62f, v);
+      pixels[y * 256 + x] = Art_Rgb(v * 0.25f, v * 0.62f, v);
     }
   return pixels;
 }
@@ -273,7 +271,7 @@ std::vector<u32> Art_Rig_Sky_Pixels(void) {
       const f32 cloud = Fractal(f32(x), f32(y), 4, 5, 91);
       const f32 c = std::clamp((cloud - 0.42f) * 2.2f, 0.0f, 1.0f);
       const f32 r = Mix(168, 250, c), g = Mix(186, 248, c), b = Mix(226, 246, c);
-      pixels[y * 256 + x] = Rgb(r, g, b);
+      pixels[y * 256 + x] = Art_Rgb(r, g, b);
     }
   return pixels;
 }
@@ -291,47 +289,47 @@ std::vector<u32> Art_Rig_Form_Pixels(void) {
     const bool seam = r % 21 == 0 || c % 32 == 0;
     const bool rivet = (r % 21 == 3 || r % 21 == 18) && c % 8 == 4;
     const f32 v = seam ? 70 : rivet ? 200 : 140 + g;
-    return Rgb(v, v * 1.0f, v * 1.05f);
+    return Art_Rgb(v, v * 1.0f, v * 1.05f);
   });
   // Yellow lattice: a frame with crossing diagonals on dark.
   tile(0, 64, [&](u32 r, u32 c) {
     const i32 cell_r = i32(r % 32), cell_c = i32(c % 32);
     const bool bar = r % 32 < 4 || c % 32 < 4 || std::abs(cell_r - cell_c) < 3 || std::abs(cell_r + cell_c - 31) < 3;
     const f32 g = grain(r, c, 5) * 30;
-    return bar ? Rgb(230 + g, 170 + g, 30) : Rgb(25, 25, 30);
+    return bar ? Art_Rgb(230 + g, 170 + g, 30) : Art_Rgb(25, 25, 30);
   });
   // Deck: dark plates with a painted yellow line.
   tile(0, 128, [&](u32 r, u32 c) {
     const f32 g = grain(r, c, 7) * 30;
-    if (c > 28 && c < 34) return Rgb(210 + g, 180 + g, 40);
+    if (c > 28 && c < 34) return Art_Rgb(210 + g, 180 + g, 40);
     const bool seam = r % 16 == 0;
-    return seam ? Rgb(50, 52, 55) : Rgb(95 + g, 98 + g, 100 + g);
+    return seam ? Art_Rgb(50, 52, 55) : Art_Rgb(95 + g, 98 + g, 100 + g);
   });
   // Cabins: white walls with a row of lit windows.
   tile(0, 192, [&](u32 r, u32 c) {
     const f32 g = grain(r, c, 9) * 20;
     const bool window = r > 18 && r < 34 && c % 16 > 4 && c % 16 < 13;
-    if (window) return (Hash(c / 16, 0, 11) & 1) ? Rgb(255, 220, 130) : Rgb(40, 60, 80);
-    if (r > 44 && r < 48) return Rgb(190, 40, 30);
-    return Rgb(215 + g, 215 + g, 205 + g);
+    if (window) return (Hash(c / 16, 0, 11) & 1) ? Art_Rgb(255, 220, 130) : Art_Rgb(40, 60, 80);
+    if (r > 44 && r < 48) return Art_Rgb(190, 40, 30);
+    return Art_Rgb(215 + g, 215 + g, 205 + g);
   });
   // Legs: dark steel with rust running down and a painted band.
   tile(64, 0, [&](u32 r, u32 c) {
     const f32 g = grain(r, c, 13) * 40;
     const f32 rust = std::max(0.0f, Fractal(f32(c) * 6, f32(r) * 1.5f, 16, 2, 15) - 0.5f) * 2;
-    if (r < 8) return Rgb(220, 190, 40);
-    return Rgb(Mix(90 + g, 140, rust), Mix(92 + g, 70, rust), Mix(98 + g, 40, rust));
+    if (r < 8) return Art_Rgb(220, 190, 40);
+    return Art_Rgb(Mix(90 + g, 140, rust), Mix(92 + g, 70, rust), Mix(98 + g, 40, rust));
   });
   // Rust.
   tile(64, 64, [&](u32 r, u32 c) {
     const f32 g = grain(r, c, 17);
-    return Rgb(140 + 80 * g, 75 + 40 * g, 40 + 20 * g);
+    return Art_Rgb(140 + 80 * g, 75 + 40 * g, 40 + 20 * g);
   });
   // Red and white stripes.
   tile(64, 128, [&](u32 r, u32 c) {
     const bool red = ((r + c) / 12) & 1;
     const f32 g = grain(r, c, 19) * 20;
-    return red ? Rgb(200 + g, 30, 25) : Rgb(230 + g, 230 + g, 225 + g);
+    return red ? Art_Rgb(200 + g, 30, 25) : Art_Rgb(230 + g, 230 + g, 225 + g);
   });
   // Glows on black: the beacon's flash and its dim phase, and a steady warm light.
   auto glow = [&](u32 row0, u32 col0, f32 r, f32 g, f32 b, f32 strength) {
@@ -342,7 +340,7 @@ std::vector<u32> Art_Rig_Form_Pixels(void) {
         const f32 core = std::max(0.0f, 1 - d * 3.0f);
         const f32 halo = std::max(0.0f, 1 - d) * std::max(0.0f, 1 - d);
         const f32 k = strength * (halo * 0.8f + core);
-        pixels[(row0 + y) * 256 + col0 + x] = Rgb(r * k + 255 * core * strength, g * k + 200 * core * strength,
+        pixels[(row0 + y) * 256 + col0 + x] = Art_Rgb(r * k + 255 * core * strength, g * k + 200 * core * strength,
                                                   b * k + 180 * core * strength);
       }
   };

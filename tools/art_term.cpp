@@ -23,8 +23,6 @@ u32 Hash(u32 a, u32 b, u32 seed) {
   return h;
 }
 
-u32 Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
-u32 Rgb(f32 r, f32 g, f32 b) { return Byte(r) << 16 | Byte(g) << 8 | Byte(b); }
 f32 Mix(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
 f32 Smooth(f32 edge0, f32 edge1, f32 x) {
   const f32 t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
@@ -132,7 +130,7 @@ void Disc(std::vector<u32>& pixels, f32 cx, f32 cy, f32 radius, f32 r, f32 g, f3
     for (u32 x = x0; x < x1; x++) {
       const f32 d = std::sqrt((f32(x) - cx) * (f32(x) - cx) + (f32(y) - cy) * (f32(y) - cy)) / radius;
       const f32 k = ring ? std::max(0.0f, 1 - std::abs(d - 0.8f) * 8) : std::max(0.0f, 1 - d) * std::max(0.0f, 1 - d);
-      pixels[y * 256 + x] = Rgb(r * k, g * k, b * k);
+      pixels[y * 256 + x] = Art_Rgb(r * k, g * k, b * k);
     }
 }
 }  // namespace
@@ -203,7 +201,7 @@ std::vector<PathCameraKey> Art_Term_Camera_Keys(void) {
 }
 
 std::vector<u32> Art_Term_Face_Pixels(void) {
-  std::vector<u32> pixels(256 * 256, Rgb(40, 40, 46));
+  std::vector<u32> pixels(256 * 256, Art_Rgb(40, 40, 46));
   for (u32 half = 0; half < 2; half++)
     for (u32 y = 0; y < 140; y++)
       for (u32 x = 0; x < 128; x++) {
@@ -223,20 +221,20 @@ std::vector<u32> Art_Term_Face_Pixels(void) {
         if (y > 76 && y < 96 && std::abs(fx) < 0.1f) r *= 0.75f, g *= 0.75f, b *= 0.75f;  // nose
         if (y > 104 && y < 112 && x > 42 && x < 86) r = half ? 90 : 200, g = 40, b = half ? 50 : 30;  // mouth
         (void)fy;
-        pixels[y * 256 + half * 128 + x] = Rgb(r, g, b);
+        pixels[y * 256 + half * 128 + x] = Art_Rgb(r, g, b);
       }
   return pixels;
 }
 
 std::vector<u32> Art_Term_Body_Pixels(void) {
-  std::vector<u32> pixels(256 * 256, Rgb(120, 122, 130));
+  std::vector<u32> pixels(256 * 256, Art_Rgb(120, 122, 130));
   for (u32 y = 0; y < 64; y++)
     for (u32 x = 0; x < 64; x++) {
       const f32 dx = f32(x) - 31.5f, dy = f32(y) - 26;
       const f32 core = Smooth(10, 3, std::sqrt(dx * dx + dy * dy));
       const bool line = y % 16 == 0 || x == 8 || x == 55;
       f32 v = line ? 90 : 190 - f32(y);
-      pixels[y * 256 + 64 + x] = Rgb(v + 60 * core, v + 180 * core, v + 200 * core);
+      pixels[y * 256 + 64 + x] = Art_Rgb(v + 60 * core, v + 180 * core, v + 200 * core);
     }
   return pixels;
 }
@@ -247,51 +245,51 @@ std::vector<u32> Art_Term_Env_Pixels(void) {
     for (u32 s = 0; s < 256; s++) {
       f32 r, g, b;
       Env_Colour((f32(s) - 128) / 124, (f32(t) - 128) / 124, &r, &g, &b);
-      pixels[t * 256 + s] = Rgb(r * 0.9f, g, b * 0.8f);
+      pixels[t * 256 + s] = Art_Rgb(r * 0.9f, g, b * 0.8f);
     }
   return pixels;
 }
 
 std::vector<u32> Art_Term_Wall_Pixels(void) {
-  std::vector<u32> pixels(256 * 256, Rgb(100, 100, 108));
+  std::vector<u32> pixels(256 * 256, Art_Rgb(100, 100, 108));
   for (u32 y = 0; y < 256; y++)
     for (u32 x = 0; x < 128; x++) {
       if (x < 64) {
         // Smooth waves in green and blue: they shift where the rippled wall reads its reflection.
         const f32 g = 128 + 120 * std::sin(2 * kPi * f32(y) / 32.0f + std::sin(2 * kPi * f32(x) / 64.0f));
         const f32 b = 128 + 120 * std::sin(2 * kPi * f32(x) / 32.0f);
-        pixels[y * 256 + x] = Rgb(90, g, b);
+        pixels[y * 256 + x] = Art_Rgb(90, g, b);
       } else {
         const u32 px = x - 64, py = y % 64;
         const bool frame = px < 4 || px > 59 || py < 4 || py > 59;
         const bool rivet = (px == 8 || px == 55) && (py == 8 || py == 55);
         const f32 v = frame ? 70 : rivet ? 230 : 150 + f32(Hash(x, y, 3) % 16);
-        pixels[y * 256 + x] = Rgb(v, v, v + 10);
+        pixels[y * 256 + x] = Art_Rgb(v, v, v + 10);
       }
     }
   return pixels;
 }
 
 std::vector<u32> Art_Term_Screen_Pixels(void) {
-  std::vector<u32> pixels(256 * 256, Rgb(10, 10, 14));
+  std::vector<u32> pixels(256 * 256, Art_Rgb(10, 10, 14));
   for (u32 y = 0; y < 256; y++)
     for (u32 x = 0; x < 192; x++) {
       const u32 screen = x / 64, px = x % 64, py = y % 64;
       const bool border = px < 3 || px > 60 || py < 3 || py > 60;
       u32 c;
       if (border) {
-        c = Rgb(60, 62, 70);
+        c = Art_Rgb(60, 62, 70);
       } else if (screen == 2) {
         // Lines of text, green on black.
         const bool glyph = py % 8 < 5 && px > 6 && px < 6 + (Hash(py / 8, 0, 7) % 48) && (Hash(px / 3, py / 8, 9) & 3);
-        c = glyph ? Rgb(60, 230, 90) : Rgb(0, 30, 10);
+        c = glyph ? Art_Rgb(60, 230, 90) : Art_Rgb(0, 30, 10);
       } else if (screen == 1) {
         // The alarm: red bars and a warning sign.
         const bool bar = (py / 6) % 2 == 0 && py < 20;
         const bool sign = px > 26 && px < 38 && py > 26 && py < 54 && !(py > 46 && py < 50);
-        c = bar || sign ? Rgb(255, 40, 20) : Rgb(60, 0, 0);
+        c = bar || sign ? Art_Rgb(255, 40, 20) : Art_Rgb(60, 0, 0);
       } else {
-        c = Rgb(20, 60, 160 + f32(py));
+        c = Art_Rgb(20, 60, 160 + f32(py));
       }
       pixels[y * 256 + x] = c;
     }
@@ -308,13 +306,13 @@ std::vector<u32> Art_Term_Panel_Pixels(void) {
         const bool grid = px % 16 < 2 || py % 16 < 2;
         const f32 glow = 1 - std::abs(f32(px) - 64) / 90 - std::abs(f32(py) - 64) / 90;
         f32 v = grid ? 90 : 200 + 55 * std::max(0.0f, glow);
-        pixels[y * 256 + x] = right ? Rgb(v, v * 0.7f, v * 0.25f) : Rgb(v * 0.9f, v * 0.95f, v);
+        pixels[y * 256 + x] = right ? Art_Rgb(v, v * 0.7f, v * 0.25f) : Art_Rgb(v * 0.9f, v * 0.95f, v);
       } else {
         // The figure's chrome, kept dim: the body adds it to its own picture.
         f32 r, g, b;
         Env_Colour((f32(px) - 64) / 60, (f32(py) - 64) / 60, &r, &g, &b);
         r *= 0.6f, g *= 0.6f, b *= 0.6f;
-        pixels[y * 256 + x] = right ? Rgb(r * 1.1f, g * 0.45f, b * 0.35f) : Rgb(r, g, b);
+        pixels[y * 256 + x] = right ? Art_Rgb(r * 1.1f, g * 0.45f, b * 0.35f) : Art_Rgb(r, g, b);
       }
     }
   return pixels;
@@ -327,7 +325,7 @@ std::vector<u32> Art_Term_Lens_Pixels(void) {
     for (u32 x = 0; x < 128; x++) {
       const f32 d = std::sqrt((f32(x) - 64) * (f32(x) - 64) + (f32(y) - 64) * (f32(y) - 64)) / 64;
       const f32 core = Smooth(0.25f, 0.05f, d), glow = std::max(0.0f, 1 - d) * std::max(0.0f, 1 - d);
-      pixels[y * 256 + x] = Rgb(255 * core + 255 * glow, 255 * core + 200 * glow, 255 * core + 90 * glow);
+      pixels[y * 256 + x] = Art_Rgb(255 * core + 255 * glow, 255 * core + 200 * glow, 255 * core + 90 * glow);
     }
   pixels[64 * 256 + 64] = 0xFFFFFF;
   Disc(pixels, 64, 192, 64, 110, 70, 30, 0, 128, 128, 256, false);     // soft glow
