@@ -1,9 +1,10 @@
-// Helpers the picture makers share: pixels written as PCX file bytes, and packing colour channels.
+// Helpers the picture and mesh makers share: PCX file bytes, packing colour channels, engine-axis vectors.
 #pragma once
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "k3d_writer.h"
 #include "runtime/types.h"
 
 // Pixels (one byte or one 32-bit word each) as PCX file bytes, through the engine's writer and a scratch file.
@@ -17,3 +18,20 @@ bool Art_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::s
 inline u32 Art_Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
 // Three channel values as one 0x00RRGGBB pixel.
 inline u32 Art_Rgb(f32 r, f32 g, f32 b) { return Art_Byte(r) << 16 | Art_Byte(g) << 8 | Art_Byte(b); }
+
+// a when t is 0, b when t is 1.
+inline f32 Art_Lerp(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
+
+// A point or direction in engine axes (y down).
+struct ArtVec {
+  f32 x, y, z;
+};
+inline ArtVec operator+(ArtVec a, ArtVec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline ArtVec operator-(ArtVec a, ArtVec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline ArtVec operator*(ArtVec a, f32 k) { return {a.x * k, a.y * k, a.z * k}; }
+inline ArtVec Art_Cross(ArtVec a, ArtVec b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline f32 Art_Dot(ArtVec a, ArtVec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+// An engine point in the file's axes (x, z, up), over a load scale.
+inline K3dPoint Art_File_Point(ArtVec p, f32 scale) { return {p.x / scale, p.z / scale, -p.y / scale}; }

@@ -10,12 +10,7 @@
 namespace {
 const f32 kPi = 3.14159265f;
 
-struct Vec {
-  f32 x, y, z;
-};
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-f32 Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+using Vec = ArtVec;
 
 
 // Builds one K3D object from engine-axis points; the file keeps (x, z, -y) / scale.
@@ -26,14 +21,14 @@ struct MeshBuilder {
   MeshBuilder(const char* name, f32 s) : scale(s) { object.name = name; }
   u16 Point(Vec p) {
     engine.push_back(p);
-    object.points.push_back({p.x / scale, p.z / scale, -p.y / scale});
+    object.points.push_back(Art_File_Point(p, scale));
     return u16(engine.size() - 1);
   }
   // The engine's face normal is (A - B) x (A - L), L the last vertex; the order is chosen so that it
   // points along facing, the side from which the polygon is seen.
   void Poly(std::vector<u16> p, Vec facing, u8 texture) {
     const Vec a = engine[p[0]], b = engine[p[1]], l = engine[p.back()];
-    if (Dot(Cross(a - b, a - l), facing) < 0) std::reverse(p.begin(), p.end());
+    if (Art_Dot(Art_Cross(a - b, a - l), facing) < 0) std::reverse(p.begin(), p.end());
     object.polygons.push_back({p, texture});
   }
 };

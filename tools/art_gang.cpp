@@ -10,14 +10,7 @@
 namespace {
 const f32 kPi = 3.14159265f;
 
-struct Vec {
-  f32 x, y, z;
-};
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec operator*(Vec a, f32 k) { return {a.x * k, a.y * k, a.z * k}; }
-Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-f32 Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+using Vec = ArtVec;
 
 // An object in engine units, written to the file through the axis order (0, -2, 1) at a scale.
 struct Builder {
@@ -27,14 +20,14 @@ struct Builder {
   Builder(const char* name, f32 s) : scale(s) { object.name = name; }
   u16 Point(Vec p) {
     at.push_back(p);
-    object.points.push_back({p.x / scale, p.z / scale, -p.y / scale});
+    object.points.push_back(Art_File_Point(p, scale));
     return u16(at.size() - 1);
   }
   // A quad whose engine face normal, (A - B) x (A - D), points along facing; the order is turned round
   // when it does not, which keeps the first edge along the same line.
   void Quad(u16 a, u16 b, u16 c, u16 d, Vec facing, u8 texture) {
-    const Vec n = Cross(at[a] - at[b], at[a] - at[d]);
-    if (Dot(n, facing) >= 0)
+    const Vec n = Art_Cross(at[a] - at[b], at[a] - at[d]);
+    if (Art_Dot(n, facing) >= 0)
       object.polygons.push_back({{a, b, c, d}, texture});
     else
       object.polygons.push_back({{d, c, b, a}, texture});
@@ -182,7 +175,7 @@ std::vector<Vec> Corners(const std::vector<Limb>& limbs) {
   return out;
 }
 
-K3dPoint To_File(Vec p) { return {p.x / kGangFigureScale, p.z / kGangFigureScale, -p.y / kGangFigureScale}; }
+K3dPoint To_File(Vec p) { return Art_File_Point(p, kGangFigureScale); }
 
 // ---- pictures ----
 
@@ -281,7 +274,7 @@ K3dMesh Gang_Art_Figure(void) {
       // Keep the winding outward whatever the pose: the engine's normal is (A - B) x (A - D).
       const Vec a = corners[q[0]], b = corners[q[1]], d = corners[q[3]];
       const Vec turned = Turn(out[f], rest[k].angle);
-      if (Dot(Cross(a - b, a - d), turned) < 0) std::swap(q[1], q[3]);
+      if (Art_Dot(Art_Cross(a - b, a - d), turned) < 0) std::swap(q[1], q[3]);
       body.polygons.push_back({{q[0], q[1], q[2], q[3]}, texture});
     }
   }

@@ -9,12 +9,7 @@
 namespace {
 const f32 kPi = 3.14159265f;
 
-struct Vec {
-  f32 x, y, z;
-};
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec operator*(Vec a, f32 k) { return {a.x * k, a.y * k, a.z * k}; }
+using Vec = ArtVec;
 
 u32 Hash(u32 a, u32 b, u32 seed) {
   u32 h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ seed * 0xC2B2AE3Du;
@@ -52,10 +47,8 @@ f32 Fractal(f32 x, f32 y, u32 cells, u32 octaves, u32 seed) {
   return sum / weight;
 }
 
-f32 Mix(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
 
 // File axes for a load scale: (x, z, up) over the scale.
-K3dPoint File_Point(Vec p, f32 scale) { return {p.x / scale, p.z / scale, -p.y / scale}; }
 
 // Builds an object in engine units. Faces are given by their corners as seen from outside (top-left,
 // top-right, bottom-right, bottom-left) and stored so that they face that side and, after the loader
@@ -65,7 +58,7 @@ struct Builder {
   f32 scale;
   Builder(const char* name, f32 s) : scale(s) { object.name = name; }
   u16 Point(Vec p) {
-    object.points.push_back(File_Point(p, scale));
+    object.points.push_back(Art_File_Point(p, scale));
     return u16(object.points.size() - 1);
   }
   void Face(u16 tl, u16 tr, u16 br, u16 bl, u8 texture) { object.polygons.push_back({{br, tr, tl, bl}, texture}); }
@@ -122,17 +115,17 @@ u32 Horizon_Texel(f32 x, u32 row) {
   const f32 up = water_line - f32(row);  // rows over the water line
   const f32 top[3] = {150, 175, 228}, low[3] = {236, 206, 178};
   const f32 t = std::clamp(f32(row) / 105.0f, 0.0f, 1.0f);
-  f32 r = Mix(top[0], low[0], t * t), g = Mix(top[1], low[1], t * t), b = Mix(top[2], low[2], t * t);
+  f32 r = Art_Lerp(top[0], low[0], t * t), g = Art_Lerp(top[1], low[1], t * t), b = Art_Lerp(top[2], low[2], t * t);
   const f32 cloud = Fractal(x * 0.5f, f32(row) * 2.0f, 8, 3, 17);
   if (up > 30) {
     const f32 c = std::max(0.0f, cloud - 0.55f) * 1.6f;
-    r = Mix(r, 245, c), g = Mix(g, 235, c), b = Mix(b, 230, c);
+    r = Art_Lerp(r, 245, c), g = Art_Lerp(g, 235, c), b = Art_Lerp(b, 230, c);
   }
   const f32 far_hill = Skyline(x * 1.7f + 90) * 0.55f + 6;
   const f32 hill = Skyline(x);
   if (up < far_hill) {
     const f32 haze = 0.55f;
-    r = Mix(r, 120, haze), g = Mix(g, 128, haze), b = Mix(b, 158, haze);
+    r = Art_Lerp(r, 120, haze), g = Art_Lerp(g, 128, haze), b = Art_Lerp(b, 158, haze);
   }
   if (up < hill) {
     const f32 shade = Fractal(x * 2.0f, f32(row) * 2.0f, 16, 3, 29);
@@ -153,7 +146,8 @@ K3dMesh Art_Rig_Surroundings(void) {
   K3dMesh mesh;
   const f32 s = kArtRigHalfSide, h = kArtRigHeight, k = kArtRigSurroundScale;
   K3dObject water{"water", {}, {}};
-  for (Vec p : {Vec{-s, 0, -s}, Vec{s, 0, -s}, Vec{s, 0, s}, Vec{-s, 0, s}}) water.points.push_back(File_Point(p, k));
+  for (Vec p : {Vec{-s, 0, -s}, Vec{s, 0, -s}, Vec{s, 0, s}, Vec{-s, 0, s}})
+    water.points.push_back(Art_File_Point(p, k));
   water.polygons.push_back({{0, 1, 2, 3}, 0});
   mesh.objects.push_back(water);
 
@@ -165,8 +159,8 @@ K3dMesh Art_Rig_Surroundings(void) {
     const Vec a = starts[side], b = starts[(side + 1) % 4];
     for (u32 i = 0; i < per_side; i++) {
       const Vec p = a + (b - a) * (f32(i) / f32(per_side));
-      ring.points.push_back(File_Point({p.x, -h, p.z}, k));
-      ring.points.push_back(File_Point({p.x, 0, p.z}, k));
+      ring.points.push_back(Art_File_Point({p.x, -h, p.z}, k));
+      ring.points.push_back(Art_File_Point({p.x, 0, p.z}, k));
     }
   }
   for (u32 q = 0; q < kArtRigRingQuads; q++) {
@@ -179,7 +173,7 @@ K3dMesh Art_Rig_Surroundings(void) {
   K3dObject sky{"sky", {}, {}};
   const f32 top = kArtRigSkyHeight;
   for (Vec p : {Vec{-s, -top, s}, Vec{s, -top, s}, Vec{s, -top, -s}, Vec{-s, -top, -s}})
-    sky.points.push_back(File_Point(p, k));
+    sky.points.push_back(Art_File_Point(p, k));
   sky.polygons.push_back({{0, 1, 2, 3}, 0});
   mesh.objects.push_back(sky);
   return mesh;
@@ -270,7 +264,7 @@ std::vector<u32> Art_Rig_Sky_Pixels(void) {
     for (u32 x = 0; x < 256; x++) {
       const f32 cloud = Fractal(f32(x), f32(y), 4, 5, 91);
       const f32 c = std::clamp((cloud - 0.42f) * 2.2f, 0.0f, 1.0f);
-      const f32 r = Mix(168, 250, c), g = Mix(186, 248, c), b = Mix(226, 246, c);
+      const f32 r = Art_Lerp(168, 250, c), g = Art_Lerp(186, 248, c), b = Art_Lerp(226, 246, c);
       pixels[y * 256 + x] = Art_Rgb(r, g, b);
     }
   return pixels;
@@ -318,7 +312,7 @@ std::vector<u32> Art_Rig_Form_Pixels(void) {
     const f32 g = grain(r, c, 13) * 40;
     const f32 rust = std::max(0.0f, Fractal(f32(c) * 6, f32(r) * 1.5f, 16, 2, 15) - 0.5f) * 2;
     if (r < 8) return Art_Rgb(220, 190, 40);
-    return Art_Rgb(Mix(90 + g, 140, rust), Mix(92 + g, 70, rust), Mix(98 + g, 40, rust));
+    return Art_Rgb(Art_Lerp(90 + g, 140, rust), Art_Lerp(92 + g, 70, rust), Art_Lerp(98 + g, 40, rust));
   });
   // Rust.
   tile(64, 64, [&](u32 r, u32 c) {

@@ -9,11 +9,7 @@
 namespace {
 const f32 kPi = 3.14159265f;
 
-struct Vec {
-  f32 x, y, z;
-};
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec operator*(Vec a, f32 k) { return {a.x * k, a.y * k, a.z * k}; }
+using Vec = ArtVec;
 
 u32 Hash(u32 a, u32 b, u32 seed) {
   u32 h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ seed * 0xC2B2AE3Du;
@@ -23,13 +19,11 @@ u32 Hash(u32 a, u32 b, u32 seed) {
   return h;
 }
 
-f32 Mix(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
 f32 Smooth(f32 edge0, f32 edge1, f32 x) {
   const f32 t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
   return t * t * (3 - 2 * t);
 }
 
-K3dPoint File_Point(Vec p, f32 scale) { return {p.x / scale, p.z / scale, -p.y / scale}; }
 
 // One K3D object in engine units; quads are given by their corners as seen from the side they face
 // (top-left, top-right, bottom-right, bottom-left) and stored [top-left, bottom-left, bottom-right, top-right].
@@ -38,7 +32,7 @@ struct Builder {
   f32 scale;
   Builder(const char* name, f32 s) : scale(s) { object.name = name; }
   u16 Point(Vec p) {
-    object.points.push_back(File_Point(p, scale));
+    object.points.push_back(Art_File_Point(p, scale));
     return u16(object.points.size() - 1);
   }
   void Face(u16 tl, u16 tr, u16 br, u16 bl, u8 texture) { object.polygons.push_back({{tl, bl, br, tr}, texture}); }
@@ -92,7 +86,8 @@ std::vector<K3dPoint> Figure_Points(u32 frame) {
   for (const FigurePart& p : kFigure) {
     const Vec pivot = {p.arm * kShoulderX, kShoulderY, 0};
     const f32 angle = -f32(p.arm) * Arm_Angle(frame);
-    for (Vec c : Part_Corners(p.a, p.b, p.top_factor, pivot, angle)) points.push_back(File_Point(c, kArtTermFigureScale));
+    for (Vec c : Part_Corners(p.a, p.b, p.top_factor, pivot, angle))
+      points.push_back(Art_File_Point(c, kArtTermFigureScale));
   }
   return points;
 }
@@ -113,9 +108,9 @@ void Env_Colour(f32 x, f32 y, f32* r, f32* g, f32* b) {
   const f32 d = std::sqrt(x * x + y * y);
   const f32 up = -y;
   const f32 sky = Smooth(-0.1f, 0.6f, up);
-  *r = Mix(110, 225, sky);
-  *g = Mix(116, 232, sky);
-  *b = Mix(126, 245, sky);
+  *r = Art_Lerp(110, 225, sky);
+  *g = Art_Lerp(116, 232, sky);
+  *b = Art_Lerp(126, 245, sky);
   // The horizon of the hall: a bright band of light panels.
   const f32 band = std::max(0.0f, 1 - std::abs(up + 0.05f) * 9);
   *r += 70 * band, *g += 60 * band, *b += 40 * band;

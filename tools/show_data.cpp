@@ -6,13 +6,7 @@
 #include "art.h"
 
 namespace {
-struct Vec {
-  f32 x, y, z;
-};
-Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-f32 Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+using Vec = ArtVec;
 
 // Builds one K3D object. A quad's first edge runs down its texture and its closing edge across; its
 // winding is chosen so that the engine's face normal, (A - B) x (A - D), points to the side it faces.
@@ -25,8 +19,8 @@ struct ObjectBuilder {
     return u16(object.points.size() - 1);
   }
   void Quad(u16 a, u16 b, u16 c, u16 d, Vec facing, u8 texture) {
-    const Vec n = Cross(At(a) - At(b), At(a) - At(d));
-    if (Dot(n, facing) >= 0)
+    const Vec n = Art_Cross(At(a) - At(b), At(a) - At(d));
+    if (Art_Dot(n, facing) >= 0)
       object.polygons.push_back({{a, b, c, d}, texture});
     else
       object.polygons.push_back({{d, c, b, a}, texture});
