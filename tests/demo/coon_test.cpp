@@ -17,7 +17,7 @@
 namespace {
 std::string Coon_Show_Data(void) {
   std::vector<DatafileEntry> entries;
-  const std::string scratch = Flat_Temp("parts");
+  const std::string scratch = Test_File_Name("parts");
   std::filesystem::create_directories(scratch);
   EXPECT_TRUE(Art_Coon_Entries(scratch, &entries));
   return Flat_Datafile(entries);
@@ -160,7 +160,7 @@ TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
   Coon_Make_Curves(0, 0);
   CoonCurve b[4];
   std::copy(Coon_Get_Bound(), Coon_Get_Bound() + 4, b);
-  const std::string path = Flat_Temp("fatal.txt");
+  const std::string path = Test_File_Name("fatal.txt");
   auto message = [&] {
     FILE* f = fopen(path.c_str(), "r");
     std::string s(4096, 0);
@@ -275,7 +275,7 @@ TEST(CoonScene, ALabelLandsInItsPlaceAtEveryScale) {
   for (u32 width : {320u, 640u}) {
     FLAT_IN_CHILD(([width] {
       std::vector<u32> surface;
-      Flat_Start_Engine(width, width * 5 / 8, Coon_Show_Data(), &surface);
+      Engine_Start_Host(width, width * 5 / 8, Coon_Show_Data(), &surface);
       Coon_Load();
       Coon_Init();
       music_channel_levels.levels[kCoonChannelA][0] = 60;
@@ -310,7 +310,7 @@ TEST(CoonScene, ALabelLandsInItsPlaceAtEveryScale) {
 TEST(CoonScene, TheDesignBufferKeepsItsLastTenRows) {
   FLAT_IN_CHILD(([] {
     std::vector<u32> surface;
-    Flat_Start_Engine(640, 400, Coon_Show_Data(), &surface);
+    Engine_Start_Host(640, 400, Coon_Show_Data(), &surface);
     Coon_Load();
     Coon_Init();
     u32* design = Vbe_Design_Buffer();
@@ -331,7 +331,7 @@ TEST(CoonScene, FramesOfTheShowDataArePinned) {
   for (Case c : {Case{320, 0x07bb18beu}, Case{960, 0xb4197caeu}}) {
     FLAT_IN_CHILD(([c] {
       std::vector<u32> surface;
-      Flat_Start_Engine(c.width, c.width * 5 / 8, Coon_Show_Data(), &surface);
+      Engine_Start_Host(c.width, c.width * 5 / 8, Coon_Show_Data(), &surface);
       Coon_Load();
       Coon_Init();
       music_channel_levels.levels[kCoonChannelB][0] = 49;
@@ -341,7 +341,7 @@ TEST(CoonScene, FramesOfTheShowDataArePinned) {
         for (u32 t = 0; t < 20; t++) Music_Call_Callback();
       }
       Coon_Frame();
-      const u32 crc = Flat_Crc(surface.data(), surface.size());
+      const u32 crc = Engine_Crc(surface.data(), surface.size());
       fprintf(stderr, "crc %08x\n", crc);
       Coon_Release_Buffer();
       Coon_Free();
@@ -356,13 +356,13 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   std::vector<DatafileEntry> entries(2);
   entries[0].name = "coon/coon1.pcx";
   entries[1].name = "coon/greets.pcx";
-  ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Flat_Temp("a.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Test_File_Name("a.pcx"), &entries[0].data));
   const std::vector<u32> greets = Art_Coon_Greets();
-  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Flat_Temp("b.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Test_File_Name("b.pcx"), &entries[1].data));
   const std::string data = Flat_Datafile(entries);
   FLAT_IN_CHILD(([&data] {
     std::vector<u32> surface;
-    Flat_Start_Engine(640, 400, data, &surface);
+    Engine_Start_Host(640, 400, data, &surface);
     Coon_Load();
     Coon_Init();
     Coon_Frame();
@@ -370,12 +370,12 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
     Coon_Free();
     return true;
   }()));
-  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Flat_Temp("b.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Test_File_Name("b.pcx"), &entries[1].data));
   const std::string bad = Flat_Datafile(entries);
   EXPECT_EXIT(
       {
         std::vector<u32> surface;
-        Flat_Start_Engine(640, 400, bad, &surface);
+        Engine_Start_Host(640, 400, bad, &surface);
         Coon_Load();
         exit(0);
       },

@@ -36,10 +36,10 @@ TEST_F(Credits, DarknessRestsAt250ThenBrightensTo99AfterRow44) {
   Credits_Tick();
   EXPECT_EQ(cs.darkness, 250);
   Credits_Layout();
-  design_test_row = 43;
+  engine_test_row = 43;
   Credits_Frame();
   EXPECT_EQ(cs.darkness_step, 1);
-  design_test_row = 44;
+  engine_test_row = 44;
   Credits_Frame();
   EXPECT_EQ(cs.darkness_step, -1);
   for (u32 i = 0; i < 150; i++) Credits_Tick();
@@ -81,7 +81,7 @@ TEST_F(Credits, PagesAreStripsOfThePictureAndPageSevenShowsNothing) {
   Flimmer_Free();
   EXPECT_EQ(cs.darkness, 250);  // the step stayed +1 with the row rule cleared before row 44
   Credits_Set_Row_Dim();
-  design_test_row = 50;
+  engine_test_row = 50;
   Credits_Frame();
   for (u32 i = 0; i < 160; i++) Credits_Tick();
   Credits_Frame();
@@ -107,7 +107,7 @@ u32 Credits_Run_Crc(void) {
   Credits_Start_Crossfade();
   Credits_Layout();
   for (u32 f = 0; f < 12; f++) {
-    design_test_row = f * 5;
+    engine_test_row = f * 5;
     for (u32 t = 0; t < 3; t++) Credits_Tick();
     Credits_Frame();
     if (f == 6) Credits_Next_Page();
@@ -146,7 +146,7 @@ TEST(CreditsLoad, APictureOfAnotherSizeIsRefused) {
     run.Start(320, 200);
     std::vector<DatafileEntry> entries(1);
     entries[0].name = "credits/credits.pcx";
-    Art_Design_Pcx(ArtCanvas(320, 200), Design_Temp("small.pcx"), &entries[0].data);
+    Art_Design_Pcx(ArtCanvas(320, 200), Test_Temp("small.pcx"), &entries[0].data);
     run.Serve(entries);
     Credits_Load();
   });

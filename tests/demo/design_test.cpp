@@ -158,7 +158,7 @@ TEST_F(Design, TintColourAddsToTheFilterAndFallsByFiveWithoutWrapping) {
 
 TEST_F(Design, SwaySwingsBetweenMinusAndPlusSixHundredAndIsPushedBackOnEveryBeatRow) {
   Music_Set_Beat(4);
-  design_test_row = 3;
+  engine_test_row = 3;
   Design_Start_Sway();
   EXPECT_EQ(ds.sway_amplitude, 540);
   EXPECT_EQ(ds.last_row, 3u);
@@ -171,13 +171,13 @@ TEST_F(Design, SwaySwingsBetweenMinusAndPlusSixHundredAndIsPushedBackOnEveryBeat
   Ticks(1);
   EXPECT_EQ(ds.sway_amplitude, -540);
   // Row 4 is a beat: once.
-  design_test_row = 4;
+  engine_test_row = 4;
   Design_Apply();
   EXPECT_EQ(ds.sway_amplitude, 540);
   Ticks(1);
   Design_Apply();
   EXPECT_EQ(ds.sway_amplitude, 600);
-  design_test_row = 5;
+  engine_test_row = 5;
   Design_Apply();
   EXPECT_EQ(ds.last_row, 5u);
   // Stopping drops the amplitude at once; half and full freeze it.
@@ -355,7 +355,7 @@ TEST_F(Design, OverlayStepsAPieceEverySixteenRowsAndEndsWithItsEvent) {
   const u8 currents[5] = {8, 8, 9, 10, 11};
   const i32 remaining[5] = {4, 4, 3, 2, 1};
   for (u32 i = 0; i < 5; i++) {
-    design_test_row = rows[i];
+    engine_test_row = rows[i];
     Design_Tick();
     EXPECT_EQ(ds.overlay_current, currents[i]);
     EXPECT_EQ(ds.overlay_remaining, remaining[i]);
@@ -392,7 +392,7 @@ TEST_F(Design, StripOverlayAlternatesWithItsDarkerSetAndTheLaterSetterTakesOver)
   EXPECT_EQ(ds.overlay_first, 0);
   EXPECT_EQ(ds.overlay_mode, 2);
   Seq_Set_Current(11);
-  design_test_row = 20;
+  engine_test_row = 20;
   Design_Tick();
   EXPECT_EQ(ds.overlay_current, 1);
   const u32 bright = Vbe_Bitmap_Pixels(ds.pieces[1].picture)[50 * 78 + 3];
@@ -557,7 +557,7 @@ u32 Whole_Frame_Crc(DesignEngine* engine) {
   Design_Start_Tint_Hue();
   Design_Flash(60);
   Design_Start_Trail();
-  design_test_row = 33;
+  engine_test_row = 33;
   for (u32 i = 0; i < 3; i++) {
     engine->Gradient();
     for (u32 t = 0; t < 2; t++) Design_Tick();
@@ -586,7 +586,7 @@ TEST(DesignLoad, TooSmallOrEightBitPicturesAreRefused) {
     run.Start(320, 200);
     std::vector<DatafileEntry> entries(1);
     entries[0].name = "design/strips.pcx";
-    Art_Design_Pcx(ArtCanvas(320, 160), Design_Temp("small.pcx"), &entries[0].data);
+    Art_Design_Pcx(ArtCanvas(320, 160), Test_Temp("small.pcx"), &entries[0].data);
     run.Serve(entries);
     Design_Load_Overlays_1();
   });

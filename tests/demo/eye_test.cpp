@@ -215,7 +215,7 @@ TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {
   std::vector<DatafileEntry> entries;
   ASSERT_TRUE(Art_Eye_Entries(Scene_Scratch_Dir(), &entries));
   std::vector<u32> small(256 * 256, 0x404040);
-  ASSERT_TRUE(Art_Pcx(small, 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx(small, 256, 256, Test_Temp("small.pcx"), &entries[0].data));
   Start(320, 200, entries);
   EXPECT_SCENE_FATAL(Eye_Load(), "Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high");
 }
@@ -229,7 +229,7 @@ void Play(EyeTest* t, std::vector<u32>* crcs) {
   for (u32 i = 0; i < 4; i++) {
     design_state.sway_amplitude = sway[i];
     Eye_Frame();
-    crcs->push_back(Scene_Frame_Crc());
+    crcs->push_back(Engine_Frame_Crc());
     for (u32 k = 0; k < 16; k++) Music_Call_Callback();
   }
   (void)t;

@@ -44,7 +44,7 @@ bool Same(const Pixels& got, const Pixels& want) {
 
 void Start(void) {
   static std::vector<u32> surface;
-  Intro_Start_Engine(320, 200, Intro_Datafile(Intro_Entries()), &surface);
+  Engine_Start_Host(320, 200, Intro_Datafile(Intro_Entries()), &surface);
   Vbe_Clear();
 }
 }  // namespace
@@ -222,8 +222,8 @@ TEST(FlareDraw, NothingOnceTheFlashIsOverAndBothLevelsAreFull) {
     for (int i = 0; i < 380; i++) Flare_Tick();
     for (int i = 0; i < 255; i++) Flare_Darken_Glow(), Flare_Darken_Beams();
     Vbe_Fill(0x102030);
-    const u32 before = Intro_Crc(vbe_screen.frame, 320 * 172);
-    bool ok = INTRO_EQ(Flare_Draw(), false) && INTRO_EQ(Intro_Crc(vbe_screen.frame, 320 * 172), before);
+    const u32 before = Engine_Crc(vbe_screen.frame, 320 * 172);
+    bool ok = INTRO_EQ(Flare_Draw(), false) && INTRO_EQ(Engine_Crc(vbe_screen.frame, 320 * 172), before);
     // With the glow one step back the glow is drawn, and the beams, at level 255, add nothing.
     Flare_Lighten_Glow();
     ok = ok && INTRO_EQ(Flare_Draw(), true);

@@ -212,7 +212,7 @@ TEST_F(GangTest, CorridorWithoutFiveDoorsIsFatal) {
 TEST_F(GangTest, PictureOfTheWrongSizeIsFatal) {
   std::vector<DatafileEntry> entries = Entries();
   std::vector<u32> small(128 * 128, 0x808080);
-  const std::string path = Scene_Temp("small.pcx");
+  const std::string path = Test_Temp("small.pcx");
   ASSERT_EQ(Pcx_Save(small.data(), 128, 128, 24, path.c_str()), PCX_SAVE_OK);
   for (DatafileEntry& e : entries)
     if (e.name == "gang/wall7.pcx") ASSERT_TRUE(Read_File(path, &e.data));
@@ -229,7 +229,7 @@ void Play(GangTest* t, std::vector<u32>* crcs) {
   for (u32 tick : at) {
     for (; now < tick; now++) Music_Call_Callback();
     Gang_Frame();
-    crcs->push_back(Scene_Frame_Crc());
+    crcs->push_back(Engine_Frame_Crc());
     if (getenv("VELMORAN_SCENE_DUMP")) t->Dump(("gang" + std::to_string(vbe_screen.width) + "_" + std::to_string(tick) + ".png").c_str());
   }
 }

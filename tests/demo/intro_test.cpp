@@ -20,7 +20,7 @@ namespace {
 std::vector<u32> surface;
 
 void Start(u32 width = 320, u32 height = 200) {
-  Intro_Start_Engine(width, height, Intro_Datafile(Intro_Entries()), &surface);
+  Engine_Start_Host(width, height, Intro_Datafile(Intro_Entries()), &surface);
   Math_Seed_Random();
   Intro_Load();
 }
@@ -30,7 +30,7 @@ void Ticks(i32 n) {
   for (i32 i = 0; i < n; i++) Music_Call_Callback();
 }
 
-u32 Surface_Crc(void) { return Intro_Crc(surface.data(), surface.size()); }
+u32 Surface_Crc(void) { return Engine_Crc(surface.data(), surface.size()); }
 }  // namespace
 
 TEST(IntroSchedule, DarkensTheFlareOnItsFixedTimetable) {
@@ -117,7 +117,7 @@ TEST(IntroLoad, MissingLogoIsFatal) {
             entries.erase(it);
             break;
           }
-        Intro_Start_Engine(320, 200, Intro_Datafile(entries), &surface);
+        Engine_Start_Host(320, 200, Intro_Datafile(entries), &surface);
         Intro_Load();
         exit(0);
       },

@@ -25,14 +25,14 @@ std::string Plasma_Data(const std::vector<u8>& tunnel, const std::vector<u32>& c
   std::vector<DatafileEntry> entries(2);
   entries[0].name = "plasma/tunnely.pcx";
   entries[1].name = "plasma/plasma5.pcx";
-  EXPECT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Flat_Temp("t.pcx"), &entries[0].data));
-  EXPECT_TRUE(Art_Pcx_Bytes(colours.data(), 256, 256, 24, Flat_Temp("c.pcx"), &entries[1].data));
+  EXPECT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Test_File_Name("t.pcx"), &entries[0].data));
+  EXPECT_TRUE(Art_Pcx_Bytes(colours.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
   return Flat_Datafile(entries);
 }
 
 std::string Plasma_Show_Data(void) {
   std::vector<DatafileEntry> entries;
-  const std::string scratch = Flat_Temp("parts");
+  const std::string scratch = Test_File_Name("parts");
   std::filesystem::create_directories(scratch);
   EXPECT_TRUE(Art_Plasma_Entries(scratch, &entries));
   return Flat_Datafile(entries);
@@ -85,7 +85,7 @@ TEST(PlasmaPhases, TicksStepEachPhaseByItsOwnAmount) {
 TEST(PlasmaPhases, InitDrawsTheRuntimeSequenceInItsOwnOrder) {
   FLAT_IN_CHILD(([] {
     std::vector<u32> surface;
-    Flat_Start_Engine(640, 400, Plasma_Show_Data(), &surface);
+    Engine_Start_Host(640, 400, Plasma_Show_Data(), &surface);
     Math_Crt_Seed(1);
     Plasma_Init();
     // 41, 18467, 6334, 26500, 19169, 15724, 11478, 29358 land in p0, p3, p2, p6, p1, p5, p4, p7.
@@ -119,7 +119,7 @@ TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
     for (u32 y = 0; y < 400; y++)
       for (u32 x = 0; x < 640; x++) tunnel[y * 640 + x] = u8(x + 3 * y);
     std::vector<u32> surface;
-    Flat_Start_Engine(320, 200, Plasma_Data(tunnel, Index_Texels()), &surface);
+    Engine_Start_Host(320, 200, Plasma_Data(tunnel, Index_Texels()), &surface);
     Plasma_Load();
     auto all = [](u8 value) {
       const u8* h = Plasma_Height_Map();
@@ -151,7 +151,7 @@ TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
     EXPECT_EXIT(
         {
           std::vector<u32> surface;
-          Flat_Start_Engine(320, 200, data, &surface);
+          Engine_Start_Host(320, 200, data, &surface);
           Plasma_Load();
           Plasma_Draw(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
           exit(0);
@@ -165,7 +165,7 @@ TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
       // Equal bytes everywhere: all four windows agree, so the map is 0.
       const std::vector<u32> texels = Index_Texels();
       std::vector<u32> surface;
-      Flat_Start_Engine(width, width * 5 / 8, Plasma_Data(std::vector<u8>(640 * 400, 77), texels), &surface);
+      Engine_Start_Host(width, width * 5 / 8, Plasma_Data(std::vector<u8>(640 * 400, 77), texels), &surface);
       Plasma_Load();
       Plasma_Init();
       Plasma_Frame();
@@ -194,7 +194,7 @@ TEST(PlasmaColours, AConstantHeightMovesTheLookupByItselfOnBothAxes) {
       for (u32 x = 0; x < 640; x++) tunnel[y * 640 + x] = u8(x + 3 * y);
     const std::vector<u32> texels = Index_Texels();
     std::vector<u32> surface;
-    Flat_Start_Engine(320, 200, Plasma_Data(tunnel, texels), &surface);
+    Engine_Start_Host(320, 200, Plasma_Data(tunnel, texels), &surface);
     Plasma_Load();
     Zero_Phases();
     Plasma_Render();  // heights of 176, the second point included (six rows on, inside the frame's 172 rows)
@@ -217,13 +217,13 @@ TEST(PlasmaScene, FramesOfTheShowDataArePinned) {
   for (Case c : {Case{320, 0xf57c513fu}, Case{640, 0x84cef79eu}}) {
     FLAT_IN_CHILD(([c] {
       std::vector<u32> surface;
-      Flat_Start_Engine(c.width, c.width * 5 / 8, Plasma_Show_Data(), &surface);
+      Engine_Start_Host(c.width, c.width * 5 / 8, Plasma_Show_Data(), &surface);
       Plasma_Load();
       Plasma_Init();
       Plasma_Frame();
       for (u32 t = 0; t < 100; t++) Music_Call_Callback();
       Plasma_Frame();
-      const u32 crc = Flat_Crc(surface.data(), surface.size());
+      const u32 crc = Engine_Crc(surface.data(), surface.size());
       fprintf(stderr, "crc %08x\n", crc);
       Plasma_Release_Buffer();
       Plasma_Free();
@@ -240,13 +240,13 @@ TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
     entries[0].name = "plasma/tunnely.pcx";
     entries[1].name = "plasma/plasma5.pcx";
     std::vector<u32> wide(640 * 400, 0x102030);
-    ASSERT_TRUE(Art_Pcx_Bytes(wide.data(), 640, 400, 24, Flat_Temp("t.pcx"), &entries[0].data));
-    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 256, 24, Flat_Temp("c.pcx"), &entries[1].data));
+    ASSERT_TRUE(Art_Pcx_Bytes(wide.data(), 640, 400, 24, Test_File_Name("t.pcx"), &entries[0].data));
+    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
     const std::string data = Flat_Datafile(entries);
     EXPECT_EXIT(
         {
           std::vector<u32> surface;
-          Flat_Start_Engine(320, 200, data, &surface);
+          Engine_Start_Host(320, 200, data, &surface);
           Plasma_Load();
           exit(0);
         },
@@ -258,13 +258,13 @@ TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
     entries[0].name = "plasma/tunnely.pcx";
     entries[1].name = "plasma/plasma5.pcx";
     std::vector<u8> shallow(640 * 385, 1);
-    ASSERT_TRUE(Art_Pcx_Bytes(shallow.data(), 640, 385, 8, Flat_Temp("t.pcx"), &entries[0].data));
-    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 256, 24, Flat_Temp("c.pcx"), &entries[1].data));
+    ASSERT_TRUE(Art_Pcx_Bytes(shallow.data(), 640, 385, 8, Test_File_Name("t.pcx"), &entries[0].data));
+    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
     const std::string data = Flat_Datafile(entries);
     EXPECT_EXIT(
         {
           std::vector<u32> surface;
-          Flat_Start_Engine(320, 200, data, &surface);
+          Engine_Start_Host(320, 200, data, &surface);
           Plasma_Load();
           exit(0);
         },
@@ -275,13 +275,13 @@ TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
     entries[0].name = "plasma/tunnely.pcx";
     entries[1].name = "plasma/plasma5.pcx";
     std::vector<u8> tunnel(640 * 400, 1);
-    ASSERT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Flat_Temp("t.pcx"), &entries[0].data));
-    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 128, 24, Flat_Temp("c.pcx"), &entries[1].data));
+    ASSERT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Test_File_Name("t.pcx"), &entries[0].data));
+    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 128, 24, Test_File_Name("c.pcx"), &entries[1].data));
     const std::string data = Flat_Datafile(entries);
     EXPECT_EXIT(
         {
           std::vector<u32> surface;
-          Flat_Start_Engine(320, 200, data, &surface);
+          Engine_Start_Host(320, 200, data, &surface);
           Plasma_Load();
           exit(0);
         },

@@ -229,7 +229,7 @@ TEST_F(RigEngine, ForeignDataIsRefused) {
   Serve(entries);
   EXPECT_RIG_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
   for (DatafileEntry& e : entries)
-    if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Rig_Temp("w.pcx"), &e.data);
+    if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Test_Temp("w.pcx"), &e.data);
   Serve(entries);
   EXPECT_RIG_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
 }

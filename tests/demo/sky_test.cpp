@@ -119,7 +119,7 @@ TEST(SkyLoad, PadsTheAnimationWithZerosAndStartsTheLayersSixteenApart) {
   INTRO_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
-    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
     Sky_Load();
     const u8* a = Sky_Animation();
     bool ok = INTRO_EQ(Mem_Get_Size(a), kSkyFileBytes + kSkyPadBytes);
@@ -139,8 +139,8 @@ TEST(SkyLoad, ShortFileIsFatal) {
       {
         if (!freopen(out.c_str(), "w", stdout)) exit(99);
         std::vector<u32> surface;
-        Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(kSkyFileBytes - 1), DATAFILE_RAW}}),
-                           &surface);
+        Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(kSkyFileBytes - 1), DATAFILE_RAW}}),
+                          &surface);
         Sky_Load();
         exit(0);
       },
@@ -153,7 +153,7 @@ TEST(SkyLoad, ShortFileIsFatal) {
 TEST(SkyTick, EachLayerShowsAFrameForTwoTicksAndWrapsAtThirtyTwo) {
   INTRO_IN_CHILD([] {
     std::vector<u32> surface;
-    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
     Sky_Load();
     bool ok = true;
     // Frame k from the (2k - 1)th tick on.
@@ -169,12 +169,12 @@ TEST(SkyTick, EachLayerShowsAFrameForTwoTicksAndWrapsAtThirtyTwo) {
 TEST(SkyDraw, LevelZeroLeavesTheFrame) {
   INTRO_IN_CHILD([] {
     std::vector<u32> surface;
-    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
     Sky_Load();
     Vbe_Fill(0x123456);
-    const u32 before = Intro_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height);
+    const u32 before = Engine_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height);
     bool ok = INTRO_EQ(Sky_Draw(), 0);
-    return ok && INTRO_EQ(Intro_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height), before);
+    return ok && INTRO_EQ(Engine_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height), before);
   }());
 }
 
@@ -183,7 +183,7 @@ TEST(SkyDraw, AddsBothLayersDoubledOnTheDesignFrame) {
   INTRO_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
-    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
     Sky_Load();
     Sky_Set_Bright();
     bool ok = INTRO_EQ(vbe_screen.width, 320u) && INTRO_EQ(vbe_screen.height, 172u);
@@ -205,7 +205,7 @@ TEST(SkyDraw, ResizedDrawStretchesTheLayersOntoTheFrame) {
   INTRO_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
-    Intro_Start_Engine(640, 400, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(640, 400, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
     Sky_Load();
     Sky_Fade_In();
     for (int t = 0; t < 63; t++) Sky_Tick();  // level 134, layer A on frame 0 again
@@ -223,7 +223,7 @@ TEST(SkyDraw, ResizedDrawStretchesTheLayersOntoTheFrame) {
 TEST(SkyFrame, StandAloneFrameFadesInOverABaseAndTicksTheSky) {
   INTRO_IN_CHILD([] {
     std::vector<u32> surface;
-    Intro_Start_Engine(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
     Sky_Load();
     Sky_Frame();
     bool ok = INTRO_EQ(Sky_Level(), 8);

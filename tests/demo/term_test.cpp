@@ -156,7 +156,7 @@ TEST_F(RigEngine, TermRefusesAPictureOfAnotherSize) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Scene_Entries(true);
   for (DatafileEntry& e : entries)
-    if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Rig_Temp("p.pcx"), &e.data);
+    if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Test_Temp("p.pcx"), &e.data);
   Serve(entries);
   Rig_Load();
   EXPECT_RIG_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());
