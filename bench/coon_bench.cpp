@@ -8,17 +8,9 @@
 #include "art_plasma.h"
 #include "datafile_writer.h"
 #include "demo/COON/coon.h"
-#include "demo/design.h"
 #include "demo/plasma/plasma.h"
 #include "music/music.h"
-#include "render/mesh.h"
-#include "render/poly.h"
-#include "render/vr.h"
-#include "runtime/demo.h"
-#include "runtime/frame.h"
-#include "runtime/math.h"
-#include "video/picture.h"
-#include "video/vbe.h"
+#include "tests/engine_start.h"
 
 namespace {
 std::vector<u32> bench_surface;
@@ -32,20 +24,7 @@ void Open_Show(void) {
   if (!Art_Plasma_Entries("/tmp", &entries) || !Art_Coon_Entries("/tmp", &entries)) exit(1);
   const std::string data = "/tmp/coon_bench.dat";
   if (!Datafile_Write(data, entries)) exit(1);
-  bench_surface.assign(960 * 600, 0);
-  Demo_Init(data.c_str(), 0);
-  Vbe_Set_Host_Surface(bench_surface.data(), 960, 600);
-  Demo_Force_Resolution(960, 600);
-  Demo_Select_Mode();
-  Demo_Set_Border(7);
-  Math_Init();
-  Poly_Init();
-  Mesh_Reset();
-  VR_Init();
-  Demo_Open_Mode();
-  Vbe_Resize_Buffer(320, 200);
-  Vbe_Alloc_Mix_Buffer();
-  Design_Init();
+  Engine_Start_Host(960, 600, data, &bench_surface);
   Plasma_Load();
   Coon_Load();
 }

@@ -71,7 +71,7 @@ TEST_F(ShowDataTest, CorridorJoinsFourSectorsThroughThreeViewsAndOneDoor) {
 
 TEST_F(ShowDataTest, CameraPathStaysInsideTheSectorsAndReachesTheDoorWhenItIsOpen) {
   Load_Corridor();
-  const std::string path = Vr_Temp("corridor.cam");
+  const std::string path = Test_File_Name("corridor.cam");
   ASSERT_TRUE(Write_File(path, Path_Write_Camera(Show_Camera_Keys())));
   VR_Load_Camera_Path(path.c_str(), 1.0f);
   ASSERT_EQ(vr_engine.path.record_count, kShowPathRecords);
@@ -107,7 +107,7 @@ TEST_F(ShowDataTest, CorridorLeavesNoPixelUnpaintedAlongThePath) {
   for (u32 i = 0; i < 4; i++) Add_Texture(i);
   Load_Corridor();
   for (i32 o = 0; o <= mesh_work.last_object; o++) Mesh_Set_Object_Tex_Scale(u32(o), 1000.0f, 256.0f);
-  const std::string path = Vr_Temp("corridor.cam");
+  const std::string path = Test_File_Name("corridor.cam");
   ASSERT_TRUE(Write_File(path, Path_Write_Camera(Show_Camera_Keys())));
   VR_Set_Fov(75);
   VR_Load_Camera_Path(path.c_str(), 1.0f);
@@ -162,8 +162,8 @@ TEST_F(ShowDataTest, MeshFacesOutwardAndTheRingGetsSmoothNormals) {
 
 TEST_F(ShowDataTest, PictureComesBackFromItsPcxFile) {
   std::vector<u8> first, second;
-  ASSERT_TRUE(Show_Texture_Pcx(Vr_Temp("texture.pcx"), &first));
-  ASSERT_TRUE(Show_Texture_Pcx(Vr_Temp("texture.pcx"), &second));
+  ASSERT_TRUE(Show_Texture_Pcx(Test_File_Name("texture.pcx"), &first));
+  ASSERT_TRUE(Show_Texture_Pcx(Test_File_Name("texture.pcx"), &second));
   EXPECT_EQ(first, second);
   PcxPicture picture;
   ASSERT_EQ(Pcx_Decode(first.data(), u32(first.size()), "texture.pcx", 0, &picture), nullptr);

@@ -1,10 +1,6 @@
 // Test set-up for the VR engine: a frame buffer, fresh engine state and small hand-built sector worlds.
 #pragma once
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -20,34 +16,11 @@
 #include "runtime/file.h"
 #include "runtime/math.h"
 #include "runtime/mem.h"
+#include "tests/engine_fixture.h"
 #include "video/vbe.h"
 
-inline std::string Vr_Read_Text(const char* path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// A file name of the running test's own, so that tests run side by side do not share files.
-inline std::string Vr_Temp(const char* base) {
-  const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
-  return std::string(t->test_suite_name()) + "." + t->name() + "." + base;
-}
-
 // Runs stmt in a child that must end with exit code 1 and print text.
-#define EXPECT_VR_FATAL(stmt, text)                                                           \
-  do {                                                                                        \
-    const std::string out_path = Vr_Temp("fatal.txt");                                        \
-    EXPECT_EXIT(                                                                              \
-        {                                                                                     \
-          if (!freopen(out_path.c_str(), "w", stdout)) exit(99);                              \
-          stmt;                                                                               \
-        },                                                                                    \
-        ::testing::ExitedWithCode(1), "");                                                    \
-    EXPECT_NE(Vr_Read_Text(out_path.c_str()).find(text), std::string::npos)                 \
-        << Vr_Read_Text(out_path.c_str());                                                    \
-  } while (0)
+#define EXPECT_VR_FATAL(stmt, text) EXPECT_FATAL_OUTPUT(Test_File_Name("fatal.txt"), text, stmt)
 
 // FNV-1a over the frame's pixels.
 inline u64 Vr_Checksum(const std::vector<u32>& frame) {

@@ -21,7 +21,7 @@ class VrPathTest : public VrTest {
   }
   // A camera path of n records along +z in the file's axes, written by the path writer.
   std::string Write_Camera(u32 n) {
-    const std::string name = Vr_Temp("vr_test.cam");
+    const std::string name = Test_File_Name("vr_test.cam");
     std::vector<PathCameraKey> keys;
     for (u32 i = 0; i < n; i++) keys.push_back({{0.0f, 0.0f, f32(i)}, {0.0f, 0.0f, f32(i) + 10.0f}, 0.0f});
     EXPECT_TRUE(Write_File(name, Path_Write_Camera(keys)));
@@ -40,8 +40,8 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   for (u32 i = 0; i < 10; i++) keys.push_back({{1.0f, 2.0f, f32(i)}, {11.0f, 2.0f, f32(i)}, 90.0f});
   const std::vector<u8> bytes = Path_Write_Camera(keys);
   ASSERT_EQ(bytes.size(), 480u);
-  ASSERT_TRUE(Write_File(Vr_Temp("vr_ten.cam").c_str(), bytes));
-  VR_Load_Camera_Path(Vr_Temp("vr_ten.cam").c_str(), 2.0f);
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_ten.cam").c_str(), bytes));
+  VR_Load_Camera_Path(Test_File_Name("vr_ten.cam").c_str(), 2.0f);
   EXPECT_EQ(vr_engine.path_on, 1);
   EXPECT_EQ(vr_engine.path.record_count, 10u);
   EXPECT_EQ(vr_engine.path.records_left, 10u);
@@ -59,15 +59,15 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
 }
 
 TEST_F(VrPathTest, BadSizesAreFatal) {
-  ASSERT_TRUE(Write_File(Vr_Temp("vr_empty.cam").c_str(), {}));
-  EXPECT_VR_FATAL(VR_Load_Camera_Path(Vr_Temp("vr_empty.cam").c_str(), 1.0f), "VR: Empty path");
-  ASSERT_TRUE(Write_File(Vr_Temp("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
-  EXPECT_VR_FATAL(VR_Load_Camera_Path(Vr_Temp("vr_short.cam").c_str(), 1.0f), "VR: Empty path");
-  ASSERT_TRUE(Write_File(Vr_Temp("vr_odd.cam").c_str(), std::vector<u8>(500, 0)));
-  EXPECT_VR_FATAL(VR_Load_Camera_Path(Vr_Temp("vr_odd.cam").c_str(), 1.0f), "VR: Partial record in path");
-  EXPECT_VR_FATAL(VR_Load_Object_Path(Vr_Temp("vr_odd.cam").c_str(), 1.0f), "VR: No object for path");
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_empty.cam").c_str(), {}));
+  EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f), "VR: Empty path");
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
+  EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_short.cam").c_str(), 1.0f), "VR: Empty path");
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_odd.cam").c_str(), std::vector<u8>(500, 0)));
+  EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_odd.cam").c_str(), 1.0f), "VR: Partial record in path");
+  EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_odd.cam").c_str(), 1.0f), "VR: No object for path");
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_VR_FATAL(VR_Load_Object_Path(Vr_Temp("vr_odd.cam").c_str(), 1.0f), "VR: Partial record in path");
+  EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_odd.cam").c_str(), 1.0f), "VR: Partial record in path");
   EXPECT_EQ(VR_Check_Path_Size(480), nullptr);
   EXPECT_NE(VR_Check_Path_Size(0), nullptr);
 }
@@ -128,8 +128,8 @@ TEST_F(VrPathTest, ObjectPathsStepWithTheirObject) {
   Mesh_End_Object();
   std::vector<PathObjectKey> keys;
   for (u32 i = 0; i < 5; i++) keys.push_back({{f32(i), 0, 0}, {1, 2, 3, 4, 5, 6, 7, 8, 9}});
-  ASSERT_TRUE(Write_File(Vr_Temp("vr_test.obj").c_str(), Path_Write_Object(keys)));
-  VR_Load_Object_Path(Vr_Temp("vr_test.obj").c_str(), 3.0f);
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_test.obj").c_str(), Path_Write_Object(keys)));
+  VR_Load_Object_Path(Test_File_Name("vr_test.obj").c_str(), 3.0f);
   VR_Store_Scene();
   MeshObject& obj = mesh_work.objects[o];
   EXPECT_EQ(obj.path_driven, 1);

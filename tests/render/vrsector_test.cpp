@@ -223,8 +223,8 @@ TEST_F(VrSectorTest, CameraPathThroughThePortals) {
   Build(3, true);
   std::vector<PathCameraKey> keys;
   for (u32 i = 0; i < 40; i++) keys.push_back({{0, 0, 20.0f + 12.0f * f32(i)}, {0, 0, 1000}, f32(i)});
-  ASSERT_TRUE(Write_File(Vr_Temp("vr_walk.cam").c_str(), Path_Write_Camera(keys)));
-  VR_Load_Camera_Path(Vr_Temp("vr_walk.cam").c_str(), 1.0f);
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_walk.cam").c_str(), Path_Write_Camera(keys)));
+  VR_Load_Camera_Path(Test_File_Name("vr_walk.cam").c_str(), 1.0f);
   VR_Store_Scene();
   std::vector<u64> run[2];
   for (u32 pass = 0; pass < 2; pass++) {
