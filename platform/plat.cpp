@@ -24,6 +24,7 @@ bool plat_quit_posted = false;
 i32 plat_quit_code = 0;
 u32 plat_paints = 0;
 u32 plat_next_key = 0;
+i64 plat_start_counter = 0;  // the clock at start-up: time limits count from here
 bool plat_limit_reached = false;
 bool plat_close_requested = false;
 char plat_last_box[256] = "";
@@ -80,7 +81,7 @@ void Plat_Before_Paint(void) {
   plat_paints++;
   bool over = plat_config.max_frames && plat_paints > plat_config.max_frames;
   if (plat_config.max_seconds > 0 &&
-      f64(plat->counter()) / f64(plat->frequency()) > plat_config.max_seconds)
+      f64(plat->counter() - plat_start_counter) / f64(plat->frequency()) > plat_config.max_seconds)
     over = true;
   if (over && !plat_limit_reached) {
     plat_limit_reached = true;
@@ -141,7 +142,9 @@ bool Plat_Init(const PlatConfig& config) {
   plat_presenting = false;
   plat_presented = 0;
   plat_audio_pump = nullptr;
-  return plat->init(config);
+  if (!plat->init(config)) return false;
+  plat_start_counter = plat->counter();
+  return true;
 }
 
 void Plat_Done(void) {

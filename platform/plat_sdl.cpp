@@ -130,9 +130,8 @@ void Sdl_Handle(const SDL_Event& e) {
 void Sdl_Pump(void) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) Sdl_Handle(e);
-  if (sdl_config.max_seconds > 0 &&
-      f64(SDL_GetTicks64()) / 1000.0 > sdl_config.max_seconds)
-    Plat_Request_Close();
+  // Time limits count even while no frame is painted (a minimised window).
+  if (sdl_config.max_seconds > 0 && f64(SDL_GetTicks64()) / 1000.0 > sdl_config.max_seconds) Plat_Request_Close();
 }
 
 void Sdl_Wait(void) {

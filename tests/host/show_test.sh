@@ -57,7 +57,12 @@ sdl)
   run 0 SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=960,run VELMORAN_KEYS=20:down:27 \
     xvfb-run -a -s "-screen 0 1024x768x24"
   grep -q "client area 960x600" out.txt || { cat out.txt; fail "client area is not 960x600"; }
-  echo "sdl: window of the output size, Escape ends with 0"
+  # A wall-clock limit counts from start-up: the show runs in real time until it.
+  start=$(date +%s%N)
+  run 124 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=2
+  elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
+  [ "$elapsed_ms" -ge 2000 ] || fail "the 2 s limit ended the run after $elapsed_ms ms"
+  echo "sdl: window of the output size, Escape ends with 0, real-time limit"
   ;;
 compare)
   other=$4
