@@ -23,8 +23,8 @@ struct TimelineEvent {
   i32 orders;
   u32 rows;
   DemoCallback callback;
-  u8 control;  // a loop start or end: added as a control event with the argument
-  u32 argument;
+  u8 control = 0;  // a loop start or end: added as a control event with the argument
+  u32 argument = 0;
 };
 
 // Zero-length events are setters that run once where their stretch begins; the others draw for

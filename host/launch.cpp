@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "host/win.h"
 #include "platform/plat.h"
@@ -25,9 +26,12 @@ void Launch_Absolute(char* path, size_t size) {
   if (!path[0] || path[0] == '/') return;
   char cwd[1024];
   if (!getcwd(cwd, sizeof cwd)) return;
-  char joined[2048];
-  snprintf(joined, sizeof joined, "%s/%s", cwd, path);
-  snprintf(path, size, "%s", joined);
+  std::string joined = std::string(cwd) + "/" + path;
+  if (joined.size() >= size) {
+    fprintf(stderr, "Velmoran: the path %s is too long; it stays relative to the data directory\n", joined.c_str());
+    return;
+  }
+  snprintf(path, size, "%s", joined.c_str());
 }
 
 // The show opens its files in the current directory; without them there, the build's data.

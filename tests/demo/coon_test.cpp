@@ -253,7 +253,7 @@ TEST_F(CoonLabelsTest, TheEleventhLabelReusesSlotOneAndFreesItsPlace) {
   EXPECT_EQ(c->slot[first_slot].piece, i32((first_piece + kCoonSlots) % kCoonPieces));
   // The old place was freed before the new one was taken.
   const CoonSlot& now = c->slot[first_slot];
-  if (now.column != before.column || now.row != before.row) EXPECT_EQ(c->grid[before.column][before.row], 0);
+  if (now.column != before.column || now.row != before.row) { EXPECT_EQ(c->grid[before.column][before.row], 0); }
   EXPECT_EQ(Occupied(), kCoonSlots + 1);
 }
 

@@ -215,7 +215,7 @@ TEST_F(GangTest, PictureOfTheWrongSizeIsFatal) {
   const std::string path = Test_Temp("small.pcx");
   ASSERT_EQ(Pcx_Save(small.data(), 128, 128, 24, path.c_str()), PCX_SAVE_OK);
   for (DatafileEntry& e : entries)
-    if (e.name == "gang/wall7.pcx") ASSERT_TRUE(Read_File(path, &e.data));
+    if (e.name == "gang/wall7.pcx") { ASSERT_TRUE(Read_File(path, &e.data)); }
   std::remove(path.c_str());
   Start(320, 200, entries);
   EXPECT_SCENE_FATAL(Gang_Load(), "Gang: gang/wall7.pcx must be a 24-bit picture of 256 x 256");

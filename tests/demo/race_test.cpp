@@ -213,8 +213,9 @@ TEST_F(RaceTest, RefusesAPlateThatIsTooSmall) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Scene_Entries();
   for (DatafileEntry& e : entries)
-    if (e.name == "race/metala.pcx")
+    if (e.name == "race/metala.pcx") {
       ASSERT_TRUE(Art_Pcx(std::vector<u32>(128 * 128, 0x808080), 128, 128, Test_File_Name("small.pcx"), &e.data));
+    }
   Open_Data(entries);
   EXPECT_SCENE_FATAL(Race_Load(), "Race: race/metala.pcx is not a 256x256 24-bit picture");
 }

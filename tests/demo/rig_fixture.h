@@ -52,7 +52,7 @@ class RigEngine : public EngineTest {
     const std::string scratch = Test_Temp("scratch") + std::to_string(getpid());
     mkdir(scratch.c_str(), 0755);
     EXPECT_TRUE(Art_Rig_Entries(scratch, &entries));
-    if (with_term) EXPECT_TRUE(Art_Term_Entries(scratch, &entries));
+    if (with_term) { EXPECT_TRUE(Art_Term_Entries(scratch, &entries)); }
     rmdir(scratch.c_str());
     entries.push_back({"sky/sky.pic", Rig_Test_Sky(), DATAFILE_RAW});
     return entries;

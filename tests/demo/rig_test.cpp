@@ -94,8 +94,9 @@ TEST_F(RigEngine, ReflectionsAreMirroredCopiesInTheirLayers) {
     const MeshPoly& a = mesh_work.polys[s.first_poly + k];
     const MeshPoly& m = mesh_work.polys[c3.first_poly + k];
     EXPECT_EQ(m.texture, a.texture + 10);
-    if (a.vertex_count == 4)
+    if (a.vertex_count == 4) {
       for (u32 i = 0; i < 4; i++) EXPECT_EQ(m.point[i], a.point[3 - i] + shift);
+    }
   }
   EXPECT_EQ(mesh_work.polys[mesh_work.objects[6].first_poly].texture, b + 11);
   EXPECT_EQ(mesh_work.polys[mesh_work.objects[0].first_poly].flags & 0x40, 0x40u);

@@ -56,9 +56,9 @@ TEST_F(RigEngine, TermMapsAndDressesByTextureNumber) {
   for (u32 p = f.first_poly; p < u32(f.first_poly) + f.poly_count; p++) {
     const MeshPoly& q = mesh_work.polys[p];
     if (q.flags == 4 || q.flags == 12) mapped++;
-    if (q.flags == 12) EXPECT_EQ(q.texture, s.body_2);
-    if (q.flags == 4) EXPECT_EQ(q.texture, s.face_2);
-    if (q.flags != 4 && q.flags != 12) EXPECT_EQ(q.flags, 10u);
+    if (q.flags == 12) { EXPECT_EQ(q.texture, s.body_2); }
+    if (q.flags == 4) { EXPECT_EQ(q.texture, s.face_2); }
+    if (q.flags != 4 && q.flags != 12) { EXPECT_EQ(q.flags, 10u); }
   }
   EXPECT_EQ(mapped, 3u);
   const MeshObject& room = mesh_work.objects[v.room];

@@ -77,7 +77,7 @@ TEST_F(VrSectorTest, TwoSectorWalkDrawsFarSectorFirst) {
   bool near_seen = false;
   for (u32 p : order) {
     if (Object_Of(p) == sectors[0]) near_seen = true;
-    if (Object_Of(p) == sectors[1]) EXPECT_FALSE(near_seen) << p;
+    if (Object_Of(p) == sectors[1]) { EXPECT_FALSE(near_seen) << p; }
   }
   EXPECT_TRUE(near_seen);
   EXPECT_EQ(vr_engine.sectors_drawn, 2u);

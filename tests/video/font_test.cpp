@@ -160,7 +160,7 @@ TEST_F(Frame, FontCreateCutsTheCellsOfTheMap) {
   FontTable font;
   Font_Create(&font, &picture, 0, 0, 3, 2, 2, 1, "AB");
   for (u32 c = 0; c < 128; c++)
-    if (c != 'A' && c != 'B') ASSERT_EQ(font.glyph[c], nullptr) << c;
+    if (c != 'A' && c != 'B') { ASSERT_EQ(font.glyph[c], nullptr) << c; }
   ASSERT_NE(font.glyph['A'], nullptr);
   EXPECT_EQ(font.glyph['A']->width, 3u);
   EXPECT_EQ(font.glyph['A']->height, 2u);
