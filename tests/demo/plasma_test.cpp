@@ -232,59 +232,34 @@ TEST(PlasmaScene, FramesOfTheShowDataArePinned) {
   }
 }
 
-TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
+namespace {
+// Loading the scene from a tunnel and a colour picture of the given kinds and sizes must be fatal.
+void Expect_Load_Fatal(const void* tunnel, u32 tunnel_height, u32 tunnel_bits, u32 colour_height) {
   const std::vector<u32> texels = Index_Texels();
+  std::vector<DatafileEntry> entries(2);
+  entries[0].name = "plasma/tunnely.pcx";
+  entries[1].name = "plasma/plasma5.pcx";
+  ASSERT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Test_File_Name("t.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Test_File_Name("c.pcx"), &entries[1].data));
+  const std::string data = Flat_Datafile(entries);
+  EXPECT_EXIT(
+      {
+        std::vector<u32> surface;
+        Engine_Start_Host(320, 200, data, &surface);
+        Plasma_Load();
+        exit(0);
+      },
+      ::testing::ExitedWithCode(1), "");
+}
+}  // namespace
+
+TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
   // A 24-bit tunnel: the windows would read four bytes a pixel.
-  {
-    std::vector<DatafileEntry> entries(2);
-    entries[0].name = "plasma/tunnely.pcx";
-    entries[1].name = "plasma/plasma5.pcx";
-    std::vector<u32> wide(640 * 400, 0x102030);
-    ASSERT_TRUE(Art_Pcx_Bytes(wide.data(), 640, 400, 24, Test_File_Name("t.pcx"), &entries[0].data));
-    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
-    const std::string data = Flat_Datafile(entries);
-    EXPECT_EXIT(
-        {
-          std::vector<u32> surface;
-          Engine_Start_Host(320, 200, data, &surface);
-          Plasma_Load();
-          exit(0);
-        },
-        ::testing::ExitedWithCode(1), "");
-  }
+  std::vector<u32> wide(640 * 400, 0x102030);
+  Expect_Load_Fatal(wide.data(), 400, 24, 256);
   // A tunnel too short for the lowest windows, and a colour texture too small for the 16-bit lookup.
-  {
-    std::vector<DatafileEntry> entries(2);
-    entries[0].name = "plasma/tunnely.pcx";
-    entries[1].name = "plasma/plasma5.pcx";
-    std::vector<u8> shallow(640 * 385, 1);
-    ASSERT_TRUE(Art_Pcx_Bytes(shallow.data(), 640, 385, 8, Test_File_Name("t.pcx"), &entries[0].data));
-    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
-    const std::string data = Flat_Datafile(entries);
-    EXPECT_EXIT(
-        {
-          std::vector<u32> surface;
-          Engine_Start_Host(320, 200, data, &surface);
-          Plasma_Load();
-          exit(0);
-        },
-        ::testing::ExitedWithCode(1), "");
-  }
-  {
-    std::vector<DatafileEntry> entries(2);
-    entries[0].name = "plasma/tunnely.pcx";
-    entries[1].name = "plasma/plasma5.pcx";
-    std::vector<u8> tunnel(640 * 400, 1);
-    ASSERT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Test_File_Name("t.pcx"), &entries[0].data));
-    ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, 128, 24, Test_File_Name("c.pcx"), &entries[1].data));
-    const std::string data = Flat_Datafile(entries);
-    EXPECT_EXIT(
-        {
-          std::vector<u32> surface;
-          Engine_Start_Host(320, 200, data, &surface);
-          Plasma_Load();
-          exit(0);
-        },
-        ::testing::ExitedWithCode(1), "");
-  }
+  std::vector<u8> shallow(640 * 385, 1);
+  Expect_Load_Fatal(shallow.data(), 385, 8, 256);
+  std::vector<u8> tunnel(640 * 400, 1);
+  Expect_Load_Fatal(tunnel.data(), 400, 8, 128);
 }
