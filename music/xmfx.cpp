@@ -34,12 +34,19 @@ const XmSample* Xm_Sample_Of(const XmInstrument* instrument, u8 note) {
   return instrument->samples[slot];
 }
 
-void Xm_Volume_Slide(XmChannel* channel, u8 memory) {
-  if (memory >> 4)
-    channel->volume = Xm_Clamp(channel->volume + (memory >> 4), 0, 64);
-  else
-    channel->volume = Xm_Clamp(channel->volume - (memory & 15), 0, 64);
+// Volume and panning move by a step, kept in their ranges, and the voice is told.
+void Xm_Add_Volume(XmChannel* channel, i32 step) {
+  channel->volume = Xm_Clamp(channel->volume + step, 0, 64);
   channel->flags |= XM_FLAG_VOLUME;
+}
+
+void Xm_Add_Panning(XmChannel* channel, i32 step) {
+  channel->panning = Xm_Clamp(channel->panning + step, 0, 255);
+  channel->flags |= XM_FLAG_PANNING;
+}
+
+void Xm_Volume_Slide(XmChannel* channel, u8 memory) {
+  Xm_Add_Volume(channel, (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15));
 }
 
 void Xm_Advance_Vibrato(XmChannel* channel) {
@@ -237,13 +244,11 @@ void Xm_Process_Row(XmModule* module) {
             break;
           case 0xA:
             if (y) channel->fine_volume_memory = y;
-            channel->volume = Xm_Clamp(channel->volume + channel->fine_volume_memory, 0, 64);
-            channel->flags |= XM_FLAG_VOLUME;
+            Xm_Add_Volume(channel, channel->fine_volume_memory);
             break;
           case 0xB:
             if (y) channel->fine_volume_memory = y;
-            channel->volume = Xm_Clamp(channel->volume - channel->fine_volume_memory, 0, 64);
-            channel->flags |= XM_FLAG_VOLUME;
+            Xm_Add_Volume(channel, -i32(channel->fine_volume_memory));
             break;
           case 0xD:
             // A delay of 0 ticks plays the note at once.
@@ -320,12 +325,10 @@ void Xm_Volume_Column_Tick(XmChannel* channel, u8 byte) {
   u8 x = byte & 15;
   switch (byte >> 4) {
     case 0x6:
-      channel->volume = Xm_Clamp(channel->volume - x, 0, 64);
-      channel->flags |= XM_FLAG_VOLUME;
+      Xm_Add_Volume(channel, -i32(x));
       break;
     case 0x7:
-      channel->volume = Xm_Clamp(channel->volume + x, 0, 64);
-      channel->flags |= XM_FLAG_VOLUME;
+      Xm_Add_Volume(channel, x);
       break;
     case 0xB:
       channel->vibrato_depth = x;
@@ -333,12 +336,10 @@ void Xm_Volume_Column_Tick(XmChannel* channel, u8 byte) {
       Xm_Advance_Vibrato(channel);
       break;
     case 0xD:
-      channel->panning = Xm_Clamp(channel->panning - x, 0, 255);
-      channel->flags |= XM_FLAG_PANNING;
+      Xm_Add_Panning(channel, -i32(x));
       break;
     case 0xE:
-      channel->panning = Xm_Clamp(channel->panning + x, 0, 255);
-      channel->flags |= XM_FLAG_PANNING;
+      Xm_Add_Panning(channel, x);
       break;
     case 0xF:
       Xm_Tone_Portamento(channel);
@@ -462,11 +463,7 @@ void Xm_Process_Tick_Effects(XmModule* module) {
       }
       case 0x19: {
         u8 memory = channel->panning_slide_memory;
-        if (memory >> 4)
-          channel->panning = Xm_Clamp(channel->panning + (memory >> 4), 0, 255);
-        else
-          channel->panning = Xm_Clamp(channel->panning - (memory & 15), 0, 255);
-        channel->flags |= XM_FLAG_PANNING;
+        Xm_Add_Panning(channel, (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15));
         break;
       }
       case 0x1B:
@@ -630,13 +627,11 @@ void Xm_Volume_Column(XmChannel* channel, u8 byte) {
   switch (byte >> 4) {
     case 0x6:
     case 0x8:
-      channel->volume = Xm_Clamp(channel->volume - x, 0, 64);
-      channel->flags |= XM_FLAG_VOLUME;
+      Xm_Add_Volume(channel, -i32(x));
       break;
     case 0x7:
     case 0x9:
-      channel->volume = Xm_Clamp(channel->volume + x, 0, 64);
-      channel->flags |= XM_FLAG_VOLUME;
+      Xm_Add_Volume(channel, x);
       break;
     case 0xA:
       channel->vibrato_speed = x;
@@ -649,12 +644,10 @@ void Xm_Volume_Column(XmChannel* channel, u8 byte) {
       channel->flags |= XM_FLAG_PANNING;
       break;
     case 0xD:
-      channel->panning = Xm_Clamp(channel->panning - x, 0, 255);
-      channel->flags |= XM_FLAG_PANNING;
+      Xm_Add_Panning(channel, -i32(x));
       break;
     case 0xE:
-      channel->panning = Xm_Clamp(channel->panning + x, 0, 255);
-      channel->flags |= XM_FLAG_PANNING;
+      Xm_Add_Panning(channel, x);
       break;
     case 0xF:
       if (x) {
