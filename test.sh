@@ -11,8 +11,11 @@ velmoran_build build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -D
   -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF
 (cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize' --timeout 900) || status=1
 
+# The program without optimisation: its frames must be those of the optimised builds.
+velmoran_build build-o0 -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_TESTS=OFF -DVELMORAN_BENCH=OFF
+
 # The main build: unit tests, whole-show runs, external-tool checks; its summary closes the run.
 velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=ON \
-  -DVELMORAN_OTHER_PROGRAM="$PWD/build-fuzz/velmoran"
+  -DVELMORAN_OTHER_PROGRAMS="$PWD/build-fuzz/velmoran;$PWD/build-o0/velmoran"
 (cd build && ctest --output-on-failure -j "$(velmoran_jobs)" --timeout 900) || status=1
 exit $status
