@@ -27,7 +27,11 @@ void Cache_Init(u32 size) {
   Cache_Done();
   cache_used_count = 0;
   cache_free_count = 1;
+  // The arena itself always comes from the heap, even while allocations are switched to it.
+  u8 switched = Mem_Is_Using_Cache();
+  Mem_Use_Heap();
   cache_arena = static_cast<u8*>(Mem_Alloc(size));
+  if (switched) Mem_Use_Cache();
   Mem_Set_Description(cache_arena, "Cache_Mem");
   cache_free[0] = {0, size};
 }

@@ -168,6 +168,7 @@ void Mem_Reset_Align_Mask(void) { mem_mask = kMemDefaultMask; }
 u32 Mem_Get_Free(void) { return 0; }
 void Mem_Use_Cache(void) { mem_cache = 1; }
 void Mem_Use_Heap(void) { mem_cache = 0; }
+u8 Mem_Is_Using_Cache(void) { return mem_cache; }
 
 void Mem_Show(void) {
   printf("Mem: Show():\n");

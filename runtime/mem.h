@@ -40,6 +40,7 @@ void Mem_Reset_Align_Mask(void);
 u32 Mem_Get_Free(void);
 void Mem_Use_Cache(void);
 void Mem_Use_Heap(void);
+u8 Mem_Is_Using_Cache(void);
 void Mem_Show(void);
 void Mem_Show_Statistics(void);
 void Mem_Check_Heap(void);

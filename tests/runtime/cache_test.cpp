@@ -133,3 +133,17 @@ TEST(CacheArena, TheMemoryModuleDrawsFromTheArenaWhenSwitchedOn) {
                 "Cache_Show_Used_Blocks():\nCache_Show_Free_Blocks():\n0: offs:        0 to   100000, ", 0),
             0u);
 }
+
+TEST(CacheArena, ANewArenaComesFromTheHeapWhileTheSwitchIsOn) {
+  Mem_Init(0);
+  Cache_Init(4096);
+  Mem_Use_Cache();
+  Cache_Init(8192);  // replacing the arena while allocations are switched to it
+  EXPECT_EQ(Mem_Get_Row(u16(Mem_Search_Block(Cache_Get_Arena())))->from_cache, 0);
+  EXPECT_EQ(Cache_Get_Free(0)->size, 8192u);
+  u8* p = static_cast<u8*>(Mem_Alloc(100));
+  EXPECT_GE(p, Cache_Get_Arena());
+  EXPECT_LT(p, Cache_Get_Arena() + 8192);
+  Mem_Free(p);
+  Mem_Use_Heap();
+}
