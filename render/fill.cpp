@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "render/texture.h"
+#include "runtime/math.h"
 
 namespace {
 u64 fill_divisions = 0;
@@ -12,6 +13,20 @@ enum WalkKind { WALK_X, WALK_UV, WALK_UVST };
 
 // Writes one edge into the raster array: lines top.y .. bottom.y - 1, into xa until a line's xa is taken,
 // then into xb for the rest of the edge. Lines outside the raster array are stepped over, not written.
+// An edge's steps per line: from the division table when one has been built and holds the
+// difference (taken as a signed 16-bit value), else by dividing.
+i32 Edge_Step(i32 difference, i32 lines) {
+  i32 q;
+  if (Math_Div_Lookup(lines, i16(difference), &q)) return q;
+  return i32(i64(difference) * 65536 / lines);
+}
+
+i32 Texture_Step(i32 difference, i32 lines) {
+  i32 q;
+  if (Math_Div_Lookup(lines, i16(difference), &q)) return q >> 8;
+  return difference * 256 / lines;
+}
+
 template <WalkKind K>
 void Walk(const PolyVertex& a, const PolyVertex& b) {
   PolyState& st = poly_state;
@@ -26,18 +41,18 @@ void Walk(const PolyVertex& a, const PolyVertex& b) {
     st.edge_count--;
     return;
   }
-  const u32 x_step = u32(i32(i64(bottom->slot[POLY_X] - top->slot[POLY_X]) * 65536 / h));
+  const u32 x_step = u32(Edge_Step(bottom->slot[POLY_X] - top->slot[POLY_X], h));
   u32 x = u32(top->slot[POLY_X]) << 16;
   u32 uv = 0, uv_step = 0, st_pair = 0, st_step = 0;
   if constexpr (K != WALK_X) {
-    i32 du = (bottom->slot[POLY_U] - top->slot[POLY_U]) * 256 / h;
-    i32 dv = (bottom->slot[POLY_V] - top->slot[POLY_V]) * 256 / h;
+    i32 du = Texture_Step(bottom->slot[POLY_U] - top->slot[POLY_U], h);
+    i32 dv = Texture_Step(bottom->slot[POLY_V] - top->slot[POLY_V], h);
     uv_step = (u32(du) << 16) | (u32(dv) & 0xFFFF);
     uv = (u32(top->slot[POLY_U]) << 24) | ((u32(top->slot[POLY_V]) & 0xFF) << 8);
   }
   if constexpr (K == WALK_UVST) {
-    i32 ds = (bottom->slot[POLY_S] - top->slot[POLY_S]) * 256 / h;
-    i32 dt = (bottom->slot[POLY_T] - top->slot[POLY_T]) * 256 / h;
+    i32 ds = Texture_Step(bottom->slot[POLY_S] - top->slot[POLY_S], h);
+    i32 dt = Texture_Step(bottom->slot[POLY_T] - top->slot[POLY_T], h);
     st_step = (u32(ds) << 16) | (u32(dt) & 0xFFFF);
     st_pair = (u32(top->slot[POLY_S]) << 24) | (u32(top->slot[POLY_T]) << 8);
   }

@@ -14,6 +14,7 @@ u32 math_crt_state = 1;
 u16 math_fpu_word = 0;
 i32* math_div_rows[1024];
 i32 math_div_row_count = 0;
+i32 math_div_range = 0;
 i32* math_mul_table = nullptr;
 i32 math_mul_rows = 0;
 
@@ -106,7 +107,15 @@ i32* Math_Init_Div_Table(i32 range, i32 rows) {
     for (i32 i = -range; i < range; i++) *p++ = j == 0 ? 0 : i32(i64(i) * 65536 / j);
   for (i32 j = 0; j < rows; j++) math_div_rows[j] = block + range + j * 2 * range;
   math_div_row_count = rows;
+  math_div_range = range;
   return block;
+}
+
+bool Math_Div_Lookup(i32 row, i32 difference, i32* quotient) {
+  if (row <= 0 || row >= math_div_row_count || difference < -math_div_range || difference >= math_div_range)
+    return false;
+  *quotient = math_div_rows[row][difference];
+  return true;
 }
 
 i32* Math_Get_Div_Row(i32 row) {

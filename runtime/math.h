@@ -34,6 +34,8 @@ void Math_Restore_Fpu(void);
 i32* Math_Init_Div_Table(i32 range, i32 rows);
 // Row j of the division table, pointing at its i = 0 entry (valid for i = -range .. range - 1).
 i32* Math_Get_Div_Row(i32 row);
+// The 16.16 quotient (difference << 16) / row from the division table, when the table holds it.
+bool Math_Div_Lookup(i32 row, i32 difference, i32* quotient);
 i32* Math_Init_Mul_Table(i32 rows);
 i32 Math_Mul(u32 a, u32 b);
 i32 Math_Mul_Signed(i32 a, i32 b);

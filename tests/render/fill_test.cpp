@@ -9,6 +9,7 @@
 
 #include "render/poly.h"
 #include "render/texture.h"
+#include "runtime/math.h"
 #include "runtime/mem.h"
 
 namespace {
@@ -306,4 +307,26 @@ TEST_F(FillTest, SceneChecksum) {
   Poly_Fill_Persp(List({V(200, 60), V(319, 80), V(310, 199), V(190, 170)}));
   EXPECT_TRUE(c.Guards_Intact());
   EXPECT_EQ(c.Checksum(), 6675648963125325517ull);
+}
+
+TEST_F(FillTest, WalkersTakeTheirStepsFromTheDivisionTableOnceItIsBuilt) {
+  Canvas c(64, 32);
+  // u falls by 1 over 3 lines: dividing truncates toward zero (-85/256 a line), the table's 16.16
+  // quotient shifted down floors it (-86/256); x rises by 3 over 3 lines, one pixel a line, either way.
+  auto Second_Line = [](PolyRasterLine* out) {
+    for (u32 y = 0; y < kPolyRasterLines; y++) poly_state.raster[y].xa = kPolyEmpty;
+    Poly_Walk_Edge_Uv(V(10, 0, 100, 7), V(13, 3, 99, 7));
+    *out = poly_state.raster[1];
+    for (u32 y = 0; y < kPolyRasterLines; y++) poly_state.raster[y].xa = kPolyEmpty;
+  };
+  PolyRasterLine divided, looked_up;
+  Second_Line(&divided);
+  Math_Init_Div_Table(256, 16);
+  Second_Line(&looked_up);
+  Math_Init_Div_Table(1, 1);  // a table of one row holds no quotient: the walkers divide again
+  EXPECT_EQ(divided.xa, 11 << 16);
+  EXPECT_EQ(looked_up.xa, 11 << 16);
+  EXPECT_EQ(divided.uva >> 16, (100u << 8) - 85);
+  EXPECT_EQ(looked_up.uva >> 16, (100u << 8) - 86);
+  EXPECT_TRUE(c.Guards_Intact());
 }
