@@ -77,6 +77,9 @@ void Xm_Fade(XmChannel* channel, const XmInstrument* instrument) {
   channel->flags |= XM_FLAG_VOLUME;
 }
 
+// The whole part of a 16.16 envelope value, kept in 0..64.
+i32 Xm_Envelope_Output(i64 value) { return i32(value < 0 ? 0 : value >= 64 * 65536 ? 64 : value >> 16); }
+
 void Xm_Set_Envelope_Position(XmEnvelopeState* state, const XmInstrument* instrument, u8 parameter) {
   const XmEnvelopePoint* points = instrument->volume_envelope;
   i32 count = instrument->volume_points;
@@ -86,8 +89,8 @@ void Xm_Set_Envelope_Position(XmEnvelopeState* state, const XmInstrument* instru
     i32 dx = points[i + 1].x - points[i].x;
     state->tick = parameter;
     state->delta = dx > 0 ? (points[i + 1].y - points[i].y) * 65536 / dx : 0;
-    state->value = (state->tick - points[i].x) * state->delta + points[i].y * 65536;
-    state->output = Xm_Clamp(state->value >> 16, 0, 64);
+    state->value = i64(state->tick - points[i].x) * state->delta + points[i].y * 65536;
+    state->output = Xm_Envelope_Output(state->value);
     state->point = i + 1;
     state->done = 0;
   } else if (count > 0) {
@@ -613,7 +616,7 @@ void Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 
   } else if (state->point < n) {
     state->value += state->delta;
   }
-  state->output = Xm_Clamp(state->value >> 16, 0, 64);
+  state->output = Xm_Envelope_Output(state->value);
   state->tick++;
 }
 

@@ -15,7 +15,7 @@ enum : u8 {
 struct XmEnvelopeState {
   i32 tick;
   i32 point;
-  i32 value;  // 16.16
+  i64 value;  // 16.16; wide enough for a position set far before the segment's first point
   i32 output;
   i32 delta;  // 16.16
   u8 done;

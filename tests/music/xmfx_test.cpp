@@ -243,3 +243,18 @@ TEST(XmEffects, PortamentoAndVolumeSlidesMoveByTheirMemories) {
   EXPECT_EQ(Xm_Channel(0)->porta_target, 3840);
   End(m);
 }
+
+TEST(XmEffects, EnvelopePositionFarBeforeTheFirstPointFollowsTheSegmentsLine) {
+  XmSong song = Song(1, 64, 6, {0});
+  song.instruments[0].volume_envelope.points = {{60000, 0}, {60001, 64}};
+  song.instruments[0].volume_envelope.type = 1;
+  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0x15, 0};
+  XmModule* m = Start(song);
+  // Tick 0 lies 60000 ticks before the rising segment: its line is far below 0 there.
+  Timeline(m, 1);
+  EXPECT_EQ(Xm_Channel(0)->volume_envelope.output, 0);
+  Timeline(m, 5);
+  EXPECT_EQ(Xm_Channel(0)->volume_envelope.output, 0);
+  EXPECT_EQ(Xm_Channel(0)->voice->volume, 0);
+  End(m);
+}
