@@ -101,9 +101,10 @@ void Mem_Set_Description(const void* address, const char* text) {
 
 void* Mem_Realloc(void* address, u32 new_size) {
   MemBlock& row = mem_table[Mem_Find_Block(address)];
-  u64 bytes = u64(new_size) + mem_mask;
+  // One byte more than size + mask, so the aligned block always holds new_size bytes; it must not wrap.
+  u64 bytes = u64(new_size) + mem_mask + 1;
   if (bytes > 0xFFFFFFFFull) Err_Error("Mem_Realloc: Not enough free memory.");
-  u8* raw = Mem_Raw_Alloc(u32(bytes) + 1, mem_cache);
+  u8* raw = Mem_Raw_Alloc(u32(bytes), mem_cache);
   if (!raw) Err_Error("Mem_Realloc: Not enough free memory.");
   u8* fresh = reinterpret_cast<u8*>(Mem_Align(reinterpret_cast<uintptr_t>(raw)));
   // Copy what both blocks hold: a shrinking block must not be overrun.

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/mem.h"
+#include "tests/runtime/runtime_test_util.h"
 
 namespace {
 class MemoryBlocks : public ::testing::Test {
@@ -84,6 +85,11 @@ TEST_F(MemoryBlocks, ReallocKeepsRowDescriptionAndContents) {
   EXPECT_EQ(b[8], 0);
   u8* c = static_cast<u8*>(Mem_Realloc(b, 2));  // shrinking copies only what fits
   EXPECT_EQ(c[1], 2);
+}
+
+TEST_F(MemoryBlocks, ReallocToASizeThatWrapsTheTakenBytesIsFatal) {
+  void* a = Mem_Alloc(64);
+  EXPECT_FATAL(Mem_Realloc(a, 0xFFFFFFFFu - 31), "Mem_Realloc: Not enough free memory.");
 }
 
 TEST_F(MemoryBlocks, MarkAndReleaseFreeOnlyLaterBlocks) {
