@@ -161,7 +161,9 @@ bool Plat_Limit_Reached(void) { return plat_limit_reached; }
 
 i64 Plat_Counter_Frequency(void) { return plat->frequency(); }
 i64 Plat_Counter(void) { return plat->counter(); }
-i32 Plat_Process_Millis(void) { return i32(plat->counter() * 1000 / plat->frequency()); }
+// Process time counts from start-up, as the C runtime's clock does: a clock that counts from boot
+// would overflow the product and the 32-bit result on a machine that has run for long.
+i32 Plat_Process_Millis(void) { return i32((plat->counter() - plat_start_counter) * 1000 / plat->frequency()); }
 void Plat_Sleep(u32 milliseconds) { plat->sleep(milliseconds); }
 
 bool Plat_Register_Class(const PlatClass* description) {

@@ -2,6 +2,7 @@
 // limits, the virtual clock and the virtual wave-out device.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 #include "platform/plat.h"
@@ -91,6 +92,19 @@ TEST(HeadlessClock, EachPaintAdvancesOneFrameOfVirtualTime) {
   EXPECT_EQ(Plat_Counter(), 61 * 62475);  // the limit is found on the 61st request
   EXPECT_EQ(Plat_Process_Millis(), 1016);
   Plat_Done();
+}
+
+TEST(SdlClock, ProcessMillisCountFromStartUp) {
+  setenv("SDL_VIDEODRIVER", "dummy", 1);
+  PlatConfig config;
+  config.backend = PLAT_SDL;
+  ASSERT_TRUE(Plat_Init(config));
+  // The performance counter runs from boot; the process time starts near zero.
+  i32 millis = Plat_Process_Millis();
+  EXPECT_GE(millis, 0);
+  EXPECT_LT(millis, 60000);
+  Plat_Done();
+  unsetenv("SDL_VIDEODRIVER");
 }
 
 namespace {
