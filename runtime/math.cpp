@@ -139,7 +139,8 @@ i32 Math_Mul(u32 a, u32 b) {
 }
 
 i32 Math_Mul_Signed(i32 a, i32 b) {
-  i32 m = Math_Mul(u32(a < 0 ? -a : a), u32(b < 0 ? -b : b));
+  // Magnitudes in unsigned arithmetic: negating the smallest i32 would overflow.
+  i32 m = Math_Mul(a < 0 ? 0u - u32(a) : u32(a), b < 0 ? 0u - u32(b) : u32(b));
   return (a < 0) != (b < 0) ? -m : m;
 }
 

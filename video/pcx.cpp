@@ -1,6 +1,7 @@
 // PCX pictures: run-length decoding into 8-bit or 32-bit pixel blocks, and the screenshot writer.
 #include "video/pcx.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -34,6 +35,8 @@ void Pcx_Check_Rect(const PcxPicture* picture, i32 x, i32 y, i32 w, i32 h) {
   if (w < 0 || h < 0 || (w > 0 && u64(u32(x)) + u32(w) > picture->header.hres)) Err_Error("Pcx: Cut outside the picture");
   if (w > 0 && h > 0) {
     Pcx_Checked_Index(picture, x, y);
+    // The last row is found in 64 bits: a rectangle below the largest row number must not wrap.
+    if (i64(y) + h - 1 > INT32_MAX) Err_Error("Pcx: Cut outside the picture");
     Pcx_Checked_Index(picture, x + w - 1, y + h - 1);
   }
 }

@@ -124,5 +124,6 @@ TEST(MathTables, DivisionAndMultiplicationTables) {
   EXPECT_EQ(Math_Mul_Signed(3, -4), -12);
   EXPECT_EQ(Math_Return_Zero(), 0);
   EXPECT_FATAL(Math_Mul(5, 0), "Math: Mul-Table index out of range");
+  EXPECT_FATAL(Math_Mul_Signed(INT32_MIN, 1), "Math: Mul-Table index out of range");
   EXPECT_FATAL(Math_Init_Div_Table(10, 1025), "Math: Illegal Div-Table size");
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -359,6 +360,8 @@ TEST_F(Pcx, LoadsThroughTheFileLayer) {
   EXPECT_EQ(into[2], frame[160]);
   EXPECT_EQ(into[5], frame[2 * 160 + 1]);
   EXPECT_EXIT(Pcx_Cut_Bitmap(Pcx_Global(), 159, 0, 2, 1), ::testing::ExitedWithCode(1), "");
+  // A cut whose last row would lie beyond the largest row number is refused, not wrapped.
+  EXPECT_EXIT(Pcx_Cut_Bitmap(Pcx_Global(), 0, 129, 1, INT32_MAX), ::testing::ExitedWithCode(1), "");
   EXPECT_EXIT(Pcx_Get_Pixel(Pcx_Global(), 0, 130), ::testing::ExitedWithCode(1), "");
   EXPECT_EXIT(Pcx_Get_Pixel(Pcx_Global(), -1, 0), ::testing::ExitedWithCode(1), "");
   Mem_Free(cut);
