@@ -1,11 +1,21 @@
 // K3D writer: the header, the object blocks and the frame blocks, little-endian without padding.
 #include "k3d_writer.h"
 
+#include <cstdlib>
 #include <sstream>
 
 #include "writer.h"
 
 namespace {
+// A whole decimal number from 0 to max; false for anything else (no exception, no wrapping).
+bool Parse_Number(const std::string& text, u32 max, u32* value) {
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
+  const unsigned long v = std::strtoul(text.c_str(), nullptr, 10);
+  if (v > max) return false;
+  *value = u32(v);
+  return true;
+}
+
 void Write_Points(ByteWriter& w, const std::vector<K3dPoint>& points) {
   w.u16_(u16(points.size()));
   for (const K3dPoint& p : points)
@@ -75,10 +85,16 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
       K3dPolygon p{{}, 0};
       std::string item;
       while (l >> item) {
-        if (item.rfind("t=", 0) == 0)
-          p.texture = u8(std::stoi(item.substr(2)));
+        const bool texture = item.rfind("t=", 0) == 0;
+        u32 v;
+        if (!Parse_Number(texture ? item.substr(2) : item, texture ? 255 : 65535, &v)) {
+          *error = "line " + std::to_string(number) + ": bad number " + item;
+          return false;
+        }
+        if (texture)
+          p.texture = u8(v);
         else
-          p.points.push_back(u16(std::stoi(item)));
+          p.points.push_back(u16(v));
       }
       if (p.points.empty() || p.points.size() > 4) {
         *error = "line " + std::to_string(number) + ": a polygon has 1 to 4 points";
