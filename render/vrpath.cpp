@@ -19,14 +19,14 @@ namespace {
 VrEvent vr_events[kVrMaxEvents];
 i32 vr_sound_unit = 200;
 
-// Reads a whole path file into a described block; the count of whole records comes back.
+// Reads a whole path file into a described block; the count of whole records comes back, and
+// bytes after the last whole record are read but never used.
 VrPathRecord* Read_Path(const char* name, const char* kind, u32* size, u32* count) {
   File_Open(name);
   const u32 bytes = File_Size();
   if (VR_Check_Path_Size(bytes)) {
     File_Close();
-    if (bytes < kVrPathRecordBytes) Err_Error("VR: Empty path %s", name);
-    Err_Error("VR: Partial record in path %s", name);
+    Err_Error("VR: Empty path %s", name);
   }
   auto* buffer = static_cast<VrPathRecord*>(Mem_Alloc(bytes));
   char description[64];
@@ -92,9 +92,7 @@ MeshScene* Selected_Scene(void) {
 }  // namespace
 
 const char* VR_Check_Path_Size(u32 bytes) {
-  if (bytes < kVrPathRecordBytes) return "VR: Empty path";
-  if (bytes % kVrPathRecordBytes != 0) return "VR: Partial record in path";
-  return nullptr;
+  return bytes < kVrPathRecordBytes ? "VR: Empty path" : nullptr;
 }
 
 void VR_Convert_Camera_Records(VrPathRecord* records, u32 count, f32 scale) {

@@ -2,6 +2,7 @@
 #include "render/vrpath.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 #include "path_writer.h"
@@ -63,13 +64,30 @@ TEST_F(VrPathTest, BadSizesAreFatal) {
   EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f), "VR: Empty path");
   ASSERT_TRUE(Write_File(Test_File_Name("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
   EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_short.cam").c_str(), 1.0f), "VR: Empty path");
-  ASSERT_TRUE(Write_File(Test_File_Name("vr_odd.cam").c_str(), std::vector<u8>(500, 0)));
-  EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_odd.cam").c_str(), 1.0f), "VR: Partial record in path");
-  EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_odd.cam").c_str(), 1.0f), "VR: No object for path");
-  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_odd.cam").c_str(), 1.0f), "VR: Partial record in path");
+  ASSERT_TRUE(Write_File(Test_File_Name("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
+  EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f), "VR: No object for path");
   EXPECT_EQ(VR_Check_Path_Size(480), nullptr);
+  EXPECT_EQ(VR_Check_Path_Size(500), nullptr);
   EXPECT_NE(VR_Check_Path_Size(0), nullptr);
+}
+
+TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
+  const std::string name = Write_Camera(10);
+  FILE* f = std::fopen(name.c_str(), "ab");
+  ASSERT_NE(f, nullptr);
+  const u8 tail[20] = {1, 2, 3};
+  std::fwrite(tail, 1, sizeof tail, f);
+  std::fclose(f);
+  VR_Load_Camera_Path(name.c_str(), 1.0f);
+  EXPECT_EQ(vr_engine.path.file_size, 500u);
+  EXPECT_EQ(vr_engine.path.record_count, 10u);
+  EXPECT_EQ(vr_engine.path.records_left, 10u);
+  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
+  VR_Load_Object_Path(name.c_str(), 1.0f);
+  const MeshObject& o = mesh_work.objects[mesh_work.last_object];
+  EXPECT_EQ(o.path_record_count, 10u);
+  EXPECT_EQ(o.path_records_left, 10u);
+  VR_Free_Object_Paths();
 }
 
 TEST_F(VrPathTest, ForwardStepLoopsOrStaysOnTheLastRecord) {
