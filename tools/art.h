@@ -19,6 +19,15 @@ inline u32 Art_Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }
 // Three channel values as one 0x00RRGGBB pixel.
 inline u32 Art_Rgb(f32 r, f32 g, f32 b) { return Art_Byte(r) << 16 | Art_Byte(g) << 8 | Art_Byte(b); }
 
+// A well-mixed 32-bit value of two coordinates; each picture maker uses its own salt.
+inline u32 Art_Hash(u32 a, u32 b, u32 salt) {
+  u32 h = a * 0x9E3779B1u ^ (b + salt) * 0x85EBCA77u;
+  h ^= h >> 15;
+  h *= 0xC2B2AE3Du;
+  h ^= h >> 13;
+  return h;
+}
+
 // a when t is 0, b when t is 1.
 inline f32 Art_Lerp(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
 

@@ -19,13 +19,7 @@ Rgb Mix(Rgb a, Rgb b, f32 t) {
 }
 Rgb Scale(Rgb a, f32 k) { return {a.r * k, a.g * k, a.b * k}; }
 
-u32 Hash(u32 a, u32 b) {
-  u32 h = a * 0x9E3779B1u ^ (b + 0x632BE5ABu) * 0x85EBCA77u;
-  h ^= h >> 15;
-  h *= 0xC2B2AE3Du;
-  h ^= h >> 13;
-  return h;
-}
+u32 Hash(u32 a, u32 b) { return Art_Hash(a, b, 0x632BE5ABu); }
 
 u32 Pack(Rgb c) { return Art_Rgb(c.r, c.g, c.b); }
 

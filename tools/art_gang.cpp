@@ -179,13 +179,7 @@ K3dPoint To_File(Vec p) { return Art_File_Point(p, kGangFigureScale); }
 
 // ---- pictures ----
 
-u32 Hash(u32 a, u32 b) {
-  u32 h = a * 0x9E3779B1u ^ (b + 0x2545F491u) * 0x85EBCA77u;
-  h ^= h >> 15;
-  h *= 0xC2B2AE3Du;
-  h ^= h >> 13;
-  return h;
-}
+u32 Hash(u32 a, u32 b) { return Art_Hash(a, b, 0x2545F491u); }
 f32 Noise(u32 x, u32 y, u32 seed) { return f32(Hash(x + seed * 7919u, y) % 1000) / 1000.0f; }
 f32 Smooth(f32 a, f32 b, f32 v) {
   const f32 t = std::clamp((v - a) / (b - a), 0.0f, 1.0f);

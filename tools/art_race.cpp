@@ -9,13 +9,7 @@
 namespace {
 const f32 kTwoPi = 6.2831853f;
 
-u32 Hash(u32 a, u32 b) {
-  u32 h = a * 0x9E3779B1u ^ (b + 0x632BE5ABu) * 0x85EBCA77u;
-  h ^= h >> 15;
-  h *= 0xC2B2AE3Du;
-  h ^= h >> 13;
-  return h;
-}
+u32 Hash(u32 a, u32 b) { return Art_Hash(a, b, 0x632BE5ABu); }
 
 // 0 .. 1 from a hash.
 f32 Unit(u32 a, u32 b) { return f32(Hash(a, b) & 0xFFFF) / 65535.0f; }

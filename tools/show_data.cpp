@@ -95,13 +95,7 @@ K3dObject Door(void) {
   return b.object;
 }
 
-u32 Hash(u32 a, u32 b) {
-  u32 h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u;
-  h ^= h >> 15;
-  h *= 0xC2B2AE3Du;
-  h ^= h >> 13;
-  return h;
-}
+u32 Hash(u32 a, u32 b) { return Art_Hash(a, b, 0x7F4A7C15u); }
 
 u32 Clamp_Byte(i32 v) { return u32(v < 0 ? 0 : v > 255 ? 255 : v); }
 
