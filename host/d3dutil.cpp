@@ -201,15 +201,15 @@ u32 OffscreenSurface::Copy_To(PlatSurface* dest, i32 x, i32 y, i32 left, i32 top
   top = D3d_Clamp(top, 0, i32(height));
   right = D3d_Clamp(right, left, i32(width));
   bottom = D3d_Clamp(bottom, top, i32(height));
-  i32 w = right - left, h = bottom - top;
   u32 dest_format, dest_width, dest_height;
   Plat_Surface_Get_Desc(dest, &dest_format, &dest_width, &dest_height);
   // Clipping at the destination's left or top edge drops the source's clipped part too, and a
-  // rectangle wholly outside copies nothing.
-  if (x < 0) w += x, left -= x, x = 0;
-  if (y < 0) h += y, top -= y, y = 0;
-  if (x + w > i32(dest_width)) w = i32(dest_width) - x;
-  if (y + h > i32(dest_height)) h = i32(dest_height) - y;
+  // rectangle wholly outside copies nothing; in 64 bits, so a position far outside cannot wrap.
+  i64 w = right - left, h = bottom - top, sx = left, sy = top, dx = x, dy = y;
+  if (dx < 0) w += dx, sx -= dx, dx = 0;
+  if (dy < 0) h += dy, sy -= dy, dy = 0;
+  if (dx + w > i64(dest_width)) w = i64(dest_width) - dx;
+  if (dy + h > i64(dest_height)) h = i64(dest_height) - dy;
   if (w <= 0 || h <= 0) return SURFACE_DONE;
   FormatDesc from, to;
   u32 result = info.Describe(format, &from);
@@ -217,7 +217,8 @@ u32 OffscreenSurface::Copy_To(PlatSurface* dest, i32 x, i32 y, i32 left, i32 top
   if ((result = info.Describe(dest_format, &to)) != SURFACE_DONE) return result;
   u8 *src_bits, *dst_bits;
   u32 src_pitch, dst_pitch;
-  PlatRect src_rect = {left, top, left + w, top + h}, dst_rect = {x, y, x + w, y + h};
+  PlatRect src_rect = {i32(sx), i32(sy), i32(sx + w), i32(sy + h)};
+  PlatRect dst_rect = {i32(dx), i32(dy), i32(dx + w), i32(dy + h)};
   if (!Plat_Surface_Lock(surface, &src_rect, PLAT_LOCK_READONLY, &src_bits, &src_pitch)) return SURFACE_FAILED;
   if (!Plat_Surface_Lock(dest, &dst_rect, 0, &dst_bits, &dst_pitch)) {
     Plat_Surface_Unlock(surface);
@@ -230,10 +231,10 @@ u32 OffscreenSurface::Copy_To(PlatSurface* dest, i32 x, i32 y, i32 left, i32 top
   const u32 dst_shifts[4] = {to.red_shift, to.green_shift, to.blue_shift, to.alpha_shift};
   const u32 dst_max[4] = {to.red_max, to.green_max, to.blue_max, to.alpha_max};
   bool convert = format != dest_format;
-  for (i32 row = 0; row < h; row++) {
+  for (i64 row = 0; row < h; row++) {
     const u8* s = src_bits + size_t(row) * src_pitch;
     u8* d = dst_bits + size_t(row) * dst_pitch;
-    for (i32 col = 0; col < w; col++, s += from.bits / 8, d += to.bits / 8) {
+    for (i64 col = 0; col < w; col++, s += from.bits / 8, d += to.bits / 8) {
       if (from.bits < 16) continue;
       u32 pixel = D3d_Read_Pixel(s, from.bits), out = 0;
       for (u32 c = 0; c < 4; c++) {

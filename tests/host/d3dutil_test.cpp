@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -253,6 +254,10 @@ TEST_F(SurfaceTest, CopyClampsTheSourceAndClipsAtTheDestination) {
   EXPECT_EQ(surface.Copy_To(dest, 5, 0, 0, 0, 4, 4), 1u);
   EXPECT_EQ(surface.Copy_To(dest, 0, -9, 0, 0, 4, 4), 1u);
   EXPECT_EQ(surface.Copy_To(dest, 0, 0, 3, 3, 1, 1), 1u);
+  // Far outside, where the position plus the width passes the largest i32: still nothing to do.
+  EXPECT_EQ(surface.Copy_To(dest, INT32_MAX, 0, 0, 0, 4, 4), 1u);
+  EXPECT_EQ(surface.Copy_To(dest, 0, INT32_MAX - 1, 0, 0, 4, 4), 1u);
+  EXPECT_EQ(surface.Copy_To(dest, INT32_MIN, INT32_MIN, 0, 0, 4, 4), 1u);
   for (i32 y = 0; y < 3; y++)
     for (i32 x = 0; x < 3; x++) EXPECT_EQ(Get(dest, x, y), 0u);
   // A destination that cannot be locked (the source itself): failure, and both are unlocked.
