@@ -153,11 +153,16 @@ void Vbe_Sprite_Op(i32 x, i32 y, const cbitmap* picture, Op op) {
                 vbe_screen.width, vbe_screen.width, vbe_screen.height, op);
 }
 
+// An 8-bit picture may start at any byte (a font's glyph slots are not whole words): its size words
+// are read bytewise.
 template <class Op>
 void Vbe_Sprite_8_Op(i32 x, i32 y, const cbitmap* picture, Op op) {
   if (!picture || !vbe_screen.frame) return;
-  Vbe_Clip_Blit(x, y, picture->width, picture->height, Vbe_Bitmap_Bytes(picture), vbe_screen.frame,
-                vbe_screen.width, vbe_screen.width, vbe_screen.height, op);
+  u32 size[2];
+  memcpy(size, picture, sizeof size);
+  const u8* pixels = reinterpret_cast<const u8*>(picture) + sizeof size;
+  Vbe_Clip_Blit(x, y, size[0], size[1], pixels, vbe_screen.frame, vbe_screen.width, vbe_screen.width,
+                vbe_screen.height, op);
 }
 
 template <class Op>
