@@ -133,7 +133,7 @@ void Poly_Scale_Bytes(void* block, f32 factor) {
 void Poly_Rotate_Texture(u32* texture, u32 x, u32 y, u32 w, u32 h) {
   const u32 words = Block_Words(texture);
   // A region that does not fit the block is left alone.
-  if (w == 0 || h == 0 || u64(y + std::max(w, h) - 1) * 256 + x + std::max(w, h) > words) return;
+  if (w == 0 || h == 0 || (u64(y) + std::max(w, h) - 1) * 256 + x + std::max(w, h) > words) return;
   u32* temp = static_cast<u32*>(Mem_Alloc(words * 4));
   for (u32 j = 0; j < h; j++)
     for (u32 i = 0; i < w; i++) temp[(y + i) * 256 + x + j] = texture[(y + j) * 256 + x + i];

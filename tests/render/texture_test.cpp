@@ -87,6 +87,10 @@ TEST_F(TextureTest, QuarterTurnOfARegion) {
   EXPECT_EQ(t[3 * 256 + 3], u32('d'));
   EXPECT_EQ(t[3 * 256 + 4], u32('b'));
   EXPECT_EQ(t[0], 77u);
+  // A region whose rows lie past the 32-bit range is outside the block too, not wrapped into it.
+  Poly_Rotate_Texture(t, 0, 0xFFFFFF00u, 0x101, 0x101);
+  EXPECT_EQ(t[0], 77u);
+  EXPECT_EQ(t[2 * 256 + 3], u32('c'));
   Mem_Free(t);
 }
 
