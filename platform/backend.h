@@ -43,3 +43,4 @@ u32 Plat_Paint_Count(void);
 void (*Plat_Audio_Pump(void))(void);
 void Plat_Status_Text(char* text, u32 size);
 void Plat_Request_Close(void);  // a limit or the user asks the window to close
+void Plat_Check_Time_Limit(void);  // closes the window once the time limit has passed

@@ -79,16 +79,20 @@ bool Plat_Paint_Due(void) {
 void Plat_Before_Paint(void) {
   plat->frame_advance();
   plat_paints++;
-  bool over = plat_config.max_frames && plat_paints > plat_config.max_frames;
-  if (plat_config.max_seconds > 0 &&
-      f64(plat->counter() - plat_start_counter) / f64(plat->frequency()) > plat_config.max_seconds)
-    over = true;
-  if (over && !plat_limit_reached) {
+  if (plat_config.max_frames && plat_paints > plat_config.max_frames && !plat_limit_reached) {
     plat_limit_reached = true;
     Plat_Request_Close();
   }
+  Plat_Check_Time_Limit();
 }
 }  // namespace
+
+void Plat_Check_Time_Limit(void) {
+  if (plat_config.max_seconds <= 0 || plat_limit_reached) return;
+  if (f64(plat->counter() - plat_start_counter) / f64(plat->frequency()) <= plat_config.max_seconds) return;
+  plat_limit_reached = true;
+  Plat_Request_Close();
+}
 
 bool Plat_Config_From_Env(PlatConfig* c) {
   *c = PlatConfig();

@@ -131,7 +131,7 @@ void Sdl_Pump(void) {
   SDL_Event e;
   while (SDL_PollEvent(&e)) Sdl_Handle(e);
   // Time limits count even while no frame is painted (a minimised window).
-  if (sdl_config.max_seconds > 0 && f64(SDL_GetTicks64()) / 1000.0 > sdl_config.max_seconds) Plat_Request_Close();
+  Plat_Check_Time_Limit();
 }
 
 void Sdl_Wait(void) {
