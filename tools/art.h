@@ -44,3 +44,23 @@ inline ArtVec Art_Cross(ArtVec a, ArtVec b) {
 inline f32 Art_Dot(ArtVec a, ArtVec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 // An engine point in the file's axes (x, z, up), over a load scale.
 inline K3dPoint Art_File_Point(ArtVec p, f32 scale) { return {p.x / scale, p.z / scale, -p.y / scale}; }
+
+// A K3D object built from engine-axis points, written to the file at a scale.
+struct ArtMesh {
+  K3dObject object;
+  std::vector<ArtVec> engine;
+  f32 scale;
+  ArtMesh(const char* name, f32 s) : scale(s) { object.name = name; }
+  u16 Point(ArtVec p) {
+    engine.push_back(p);
+    object.points.push_back(Art_File_Point(p, scale));
+    return u16(engine.size() - 1);
+  }
+  // The engine's face normal is (A - B) x (A - L), L the last vertex; the order is turned round when
+  // needed so that it points along facing, the side from which the polygon is seen.
+  void Poly(std::vector<u16> p, ArtVec facing, u8 texture) {
+    const ArtVec a = engine[p[0]], b = engine[p[1]], l = engine[p.back()];
+    if (Art_Dot(Art_Cross(a - b, a - l), facing) < 0) std::reverse(p.begin(), p.end());
+    object.polygons.push_back({p, texture});
+  }
+};

@@ -13,26 +13,6 @@ const f32 kPi = 3.14159265f;
 using Vec = ArtVec;
 
 
-// Builds one K3D object from engine-axis points; the file keeps (x, z, -y) / scale.
-struct MeshBuilder {
-  K3dObject object;
-  std::vector<Vec> engine;
-  f32 scale;
-  MeshBuilder(const char* name, f32 s) : scale(s) { object.name = name; }
-  u16 Point(Vec p) {
-    engine.push_back(p);
-    object.points.push_back(Art_File_Point(p, scale));
-    return u16(engine.size() - 1);
-  }
-  // The engine's face normal is (A - B) x (A - L), L the last vertex; the order is chosen so that it
-  // points along facing, the side from which the polygon is seen.
-  void Poly(std::vector<u16> p, Vec facing, u8 texture) {
-    const Vec a = engine[p[0]], b = engine[p[1]], l = engine[p.back()];
-    if (Art_Dot(Art_Cross(a - b, a - l), facing) < 0) std::reverse(p.begin(), p.end());
-    object.polygons.push_back({p, texture});
-  }
-};
-
 // Smooth 0 .. 1 step between e0 and e1.
 f32 Step(f32 e0, f32 e1, f32 v) {
   const f32 t = std::clamp((v - e0) / (e1 - e0), 0.0f, 1.0f);
@@ -108,7 +88,7 @@ std::vector<u32> Art_Box_Env_Pixels(void) {
 }
 
 K3dMesh Art_Box_Crate(void) {
-  MeshBuilder b("kasse", kArtBoxScale);
+  ArtMesh b("kasse", kArtBoxScale);
   const f32 h = kArtBoxHalfSize;
   for (u32 i = 0; i < 8; i++) b.Point({i & 1 ? h : -h, i & 2 ? h : -h, i & 4 ? h : -h});
   // Each side by its four corners in turn, and the way into the room.
@@ -121,7 +101,7 @@ K3dMesh Art_Box_Crate(void) {
 }
 
 K3dMesh Art_Box_Shell(void) {
-  MeshBuilder b("egg", kArtBoxShellScale);
+  ArtMesh b("egg", kArtBoxShellScale);
   const u32 rings = kArtBoxShellRings, segments = kArtBoxShellSegments;
   const u16 top = b.Point(Egg_At(0.0f, 0.0f));
   for (u32 i = 1; i <= rings; i++)

@@ -12,27 +12,10 @@ const f32 kPi = 3.14159265f;
 
 using Vec = ArtVec;
 
-// An object in engine units, written to the file through the axis order (0, -2, 1) at a scale.
-struct Builder {
-  K3dObject object;
-  std::vector<Vec> at;
-  f32 scale;
-  Builder(const char* name, f32 s) : scale(s) { object.name = name; }
-  u16 Point(Vec p) {
-    at.push_back(p);
-    object.points.push_back(Art_File_Point(p, scale));
-    return u16(at.size() - 1);
-  }
-  // A quad whose engine face normal, (A - B) x (A - D), points along facing; the order is turned round
-  // when it does not, which keeps the first edge along the same line.
-  void Quad(u16 a, u16 b, u16 c, u16 d, Vec facing, u8 texture) {
-    const Vec n = Art_Cross(at[a] - at[b], at[a] - at[d]);
-    if (Art_Dot(n, facing) >= 0)
-      object.polygons.push_back({{a, b, c, d}, texture});
-    else
-      object.polygons.push_back({{d, c, b, a}, texture});
-  }
-  // A rectangle from corner a: texture rows along down, columns along across.
+// An object in engine units, with rectangles from a corner: texture rows along down, columns across.
+struct Builder : ArtMesh {
+  using ArtMesh::ArtMesh;
+  void Quad(u16 a, u16 b, u16 c, u16 d, Vec facing, u8 texture) { Poly({a, b, c, d}, facing, texture); }
   void Rect(Vec a, Vec down, Vec across, Vec facing, u8 texture) {
     const u16 p0 = Point(a), p1 = Point(a + down), p2 = Point(a + down + across), p3 = Point(a + across);
     Quad(p0, p1, p2, p3, facing, texture);
