@@ -170,6 +170,8 @@ bool Xm_Parse_Instrument(XmModule* module, XmFile* file, u32 index) {
     header_size = sample_count ? kXmInstrumentStandard : kXmInstrumentMinimum;
   // A size that would seek out of any file is taken as the standard one.
   if (header_size > 0x7FFFFFFF - u32(start)) header_size = kXmInstrumentStandard;
+  // An instrument that starts at the very end of the positions a file can have cannot be read.
+  if (i64(start) + header_size > 0x7FFFFFFF) return Xm_Fail("instrument header past the end of the file");
   if (sample_count == 0) {
     Xm_File_Seek(file, start + i32(header_size), 0);
     return true;

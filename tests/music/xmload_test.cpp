@@ -309,3 +309,12 @@ TEST(MusicLoad, AModuleThatCannotBeLoadedIsFatal) {
   EXPECT_NE(std::string(text.begin(), text.end()).find("Music: Unable to load no-such-module.xm"),
             std::string::npos);
 }
+
+TEST(XmLoader, AnInstrumentAtTheLastFilePositionIsRefused) {
+  // The header's size sends the reader to the last position a file can have, where the
+  // instrument's own size cannot be added without overflow.
+  std::vector<u8> bytes;
+  ASSERT_TRUE(Read_File(std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm_fuzz/instrument_at_file_limit.xm", &bytes));
+  EXPECT_EQ(Load_Bytes(bytes), nullptr);
+  EXPECT_STREQ(Xm_Load_Error(), "instrument header past the end of the file");
+}
