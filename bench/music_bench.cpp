@@ -5,6 +5,7 @@
 #include <xmp.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -30,9 +31,15 @@ f64 Cpu_Seconds(void) {
   return f64(t.tv_sec) + f64(t.tv_nsec) * 1e-9;
 }
 
+// A song of the repository's module set; a missing one ends the run with an error, as the figures
+// would otherwise leave it out unnoticed.
 std::vector<u8> Song_Bytes(const char* name) {
   std::vector<u8> bytes;
-  if (!Read_File(std::string(VELMORAN_SOURCE_DIR) + "/../shared/xm-corpus/" + name, &bytes)) bytes.clear();
+  std::string path = std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm/" + name;
+  if (!Read_File(path, &bytes) || bytes.empty()) {
+    fprintf(stderr, "music_bench: cannot read %s\n", path.c_str());
+    exit(1);
+  }
   return bytes;
 }
 
@@ -133,6 +140,7 @@ void BM_Xmp(benchmark::State& state, const char* song) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  for (const char* song : kSongs) Song_Bytes(song);
   for (const char* song : kSongs) {
     benchmark::RegisterBenchmark((std::string("Velmoran/") + song).c_str(), BM_Velmoran, song)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark((std::string("Libopenmpt/") + song).c_str(), BM_Openmpt, song)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,7 @@ set -euo pipefail
 
 # What the program needs, and what the tests, fuzzers and benchmarks need besides.
 VELMORAN_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev libpng-dev)
-VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev xvfb xauth
+VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xauth
   imagemagick ffmpeg libopenmpt-dev openmpt123 libxmp-dev)
 
 velmoran_install() {
@@ -18,6 +18,13 @@ velmoran_install() {
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+  # The sanitizer and fuzzer runtimes come in a package named after clang's major version.
+  if [[ " $* " == *" clang "* ]]; then
+    local major
+    major=$(clang --version | sed -n 's/.*clang version \([0-9][0-9]*\).*/\1/p' | head -n 1)
+    [ -n "$major" ] || { echo "Cannot tell clang's version" >&2; return 1; }
+    velmoran_install "libclang-rt-$major-dev"
   fi
 }
 

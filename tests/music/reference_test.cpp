@@ -76,7 +76,7 @@ Comparison Compare_Timeline(const std::vector<u8>& bytes, u32 max_ticks) {
 
 std::vector<u8> Corpus(const char* name) {
   std::vector<u8> bytes;
-  Read_File(std::string(VELMORAN_SHARED_DIR) + "/xm-corpus/" + name, &bytes);
+  Read_File(std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm/" + name, &bytes);
   return bytes;
 }
 }  // namespace

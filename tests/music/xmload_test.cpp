@@ -266,7 +266,7 @@ TEST(XmLoader, SampleReaderFillsTheDataInsteadOfTheFile) {
 }
 
 TEST(XmLoader, EveryCorpusModuleLoadsOrIsRefusedWithoutHarm) {
-  std::string dir = std::string(VELMORAN_SHARED_DIR) + "/xm-corpus";
+  std::string dir = std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm";
   DIR* d = opendir(dir.c_str());
   ASSERT_NE(d, nullptr);
   u32 files = 0;
