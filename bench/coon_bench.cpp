@@ -7,7 +7,7 @@
 #include "art_coon.h"
 #include "art_plasma.h"
 #include "datafile_writer.h"
-#include "demo/COON/coon.h"
+#include "demo/coon/coon.h"
 #include "demo/plasma/plasma.h"
 #include "music/music.h"
 #include "tests/engine_start.h"

@@ -10,5 +10,5 @@
 #include "demo/rig/rig.h"
 #include "demo/term/term.h"
 #include "demo/plasma/plasma.h"
-#include "demo/COON/coon.h"
+#include "demo/coon/coon.h"
 #include "demo/credits/credits.h"

@@ -2,7 +2,7 @@
 #include "demo/timeline.h"
 
 #include "demo/box/box.h"
-#include "demo/COON/coon.h"
+#include "demo/coon/coon.h"
 #include "demo/credits/credits.h"
 #include "demo/design.h"
 #include "demo/eye/eye.h"

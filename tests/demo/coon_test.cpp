@@ -9,7 +9,7 @@
 #include "art.h"
 #include "art_coon.h"
 #include "art_plasma.h"
-#include "demo/COON/coon.h"
+#include "demo/coon/coon.h"
 #include "flat_scene_fixture.h"
 #include "music/music.h"
 #include "runtime/math.h"

@@ -1,5 +1,5 @@
 // Coon scene: a picture bent by a Coons patch between four moving edge curves, with labels on the beat.
-#include "demo/COON/coon.h"
+#include "demo/coon/coon.h"
 
 #include <algorithm>
 #include <cstdlib>
