@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "demo/design.h"
-#include "demo/flicker/flimmer.h"
+#include "demo/flimmer/flimmer.h"
 #include "runtime/math.h"
 #include "runtime/mem.h"
 #include "video/picture.h"

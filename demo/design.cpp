@@ -4,7 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "demo/flicker/flimmer.h"
+#include "demo/flimmer/flimmer.h"
 #include "music/music.h"
 #include "render/poly.h"
 #include "render/texture.h"

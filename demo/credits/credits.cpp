@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "demo/design.h"
-#include "demo/flicker/flimmer.h"
+#include "demo/flimmer/flimmer.h"
 #include "music/music.h"
 #include "runtime/err.h"
 #include "runtime/frame.h"

@@ -1,7 +1,7 @@
 // Credits scene: page strips laid into the picture, darkness and fade-out timing, and whole frames.
 #include "art_credits.h"
 #include "demo/credits/credits.h"
-#include "demo/flicker/flimmer.h"
+#include "demo/flimmer/flimmer.h"
 #include "design_fixture.h"
 #include "music/music.h"
 

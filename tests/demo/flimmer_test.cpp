@@ -1,16 +1,16 @@
-// Flicker noise: the scaled random draws, palette ranges, the draw order and re-initialisation.
-#include "demo/flicker/flimmer.h"
+// Flimmer noise: the scaled random draws, palette ranges, the draw order and re-initialisation.
+#include "demo/flimmer/flimmer.h"
 #include "design_fixture.h"
 #include "video/pixel.h"
 
 namespace {
 
-class Flicker : public DesignEngine {
+class Flimmer : public DesignEngine {
  protected:
   void SetUp() override { Start(320, 200); }
 };
 
-TEST_F(Flicker, RandomIsTheRuntimeGeneratorScaled) {
+TEST_F(Flimmer, RandomIsTheRuntimeGeneratorScaled) {
   Math_Crt_Seed(1);
   EXPECT_EQ(Flimmer_Random(255.0f), 0);    // 41
   EXPECT_EQ(Flimmer_Random(255.0f), 142);  // 18467
@@ -26,7 +26,7 @@ TEST_F(Flicker, RandomIsTheRuntimeGeneratorScaled) {
   EXPECT_TRUE(six);
 }
 
-TEST_F(Flicker, DimCyanPalettesAreOneBrightnessPerEntry) {
+TEST_F(Flimmer, DimCyanPalettesAreOneBrightnessPerEntry) {
   Flimmer_Init(0, 13, 22, 22, 0, 320, 200);
   EXPECT_EQ(Flimmer_Palette_Count(), 8u);
   EXPECT_STREQ(Mem_Get_Description(Flimmer_Map()), "Flimmer: Map");
@@ -48,12 +48,12 @@ TEST_F(Flicker, DimCyanPalettesAreOneBrightnessPerEntry) {
   EXPECT_EQ(highest, 253u);
 }
 
-class FlickerWide : public DesignEngine {
+class FlimmerWide : public DesignEngine {
  protected:
   void SetUp() override { Start(640, 400); }
 };
 
-TEST_F(FlickerWide, DesignFrameTakesPaletteFirstThenOffsetAndCopies) {
+TEST_F(FlimmerWide, DesignFrameTakesPaletteFirstThenOffsetAndCopies) {
   Flimmer_Init(1, 40, 80, 120, 3, 320, 200);
   Math_Crt_Seed(777);
   const i32 palette = Flimmer_Random(7.0f);
@@ -67,7 +67,7 @@ TEST_F(FlickerWide, DesignFrameTakesPaletteFirstThenOffsetAndCopies) {
   Vbe_Resize_End();
 }
 
-TEST_F(Flicker, FullFrameTakesOffsetFirstThenPaletteAndAdds) {
+TEST_F(Flimmer, FullFrameTakesOffsetFirstThenPaletteAndAdds) {
   Flimmer_Init(0, 13, 22, 22, 0, 320, 200);
   std::fill(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4, 0x010101u);
   Math_Crt_Seed(99);
@@ -80,7 +80,7 @@ TEST_F(Flicker, FullFrameTakesOffsetFirstThenPaletteAndAdds) {
     ASSERT_EQ(vbe_screen.frame[i], 0x010101u + Flimmer_Palette(u32(palette))[Flimmer_Map()[u32(offset) + i]]);
 }
 
-TEST_F(Flicker, SecondSetUpAddsPalettesAndReplacesTheMapAThirdIsRefused) {
+TEST_F(Flimmer, SecondSetUpAddsPalettesAndReplacesTheMapAThirdIsRefused) {
   Flimmer_Init(0, 13, 22, 22, 0, 320, 200);
   const u32* first = Flimmer_Palette(0);
   Flimmer_Init(1, 50, 50, 50, 0, 320, 200);
@@ -93,7 +93,7 @@ TEST_F(Flicker, SecondSetUpAddsPalettesAndReplacesTheMapAThirdIsRefused) {
   EXPECT_EQ(Flimmer_Map(), nullptr);
 }
 
-TEST_F(Flicker, ScratchLinesFillWholeMapRows) {
+TEST_F(Flimmer, ScratchLinesFillWholeMapRows) {
   Math_Crt_Seed(1);
   Flimmer_Init(0, 13, 22, 22, 4, 320, 200);
   u32 full_rows = 0;
@@ -105,7 +105,7 @@ TEST_F(Flicker, ScratchLinesFillWholeMapRows) {
   EXPECT_LE(full_rows, 4u);
 }
 
-TEST(FlickerLarge, AFrameLargerThanTheMapReadsInsideItsRepeatedTail) {
+TEST(FlimmerLarge, AFrameLargerThanTheMapReadsInsideItsRepeatedTail) {
   EXPECT_EXIT(
       {
         DesignRun run;

@@ -1,5 +1,5 @@
 // The flicker noise effect: a map of random bytes shown through one of eight random palettes per frame.
-#include "demo/flicker/flimmer.h"
+#include "demo/flimmer/flimmer.h"
 
 #include <algorithm>
 #include <cstring>
