@@ -11,17 +11,7 @@ const f32 kPi = 3.14159265f;
 
 using Vec = ArtVec;
 
-u32 Hash(u32 a, u32 b, u32 seed) {
-  u32 h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ seed * 0xC2B2AE3Du;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  h *= 0x297A2D39u;
-  h ^= h >> 15;
-  return h;
-}
-
-f32 Unit(u32 a, u32 b, u32 seed) { return f32(Hash(a, b, seed) & 0xFFFF) / 65535.0f; }
+f32 Unit(u32 a, u32 b, u32 seed) { return f32(Art_Hash(a, b, seed) & 0xFFFF) / 65535.0f; }
 
 // Smooth value noise on a grid of cells, wrapping every period cells; 0..1.
 f32 Noise(f32 x, f32 y, u32 cells, u32 seed) {
@@ -132,7 +122,7 @@ u32 Horizon_Texel(f32 x, u32 row) {
     const f32 depth = std::clamp((hill - up) / 30.0f, 0.0f, 1.0f);
     r = 70 + 30 * shade - 20 * depth, g = 82 + 30 * shade - 15 * depth, b = 96 + 26 * shade;
     // A few lights of a town along the coast.
-    if (up < 5 && (Hash(u32(x), row, 41) & 63) == 0) r = 250, g = 220, b = 150;
+    if (up < 5 && (Art_Hash(u32(x), row, 41) & 63) == 0) r = 250, g = 220, b = 150;
   }
   if (up < 3) {
     const f32 shimmer = Unit(u32(x), row, 53);
@@ -303,7 +293,7 @@ std::vector<u32> Art_Rig_Form_Pixels(void) {
   tile(0, 192, [&](u32 r, u32 c) {
     const f32 g = grain(r, c, 9) * 20;
     const bool window = r > 18 && r < 34 && c % 16 > 4 && c % 16 < 13;
-    if (window) return (Hash(c / 16, 0, 11) & 1) ? Art_Rgb(255, 220, 130) : Art_Rgb(40, 60, 80);
+    if (window) return (Art_Hash(c / 16, 0, 11) & 1) ? Art_Rgb(255, 220, 130) : Art_Rgb(40, 60, 80);
     if (r > 44 && r < 48) return Art_Rgb(190, 40, 30);
     return Art_Rgb(215 + g, 215 + g, 205 + g);
   });

@@ -11,14 +11,6 @@ const f32 kPi = 3.14159265f;
 
 using Vec = ArtVec;
 
-u32 Hash(u32 a, u32 b, u32 seed) {
-  u32 h = a * 0x9E3779B1u ^ (b + 0x7F4A7C15u) * 0x85EBCA77u ^ seed * 0xC2B2AE3Du;
-  h ^= h >> 15;
-  h *= 0x2C1B3C6Du;
-  h ^= h >> 12;
-  return h;
-}
-
 f32 Smooth(f32 edge0, f32 edge1, f32 x) {
   const f32 t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
   return t * t * (3 - 2 * t);
@@ -258,7 +250,7 @@ std::vector<u32> Art_Term_Wall_Pixels(void) {
         const u32 px = x - 64, py = y % 64;
         const bool frame = px < 4 || px > 59 || py < 4 || py > 59;
         const bool rivet = (px == 8 || px == 55) && (py == 8 || py == 55);
-        const f32 v = frame ? 70 : rivet ? 230 : 150 + f32(Hash(x, y, 3) % 16);
+        const f32 v = frame ? 70 : rivet ? 230 : 150 + f32(Art_Hash(x, y, 3) % 16);
         pixels[y * 256 + x] = Art_Rgb(v, v, v + 10);
       }
     }
@@ -276,7 +268,7 @@ std::vector<u32> Art_Term_Screen_Pixels(void) {
         c = Art_Rgb(60, 62, 70);
       } else if (screen == 2) {
         // Lines of text, green on black.
-        const bool glyph = py % 8 < 5 && px > 6 && px < 6 + (Hash(py / 8, 0, 7) % 48) && (Hash(px / 3, py / 8, 9) & 3);
+        const bool glyph = py % 8 < 5 && px > 6 && px < 6 + (Art_Hash(py / 8, 0, 7) % 48) && (Art_Hash(px / 3, py / 8, 9) & 3);
         c = glyph ? Art_Rgb(60, 230, 90) : Art_Rgb(0, 30, 10);
       } else if (screen == 1) {
         // The alarm: red bars and a warning sign.
