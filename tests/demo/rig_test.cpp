@@ -196,30 +196,6 @@ TEST_F(RigEngine, FadeQuickensWhenTheSkyIsLowAndEnds) {
   EXPECT_EQ(Rig_Get_View().sky_on, 0);
 }
 
-TEST_F(RigEngine, FramesAt320x200) {
-  Load(320, 200, false);
-  Rig_Start_Fade();
-  Rig_Frame();
-  Dump("rig_first");
-  const u32 first = Rig_Frame_Crc();
-  Rig_Stop_Fade();
-  Ticks(700);
-  Rig_Frame();
-  Dump("rig_700");
-  EXPECT_EQ(Rig_Get_View().frame_ticks, 700u);
-  EXPECT_EQ(first, 3143108637u);
-  EXPECT_EQ(Rig_Frame_Crc(), 633873035u);
-}
-
-TEST_F(RigEngine, FrameAt640x400) {
-  Load(640, 400, false);
-  Rig_Frame();
-  Ticks(1500);
-  Rig_Frame();
-  Dump("rig_640");
-  EXPECT_EQ(Rig_Frame_Crc(), 3306170686u);
-}
-
 TEST_F(RigEngine, ForeignDataIsRefused) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Scene_Entries(false);

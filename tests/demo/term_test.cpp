@@ -131,27 +131,6 @@ TEST_F(RigEngine, TermEnterLeavesATrailWhileHeld) {
   EXPECT_EQ(Rig_Frame_Crc(), plain);
 }
 
-TEST_F(RigEngine, TermFramesAt320x200) {
-  Load(320, 200, true);
-  Term_Frame();
-  Dump("term_first");
-  EXPECT_EQ(Rig_Frame_Crc(), 2418735671u);
-  Ticks(1000);
-  Term_Event_Textures();
-  Term_Frame();
-  Dump("term_1000");
-  EXPECT_EQ(Rig_Frame_Crc(), 2785189662u);
-}
-
-TEST_F(RigEngine, TermFrameAt640x400) {
-  Load(640, 400, true);
-  Term_Frame();
-  Ticks(1200);
-  Term_Frame();
-  Dump("term_640");
-  EXPECT_EQ(Rig_Frame_Crc(), 2643149327u);
-}
-
 TEST_F(RigEngine, TermRefusesAPictureOfAnotherSize) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Scene_Entries(true);
