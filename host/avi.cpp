@@ -13,6 +13,7 @@ u32 avi_bits = 0;
 u32 avi_frame_rate = 0;
 u32 avi_frame_index = 0;
 u32 avi_open = 0;
+bool avi_full = false;  // the last frame was refused because the file reached its size limit
 std::vector<u8> avi_buffer;  // one frame, reused
 
 u32 Avi_Stride(void) { return (u32(avi_width) * 3 + 3) & ~3u; }
@@ -20,6 +21,7 @@ u32 Avi_Stride(void) { return (u32(avi_width) * 3 + 3) & ~3u; }
 
 i32 Avi_Open(const char* name, i32, u32 frame_rate, PlatWindow, i32 width, i32 height) {
   Avi_Close();
+  avi_full = false;
   width &= ~1;
   if (!name || frame_rate == 0 || width <= 0 || height <= 0 || width > 32768 || height > 32768) return AVI_ERROR;
   avi_width = width;
@@ -50,6 +52,7 @@ i32 Avi_Open(const char* name, i32, u32 frame_rate, PlatWindow, i32 width, i32 h
 }
 
 i32 Avi_Write_Frame(const u32* pixels, u32 bytes_per_row) {
+  avi_full = false;
   if (!avi_open) return AVI_ERROR;
   u32 pitch = bytes_per_row & 0xFFFF;
   if (!pixels || pitch < u32(avi_width) * 4 || pitch % 4 != 0) {
@@ -68,9 +71,10 @@ i32 Avi_Write_Frame(const u32* pixels, u32 bytes_per_row) {
       out[3 * x + 2] = u8(p >> 16);
     }
   }
-  if (Plat_Avi_Stream_Write(avi_stream, i32(avi_frame_index), 1, avi_buffer.data(), u32(avi_buffer.size()), 0) !=
-      PLAT_AVI_OK) {
+  i32 written = Plat_Avi_Stream_Write(avi_stream, i32(avi_frame_index), 1, avi_buffer.data(), u32(avi_buffer.size()), 0);
+  if (written != PLAT_AVI_OK) {
     Avi_Close();
+    avi_full = written == PLAT_AVI_FULL;
     return AVI_ERROR;
   }
   avi_frame_index++;
@@ -86,3 +90,20 @@ void Avi_Close(void) {
   avi_buffer.clear();
   avi_buffer.shrink_to_fit();
 }
+
+bool Avi_Full(void) { return avi_full; }
+
+namespace {
+bool Avi_Capture_Open(const char* name, u32 frame_rate, u32 width, u32 height) {
+  return Avi_Open(name, 0, frame_rate, 0, i32(width), i32(height)) == AVI_OK;
+}
+
+PlatVideoWrite Avi_Capture_Write(const u32* pixels, u32 width, u32) {
+  if (Avi_Write_Frame(pixels, width * 4) == AVI_OK) return PLAT_VIDEO_WRITTEN;
+  return Avi_Full() ? PLAT_VIDEO_FULL : PLAT_VIDEO_FAILED;
+}
+
+const PlatVideoWriter avi_capture_writer = {Avi_Capture_Open, Avi_Capture_Write, Avi_Close};
+}  // namespace
+
+const PlatVideoWriter* Avi_Capture_Writer(void) { return &avi_capture_writer; }

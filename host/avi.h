@@ -1,5 +1,6 @@
 // AVI frame writer: frames of 32-bit pixels into an uncompressed 24-bit AVI video file.
 #pragma once
+#include "platform/capture.h"
 #include "platform/plat.h"
 #include "runtime/types.h"
 
@@ -12,3 +13,8 @@ i32 Avi_Open(const char* name, i32 unused, u32 frame_rate, PlatWindow owner, i32
 i32 Avi_Write_Frame(const u32* pixels, u32 bytes_per_row);
 // Finishes the file; writing afterwards returns AVI_ERROR.
 void Avi_Close(void);
+// True when the last refused frame was refused because the file reached its size limit (the file was
+// finished with every frame before it); false after a failed write.
+bool Avi_Full(void);
+// The writer the platform's capture uses for VELMORAN_AVI.
+const PlatVideoWriter* Avi_Capture_Writer(void);

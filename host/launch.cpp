@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/avi.h"
 #include "host/win.h"
 #include "platform/plat.h"
 
@@ -50,7 +51,10 @@ int Launch_Main(int, char**) {
   Launch_Absolute(config.dump_dir, sizeof config.dump_dir);
   Launch_Absolute(config.avi, sizeof config.avi);
   Launch_Absolute(config.wav, sizeof config.wav);
+  // The folder for pictures is made now; one that cannot be made stops the run before it starts.
+  if (config.dump_dir[0] && !Plat_Capture_Make_Dir(config.dump_dir)) return kExitBadSettings;
   Launch_Find_Data();
+  Plat_Capture_Set_Video_Writer(Avi_Capture_Writer());
   if (!Plat_Init(config)) return WIN_EXIT_WINDOW;
   // Fatal errors leave through exit(): the platform still closes its window and device.
   atexit(Launch_Platform_Done);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/bytewriter.h"
+
 struct PlatAviStream {
   PlatAviFile* file;
   PlatAviStreamInfo info;
@@ -39,20 +41,6 @@ const u32 kMoviSizeAt = 216;
 const u32 kMoviFourccAt = 220;
 const u32 kHeaderBytes = 224;
 
-struct Out {
-  std::vector<u8> bytes;
-  void u8_(u8 v) { bytes.push_back(v); }
-  void u16_(u16 v) {
-    u8_(u8(v));
-    u8_(u8(v >> 8));
-  }
-  void u32_(u32 v) {
-    u16_(u16(v));
-    u16_(u16(v >> 16));
-  }
-  void fourcc(const char* s) { bytes.insert(bytes.end(), s, s + 4); }
-};
-
 bool Avi_Put(PlatAviFile* file, const void* data, size_t n) {
   if (file->failed) return false;
   if (fwrite(data, 1, n, file->handle) != n) file->failed = true;
@@ -76,7 +64,7 @@ std::vector<u8> Avi_Headers(const PlatAviStream& s) {
   u32 frame_bytes = f.image_size;
   u64 per_second = s.info.scale ? u64(frame_bytes) * s.info.rate / s.info.scale : 0;
   u32 suggested = s.info.suggested_buffer > frame_bytes ? s.info.suggested_buffer : frame_bytes;
-  Out o;
+  ByteWriter o;
   o.fourcc("RIFF");
   o.u32_(0);
   o.fourcc("AVI ");
@@ -191,11 +179,15 @@ i32 Plat_Avi_Stream_Write(PlatAviStream* stream, i32 start, i32 samples, const v
   u32 pad = bytes & 1;
   // The file must still fit once this chunk and the whole index are written.
   u64 after = file->movi_end + 8 + bytes + pad + 8 + 16ull * (file->frames + 1);
-  if (after > avi_size_limit || after > 0xFFFFFFFFu) return PLAT_AVI_ERROR;
+  if (after > avi_size_limit || after > 0xFFFFFFFFu) return PLAT_AVI_FULL;
   u8 head[8] = {'0', '0', 'd', 'b', u8(bytes), u8(bytes >> 8), u8(bytes >> 16), u8(bytes >> 24)};
   const u8 zero = 0;
-  if (!Avi_Put(file, head, 8) || !Avi_Put(file, data, bytes) || (pad && !Avi_Put(file, &zero, 1)))
+  // Flushed at once, so a full disk is found at this frame and not when the file is closed.
+  if (!Avi_Put(file, head, 8) || !Avi_Put(file, data, bytes) || (pad && !Avi_Put(file, &zero, 1)) ||
+      fflush(file->handle) != 0) {
+    file->failed = true;
     return PLAT_AVI_ERROR;
+  }
   file->index.push_back({u32(file->movi_end - kMoviFourccAt), bytes, flags | kPlatAviKeyFrame});
   file->movi_end += 8 + bytes + pad;
   file->frames++;
@@ -210,8 +202,12 @@ void Plat_Avi_Stream_Release(PlatAviStream* stream) {
 
 void Plat_Avi_File_Release(PlatAviFile* file) {
   if (!file) return;
-  if (file->has_stream && file->stream.has_format && !file->failed) {
-    Out o;
+  if (file->has_stream && file->stream.has_format) {
+    // After a failed write the index goes where the broken chunk began, so the file keeps every
+    // frame written whole.
+    clearerr(file->handle);
+    file->failed = fseek(file->handle, long(file->movi_end), SEEK_SET) != 0;
+    ByteWriter o;
     o.fourcc("idx1");
     o.u32_(u32(16 * file->index.size()));
     for (const PlatAviFile::IndexEntry& e : file->index) {

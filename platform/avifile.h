@@ -32,7 +32,7 @@ struct PlatBitmapInfoHeader {
 };
 static_assert(sizeof(PlatBitmapInfoHeader) == 40);
 
-enum : i32 { PLAT_AVI_OK = 0, PLAT_AVI_ERROR = -1 };
+enum : i32 { PLAT_AVI_OK = 0, PLAT_AVI_ERROR = -1, PLAT_AVI_FULL = -2 };
 const u32 kPlatAviKeyFrame = 0x10;
 
 // Creates (or replaces) the file for writing.
@@ -41,11 +41,13 @@ i32 Plat_Avi_File_Open(PlatAviFile** file, const char* name);
 i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info);
 // The format must be an uncompressed bitmap header and is set once, before the first sample.
 i32 Plat_Avi_Stream_Set_Format(PlatAviStream* stream, i32 position, const void* format, u32 bytes);
-// Appends samples (frames) at position start; start must be the next frame.
+// Appends samples (frames) at position start; start must be the next frame. PLAT_AVI_FULL: the frame
+// would take the file past its size limit (the file is sound and can be released as it is).
 i32 Plat_Avi_Stream_Write(PlatAviStream* stream, i32 start, i32 samples, const void* data, u32 bytes, u32 flags);
 u32 Plat_Avi_Stream_Length(const PlatAviStream* stream);
 void Plat_Avi_Stream_Release(PlatAviStream* stream);
-// Finishes the file (index, sizes, frame counts) and closes it.
+// Finishes the file (index, sizes, frame counts) and closes it; after a failed write it keeps the
+// frames written before it.
 void Plat_Avi_File_Release(PlatAviFile* file);
 
 // Largest file the layer writes; a sample that would pass it is refused. Default 2^31 - 1.

@@ -1,4 +1,5 @@
-// Capture of presented frames: chosen frames as PNG pictures (libpng), the show as an AVI through Avi_.
+// Capture of presented frames: chosen frames as PNG pictures (libpng), the show as a video through the
+// writer lent by the program.
 #include "platform/capture.h"
 
 #include <png.h>
@@ -6,28 +7,30 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <vector>
-
-#include "host/avi.h"
+#include <filesystem>
+#include <system_error>
 
 namespace {
-const u32 kMaxListed = 256;
 bool capture_started = false;
 bool capture_failed = false;  // a bad setting is reported once and capture stays off
-u32 capture_list[kMaxListed];
-u32 capture_count = 0;
+std::vector<u32> capture_list;
 u32 capture_every = 0;
-bool capture_avi_open = false;
 bool capture_exit_hooked = false;
+const PlatVideoWriter* capture_writer = nullptr;
+bool capture_video_open = false;
+bool capture_video_stopped = false;  // the video failed: the show goes on without it
+u32 capture_video_part = 0;          // 0: the name as given, then "name.1.avi", ...
+u32 capture_video_frames = 0;        // frames in the open part
+std::string capture_video_name;
 
 bool Capture_Start(void) {
   const PlatConfig& config = Plat_Get_Config();
   capture_started = true;
-  if (config.dump_dir[0] &&
-      !Plat_Capture_Parse_Frames(config.dump_frames, capture_list, &capture_count, kMaxListed, &capture_every)) {
-    fprintf(stderr, "Plat: bad VELMORAN_DUMP_FRAMES \"%s\"\n", config.dump_frames);
+  if (config.dump_dir[0] && !Plat_Capture_Parse_Frames(config.dump_frames.c_str(), &capture_list, &capture_every)) {
+    fprintf(stderr, "Plat: bad VELMORAN_DUMP_FRAMES \"%s\"\n", config.dump_frames.c_str());
     capture_failed = true;
   }
+  if (config.dump_dir[0] && !Plat_Capture_Make_Dir(config.dump_dir)) capture_failed = true;
   if (!capture_exit_hooked) {
     atexit(Plat_Capture_Stop);
     capture_exit_hooked = true;
@@ -37,33 +40,92 @@ bool Capture_Start(void) {
 
 bool Capture_Wanted(u32 frame) {
   if (capture_every) return frame % capture_every == 0;
-  for (u32 i = 0; i < capture_count; i++)
-    if (capture_list[i] == frame) return true;
+  for (u32 listed : capture_list)
+    if (listed == frame) return true;
   return false;
 }
 
-void Capture_Avi(u32 frame, const u32* pixels, u32 width, u32 height) {
+void Capture_Video_Stop(void) {
+  if (capture_video_open) capture_writer->close();
+  capture_video_open = false;
+  capture_video_stopped = true;
+}
+
+bool Capture_Video_Open(u32 width, u32 height) {
   const PlatConfig& config = Plat_Get_Config();
   u32 every = config.avi_every ? config.avi_every : 1;
-  if ((frame - 1) % every != 0) return;
-  if (!capture_avi_open) {
-    u32 rate = (config.fps + every / 2) / every;
-    if (Avi_Open(config.avi, 0, rate ? rate : 1, 0, i32(width), i32(height)) != AVI_OK) {
-      fprintf(stderr, "Plat: cannot write %s\n", config.avi);
-      capture_failed = true;
-      return;
-    }
-    capture_avi_open = true;
+  u32 rate = (config.fps + every / 2) / every;
+  capture_video_name = Plat_Capture_Part_Name(config.avi, capture_video_part);
+  if (!capture_writer) {
+    fprintf(stderr, "Plat: no video writer for %s\n", capture_video_name.c_str());
+    capture_video_stopped = true;
+    return false;
   }
-  if (Avi_Write_Frame(pixels, width * 4) != AVI_OK) {
-    fprintf(stderr, "Plat: AVI capture of %s stopped at frame %u\n", config.avi, frame);
-    capture_avi_open = false;
+  if (!capture_writer->open(capture_video_name.c_str(), rate ? rate : 1, width, height)) {
+    fprintf(stderr, "Plat: cannot write %s\n", capture_video_name.c_str());
+    capture_video_stopped = true;
+    return false;
   }
+  capture_video_open = true;
+  capture_video_frames = 0;
+  return true;
+}
+
+void Capture_Video(u32 frame, const u32* pixels, u32 width, u32 height) {
+  const PlatConfig& config = Plat_Get_Config();
+  u32 every = config.avi_every ? config.avi_every : 1;
+  if ((frame - 1) % every != 0 || capture_video_stopped) return;
+  if (!capture_video_open && !Capture_Video_Open(width, height)) return;
+  PlatVideoWrite result = capture_writer->write(pixels, width, height);
+  if (result == PLAT_VIDEO_FULL && capture_video_frames > 0) {
+    // The full part was finished by the writer; the frame goes into the next part.
+    capture_video_open = false;
+    std::string full = capture_video_name;
+    u32 kept = capture_video_frames;
+    capture_video_part++;
+    if (!Capture_Video_Open(width, height)) return;
+    fprintf(stderr, "Plat: %s is full at %u frames; the capture goes on in %s\n", full.c_str(), kept,
+            capture_video_name.c_str());
+    result = capture_writer->write(pixels, width, height);
+  }
+  if (result == PLAT_VIDEO_WRITTEN) {
+    capture_video_frames++;
+    return;
+  }
+  capture_video_open = false;  // the writer closed the file
+  if (result == PLAT_VIDEO_FULL)
+    fprintf(stderr, "Plat: a frame of %ux%u does not fit in %s; the video capture stops\n", width, height,
+            capture_video_name.c_str());
+  else
+    fprintf(stderr, "Plat: writing %s failed at frame %u; it keeps %u frame%s and the video capture stops\n",
+            capture_video_name.c_str(), frame, capture_video_frames, capture_video_frames == 1 ? "" : "s");
+  Capture_Video_Stop();
 }
 }  // namespace
 
-bool Plat_Capture_Parse_Frames(const char* text, u32* list, u32* count, u32 capacity, u32* every) {
-  *count = 0;
+void Plat_Capture_Set_Video_Writer(const PlatVideoWriter* writer) { capture_writer = writer; }
+
+std::string Plat_Capture_Part_Name(const std::string& name, u32 part) {
+  if (part == 0) return name;
+  size_t slash = name.find_last_of('/');
+  size_t dot = name.find_last_of('.');
+  size_t base = slash == std::string::npos ? 0 : slash + 1;
+  bool has_extension = dot != std::string::npos && dot > base;  // a leading dot names, it does not extend
+  std::string number = "." + std::to_string(part);
+  return has_extension ? name.substr(0, dot) + number + name.substr(dot) : name + number;
+}
+
+bool Plat_Capture_Make_Dir(const char* path) {
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  if (!error && std::filesystem::is_directory(path, error)) return true;
+  fprintf(stderr, "Plat: cannot make the folder %s%s%s\n", path, error ? ": " : " (a file has that name)",
+          error ? error.message().c_str() : "");
+  return false;
+}
+
+bool Plat_Capture_Parse_Frames(const char* text, std::vector<u32>* list, u32* every) {
+  list->clear();
   *every = 0;
   if (!text || !*text) {
     *every = 1;  // no choice: every frame
@@ -79,13 +141,12 @@ bool Plat_Capture_Parse_Frames(const char* text, u32* list, u32* count, u32 capa
   while (*text) {
     char* end;
     unsigned long n = strtoul(text, &end, 10);
-    if (end == text || n > 0xFFFFFFFFul || *count >= capacity || (*end && *end != ',')) return false;
-    list[(*count)++] = u32(n);
+    if (end == text || n > 0xFFFFFFFFul || (*end && *end != ',')) return false;
+    list->push_back(u32(n));
     text = *end ? end + 1 : end;
   }
-  return *count > 0;
+  return !list->empty();
 }
-
 bool Plat_Write_Png(const char* name, const u32* pixels, u32 width, u32 height) {
   FILE* f = fopen(name, "wb");
   if (!f) return false;
@@ -120,16 +181,19 @@ void Plat_Capture_Frame(u32 frame, const u32* pixels, u32 width, u32 height) {
   if (!capture_started && !Capture_Start()) return;
   if (capture_failed || !pixels || width == 0 || height == 0) return;
   if (config.dump_dir[0] && Capture_Wanted(frame)) {
-    char name[512];
-    snprintf(name, sizeof name, "%s/frame%06u.png", config.dump_dir, frame);
-    if (!Plat_Write_Png(name, pixels, width, height)) fprintf(stderr, "Plat: cannot write %s\n", name);
+    char number[16];
+    snprintf(number, sizeof number, "%06u", frame);
+    std::string name = std::string(config.dump_dir) + "/frame" + number + ".png";
+    if (!Plat_Write_Png(name.c_str(), pixels, width, height)) fprintf(stderr, "Plat: cannot write %s\n", name.c_str());
   }
-  if (config.avi[0]) Capture_Avi(frame, pixels, width, height);
+  if (config.avi[0]) Capture_Video(frame, pixels, width, height);
 }
 
 void Plat_Capture_Stop(void) {
-  if (capture_avi_open) Avi_Close();
-  capture_avi_open = false;
+  if (capture_video_open) capture_writer->close();
+  capture_video_open = false;
+  capture_video_stopped = false;
+  capture_video_part = 0;
   capture_started = false;
   capture_failed = false;
 }

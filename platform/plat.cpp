@@ -8,6 +8,7 @@
 #include <deque>
 
 #include "platform/backend.h"
+#include "platform/capture.h"
 #include "platform/plat_dialog.h"
 
 namespace {
@@ -118,7 +119,7 @@ bool Plat_Config_From_Env(PlatConfig* c) {
     ok = false, fprintf(stderr, "VELMORAN_WINDOW_BORDER: expected WxH\n");
   if ((v = getenv("VELMORAN_CRC_LOG"))) Plat_Copy(c->crc_log, sizeof c->crc_log, v);
   if ((v = getenv("VELMORAN_DUMP_DIR"))) Plat_Copy(c->dump_dir, sizeof c->dump_dir, v);
-  if ((v = getenv("VELMORAN_DUMP_FRAMES"))) Plat_Copy(c->dump_frames, sizeof c->dump_frames, v);
+  if ((v = getenv("VELMORAN_DUMP_FRAMES"))) c->dump_frames = v;
   if ((v = getenv("VELMORAN_AVI"))) Plat_Copy(c->avi, sizeof c->avi, v);
   if ((v = getenv("VELMORAN_AVI_EVERY")) && *v) c->avi_every = u32(strtoul(v, nullptr, 10));
   if (c->avi_every == 0) c->avi_every = 1;
@@ -154,6 +155,7 @@ bool Plat_Init(const PlatConfig& config) {
 void Plat_Done(void) {
   if (!plat) return;
   Plat_Present_Release();
+  Plat_Capture_Stop();  // the video is finished even when nothing was presented through a swap chain
   plat->wave_stop();
   plat->wave_close();
   plat->done();

@@ -2,6 +2,7 @@
 // Windows-shaped semantics, over one of two backends (sdl, headless).
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "runtime/types.h"
 
@@ -61,7 +62,7 @@ struct PlatConfig {
   PlatKeyEvent keys[kPlatMaxScriptKeys];
   char crc_log[256] = "";
   char dump_dir[256] = "";
-  char dump_frames[256] = "";  // list of frame numbers, or "every:N"
+  std::string dump_frames;  // list of frame numbers, or "every:N"
   char avi[256] = "";
   u32 avi_every = 1;
   char wav[256] = "";

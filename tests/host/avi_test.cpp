@@ -2,12 +2,16 @@
 #include "host/avi.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "platform/avifile.h"
+#include "platform/capture.h"
 #include "writer.h"
 #include "tests/test_util.h"
 
@@ -186,4 +190,63 @@ TEST(AviWriter, OpeningAgainFinishesTheFirstFile) {
   ASSERT_TRUE(Read_File("avi_first.avi", &b));
   EXPECT_EQ(U32_At(b, 48), 1u);
   EXPECT_EQ(U32_At(b, 4), b.size() - 8);
+}
+
+namespace {
+// Captures frames 1..count of w x h through the host's writer into name (and its next parts).
+void Capture_Frames(const char* name, u32 count, u32 w, u32 h) {
+  PlatConfig config;
+  config.backend = PLAT_HEADLESS;
+  snprintf(config.avi, sizeof config.avi, "%s", name);
+  ASSERT_TRUE(Plat_Init(config));
+  Plat_Capture_Set_Video_Writer(Avi_Capture_Writer());
+  for (u32 f = 1; f <= count; f++) Plat_Capture_Frame(f, Pattern(w, h, f).data(), w, h);
+  Plat_Done();
+}
+std::string Probe_Frames(const std::string& name) {
+  std::vector<u8> out = Run_Command("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                    "stream=nb_read_frames -of csv=p=0 " + name);
+  return std::string(out.begin(), out.end());
+}
+}  // namespace
+
+// Two 8x2 frames fill a file of 376 bytes: 5 frames go into three files, ffmpeg reads all in order.
+TEST(AviCapture, AFullFileGoesOnInTheNextAndNoFrameIsLost) {
+  Require_Tool("ffprobe");
+  std::system("rm -f avi_parts*.avi");
+  Plat_Avi_Set_Size_Limit(376);
+  testing::internal::CaptureStderr();
+  Capture_Frames("avi_parts.avi", 5, 8, 2);
+  std::string said = testing::internal::GetCapturedStderr();
+  Plat_Avi_Set_Size_Limit(0x7FFFFFFF);
+  EXPECT_EQ(said, "Plat: avi_parts.avi is full at 2 frames; the capture goes on in avi_parts.1.avi\n"
+                  "Plat: avi_parts.1.avi is full at 2 frames; the capture goes on in avi_parts.2.avi\n");
+  const char* parts[] = {"avi_parts.avi", "avi_parts.1.avi", "avi_parts.2.avi"};
+  const char* counts[] = {"2\n", "2\n", "1\n"};
+  u32 frame = 1;
+  for (int i = 0; i < 3; i++) {
+    EXPECT_EQ(Probe_Frames(parts[i]), counts[i]) << parts[i];
+    std::vector<u8> rgb = Run_Command(std::string("ffmpeg -v error -i ") + parts[i] + " -f rawvideo -pix_fmt rgb24 -");
+    for (size_t at = 0; at + 48 <= rgb.size(); at += 48, frame++)
+      EXPECT_EQ(u32(rgb[at]) << 16 | u32(rgb[at + 1]) << 8 | rgb[at + 2], Pattern(8, 2, frame)[0] & 0xFFFFFF);
+  }
+  EXPECT_EQ(frame, 6u);
+}
+
+// A disk that fills (a file size limit) in the middle of frame 4: the file keeps frames 1-3, readable,
+// the capture says so and stops, and the run goes on to its end.
+TEST(AviCapture, AFailedWriteKeepsTheFramesBeforeItAndStopsTheVideo) {
+  Require_Tool("ffprobe");
+  const u32 w = 64, h = 64, chunk = 8 + w * h * 3;
+  auto run = [&] {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = {224 + 3 * chunk + chunk / 2, RLIM_INFINITY};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    Capture_Frames("avi_full_disk.avi", 8, w, h);
+    fprintf(stderr, "run ended\n");
+    exit(0);
+  };
+  EXPECT_EXIT(run(), testing::ExitedWithCode(0),
+      "Plat: writing avi_full_disk.avi failed at frame 4; it keeps 3 frames and the video capture stops\nrun ended");
+  EXPECT_EQ(Probe_Frames("avi_full_disk.avi"), "3\n");
 }

@@ -6,7 +6,7 @@ set -u
 prog=$1
 work=$2
 rm -rf "$work"
-mkdir -p "$work/dump320" "$work/dump640"
+mkdir -p "$work/dump640"
 cd "$work" || exit 1
 fail() { echo "FAIL: $*"; exit 1; }
 for tool in convert identify ffprobe; do command -v $tool > /dev/null || fail "$tool is missing"; done
@@ -14,12 +14,19 @@ maxima() {  # maxima <png> <crop>: the largest channel value inside the rectangl
   convert "$1" -crop "$2" +repage -format "%[fx:255*max(maxima.r,max(maxima.g,maxima.b))]" info:
 }
 
-# The show opens on 2 orders of black: frames 960 and 980 (16 s in) hold the first logo.
-env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=1000 VELMORAN_DUMP_DIR=dump320 \
-  VELMORAN_DUMP_FRAMES=960,980 VELMORAN_AVI=run320.avi VELMORAN_AVI_EVERY=200 "$prog" > out.txt 2> err.txt
+# A folder for pictures that cannot be made stops the run at once.
+touch file
+env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_DUMP_DIR=file/dump "$prog" > out.txt 2> err.txt
+[ $? = 2 ] && grep -q "cannot make the folder" err.txt || { cat err.txt; fail "an impossible dump folder was not refused"; }
+
+# The show opens on 2 orders of black: frames 960 and 980 (16 s in) hold the first logo. The folder is made
+# by the run; a long list of frames is taken whole.
+frames=$(seq -s, 2000 2063),960,980
+env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=1000 VELMORAN_DUMP_DIR=new/dump320 \
+  VELMORAN_DUMP_FRAMES=$frames VELMORAN_AVI=run320.avi VELMORAN_AVI_EVERY=200 "$prog" > out.txt 2> err.txt
 [ $? = 124 ] || { cat out.txt err.txt; fail "windowed run did not end at its frame limit"; }
-[ -s dump320/frame000960.png ] && [ -s dump320/frame000980.png ] || fail "frames 960 and 980 not dumped"
-[ ! -e dump320/frame000970.png ] || fail "frame 970 dumped"
+mv new/dump320 dump320
+[ "$(ls dump320)" = "$(printf 'frame000960.png\nframe000980.png')" ] || fail "frames 960 and 980 not dumped alone"
 [ "$(identify -format '%w %h' dump320/frame000960.png)" = "320 200" ] || fail "windowed picture is not 320x200"
 [ "$(maxima dump320/frame000960.png 320x14+0+0)" = 0 ] || fail "top letterbox rows are not black"
 [ "$(maxima dump320/frame000960.png 320x14+0+186)" = 0 ] || fail "bottom letterbox rows are not black"

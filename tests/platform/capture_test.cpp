@@ -1,35 +1,76 @@
-// Capture of presented frames: the frame choice, PNG pictures ImageMagick reads back, and an AVI of a
-// headless run that ffprobe counts.
+// Capture of presented frames: the frame choice, PNG pictures ImageMagick reads back, the dump folder, and
+// the video going on in the next file or stopping on a failed write.
 #include "platform/capture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "platform/plat.h"
-#include "writer.h"
 #include "tests/test_util.h"
 
 namespace {
-
 u32 Pattern(u32 x, u32 y, u32 frame) { return 0xEE000000u | ((x * 9 + frame) & 255) << 16 | ((y * 31) & 255) << 8 | (frame * 40 & 255); }
+
+// A video writer in memory: each file's frames (their first pixel), full after full_after frames a file,
+// failing at the fail_at-th frame written overall.
+struct FakeVideo {
+  std::vector<std::string> names;
+  std::map<std::string, std::vector<u32>> frames;
+  u32 rate = 0, full_after = 0, fail_at = 0, written = 0;
+  bool open = false;
+} fake;
+
+const PlatVideoWriter fake_writer = {
+    [](const char* name, u32 rate, u32, u32) {
+      fake.names.push_back(name);
+      fake.rate = rate;
+      return fake.open = true;
+    },
+    [](const u32* pixels, u32, u32) {
+      EXPECT_TRUE(fake.open);
+      std::vector<u32>& file = fake.frames[fake.names.back()];
+      if (fake.fail_at && ++fake.written >= fake.fail_at) return fake.open = false, PLAT_VIDEO_FAILED;
+      if (fake.full_after && file.size() >= fake.full_after) return fake.open = false, PLAT_VIDEO_FULL;
+      file.push_back(pixels[0]);
+      return PLAT_VIDEO_WRITTEN;
+    },
+    [] { fake.open = false; },
+};
+
+PlatConfig Capture_Config(const char* avi, u32 avi_every) {
+  PlatConfig config;
+  config.backend = PLAT_HEADLESS;
+  config.fps = 30;
+  snprintf(config.avi, sizeof config.avi, "%s", avi);
+  config.avi_every = avi_every;
+  return config;
+}
 }  // namespace
 
 TEST(Capture, FrameChoices) {
-  u32 list[4], count, every;
-  EXPECT_TRUE(Plat_Capture_Parse_Frames("1,5,30", list, &count, 4, &every));
-  EXPECT_EQ(count, 3u);
+  std::vector<u32> list;
+  u32 every;
+  std::string many;  // far longer than any fixed field: 300 frames
+  for (u32 i = 1; i <= 300; i++) many += std::to_string(i * 7) + (i < 300 ? "," : "");
+  EXPECT_TRUE(Plat_Capture_Parse_Frames(many.c_str(), &list, &every));
+  ASSERT_EQ(list.size(), 300u);
+  EXPECT_EQ(list[299], 2100u);
   EXPECT_EQ(every, 0u);
-  EXPECT_EQ(list[2], 30u);
-  EXPECT_TRUE(Plat_Capture_Parse_Frames("every:25", list, &count, 4, &every));
+  EXPECT_TRUE(Plat_Capture_Parse_Frames("every:25", &list, &every));
   EXPECT_EQ(every, 25u);
-  EXPECT_TRUE(Plat_Capture_Parse_Frames("", list, &count, 4, &every));
+  EXPECT_TRUE(Plat_Capture_Parse_Frames("", &list, &every));
   EXPECT_EQ(every, 1u);
-  EXPECT_FALSE(Plat_Capture_Parse_Frames("every:0", list, &count, 4, &every));
-  EXPECT_FALSE(Plat_Capture_Parse_Frames("1,x", list, &count, 4, &every));
-  EXPECT_FALSE(Plat_Capture_Parse_Frames("1,2,3,4,5", list, &count, 4, &every));
+  for (const char* bad : {"every:0", "1,x", "1,,2", "every:3x"}) EXPECT_FALSE(Plat_Capture_Parse_Frames(bad, &list, &every)) << bad;
+}
+
+TEST(Capture, PartNames) {
+  const char* rows[][3] = {{"show.avi", "1", "show.1.avi"}, {"out/show.avi", "12", "out/show.12.avi"},
+                           {"a.b/show", "2", "a.b/show.2"}, {".avi", "3", ".avi.3"}, {"show.avi", "0", "show.avi"}};
+  for (auto& r : rows) EXPECT_EQ(Plat_Capture_Part_Name(r[0], u32(std::stoul(r[1]))), r[2]);
 }
 
 TEST(Capture, PngPicturesReadBackExactly) {
@@ -44,45 +85,80 @@ TEST(Capture, PngPicturesReadBackExactly) {
   EXPECT_FALSE(Plat_Write_Png("no_such_dir/x.png", pixels.data(), w, h));
 }
 
-TEST(Capture, HeadlessRunDumpsChosenFramesAndWritesAnAvi) {
-  ASSERT_EQ(std::system("rm -rf capture_dump && mkdir capture_dump"), 0);
-  PlatConfig config;
-  config.backend = PLAT_HEADLESS;
-  config.fps = 30;
-  snprintf(config.dump_dir, sizeof config.dump_dir, "capture_dump");
-  snprintf(config.dump_frames, sizeof config.dump_frames, "2,5");
-  snprintf(config.avi, sizeof config.avi, "capture_run.avi");
-  config.avi_every = 2;
+// Pictures of chosen frames go into a folder made as it is needed, a list of any length taken whole.
+TEST(Capture, HeadlessRunDumpsChosenFramesIntoANewFolder) {
+  ASSERT_EQ(std::system("rm -rf capture_dump && touch capture_file"), 0);
+  PlatConfig config = Capture_Config("", 1);
+  snprintf(config.dump_dir, sizeof config.dump_dir, "capture_dump/a/b");
+  for (u32 i = 0; i < 70; i++) config.dump_frames += std::to_string(1000 + i) + ",";
+  config.dump_frames += "2,5";
   ASSERT_TRUE(Plat_Init(config));
   PlatClass cls = {Plat_Def_Window_Proc, "capture", 0};
   ASSERT_TRUE(Plat_Register_Class(&cls));
   PlatWindow window = Plat_Create_Window("capture", "t", 320 + 16, 200 + 39);  // a 320x200 client
   ASSERT_TRUE(Plat_Present_Init(window, 0, 0, false, false));
   for (u32 frame = 1; frame <= 6; frame++) {
-    Plat_Present_Clear(0xFF000000u);
     u32 *target, pitch, tw, th;
     ASSERT_TRUE(Plat_Present_Lock(&target, &pitch, &tw, &th));
-    ASSERT_EQ(tw, 320u);
-    ASSERT_EQ(th, 200u);
+    ASSERT_EQ(tw * th, 320u * 200);
     for (u32 y = 0; y < th; y++)
       for (u32 x = 0; x < tw; x++) target[y * (pitch / 4) + x] = Pattern(x, y, frame);
     Plat_Present_Unlock();
     Plat_Present_Flip();
   }
   Plat_Done();
-  EXPECT_EQ(std::system("test -e capture_dump/frame000002.png && test -e capture_dump/frame000005.png"), 0);
-  EXPECT_NE(std::system("test -e capture_dump/frame000003.png"), 0);
-  std::vector<u8> rgb = Run_Command("convert capture_dump/frame000005.png -depth 8 rgb:-");
+  EXPECT_EQ(std::system("ls capture_dump/a/b | tr '\\n' ' ' | grep -qx 'frame000002.png frame000005.png '"), 0);
+  std::vector<u8> rgb = Run_Command("convert capture_dump/a/b/frame000005.png -depth 8 rgb:-");
   ASSERT_EQ(rgb.size(), 320u * 200 * 3);
   EXPECT_EQ(u32(rgb[3 * 321]) << 16 | u32(rgb[3 * 321 + 1]) << 8 | rgb[3 * 321 + 2], Pattern(1, 1, 5) & 0xFFFFFF);
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(Plat_Capture_Make_Dir("capture_file"));
+  EXPECT_FALSE(Plat_Capture_Make_Dir("capture_file/sub"));
+  std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("cannot make the folder capture_file"), std::string::npos) << said;
+}
 
-  std::vector<u8> probe = Run_Command(
-      "ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-      "stream=width,height,pix_fmt,r_frame_rate,nb_frames,nb_read_frames -of default=noprint_wrappers=1 capture_run.avi");
-  EXPECT_EQ(std::string(probe.begin(), probe.end()),
-            "width=320\nheight=200\npix_fmt=bgr24\nr_frame_rate=15/1\nnb_frames=3\nnb_read_frames=3\n");
-  // Frames 1, 3 and 5 were taken: the last one decoded is frame 5.
-  std::vector<u8> last = Run_Command(
-      "ffmpeg -v error -i capture_run.avi -vf 'select=eq(n\\,2)' -frames:v 1 -f rawvideo -pix_fmt rgb24 -");
-  EXPECT_EQ(last, rgb);
+// Every other frame of 9 is taken (frames 1, 3, 5, 7, 9); a full file goes on in the next one, a failed
+// write keeps what was written and stops the video while frames go on coming.
+TEST(Capture, VideoGoesOnInTheNextFileOrStopsOnAFailedWrite) {
+  struct Row {
+    u32 full_after, fail_at;
+    std::vector<std::pair<std::string, u32>> files;  // name, frames kept
+    const char* said;
+  } rows[] = {
+      {0, 0, {{"v.avi", 5}}, ""},
+      {2, 0, {{"v.avi", 2}, {"v.1.avi", 2}, {"v.2.avi", 1}}, "Plat: v.avi is full at 2 frames; the capture goes on in v.1.avi\n"
+                                                          "Plat: v.1.avi is full at 2 frames; the capture goes on in v.2.avi\n"},
+      {0, 3, {{"v.avi", 2}}, "Plat: writing v.avi failed at frame 5; it keeps 2 frames and the video capture stops\n"},
+      {2, 5, {{"v.avi", 2}, {"v.1.avi", 1}}, "failed at frame 7; it keeps 1 frame and"},
+  };
+  for (const Row& row : rows) {
+    fake = FakeVideo();
+    fake.full_after = row.full_after;
+    fake.fail_at = row.fail_at;
+    ASSERT_TRUE(Plat_Init(Capture_Config("v.avi", 2)));
+    Plat_Capture_Set_Video_Writer(&fake_writer);
+    std::vector<u32> pixels(4);
+    testing::internal::CaptureStderr();
+    for (u32 frame = 1; frame <= 9; frame++) {
+      pixels[0] = frame;
+      Plat_Capture_Frame(frame, pixels.data(), 2, 2);
+    }
+    Plat_Capture_Stop();
+    std::string said = testing::internal::GetCapturedStderr();
+    Plat_Capture_Set_Video_Writer(nullptr);
+    Plat_Done();
+    EXPECT_EQ(fake.rate, 15u);
+    EXPECT_FALSE(fake.open);
+    ASSERT_EQ(fake.names.size(), row.files.size()) << said;
+    std::vector<u32> all;
+    for (size_t i = 0; i < row.files.size(); i++) {
+      EXPECT_EQ(fake.names[i], row.files[i].first);
+      EXPECT_EQ(fake.frames[fake.names[i]].size(), row.files[i].second) << fake.names[i];
+      all.insert(all.end(), fake.frames[fake.names[i]].begin(), fake.frames[fake.names[i]].end());
+    }
+    for (size_t i = 0; i < all.size(); i++) EXPECT_EQ(all[i], 2 * i + 1);  // no frame lost or repeated
+    if (*row.said) EXPECT_NE(said.find(row.said), std::string::npos) << said;
+    else EXPECT_EQ(said, "");
+  }
 }
