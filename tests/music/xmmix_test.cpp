@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <vector>
 
 #include "music/music.h"
@@ -97,16 +98,46 @@ TEST(XmMixer, PanningLawSplitsTheFinalVolume) {
   EXPECT_EQ(v.right_target, 127);
 }
 
-TEST(XmMixer, RoundsHalvesToEvenAndClips) {
-  f32 in[6] = {0.5f, 1.5f, -0.5f, -2.5f, 40000.0f, -40000.0f};
-  i16 out[6];
-  Xm_Float_To_Pcm(out, in, 6);
-  EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(out[1], 2);
-  EXPECT_EQ(out[2], 0);
-  EXPECT_EQ(out[3], -2);
-  EXPECT_EQ(out[4], 32767);
-  EXPECT_EQ(out[5], -32768);
+TEST(XmMixer, RoundsHalvesToEvenAndClipsOnEveryPath) {
+  const f32 in[10] = {0.5f, 1.5f, -0.5f, -2.5f, 40000.0f, -40000.0f, 32767.5f, -32768.5f, NAN, -INFINITY};
+  const i16 want[10] = {0, 2, 0, -2, 32767, -32768, 32767, -32768, -32768, -32768};
+  for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS}) {
+    Xm_Set_Mix_Path(path);
+    f32 block[24];  // eight values converted a round, the rest one by one
+    for (u32 i = 0; i < 24; i++) block[i] = in[i % 10];
+    i16 out[24];
+    Xm_Float_To_Pcm(out, block, 24);
+    for (u32 i = 0; i < 24; i++) EXPECT_EQ(out[i], want[i % 10]) << path << " " << i;
+  }
+  Xm_Set_Mix_Path(XM_MIX_FASTEST);
+}
+
+// Every module of the sets, its first 20 s rendered by the plain loops and by the faster ones.
+TEST(XmMixer, EveryPathRendersTheModuleSetsSampleForSample) {
+  const u32 kChunks = 1000;
+  u32 rendered = 0;
+  for (const char* set : {"/tests/data/xm", "/tests/data/xm_fuzz"}) {
+    for (const auto& entry : std::filesystem::directory_iterator(std::string(VELMORAN_SOURCE_DIR) + set)) {
+      const std::string file = entry.path().string();
+      if (entry.path().extension() != ".xm") continue;
+      std::vector<u8> bytes;
+      ASSERT_TRUE(Read_File(file, &bytes)) << file;
+      XmModule* m = Load_Bytes(bytes);
+      if (!m) continue;
+      std::vector<i16> pcm[3];
+      for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS, XM_MIX_FASTEST}) {
+        Xm_Set_Mix_Path(path);
+        ASSERT_TRUE(Xm_Render_Start(m));
+        pcm[path].resize(size_t(kChunks) * 884 * 2);
+        for (u32 c = 0; c < kChunks; c++) Xm_Render_Chunk(&pcm[path][size_t(c) * 884 * 2]);
+        Xm_Stop_Module(m);
+      }
+      EXPECT_TRUE(pcm[0] == pcm[1] && pcm[0] == pcm[2]) << file;
+      Xm_Free_Module(m);
+      rendered++;
+    }
+  }
+  EXPECT_GT(rendered, 60u);
 }
 
 TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
