@@ -6,6 +6,10 @@
 #include "render/texture.h"
 #include "runtime/math.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 u64 fill_divisions = 0;
 
@@ -256,11 +260,38 @@ constexpr bool Two_Maps(PolyFillKind k) { return k >= POLY_FILL_TWO_TEX && k <= 
 
 // n pixels from one or two accumulators, four at a time with the accumulators of pixels i .. i + 3
 // taken as acc + i x step (the same 32-bit sums the one-by-one walk makes).
+#if defined(__SSE2__)
+// The saturating span four pixels a round: the texels' top bytes are cleared so that the bytewise
+// saturating add keeps the target's top byte, as Sat_Plain does.
+inline i32 Span_Sat_Sse2(u32* d, i32 n, u32* acc, u32 step) {
+  const u32* m1 = poly_state.map1;
+  const __m128i low_bytes = _mm_set1_epi32(0xFFFFFF);
+  const u32 step4 = step * 4;
+  u32 a = *acc;
+  i32 i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const __m128i t0 = _mm_cvtsi32_si128(i32(m1[Index(a)]));
+    const __m128i t1 = _mm_cvtsi32_si128(i32(m1[Index(a + step)]));
+    const __m128i t2 = _mm_cvtsi32_si128(i32(m1[Index(a + step * 2)]));
+    const __m128i t3 = _mm_cvtsi32_si128(i32(m1[Index(a + step * 3)]));
+    const __m128i t = _mm_unpacklo_epi64(_mm_unpacklo_epi32(t0, t1), _mm_unpacklo_epi32(t2, t3));
+    __m128i* p = reinterpret_cast<__m128i*>(d + i);
+    _mm_storeu_si128(p, _mm_adds_epu8(_mm_loadu_si128(p), _mm_and_si128(t, low_bytes)));
+    a += step4;
+  }
+  *acc = a;
+  return i;
+}
+#endif
+
 template <PolyFillKind K>
 inline void Span_Fast(u32* d, i32 n, u32 acc, u32 step, u32 acc2, u32 step2) {
   const u32* m1 = poly_state.map1;
   const u32* m2 = poly_state.map2;
   i32 i = 0;
+#if defined(__SSE2__)
+  if constexpr (K == POLY_FILL_TEX_SAT) i = Span_Sat_Sse2(d, n, &acc, step);
+#endif
   const u32 step4 = step * 4, step4b = step2 * 4;
   for (; i + 4 <= n; i += 4) {
     const u32 a0 = acc, a1 = acc + step, a2 = acc + step * 2, a3 = acc + step * 3;
