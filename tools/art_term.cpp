@@ -84,13 +84,16 @@ std::vector<K3dPoint> Figure_Points(u32 frame) {
   return points;
 }
 
-// The hall's surfaces: a wall as a grid from its top-left corner, seen from inside.
-void Wall(Builder& b, Vec origin, Vec right, Vec down, const u8 (*textures)[4], u32 rows) {
-  u16 grid[5][5];
+// The hall's surfaces: a grid of cols x rows quads from its top-left corner, seen from inside; textures
+// stretch a pattern of up to 4 x 4 over it.
+void Wall(Builder& b, Vec origin, Vec right, Vec down, const u8 (*textures)[4], u32 cols, u32 rows) {
+  u16 grid[kArtTermGridMax + 1][kArtTermGridMax + 1];
   for (u32 r = 0; r <= rows; r++)
-    for (u32 c = 0; c <= 4; c++) grid[r][c] = b.Point(origin + right * (f32(c) / 4) + down * (f32(r) / f32(rows)));
+    for (u32 c = 0; c <= cols; c++)
+      grid[r][c] = b.Point(origin + right * (f32(c) / f32(cols)) + down * (f32(r) / f32(rows)));
   for (u32 r = 0; r < rows; r++)
-    for (u32 c = 0; c < 4; c++) b.Face(grid[r][c], grid[r][c + 1], grid[r + 1][c + 1], grid[r + 1][c], textures[r][c]);
+    for (u32 c = 0; c < cols; c++)
+      b.Face(grid[r][c], grid[r][c + 1], grid[r + 1][c + 1], grid[r + 1][c], textures[r * 4 / rows][c * 4 / cols]);
 }
 
 Vec Figure_Chest(void) { return {0, kArtTermFigureY + 550, 0}; }
@@ -153,20 +156,24 @@ K3dMesh Art_Term_Figure(void) {
 
 K3dMesh Art_Term_Hall(void) {
   Builder b("hall", kArtTermHallScale);
-  const f32 h = kArtTermHallHalf, floor = kArtTermFigureY + kArtTermFigureHeight, top = kArtTermHallTop;
+  const f32 h = kArtTermHallHalf, floor = kArtTermFloorY, top = kArtTermHallTop, upper = kArtTermUpperTop;
   const u8 wall[3][4] = {{ART_TERM_CHROME, ART_TERM_TRIM, ART_TERM_TRIM, ART_TERM_CHROME},
                          {ART_TERM_PANEL, ART_TERM_SCREEN, ART_TERM_SCREEN, ART_TERM_PANEL},
                          {ART_TERM_WALL, ART_TERM_BAND, ART_TERM_BAND, ART_TERM_WALL}};
-  const Vec down = {0, floor - top, 0};
-  Wall(b, {-h, top, h}, {2 * h, 0, 0}, down, wall, 3);
-  Wall(b, {h, top, h}, {0, 0, -2 * h}, down, wall, 3);
-  Wall(b, {h, top, -h}, {-2 * h, 0, 0}, down, wall, 3);
-  Wall(b, {-h, top, -h}, {0, 0, 2 * h}, down, wall, 3);
+  // Above the panelled walls a plain shaft rises to the sky, so that looking up shows no gap beside it.
+  const u8 shaft[1][4] = {{ART_TERM_PANEL, ART_TERM_PANEL, ART_TERM_PANEL, ART_TERM_PANEL}};
+  const Vec corner[4] = {{-h, 0, h}, {h, 0, h}, {h, 0, -h}, {-h, 0, -h}};
+  for (u32 k = 0; k < 4; k++) {
+    const Vec o = corner[k], right = corner[(k + 1) % 4] - corner[k];
+    Wall(b, {o.x, upper, o.z}, right, {0, top - upper, 0}, shaft, 4, 1);
+    Wall(b, {o.x, top, o.z}, right, {0, floor - top, 0}, wall, 4, 3);
+  }
   const u8 ground[4][4] = {{ART_TERM_CHROME, ART_TERM_CHROME, ART_TERM_CHROME, ART_TERM_CHROME},
                            {ART_TERM_CHROME, ART_TERM_PANEL, ART_TERM_PANEL, ART_TERM_CHROME},
                            {ART_TERM_CHROME, ART_TERM_PANEL, ART_TERM_PANEL, ART_TERM_CHROME},
                            {ART_TERM_CHROME, ART_TERM_CHROME, ART_TERM_CHROME, ART_TERM_CHROME}};
-  Wall(b, {-h, floor, h}, {2 * h, 0, 0}, {0, 0, -2 * h}, ground, 4);
+  // The floor in small quads: one reaching behind the camera is not drawn, and a small one leaves no hole.
+  Wall(b, {-h, floor, h}, {2 * h, 0, 0}, {0, 0, -2 * h}, ground, kArtTermGridMax, kArtTermGridMax);
   K3dMesh mesh;
   mesh.objects.push_back(b.object);
   return mesh;
@@ -174,13 +181,20 @@ K3dMesh Art_Term_Hall(void) {
 
 std::vector<PathCameraKey> Art_Term_Camera_Keys(void) {
   std::vector<PathCameraKey> keys;
-  const Vec chest = Figure_Chest(), sun = {-5000, -25000, -5000};
+  const Vec chest = Figure_Chest(), sun = kArtTermSun;
   const f32 k = kArtTermPathScale;
   for (u32 i = 0; i < kArtTermPathRecords; i++) {
     const f32 t = f32(i) / f32(kArtTermPathRecords);
-    const f32 a = 2 * kPi * t, r = 2300 + 500 * std::sin(2 * kPi * 2 * t);
-    const Vec p = {r * std::sin(a), 2100 + 500 * std::sin(2 * kPi * 3 * t), -r * std::cos(a)};
-    const f32 look_up = std::pow(std::max(0.0f, std::sin(2 * kPi * 2 * t - 2.2f)), 6.0f) * 0.2f;
+    // Two turns a loop; at each sun view the camera swings out past the ceiling light's corner, away
+    // from the sun, so that the light does not stand between them.
+    f32 view = 0;
+    for (f32 c : kArtTermSunViews) view = std::max(view, Smooth(0.09f, 0.03f, std::abs(t - c)));
+    const f32 a = 4 * kPi * t + kArtTermOrbitStart, r = 2600 + 400 * std::sin(6 * kPi * t) * (1 - view) + 2000 * view;
+    const Vec p = {r * std::sin(a), 1900 + 350 * std::sin(2 * kPi * 3 * t), -r * std::cos(a)};
+    // Turned partway to the sun: far off, it then stands to one side, and its flare chain crosses the view.
+    f32 look_up = 0;
+    for (f32 c : kArtTermSunViews)
+      look_up = std::max(look_up, kArtTermSunLook * Smooth(0.075f, 0.035f, std::abs(t - c)));
     const Vec q = chest * (1 - look_up) + sun * look_up;
     keys.push_back({{p.x / k, -p.y / k, p.z / k}, {q.x / k, -q.y / k, q.z / k}, 0});
   }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "datafile_writer.h"
+#include "art.h"
 #include "k3d_writer.h"
 #include "path_writer.h"
 #include "runtime/types.h"
@@ -15,7 +16,16 @@ const f32 kArtTermPathScale = 16.0f;
 const f32 kArtTermFigureY = 1350.0f;     // where the scene stands the figure (the top of its head)
 const f32 kArtTermFigureHeight = 1650.0f;
 const f32 kArtTermHallHalf = 6400.0f;    // the hall's walls stand this far from the figure
-const f32 kArtTermHallTop = -1600.0f;    // the walls' tops; the hall has no roof
+const f32 kArtTermHallTop = -1600.0f;    // the panelled walls' tops
+const f32 kArtTermUpperTop = -8000.0f;   // the plain shaft above them; the hall has no roof
+const f32 kArtTermFloorY = kArtTermFigureY + kArtTermFigureHeight;
+const u32 kArtTermGridMax = 8;           // the floor's quads a side
+const f32 kArtTermLightY = 1140.0f;      // the scene's ceiling light: a diamond of this half-diagonal
+const f32 kArtTermLightHalf = 3080.0f;
+const ArtVec kArtTermSun = {-5000.0f, -25000.0f, -5000.0f};  // where the scene sets the lens sprite
+const f32 kArtTermSunViews[2] = {0.40f, 0.90f};  // parts of the loop at which the camera looks at the sun
+const f32 kArtTermSunLook = 0.45f;  // how far the view's target moves from the figure to the sun
+const f32 kArtTermOrbitStart = 1.15f * 3.14159265f;  // puts both views on the side away from the sun
 const u8 kArtTermFrames = 19;            // the figure's animation ends where it began
 const u32 kArtTermPathRecords = 3300;
 
