@@ -160,25 +160,20 @@ ArtCanvas Art_Design_Strips(void) {
 
 ArtCanvas Art_Design_Prosa(void) {
   ArtCanvas a(320, 200);
-  // Per block: left column, top line, the three lines, the third line's split point and its second word.
-  struct Block {
-    i32 x, y;
-    const char* line1;
-    const char* line2;
-    const char* word3a;
-    i32 split;
-    const char* word3b;
-  };
-  const Block blocks[4] = {{2, 22, "SIGNAL", "FROM THE", "NO", 34, "WHERE"},
-                           {2, 110, "DRIFT", "BETWEEN", "TWO", 34, "SKIES"},
-                           {102, 22, "STEEL", "AT SEA", "IN", 124, "MOTION"},
-                           {102, 110, "TARVEK", "VELMORAN", "BY", 124, "NIGHT"}};
   const u32 text = Rgb(235, 225, 200), glow = Rgb(70, 60, 40);
-  for (const Block& b : blocks) {
-    Art_Text(&a, b.x + 2, b.y + 4, b.line1, 2, text, glow);
-    Art_Text(&a, b.x + 2, b.y + 26, b.line2, 2, text, glow);
-    Art_Text(&a, b.x, b.y + 48, b.word3a, 2, text, glow);
-    Art_Text(&a, b.split + 4, b.y + 48, b.word3b, 2, text, glow);
+  for (u32 i = 0; i < kArtProsaPieces; i++) {
+    const ArtProsaPiece& p = kArtProsa[i];
+    // The words' lit columns, glow included, are found on a scratch strip and centred in the piece, so
+    // that no piece cuts a letter and neighbouring pieces do not show the same columns.
+    const i32 margin = 8;
+    ArtCanvas strip(u32(p.w + 2 * margin), u32(kArtProsaHeight));
+    Art_Text(&strip, margin, 0, p.text, kArtProsaScale, text, glow);
+    i32 first = i32(strip.width), last = -1;
+    for (u32 y = 0; y < strip.height; y++)
+      for (u32 x = 0; x < strip.width; x++)
+        if (strip.pixels[y * strip.width + x]) first = std::min(first, i32(x)), last = std::max(last, i32(x));
+    const i32 left = p.x + (p.w - (last - first + 1)) / 2 - (first - margin);
+    Art_Text(&a, left, p.y + 4, p.text, kArtProsaScale, text, glow);
   }
   return a;
 }

@@ -540,46 +540,6 @@ TEST_F(Design, ColourOperationsUseTheFreshFilterColour) {
   EXPECT_EQ(At(1, 1), 0x808080u);  // bounce and hue off: a black filter colour
 }
 
-// Three frames of a gradient under the snapshot mix, a text overlay, the thumbnail, hue tint, flash and trail.
-u32 Whole_Frame_Crc(DesignEngine* engine) {
-  std::vector<DatafileEntry> entries;
-  if (!Art_Design_Entries(Design_Scratch_Dir(), &entries)) return 0;
-  engine->Serve(entries);
-  Design_Load_Overlays_1();
-  Design_Load_Overlays_2();
-  engine->Gradient();
-  Design_Snapshot_Frame();
-  Design_Start_Frame_Mix();
-  Seq_Set_Current(3);
-  Design_Thumb_Bottom_Left();
-  Design_Overlay_4();
-  Seq_Set_Current(4);
-  Design_Start_Tint_Hue();
-  Design_Flash(60);
-  Design_Start_Trail();
-  engine_test_row = 33;
-  for (u32 i = 0; i < 3; i++) {
-    engine->Gradient();
-    for (u32 t = 0; t < 2; t++) Design_Tick();
-    Design_Apply();
-  }
-  return Design_Frame_Crc();
-}
-
-TEST_F(Design, WholeFrameWithEveryEffectIsPinned) { EXPECT_EQ(Whole_Frame_Crc(this), 3995436024u); }
-
-TEST(DesignWholeFrame, PinnedAt960x600) {
-  EXPECT_EXIT(
-      {
-        DesignRun run;
-        run.Start(960, 600);
-        const u32 crc = Whole_Frame_Crc(&run);
-        fprintf(stderr, "crc %u\n", crc);
-        exit(crc == 3045040641u ? 0 : 1);
-      },
-      ::testing::ExitedWithCode(0), "");
-}
-
 TEST(DesignLoad, TooSmallOrEightBitPicturesAreRefused) {
   EXPECT_DESIGN_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
     DesignRun run;

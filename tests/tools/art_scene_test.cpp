@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "art_design.h"
 #include "art_term.h"
 
 namespace {
@@ -33,4 +34,29 @@ TEST(ArtTerm, FlightSeesTheSunPastTheCeilingLightTwiceAndStaysInTheHall) {
   }
   EXPECT_GE(seen[0], u32(3 * kTicksPerSecond));
   EXPECT_GE(seen[1], u32(3 * kTicksPerSecond));
+}
+
+TEST(ArtDesign, EveryOverlayLineLiesWhollyInsideItsPieces) {
+  // The lines the post-effect layer cuts from the text picture (x, y, width; 22 rows each): two lines of
+  // one piece, then a third of two pieces that the layer shows side by side as they lie in the picture.
+  const i32 lines[12][3] = {{2, 22, 90},   {2, 44, 90},   {2, 66, 92},    {2, 110, 90},   {2, 132, 90},  {2, 154, 92},
+                            {102, 22, 90}, {102, 44, 90}, {102, 66, 102}, {102, 110, 90}, {102, 132, 90}, {102, 154, 102}};
+  const ArtCanvas a = Art_Design_Prosa();
+  ASSERT_EQ(a.width * a.height, 320u * 200u);
+  std::vector<u32> lit_in(12, 0);
+  for (i32 y = 0; y < 200; y++)
+    for (i32 x = 0; x < 320; x++) {
+      if (!a.pixels[u32(y) * 320 + u32(x)]) continue;
+      bool inside = false;
+      for (u32 i = 0; i < 12; i++) {
+        const i32* l = lines[i];
+        if (x < l[0] || x >= l[0] + l[2] || y < l[1] || y >= l[1] + 22) continue;
+        inside = true;
+        lit_in[i]++;
+        // Nothing lit on a line's border: a lit edge is a letter cut off.
+        EXPECT_TRUE(x > l[0] && x < l[0] + l[2] - 1 && y > l[1] && y < l[1] + 21) << x << "," << y << " line " << i;
+      }
+      EXPECT_TRUE(inside) << x << "," << y;
+    }
+  for (u32 i = 0; i < 12; i++) EXPECT_GT(lit_in[i], 60u) << "line " << i << " holds words";
 }
