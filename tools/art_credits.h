@@ -1,4 +1,4 @@
-// The credits picture: six pages of names stacked on a 50-line pitch.
+// The credits picture: six pages stacked on a 50-line pitch.
 #pragma once
 #include <string>
 #include <vector>
