@@ -1,6 +1,7 @@
 // XM rows and effects: the tick function, row start and later-tick effects, envelopes, voice update.
 #include "music/xmfx.h"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -10,6 +11,13 @@ XmChannel xm_channels[kXmMaxChannels];
 
 const i32 kXmMinimumPeriod = 1;
 const i32 kXmMaximumPeriod = 31999;
+// Ranges of volumes, slides and pattern jumps.
+const i32 kXmMaxVolume = 64;
+const i32 kXmMaxPanning = 255;
+const i32 kXmMaxBreakRow = 63;
+const i32 kXmPortaUpLimit = 56;
+const u8 kXmSpeedLimit = 32;  // effect F below this sets the speed, from it the BPM
+const u32 kXmOffsetUnit = 256;
 
 void Xm_Clamp_Period(XmChannel* channel) {
   if (channel->period < kXmMinimumPeriod) channel->period = kXmMinimumPeriod;
@@ -36,12 +44,12 @@ const XmSample* Xm_Sample_Of(const XmInstrument* instrument, u8 note) {
 
 // Volume and panning move by a step, kept in their ranges, and the voice is told.
 void Xm_Add_Volume(XmChannel* channel, i32 step) {
-  channel->volume = Xm_Clamp(channel->volume + step, 0, 64);
+  channel->volume = Xm_Clamp(channel->volume + step, 0, kXmMaxVolume);
   channel->flags |= XM_FLAG_VOLUME;
 }
 
 void Xm_Add_Panning(XmChannel* channel, i32 step) {
-  channel->panning = Xm_Clamp(channel->panning + step, 0, 255);
+  channel->panning = Xm_Clamp(channel->panning + step, 0, kXmMaxPanning);
   channel->flags |= XM_FLAG_PANNING;
 }
 
@@ -99,252 +107,493 @@ void Xm_Set_Envelope_Position(XmEnvelopeState* state, const XmInstrument* instru
   }
 }
 
+// What an effect handler works on: the channel, its cell and what the row start looked up.
+struct XmEffectContext {
+  XmModule* module;
+  XmChannel* channel;
+  const XmCell* cell;
+  const XmInstrument* instrument;
+  const XmSample* sample;
+  u8 x, y;
+  i32 held_panning, held_volume, held_period;  // before the row, for a note delay
+};
+using XmEffectHandler = void (*)(XmEffectContext& c);
+
+void Xm_Slide_Period(XmChannel* channel, i32 step) {
+  channel->period += step;
+  Xm_Clamp_Period(channel);
+}
+
+void Xm_Tone_Porta_Target(XmChannel* channel) {
+  channel->porta_target = channel->note_period;
+  channel->flags &= u8(~(XM_FLAG_FREQUENCY | XM_FLAG_START));
+}
+
+void Row_Porta_Up(XmEffectContext& c) {
+  if (c.cell->parameter) c.channel->porta_up_memory = c.cell->parameter;
+}
+
+void Row_Porta_Down(XmEffectContext& c) {
+  if (c.cell->parameter) c.channel->porta_down_memory = c.cell->parameter;
+}
+
+void Row_Tone_Porta(XmEffectContext& c) {
+  if (c.cell->parameter) c.channel->porta_speed = c.cell->parameter;
+  Xm_Tone_Porta_Target(c.channel);
+}
+
+void Row_Vibrato(XmEffectContext& c) {
+  if (c.x) c.channel->vibrato_speed = c.x;
+  if (c.y) c.channel->vibrato_depth = c.y;
+  Xm_Vibrato(c.channel);
+}
+
+void Row_Volume_Slide(XmEffectContext& c) {
+  if (c.cell->parameter) c.channel->volume_slide_memory = c.cell->parameter;
+}
+
+void Row_Tone_Porta_Volume_Slide(XmEffectContext& c) {
+  c.channel->porta_target = c.channel->note_period;
+  Row_Volume_Slide(c);
+  c.channel->flags &= u8(~(XM_FLAG_FREQUENCY | XM_FLAG_START));
+}
+
+void Row_Vibrato_Volume_Slide(XmEffectContext& c) {
+  Row_Volume_Slide(c);
+  Xm_Vibrato(c.channel);
+}
+
+void Row_Tremolo(XmEffectContext& c) {
+  if (c.x) c.channel->tremolo_speed = c.x;
+  if (c.y) c.channel->tremolo_depth = c.y;
+}
+
+void Row_Set_Panning(XmEffectContext& c) {
+  c.channel->panning = c.cell->parameter;
+  c.channel->flags |= XM_FLAG_PANNING;
+}
+
+// An offset inside the sample's loop starts the note there; one past it restarts the sample
+// from its beginning without a new note.
+void Row_Sample_Offset(XmEffectContext& c) {
+  XmChannel* channel = c.channel;
+  if (c.cell->parameter) channel->sample_offset_memory = c.cell->parameter;
+  u32 offset = channel->sample_offset_memory * kXmOffsetUnit;
+  if (u64(offset) < u64(c.sample->loop_start) + c.sample->loop_length) {
+    channel->voice->start_offset = offset;
+  } else {
+    channel->flags &= u8(~XM_FLAG_START);
+    channel->flags |= XM_FLAG_RESTART;
+  }
+}
+
+void Row_Position_Jump(XmEffectContext& c) {
+  XmModule* module = c.module;
+  module->next_row = 0;
+  module->next_order = c.cell->parameter < module->song_length ? c.cell->parameter : 0;
+}
+
+void Row_Set_Volume(XmEffectContext& c) {
+  c.channel->volume = c.cell->parameter > kXmMaxVolume ? kXmMaxVolume : c.cell->parameter;
+  c.channel->flags |= XM_FLAG_VOLUME;
+}
+
+// The row is given in decimal digits; a jump from an earlier channel keeps its order.
+void Row_Pattern_Break(XmEffectContext& c) {
+  XmModule* module = c.module;
+  i32 row = c.x * 10 + c.y;
+  module->next_row = row > kXmMaxBreakRow ? 0 : row;
+  if (module->next_order < 0) {
+    module->next_order = module->order + 1;
+    if (module->next_order >= module->song_length) module->next_order = 0;
+  }
+}
+
+void Row_Set_Speed(XmEffectContext& c) {
+  if (c.cell->parameter < kXmSpeedLimit)
+    c.module->speed = c.cell->parameter;
+  else
+    Xm_Set_Bpm(c.module, c.cell->parameter);
+}
+
+void Row_Set_Global_Volume(XmEffectContext& c) {
+  c.module->global_volume = c.cell->parameter > kXmMaxVolume ? kXmMaxVolume : c.cell->parameter;
+  c.channel->flags |= XM_FLAG_VOLUME;
+}
+
+void Row_Global_Volume_Slide(XmEffectContext& c) {
+  if (c.cell->parameter) c.module->global_volume_slide_memory = c.cell->parameter;
+}
+
+void Row_Set_Envelope_Position(XmEffectContext& c) {
+  if (c.instrument->volume_type & XM_ENV_ON)
+    Xm_Set_Envelope_Position(&c.channel->volume_envelope, c.instrument, c.cell->parameter);
+}
+
+void Row_Panning_Slide(XmEffectContext& c) {
+  if (c.cell->parameter) {
+    c.channel->panning_slide_memory = c.cell->parameter;
+    c.channel->flags |= XM_FLAG_PANNING;
+  }
+}
+
+void Row_Retrigger(XmEffectContext& c) {
+  if (c.cell->parameter) {
+    c.channel->retrigger_volume = c.x;
+    c.channel->retrigger_interval = c.y;
+  }
+}
+
+void Row_Tremor(XmEffectContext& c) {
+  if (c.cell->parameter) {
+    c.channel->tremor_on = u8(c.x + 1);
+    c.channel->tremor_off = u8(c.y + 1);
+  }
+  Xm_Tremor(c.channel);
+}
+
+void Row_Extra_Fine_Porta(XmEffectContext& c) {
+  XmChannel* channel = c.channel;
+  if (c.x == XM_EX_FINE_PORTA_UP) {
+    if (c.y) channel->extra_fine_up_memory = c.y;
+    Xm_Slide_Period(channel, -i32(channel->extra_fine_up_memory));
+  } else if (c.x == XM_EX_FINE_PORTA_DOWN) {
+    if (c.y) channel->extra_fine_down_memory = c.y;
+    Xm_Slide_Period(channel, channel->extra_fine_down_memory);
+  }
+}
+
+void Row_Fine_Porta_Up(XmEffectContext& c) {
+  if (c.y) c.channel->fine_porta_up_memory = c.y;
+  Xm_Slide_Period(c.channel, -c.channel->fine_porta_up_memory * 4);
+}
+
+void Row_Fine_Porta_Down(XmEffectContext& c) {
+  if (c.y) c.channel->fine_porta_down_memory = c.y;
+  Xm_Slide_Period(c.channel, c.channel->fine_porta_down_memory * 4);
+}
+
+void Row_Vibrato_Waveform(XmEffectContext& c) {
+  c.channel->waveform = u8((c.channel->waveform & 0xF0) | c.y);
+}
+
+void Row_Tremolo_Waveform(XmEffectContext& c) {
+  c.channel->waveform = u8((c.channel->waveform & 0x0F) | c.y << 4);
+}
+
+// E60 marks the loop's first row; E6y plays the rows up to it y more times.
+void Row_Pattern_Loop(XmEffectContext& c) {
+  XmChannel* channel = c.channel;
+  if (c.y == 0) {
+    channel->loop_row = c.module->row;
+    return;
+  }
+  if (channel->loop_count == 0)
+    channel->loop_count = c.y;
+  else
+    channel->loop_count--;
+  if (channel->loop_count) c.module->next_row = channel->loop_row;
+}
+
+void Row_Extended_Panning(XmEffectContext& c) {
+  c.channel->panning = c.y * 16;
+  c.channel->flags |= XM_FLAG_PANNING;
+}
+
+void Row_Fine_Volume_Up(XmEffectContext& c) {
+  if (c.y) c.channel->fine_volume_memory = c.y;
+  Xm_Add_Volume(c.channel, c.channel->fine_volume_memory);
+}
+
+void Row_Fine_Volume_Down(XmEffectContext& c) {
+  if (c.y) c.channel->fine_volume_memory = c.y;
+  Xm_Add_Volume(c.channel, -i32(c.channel->fine_volume_memory));
+}
+
+// The note waits for its tick: the row start keeps what sounded before; a delay of 0 plays at once.
+void Row_Note_Delay(XmEffectContext& c) {
+  if (!c.y) return;
+  c.channel->panning = c.held_panning;
+  c.channel->volume = c.held_volume;
+  c.channel->period = c.held_period;
+  c.channel->flags &= 0xF0;
+}
+
+void Row_Pattern_Delay(XmEffectContext& c) { c.module->pattern_delay = c.module->speed * c.y; }
+
+void Tick_Arpeggio(XmEffectContext& c) {
+  if (!c.cell->parameter) return;
+  XmChannel* channel = c.channel;
+  i32 phase = c.module->tick % 3;
+  i32 semitones = phase == 0 ? 0 : phase == 1 ? c.x : c.y;
+  channel->period_offset =
+      (c.module->flags & kXmLinearFrequencies)
+          ? semitones * 64
+          : Xm_Amiga_Period(channel->real_note + semitones, 0) - Xm_Amiga_Period(channel->real_note, 0);
+  channel->flags |= XM_FLAG_FREQUENCY;
+}
+
+// Portamento up stops at the highest pitch the effect allows, down at the period range's end.
+void Tick_Porta_Up(XmEffectContext& c) {
+  XmChannel* channel = c.channel;
+  channel->period_offset = 0;
+  channel->period -= channel->porta_up_memory * 4;
+  if (channel->period < kXmPortaUpLimit) channel->period = kXmPortaUpLimit;
+  channel->flags |= XM_FLAG_FREQUENCY;
+}
+
+void Tick_Porta_Down(XmEffectContext& c) {
+  c.channel->period_offset = 0;
+  Xm_Slide_Period(c.channel, c.channel->porta_down_memory * 4);
+  c.channel->flags |= XM_FLAG_FREQUENCY;
+}
+
+void Tick_Tone_Porta(XmEffectContext& c) {
+  c.channel->period_offset = 0;
+  Xm_Tone_Portamento(c.channel);
+}
+
+void Tick_Vibrato(XmEffectContext& c) {
+  Xm_Vibrato(c.channel);
+  Xm_Advance_Vibrato(c.channel);
+}
+
+void Tick_Volume_Slide(XmEffectContext& c) { Xm_Volume_Slide(c.channel, c.channel->volume_slide_memory); }
+
+void Tick_Tone_Porta_Volume_Slide(XmEffectContext& c) {
+  Tick_Tone_Porta(c);
+  Tick_Volume_Slide(c);
+}
+
+void Tick_Vibrato_Volume_Slide(XmEffectContext& c) {
+  Tick_Vibrato(c);
+  Tick_Volume_Slide(c);
+}
+
+void Tick_Tremolo(XmEffectContext& c) { Xm_Tremolo(c.channel); }
+
+void Tick_Global_Volume_Slide(XmEffectContext& c) {
+  u8 memory = c.module->global_volume_slide_memory;
+  i32 step = (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15);
+  c.module->global_volume = Xm_Clamp(c.module->global_volume + step, 0, kXmMaxVolume);
+}
+
+void Tick_Panning_Slide(XmEffectContext& c) {
+  u8 memory = c.channel->panning_slide_memory;
+  Xm_Add_Panning(c.channel, (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15));
+}
+
+// Volume change of a retrigger by its x: an amount added, then a scale (numerator / denominator).
+struct XmRetriggerVolume {
+  i8 add;
+  u8 numerator, denominator;
+};
+const XmRetriggerVolume kXmRetriggerVolumes[16] = {
+    {0, 1, 1},  {-1, 1, 1}, {-2, 1, 1}, {-4, 1, 1}, {-8, 1, 1}, {-16, 1, 1}, {0, 2, 3}, {0, 1, 2},
+    {0, 1, 1},  {1, 1, 1},  {2, 1, 1},  {4, 1, 1},  {8, 1, 1},  {16, 1, 1},  {0, 3, 2}, {0, 2, 1},
+};
+
+void Tick_Retrigger(XmEffectContext& c) {
+  XmChannel* channel = c.channel;
+  if (!channel->retrigger_interval || c.module->tick % channel->retrigger_interval) return;
+  const XmRetriggerVolume& change = kXmRetriggerVolumes[channel->retrigger_volume & 15];
+  i32 v = channel->volume * change.numerator / change.denominator + change.add;
+  channel->volume = Xm_Clamp(v, 0, kXmMaxVolume);
+  channel->flags |= XM_FLAG_VOLUME | XM_FLAG_START;
+}
+
+void Tick_Tremor(XmEffectContext& c) { Xm_Tremor(c.channel); }
+
+void Tick_Retrigger_Note(XmEffectContext& c) {
+  if (c.y && c.module->tick % c.y == 0) c.channel->flags |= XM_FLAG_FREQUENCY | XM_FLAG_VOLUME | XM_FLAG_START;
+}
+
+void Tick_Note_Cut(XmEffectContext& c) {
+  if (c.module->tick != c.y) return;
+  c.channel->volume = 0;
+  c.channel->flags |= XM_FLAG_VOLUME;
+}
+
+// At its tick the delayed note starts as a row start would start it.
+void Tick_Note_Delay(XmEffectContext& c) {
+  if (!c.y) return;
+  XmChannel* channel = c.channel;
+  if (c.module->tick != c.y) {
+    channel->flags &= 0xF0;
+    return;
+  }
+  Xm_Reset_Channel(channel, c.sample);
+  channel->period = channel->note_period;
+  channel->flags |= XM_FLAG_FREQUENCY;
+  if (c.cell->volume) Xm_Volume_Column(channel, c.cell->volume);
+  channel->flags |= XM_FLAG_START;
+}
+
+// The two parts of an effect: at the row start and on the row's later ticks; null does nothing.
+struct XmEffectHandlers {
+  XmEffectHandler row_start;
+  XmEffectHandler later_tick;
+};
+struct XmEffectEntry {
+  u8 effect;
+  XmEffectHandlers handlers;
+};
+
+void Row_Extended(XmEffectContext& c);
+void Tick_Extended(XmEffectContext& c);
+
+const XmEffectEntry kXmEffectList[] = {
+    {XM_FX_ARPEGGIO, {nullptr, Tick_Arpeggio}},
+    {XM_FX_PORTA_UP, {Row_Porta_Up, Tick_Porta_Up}},
+    {XM_FX_PORTA_DOWN, {Row_Porta_Down, Tick_Porta_Down}},
+    {XM_FX_TONE_PORTA, {Row_Tone_Porta, Tick_Tone_Porta}},
+    {XM_FX_VIBRATO, {Row_Vibrato, Tick_Vibrato}},
+    {XM_FX_TONE_PORTA_VOLUME_SLIDE, {Row_Tone_Porta_Volume_Slide, Tick_Tone_Porta_Volume_Slide}},
+    {XM_FX_VIBRATO_VOLUME_SLIDE, {Row_Vibrato_Volume_Slide, Tick_Vibrato_Volume_Slide}},
+    {XM_FX_TREMOLO, {Row_Tremolo, Tick_Tremolo}},
+    {XM_FX_SET_PANNING, {Row_Set_Panning, nullptr}},
+    {XM_FX_SAMPLE_OFFSET, {Row_Sample_Offset, nullptr}},
+    {XM_FX_VOLUME_SLIDE, {Row_Volume_Slide, Tick_Volume_Slide}},
+    {XM_FX_POSITION_JUMP, {Row_Position_Jump, nullptr}},
+    {XM_FX_SET_VOLUME, {Row_Set_Volume, nullptr}},
+    {XM_FX_PATTERN_BREAK, {Row_Pattern_Break, nullptr}},
+    {XM_FX_EXTENDED, {Row_Extended, Tick_Extended}},
+    {XM_FX_SET_SPEED, {Row_Set_Speed, nullptr}},
+    {XM_FX_SET_GLOBAL_VOLUME, {Row_Set_Global_Volume, nullptr}},
+    {XM_FX_GLOBAL_VOLUME_SLIDE, {Row_Global_Volume_Slide, Tick_Global_Volume_Slide}},
+    {XM_FX_SET_ENVELOPE_POSITION, {Row_Set_Envelope_Position, nullptr}},
+    {XM_FX_PANNING_SLIDE, {Row_Panning_Slide, Tick_Panning_Slide}},
+    {XM_FX_RETRIGGER, {Row_Retrigger, Tick_Retrigger}},
+    {XM_FX_TREMOR, {Row_Tremor, Tick_Tremor}},
+    {XM_FX_EXTRA_FINE_PORTA, {Row_Extra_Fine_Porta, nullptr}},
+};
+
+const XmEffectEntry kXmExtendedList[] = {
+    {XM_EX_FINE_PORTA_UP, {Row_Fine_Porta_Up, nullptr}},
+    {XM_EX_FINE_PORTA_DOWN, {Row_Fine_Porta_Down, nullptr}},
+    {XM_EX_VIBRATO_WAVEFORM, {Row_Vibrato_Waveform, nullptr}},
+    {XM_EX_PATTERN_LOOP, {Row_Pattern_Loop, nullptr}},
+    {XM_EX_TREMOLO_WAVEFORM, {Row_Tremolo_Waveform, nullptr}},
+    {XM_EX_SET_PANNING, {Row_Extended_Panning, nullptr}},
+    {XM_EX_RETRIGGER_NOTE, {nullptr, Tick_Retrigger_Note}},
+    {XM_EX_FINE_VOLUME_UP, {Row_Fine_Volume_Up, nullptr}},
+    {XM_EX_FINE_VOLUME_DOWN, {Row_Fine_Volume_Down, nullptr}},
+    {XM_EX_NOTE_CUT, {nullptr, Tick_Note_Cut}},
+    {XM_EX_NOTE_DELAY, {Row_Note_Delay, Tick_Note_Delay}},
+    {XM_EX_PATTERN_DELAY, {Row_Pattern_Delay, nullptr}},
+};
+
+// Handlers indexed by effect type (every byte value) and by the sub-effect of Exy.
+template <size_t N, size_t M>
+constexpr std::array<XmEffectHandlers, N> Xm_Index(const XmEffectEntry (&list)[M]) {
+  std::array<XmEffectHandlers, N> table{};
+  for (const XmEffectEntry& e : list) table[e.effect] = e.handlers;
+  return table;
+}
+constexpr std::array<XmEffectHandlers, 256> kXmEffects = Xm_Index<256>(kXmEffectList);
+constexpr std::array<XmEffectHandlers, 16> kXmExtended = Xm_Index<16>(kXmExtendedList);
+
+void Row_Extended(XmEffectContext& c) {
+  if (XmEffectHandler h = kXmExtended[c.x].row_start) h(c);
+}
+
+void Tick_Extended(XmEffectContext& c) {
+  if (XmEffectHandler h = kXmExtended[c.x].later_tick) h(c);
+}
+
+bool Xm_Is_Tone_Porta(u8 effect) { return effect == XM_FX_TONE_PORTA || effect == XM_FX_TONE_PORTA_VOLUME_SLIDE; }
+
+// E5y plays the note of its own cell with finetune (y - 8) x 16; the sample keeps its own.
+i32 Xm_Note_Finetune(const XmCell& cell, const XmSample* sample) {
+  if (cell.effect == XM_FX_EXTENDED && (cell.parameter >> 4) == XM_EX_SET_FINETUNE)
+    return ((cell.parameter & 15) - 8) * 16;
+  return sample->finetune;
+}
+
+// The channel's part of a row start, up to its effect: note, instrument, volume column, key-off,
+// envelopes and fadeout.
+void Xm_Start_Channel_Row(XmEffectContext& c) {
+  XmModule* module = c.module;
+  XmChannel* channel = c.channel;
+  const XmCell& cell = *c.cell;
+  bool has_note = cell.note != 0 && cell.note != kXmKeyOff;
+  bool tone_porta = Xm_Is_Tone_Porta(cell.effect);
+  // A tone portamento slides the playing note toward the new one instead of starting it.
+  if (!tone_porta) {
+    if (cell.instrument) channel->instrument = u8(cell.instrument - 1);
+    if (has_note) channel->note = u8(cell.note - 1);
+  }
+  c.instrument = Xm_Instrument_Of(module, channel);
+  c.sample = Xm_Sample_Of(c.instrument, channel->note);
+  if (!tone_porta) channel->sample = c.sample;
+  c.held_panning = channel->panning;
+  c.held_volume = channel->volume;
+  c.held_period = channel->period;
+  // Leaving a tremolo keeps the volume it had reached.
+  if (channel->last_effect == XM_FX_TREMOLO && cell.effect != XM_FX_TREMOLO)
+    channel->volume += channel->volume_offset;
+  channel->volume_offset = 0;
+  channel->last_effect = cell.effect;
+  channel->flags = 0;
+  if (has_note) {
+    i32 real = c.sample->relative_note + cell.note - 1;
+    if (real >= 0 && real < 120) {
+      i32 finetune = Xm_Note_Finetune(cell, c.sample);
+      channel->real_note = u8(real);
+      channel->note_period = (module->flags & kXmLinearFrequencies) ? 7680 - real * 64 - finetune / 2
+                                                                    : Xm_Amiga_Period(real, finetune);
+      if (!tone_porta) channel->period = channel->note_period;
+      channel->flags = XM_FLAG_START;
+    }
+  }
+  channel->period_offset = 0;
+  channel->flags |= XM_FLAG_FREQUENCY | XM_FLAG_VOLUME;
+  if (cell.instrument) Xm_Reset_Channel(channel, c.sample);
+  if (cell.volume) Xm_Volume_Column(channel, cell.volume);
+  if (cell.note == kXmKeyOff || cell.effect == XM_FX_KEY_OFF) channel->key_off = 1;
+  // A released note without a volume envelope is cut.
+  if (!(c.instrument->volume_type & XM_ENV_ON) && channel->key_off) channel->volume_envelope.output = 0;
+  Xm_Step_Envelopes(channel, c.instrument);
+  Xm_Fade(channel, c.instrument);
+}
+
 void Xm_Process_Row(XmModule* module) {
   module->next_order = -1;
   module->next_row = -1;
   const XmCell* cells = Xm_Row_Cells(module, module->order, module->row);
-  for (i32 c = 0; c < module->channels; c++) {
-    XmChannel* channel = &xm_channels[c];
-    const XmCell& cell = cells[c];
-    u8 effect = cell.effect, parameter = cell.parameter;
-    u8 x = parameter >> 4, y = parameter & 15;
-    bool has_note = cell.note != 0 && cell.note != kXmKeyOff;
-    // 1-3. Levels, instrument and note, sample.
-    Xm_Set_Channel_Level(c, cell.note, cell.volume);
-    bool portamento = effect == 3 || effect == 5;
-    if (!portamento) {
-      if (cell.instrument) channel->instrument = u8(cell.instrument - 1);
-      if (has_note) channel->note = u8(cell.note - 1);
-    }
-    const XmInstrument* instrument = Xm_Instrument_Of(module, channel);
-    const XmSample* sample = Xm_Sample_Of(instrument, channel->note);
-    if (!portamento) channel->sample = sample;
-    // 4. What a note delay restores.
-    i32 old_panning = channel->panning, old_volume = channel->volume, old_period = channel->period;
-    if (channel->last_effect == 7 && effect != 7) channel->volume += channel->volume_offset;
-    channel->volume_offset = 0;
-    channel->last_effect = effect;
-    channel->flags = 0;
-    // 5. The note's period; E5y gives this note a finetune of (y - 8) x 16.
-    if (has_note) {
-      i32 real = sample->relative_note + cell.note - 1;
-      if (real >= 0 && real < 120) {
-        i32 finetune = effect == 0x0E && x == 5 ? (y - 8) * 16 : sample->finetune;
-        channel->real_note = u8(real);
-        channel->note_period = (module->flags & 1) ? 7680 - real * 64 - finetune / 2
-                                                   : Xm_Amiga_Period(real, finetune);
-        if (!portamento) channel->period = channel->note_period;
-        channel->flags = XM_FLAG_START;
-      }
-    }
-    // 6-10.
-    channel->period_offset = 0;
-    channel->flags |= XM_FLAG_FREQUENCY | XM_FLAG_VOLUME;
-    if (cell.instrument) Xm_Reset_Channel(channel, sample);
-    if (cell.volume) Xm_Volume_Column(channel, cell.volume);
-    if (cell.note == kXmKeyOff || effect == 0x14) channel->key_off = 1;
-    if (!(instrument->volume_type & XM_ENV_ON) && channel->key_off) channel->volume_envelope.output = 0;
-    Xm_Step_Envelopes(channel, instrument);
-    Xm_Fade(channel, instrument);
-    // 11. The row-start part of the effect.
-    switch (effect) {
-      case 0x1:
-        if (parameter) channel->porta_up_memory = parameter;
-        break;
-      case 0x2:
-        if (parameter) channel->porta_down_memory = parameter;
-        break;
-      case 0x3:
-        if (parameter) channel->porta_speed = parameter;
-        channel->porta_target = channel->note_period;
-        channel->flags &= u8(~(XM_FLAG_FREQUENCY | XM_FLAG_START));
-        break;
-      case 0x4:
-        if (x) channel->vibrato_speed = x;
-        if (y) channel->vibrato_depth = y;
-        Xm_Vibrato(channel);
-        break;
-      case 0x5:
-        channel->porta_target = channel->note_period;
-        if (parameter) channel->volume_slide_memory = parameter;
-        channel->flags &= u8(~(XM_FLAG_FREQUENCY | XM_FLAG_START));
-        break;
-      case 0x6:
-        if (parameter) channel->volume_slide_memory = parameter;
-        Xm_Vibrato(channel);
-        break;
-      case 0x7:
-        if (x) channel->tremolo_speed = x;
-        if (y) channel->tremolo_depth = y;
-        break;
-      case 0x8:
-        channel->panning = parameter;
-        channel->flags |= XM_FLAG_PANNING;
-        break;
-      case 0x9: {
-        if (parameter) channel->sample_offset_memory = parameter;
-        u32 offset = channel->sample_offset_memory * 256;
-        if (u64(offset) < u64(sample->loop_start) + sample->loop_length) {
-          channel->voice->start_offset = offset;
-        } else {
-          channel->flags &= u8(~XM_FLAG_START);
-          channel->flags |= XM_FLAG_RESTART;
-        }
-        break;
-      }
-      case 0xA:
-        if (parameter) channel->volume_slide_memory = parameter;
-        break;
-      case 0xB:
-        module->next_row = 0;
-        module->next_order = parameter < module->song_length ? parameter : 0;
-        break;
-      case 0xC:
-        channel->volume = parameter > 64 ? 64 : parameter;
-        channel->flags |= XM_FLAG_VOLUME;
-        break;
-      case 0xD: {
-        i32 row = x * 10 + y;
-        module->next_row = row > 63 ? 0 : row;
-        if (module->next_order < 0) {
-          module->next_order = module->order + 1;
-          if (module->next_order >= module->song_length) module->next_order = 0;
-        }
-        break;
-      }
-      case 0xE:
-        switch (x) {
-          case 0x1:
-            if (y) channel->fine_porta_up_memory = y;
-            channel->period -= channel->fine_porta_up_memory * 4;
-            Xm_Clamp_Period(channel);
-            break;
-          case 0x2:
-            if (y) channel->fine_porta_down_memory = y;
-            channel->period += channel->fine_porta_down_memory * 4;
-            Xm_Clamp_Period(channel);
-            break;
-          case 0x4:
-            channel->waveform = u8((channel->waveform & 0xF0) | y);
-            break;
-          case 0x7:
-            channel->waveform = u8((channel->waveform & 0x0F) | y << 4);
-            break;
-          case 0x6:
-            if (y == 0) {
-              channel->loop_row = module->row;
-            } else {
-              if (channel->loop_count == 0)
-                channel->loop_count = y;
-              else
-                channel->loop_count--;
-              if (channel->loop_count) module->next_row = channel->loop_row;
-            }
-            break;
-          case 0x8:
-            channel->panning = y * 16;
-            channel->flags |= XM_FLAG_PANNING;
-            break;
-          case 0xA:
-            if (y) channel->fine_volume_memory = y;
-            Xm_Add_Volume(channel, channel->fine_volume_memory);
-            break;
-          case 0xB:
-            if (y) channel->fine_volume_memory = y;
-            Xm_Add_Volume(channel, -i32(channel->fine_volume_memory));
-            break;
-          case 0xD:
-            // A delay of 0 ticks plays the note at once.
-            if (y) {
-              channel->panning = old_panning;
-              channel->volume = old_volume;
-              channel->period = old_period;
-              channel->flags &= 0xF0;
-            }
-            break;
-          case 0xE:
-            module->pattern_delay = module->speed * y;
-            break;
-          default:
-            break;
-        }
-        break;
-      case 0xF:
-        if (parameter < 32)
-          module->speed = parameter;
-        else
-          Xm_Set_Bpm(module, parameter);
-        break;
-      case 0x10:
-        module->global_volume = parameter > 64 ? 64 : parameter;
-        channel->flags |= XM_FLAG_VOLUME;
-        break;
-      case 0x11:
-        if (parameter) module->global_volume_slide_memory = parameter;
-        break;
-      case 0x15:
-        if (instrument->volume_type & XM_ENV_ON)
-          Xm_Set_Envelope_Position(&channel->volume_envelope, instrument, parameter);
-        break;
-      case 0x19:
-        if (parameter) {
-          channel->panning_slide_memory = parameter;
-          channel->flags |= XM_FLAG_PANNING;
-        }
-        break;
-      case 0x1B:
-        if (parameter) {
-          channel->retrigger_volume = x;
-          channel->retrigger_interval = y;
-        }
-        break;
-      case 0x1D:
-        if (parameter) {
-          channel->tremor_on = u8(x + 1);
-          channel->tremor_off = u8(y + 1);
-        }
-        Xm_Tremor(channel);
-        break;
-      case 0x21:
-        if (x == 1) {
-          if (y) channel->extra_fine_up_memory = y;
-          channel->period -= channel->extra_fine_up_memory;
-          Xm_Clamp_Period(channel);
-        } else if (x == 2) {
-          if (y) channel->extra_fine_down_memory = y;
-          channel->period += channel->extra_fine_down_memory;
-          Xm_Clamp_Period(channel);
-        }
-        break;
-      default:
-        break;
-    }
-    Xm_Auto_Vibrato(channel, instrument);
-    Xm_Update_Voice(channel, sample, module);
+  for (i32 ch = 0; ch < module->channels; ch++) {
+    const XmCell& cell = cells[ch];
+    XmEffectContext c{module, &xm_channels[ch], &cell, nullptr, nullptr, u8(cell.parameter >> 4),
+                      u8(cell.parameter & 15), 0, 0, 0};
+    Xm_Set_Channel_Level(ch, cell.note, cell.volume);
+    Xm_Start_Channel_Row(c);
+    if (XmEffectHandler h = kXmEffects[cell.effect].row_start) h(c);
+    Xm_Auto_Vibrato(c.channel, c.instrument);
+    Xm_Update_Voice(c.channel, c.sample, module);
   }
 }
 
 void Xm_Volume_Column_Tick(XmChannel* channel, u8 byte) {
   u8 x = byte & 15;
   switch (byte >> 4) {
-    case 0x6:
+    case XM_VOL_SLIDE_DOWN:
       Xm_Add_Volume(channel, -i32(x));
       break;
-    case 0x7:
+    case XM_VOL_SLIDE_UP:
       Xm_Add_Volume(channel, x);
       break;
-    case 0xB:
+    case XM_VOL_VIBRATO_DEPTH:
       channel->vibrato_depth = x;
       Xm_Vibrato(channel);
       Xm_Advance_Vibrato(channel);
       break;
-    case 0xD:
+    case XM_VOL_PANNING_LEFT:
       Xm_Add_Panning(channel, -i32(x));
       break;
-    case 0xE:
+    case XM_VOL_PANNING_RIGHT:
       Xm_Add_Panning(channel, x);
       break;
-    case 0xF:
+    case XM_VOL_TONE_PORTA:
       Xm_Tone_Portamento(channel);
       break;
     default:
@@ -352,137 +601,23 @@ void Xm_Volume_Column_Tick(XmChannel* channel, u8 byte) {
   }
 }
 
-void Xm_Retrigger_Volume(XmChannel* channel) {
-  i32 v = channel->volume;
-  switch (channel->retrigger_volume) {
-    case 0x1: v -= 1; break;
-    case 0x2: v -= 2; break;
-    case 0x3: v -= 4; break;
-    case 0x4: v -= 8; break;
-    case 0x5: v -= 16; break;
-    case 0x6: v = v * 2 / 3; break;
-    case 0x7: v /= 2; break;
-    case 0x9: v += 1; break;
-    case 0xA: v += 2; break;
-    case 0xB: v += 4; break;
-    case 0xC: v += 8; break;
-    case 0xD: v += 16; break;
-    case 0xE: v = v * 3 / 2; break;
-    case 0xF: v *= 2; break;
-    default: break;
-  }
-  channel->volume = Xm_Clamp(v, 0, 64);
-}
-
 void Xm_Process_Tick_Effects(XmModule* module) {
   const XmCell* cells = Xm_Row_Cells(module, module->order, module->row);
-  for (i32 c = 0; c < module->channels; c++) {
-    XmChannel* channel = &xm_channels[c];
-    const XmCell& cell = cells[c];
-    u8 parameter = cell.parameter;
-    u8 x = parameter >> 4, y = parameter & 15;
+  for (i32 ch = 0; ch < module->channels; ch++) {
+    const XmCell& cell = cells[ch];
+    XmChannel* channel = &xm_channels[ch];
     const XmInstrument* instrument = Xm_Instrument_Of(module, channel);
-    const XmSample* sample = Xm_Sample_Of(instrument, channel->note);
+    XmEffectContext c{module, channel, &cell, instrument, Xm_Sample_Of(instrument, channel->note),
+                      u8(cell.parameter >> 4), u8(cell.parameter & 15), 0, 0, 0};
     channel->volume_offset = 0;
     channel->period_offset = 0;
     channel->flags = 0;
     Xm_Step_Envelopes(channel, instrument);
     Xm_Fade(channel, instrument);
     Xm_Volume_Column_Tick(channel, cell.volume);
-    switch (cell.effect) {
-      case 0x0:
-        if (parameter) {
-          i32 semitones = module->tick % 3 == 0 ? 0 : module->tick % 3 == 1 ? x : y;
-          channel->period_offset =
-              (module->flags & 1)
-                  ? semitones * 64
-                  : Xm_Amiga_Period(channel->real_note + semitones, 0) - Xm_Amiga_Period(channel->real_note, 0);
-          channel->flags |= XM_FLAG_FREQUENCY;
-        }
-        break;
-      case 0x1:
-        channel->period_offset = 0;
-        channel->period -= channel->porta_up_memory * 4;
-        if (channel->period < 56) channel->period = 56;
-        channel->flags |= XM_FLAG_FREQUENCY;
-        break;
-      case 0x2:
-        channel->period_offset = 0;
-        channel->period += channel->porta_down_memory * 4;
-        Xm_Clamp_Period(channel);
-        channel->flags |= XM_FLAG_FREQUENCY;
-        break;
-      case 0x3:
-        channel->period_offset = 0;
-        Xm_Tone_Portamento(channel);
-        break;
-      case 0x4:
-        Xm_Vibrato(channel);
-        Xm_Advance_Vibrato(channel);
-        break;
-      case 0x5:
-        channel->period_offset = 0;
-        Xm_Tone_Portamento(channel);
-        Xm_Volume_Slide(channel, channel->volume_slide_memory);
-        break;
-      case 0x6:
-        Xm_Vibrato(channel);
-        Xm_Advance_Vibrato(channel);
-        Xm_Volume_Slide(channel, channel->volume_slide_memory);
-        break;
-      case 0x7:
-        Xm_Tremolo(channel);
-        break;
-      case 0xA:
-        Xm_Volume_Slide(channel, channel->volume_slide_memory);
-        break;
-      case 0xE:
-        if (x == 0x9) {
-          if (y && module->tick % y == 0) channel->flags |= XM_FLAG_FREQUENCY | XM_FLAG_VOLUME | XM_FLAG_START;
-        } else if (x == 0xC) {
-          if (module->tick == y) {
-            channel->volume = 0;
-            channel->flags |= XM_FLAG_VOLUME;
-          }
-        } else if (x == 0xD && y) {
-          if (module->tick == y) {
-            Xm_Reset_Channel(channel, sample);
-            channel->period = channel->note_period;
-            channel->flags |= XM_FLAG_FREQUENCY;
-            if (cell.volume) Xm_Volume_Column(channel, cell.volume);
-            channel->flags |= XM_FLAG_START;
-          } else {
-            channel->flags &= 0xF0;
-          }
-        }
-        break;
-      case 0x11: {
-        u8 memory = module->global_volume_slide_memory;
-        if (memory >> 4)
-          module->global_volume = Xm_Clamp(module->global_volume + (memory >> 4), 0, 64);
-        else
-          module->global_volume = Xm_Clamp(module->global_volume - (memory & 15), 0, 64);
-        break;
-      }
-      case 0x19: {
-        u8 memory = channel->panning_slide_memory;
-        Xm_Add_Panning(channel, (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15));
-        break;
-      }
-      case 0x1B:
-        if (channel->retrigger_interval && module->tick % channel->retrigger_interval == 0) {
-          Xm_Retrigger_Volume(channel);
-          channel->flags |= XM_FLAG_VOLUME | XM_FLAG_START;
-        }
-        break;
-      case 0x1D:
-        Xm_Tremor(channel);
-        break;
-      default:
-        break;
-    }
+    if (XmEffectHandler h = kXmEffects[cell.effect].later_tick) h(c);
     Xm_Auto_Vibrato(channel, instrument);
-    Xm_Update_Voice(channel, sample, module);
+    Xm_Update_Voice(channel, c.sample, module);
   }
 }
 }  // namespace
@@ -510,7 +645,7 @@ i32 Xm_Amiga_Period(i32 note, i32 finetune) {
 }
 
 i32 Xm_Frequency(const XmModule* module, i32 period, i32 offset) {
-  if (module->flags & 1) {
+  if (module->flags & kXmLinearFrequencies) {
     f64 f = 8363.0 * std::exp2((4608.0 - period + offset) / 768.0);
     return f > 2147483647.0 ? 2147483647 : i32(f);
   }
@@ -591,7 +726,7 @@ void Xm_Auto_Vibrato(XmChannel* channel, const XmInstrument* instrument) {
   channel->flags |= XM_FLAG_FREQUENCY;
 }
 
-void Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 count, u8 type,
+bool Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 count, u8 type,
                       u8 sustain, u8 loop_start, u8 loop_end, bool released) {
   i32 n = count > kXmEnvelopePoints ? kXmEnvelopePoints : count;
   if (state->point < n && state->tick >= points[state->point].x) {
@@ -603,11 +738,11 @@ void Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 
     if (i >= n - 1) {
       state->output = points[n - 1].y;
       state->done = 1;
-      return;
+      return false;
     }
     if ((type & XM_ENV_SUSTAIN) && i == sustain && !released) {
       state->output = points[i].y;
-      return;
+      return false;
     }
     i32 dx = points[i + 1].x - points[i].x;
     state->delta = dx > 0 ? (points[i + 1].y - points[i].y) * 65536 / dx : 0;
@@ -618,41 +753,43 @@ void Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 
   }
   state->output = Xm_Envelope_Output(state->value);
   state->tick++;
+  return true;
 }
 
 void Xm_Volume_Column(XmChannel* channel, u8 byte) {
   u8 x = byte & 15;
-  if (byte >= 0x10 && byte <= 0x50) {
-    channel->volume = byte - 16;
+  if (byte >= kXmVolumeSetFirst && byte <= kXmVolumeSetLast) {
+    channel->volume = byte - kXmVolumeSetFirst;
     channel->flags |= XM_FLAG_VOLUME;
     return;
   }
   switch (byte >> 4) {
-    case 0x6:
-    case 0x8:
+    case XM_VOL_SLIDE_DOWN:
+    case XM_VOL_FINE_DOWN:
       Xm_Add_Volume(channel, -i32(x));
       break;
-    case 0x7:
-    case 0x9:
+    case XM_VOL_SLIDE_UP:
+    case XM_VOL_FINE_UP:
       Xm_Add_Volume(channel, x);
       break;
-    case 0xA:
+    case XM_VOL_VIBRATO_SPEED:
       channel->vibrato_speed = x;
       break;
-    case 0xB:
+    case XM_VOL_VIBRATO_DEPTH:
       channel->vibrato_depth = x;
       break;
-    case 0xC:
+    case XM_VOL_SET_PANNING:
       channel->panning = x * 16;
       channel->flags |= XM_FLAG_PANNING;
       break;
-    case 0xD:
+    case XM_VOL_PANNING_LEFT:
       Xm_Add_Panning(channel, -i32(x));
       break;
-    case 0xE:
+    case XM_VOL_PANNING_RIGHT:
       Xm_Add_Panning(channel, x);
       break;
-    case 0xF:
+    case XM_VOL_TONE_PORTA:
+      // The note already set the period: the slide's target is reached at once, without a new note.
       if (x) {
         channel->porta_speed = u8(x * 16);
         channel->porta_target = channel->note_period;
@@ -718,7 +855,7 @@ void Xm_Update_Voice(XmChannel* channel, const XmSample* sample, const XmModule*
   if (channel->flags & XM_FLAG_PANNING) {
     i32 p = channel->panning;
     i32 swing = (128 - std::abs(p - 128)) / 32;
-    i32 panning = Xm_Clamp(p + swing * (channel->panning_envelope.output - 32), 0, 255);
+    i32 panning = Xm_Clamp(p + swing * (channel->panning_envelope.output - 32), 0, kXmMaxPanning);
     voice->panning = voice->panning2 = panning;
     Xm_Set_Gains(voice);
   }

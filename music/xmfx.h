@@ -12,6 +12,67 @@ enum : u8 {
   XM_FLAG_RESTART = 0x20,
 };
 
+// Effect types of a cell, with their tracker letters.
+enum XmEffect : u8 {
+  XM_FX_ARPEGGIO = 0x00,
+  XM_FX_PORTA_UP = 0x01,
+  XM_FX_PORTA_DOWN = 0x02,
+  XM_FX_TONE_PORTA = 0x03,
+  XM_FX_VIBRATO = 0x04,
+  XM_FX_TONE_PORTA_VOLUME_SLIDE = 0x05,
+  XM_FX_VIBRATO_VOLUME_SLIDE = 0x06,
+  XM_FX_TREMOLO = 0x07,
+  XM_FX_SET_PANNING = 0x08,
+  XM_FX_SAMPLE_OFFSET = 0x09,
+  XM_FX_VOLUME_SLIDE = 0x0A,
+  XM_FX_POSITION_JUMP = 0x0B,
+  XM_FX_SET_VOLUME = 0x0C,
+  XM_FX_PATTERN_BREAK = 0x0D,
+  XM_FX_EXTENDED = 0x0E,  // Exy: the sub-effect x below
+  XM_FX_SET_SPEED = 0x0F,
+  XM_FX_SET_GLOBAL_VOLUME = 0x10,     // G
+  XM_FX_GLOBAL_VOLUME_SLIDE = 0x11,   // H
+  XM_FX_KEY_OFF = 0x14,               // K
+  XM_FX_SET_ENVELOPE_POSITION = 0x15, // L
+  XM_FX_PANNING_SLIDE = 0x19,         // P
+  XM_FX_RETRIGGER = 0x1B,             // R
+  XM_FX_TREMOR = 0x1D,                // T
+  XM_FX_EXTRA_FINE_PORTA = 0x21,      // X
+};
+
+// Volume-column commands by the byte's high nibble; bytes 0x10..0x50 set the volume.
+enum XmVolumeCommand : u8 {
+  XM_VOL_SLIDE_DOWN = 0x6,
+  XM_VOL_SLIDE_UP = 0x7,
+  XM_VOL_FINE_DOWN = 0x8,
+  XM_VOL_FINE_UP = 0x9,
+  XM_VOL_VIBRATO_SPEED = 0xA,
+  XM_VOL_VIBRATO_DEPTH = 0xB,
+  XM_VOL_SET_PANNING = 0xC,
+  XM_VOL_PANNING_LEFT = 0xD,
+  XM_VOL_PANNING_RIGHT = 0xE,
+  XM_VOL_TONE_PORTA = 0xF,
+};
+const u8 kXmVolumeSetFirst = 0x10;
+const u8 kXmVolumeSetLast = 0x50;
+
+// Sub-effects x of Exy.
+enum XmExtendedEffect : u8 {
+  XM_EX_FINE_PORTA_UP = 0x1,
+  XM_EX_FINE_PORTA_DOWN = 0x2,
+  XM_EX_VIBRATO_WAVEFORM = 0x4,
+  XM_EX_SET_FINETUNE = 0x5,
+  XM_EX_PATTERN_LOOP = 0x6,
+  XM_EX_TREMOLO_WAVEFORM = 0x7,
+  XM_EX_SET_PANNING = 0x8,
+  XM_EX_RETRIGGER_NOTE = 0x9,
+  XM_EX_FINE_VOLUME_UP = 0xA,
+  XM_EX_FINE_VOLUME_DOWN = 0xB,
+  XM_EX_NOTE_CUT = 0xC,
+  XM_EX_NOTE_DELAY = 0xD,
+  XM_EX_PATTERN_DELAY = 0xE,
+};
+
 struct XmEnvelopeState {
   i32 tick;
   i32 point;
@@ -70,7 +131,9 @@ void Xm_Vibrato(XmChannel* channel);
 void Xm_Tremolo(XmChannel* channel);
 void Xm_Tremor(XmChannel* channel);
 void Xm_Auto_Vibrato(XmChannel* channel, const XmInstrument* instrument);
-void Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 count, u8 type,
+// One tick of an envelope; false while it holds at its sustain point or as it finishes, when its
+// output is not handed to the voice.
+bool Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 count, u8 type,
                       u8 sustain, u8 loop_start, u8 loop_end, bool released);
 void Xm_Volume_Column(XmChannel* channel, u8 byte);
 void Xm_Reset_Channel(XmChannel* channel, const XmSample* sample);

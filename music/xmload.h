@@ -14,6 +14,7 @@ const u8 kXmKeyOff = 255;
 
 enum : u8 { XM_LOOP_NONE = 1, XM_LOOP_FORWARD = 2, XM_LOOP_PINGPONG = 4 };
 enum : u8 { XM_ENV_ON = 1, XM_ENV_SUSTAIN = 2, XM_ENV_LOOP = 4 };
+const u16 kXmLinearFrequencies = 1;  // module flag: linear periods instead of Amiga periods
 
 struct XmCell {
   u8 note;        // 0 none, 1..96, 255 key-off
