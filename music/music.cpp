@@ -45,9 +45,10 @@ void Music_Load(const char* name) {
 
 void Music_Load_Datafile(void) {}
 
+// The playing flag is set even without a module (a data-file run, where nothing was loaded); a
+// loaded module whose output cannot start ends the show rather than leaving it without a clock.
 void Music_Play_Module(void) {
-  if (!music_module) return;
-  if (!Xm_Play_Module(music_module)) Err_Error("Music: Unable to open wave output.");
+  if (!Xm_Play_Module(music_module) && music_module) Err_Error("Music: Unable to open wave output.");
   music_playing = 1;
 }
 

@@ -65,16 +65,16 @@ void Xm_Advance_Vibrato(XmChannel* channel) {
 
 void Xm_Step_Envelopes(XmChannel* channel, const XmInstrument* instrument) {
   if ((instrument->volume_type & XM_ENV_ON) && !channel->volume_envelope.done) {
-    Xm_Envelope_Step(&channel->volume_envelope, instrument->volume_envelope, instrument->volume_points,
-                     instrument->volume_type, instrument->volume_sustain, instrument->volume_loop_start,
-                     instrument->volume_loop_end, channel->key_off);
-    channel->flags |= XM_FLAG_VOLUME;
+    if (Xm_Envelope_Step(&channel->volume_envelope, instrument->volume_envelope, instrument->volume_points,
+                         instrument->volume_type, instrument->volume_sustain, instrument->volume_loop_start,
+                         instrument->volume_loop_end, channel->key_off))
+      channel->flags |= XM_FLAG_VOLUME;
   }
   if ((instrument->panning_type & XM_ENV_ON) && !channel->panning_envelope.done) {
-    Xm_Envelope_Step(&channel->panning_envelope, instrument->panning_envelope,
-                     instrument->panning_points, instrument->panning_type, instrument->panning_sustain,
-                     instrument->panning_loop_start, instrument->panning_loop_end, channel->key_off);
-    channel->flags |= XM_FLAG_PANNING;
+    if (Xm_Envelope_Step(&channel->panning_envelope, instrument->panning_envelope,
+                         instrument->panning_points, instrument->panning_type, instrument->panning_sustain,
+                         instrument->panning_loop_start, instrument->panning_loop_end, channel->key_off))
+      channel->flags |= XM_FLAG_PANNING;
   }
 }
 
@@ -804,9 +804,12 @@ void Xm_Volume_Column(XmChannel* channel, u8 byte) {
 void Xm_Reset_Channel(XmChannel* channel, const XmSample* sample) {
   channel->volume = sample->volume;
   channel->panning = i32(sample->panning);
-  channel->volume_envelope = XmEnvelopeState{};
+  // The envelopes start over; their values stay until the first point sets them.
+  for (XmEnvelopeState* e : {&channel->volume_envelope, &channel->panning_envelope}) {
+    e->tick = e->point = e->delta = 0;
+    e->done = 0;
+  }
   channel->volume_envelope.output = 64;
-  channel->panning_envelope = XmEnvelopeState{};
   channel->panning_envelope.output = 32;
   channel->key_off = 0;
   channel->fadeout_volume = 65536;

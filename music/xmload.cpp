@@ -388,7 +388,8 @@ bool Xm_Parse_Module(XmModule* module, XmFile* file) {
   module->flags = Xm_U16(h + 14);
   module->default_speed = i16(Xm_U16(h + 16));
   u32 bpm = Xm_U16(h + 18);
-  module->default_bpm = i16(bpm < 32 ? 32 : bpm > 255 ? 255 : bpm);
+  // A tempo of 0 cannot be played: it takes the format's usual 125; the rest play as written.
+  module->default_bpm = i16(bpm == 0 ? kXmUsualBpm : bpm > kXmMaxBpm ? kXmMaxBpm : bpm);
   memcpy(module->order_table, h + 20, kXmMaxOrders);
 
   Xm_File_Seek(file, i32(kXmHeaderOffset + header_size), 0);

@@ -3,6 +3,8 @@
 #include "runtime/types.h"
 
 const u32 kXmMaxChannels = 32;
+const u32 kXmUsualBpm = 125;
+const u32 kXmMaxBpm = 32767;  // the largest the module's tempo field holds
 const u32 kXmMaxOrders = 256;
 const u32 kXmMaxPatterns = 256;
 const u32 kXmMaxRows = 256;

@@ -1,10 +1,14 @@
 // Test support: XM modules served from memory through the player's file callbacks.
 #pragma once
+#include <dirent.h>
+
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "music/xmload.h"
+#include "writer.h"
 #include "xm_writer.h"
 
 namespace xm_memory {
@@ -67,3 +71,23 @@ inline XmWriterSample Dc_Sample(i16 value, u32 length = 32) {
   s.loop_length = length;
   return s;
 }
+
+#ifdef VELMORAN_SOURCE_DIR  // known to the test programs, not to the fuzzers
+// The repository's set of XM modules: the sorted file names, and one file's bytes.
+inline std::string Corpus_Dir() { return std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm/"; }
+inline std::vector<std::string> Corpus_Names() {
+  std::vector<std::string> names;
+  if (DIR* d = opendir(Corpus_Dir().c_str())) {
+    while (dirent* e = readdir(d))
+      if (std::string n = e->d_name; n.size() > 3 && n.substr(n.size() - 3) == ".xm") names.push_back(n);
+    closedir(d);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+inline std::vector<u8> Corpus(const std::string& name) {
+  std::vector<u8> bytes;
+  Read_File(Corpus_Dir() + name, &bytes);
+  return bytes;
+}
+#endif

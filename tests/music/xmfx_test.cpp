@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -10,22 +11,7 @@
 #include "xm_memory.h"
 
 namespace {
-XmModule* Start(const XmSong& song) {
-  XmModule* m = Load_Song(song);
-  EXPECT_NE(m, nullptr);
-  EXPECT_TRUE(Xm_Render_Start(m));
-  return m;
-}
-
-// (order, row) after each of n ticks.
-std::vector<std::pair<i32, i32>> Timeline(XmModule* m, u32 ticks) {
-  std::vector<std::pair<i32, i32>> t;
-  for (u32 i = 0; i < ticks; i++) {
-    m->tick_function(m);
-    t.push_back({m->order, m->row});
-  }
-  return t;
-}
+using Cells = std::vector<std::pair<u32, XmWriterCell>>;  // (row, cell of channel 0)
 
 XmSong Song(u32 patterns, u32 rows, u16 speed, std::vector<u8> orders) {
   XmSong song = One_Sample_Song(Dc_Sample(1000), 4);
@@ -36,20 +22,41 @@ XmSong Song(u32 patterns, u32 rows, u16 speed, std::vector<u8> orders) {
   return song;
 }
 
-void End(XmModule* m) {
+XmSong Song(u16 speed, const Cells& cells) {
+  XmSong song = Song(1, 64, speed, {0});
+  for (auto& [row, cell] : cells) XmWriter_Cell(&song, 0, row, 0) = cell;
+  return song;
+}
+
+// A value read after each of n ticks of the song.
+std::vector<i32> Trace(const XmSong& song, u32 ticks, const std::function<i32(XmModule*)>& value) {
+  XmModule* m = Load_Song(song);
+  EXPECT_NE(m, nullptr);
+  EXPECT_TRUE(Xm_Render_Start(m));
+  std::vector<i32> t;
+  for (u32 i = 0; i < ticks; i++) {
+    m->tick_function(m);
+    t.push_back(value(m));
+  }
   Xm_Stop_Module(m);
   Xm_Free_Module(m);
+  return t;
 }
+
+// (order, row) after each of n ticks, as order x 1000 + row.
+std::vector<i32> Timeline(const XmSong& song, u32 ticks) {
+  return Trace(song, ticks, [](XmModule* m) { return m->order * 1000 + m->row; });
+}
+
+XmChannel* C0() { return Xm_Channel(0); }
 }  // namespace
 
 TEST(XmFormulas, TickLengthPeriodsAndFrequencies) {
   XmModule m{};
-  Xm_Set_Bpm(&m, 125);
-  EXPECT_EQ(m.tick_length, 882);
-  Xm_Set_Bpm(&m, 126);
-  EXPECT_EQ(m.tick_length, 875);
-  Xm_Set_Bpm(&m, 150);
-  EXPECT_EQ(m.tick_length, 735);
+  for (auto [bpm, frames] : {std::pair{125, 882}, {126, 875}, {150, 735}, {31, 3556}, {1, 110250}}) {
+    Xm_Set_Bpm(&m, bpm);
+    EXPECT_EQ(m.tick_length, frames) << bpm;
+  }
   EXPECT_EQ(Xm_Amiga_Period(48, 0), 1712);
   EXPECT_EQ(Xm_Amiga_Period(0, 0), 27392);
   EXPECT_EQ(Xm_Frequency(&m, 1712, 0), 8362);
@@ -58,203 +65,211 @@ TEST(XmFormulas, TickLengthPeriodsAndFrequencies) {
   EXPECT_EQ(Xm_Frequency(&m, 4608 - 768, 0), 16726);
 }
 
-TEST(XmRows, BreakAboveSixtyThreeStartsTheNextPatternAtRowZero) {
-  XmSong song = Song(2, 64, 1, {0, 1});
-  XmWriter_Cell(&song, 0, 0, 0) = {0, 0, 0, 0x0D, 0x70};
-  XmModule* m = Start(song);
-  auto t = Timeline(m, 3);
-  EXPECT_EQ(t[0], std::make_pair(0, 0));
-  EXPECT_EQ(t[1], std::make_pair(1, 0));
-  EXPECT_EQ(t[2], std::make_pair(1, 1));
-  End(m);
-}
-
-TEST(XmRows, JumpOnAnEarlierChannelKeepsItsOrderAndTheBreakGivesTheRow) {
-  XmSong song = Song(3, 64, 1, {0, 1, 2});
-  XmWriter_Cell(&song, 0, 0, 0) = {0, 0, 0, 0x0B, 0x02};
-  XmWriter_Cell(&song, 0, 0, 2) = {0, 0, 0, 0x0D, 0x05};
-  XmModule* m = Start(song);
-  auto t = Timeline(m, 2);
-  EXPECT_EQ(t[1], std::make_pair(2, 5));
-  End(m);
-}
-
-TEST(XmRows, SongEndGoesToTheRestartOrderAndABreakThereToOrderZero) {
-  XmSong song = Song(2, 4, 1, {0, 1});
-  song.restart = 1;
-  XmModule* m = Start(song);
-  auto t = Timeline(m, 12);
-  EXPECT_EQ(t[7], std::make_pair(1, 3));
-  EXPECT_EQ(t[8], std::make_pair(1, 0));
-  End(m);
-  XmWriter_Cell(&song, 1, 1, 0) = {0, 0, 0, 0x0D, 0x00};
-  m = Start(song);
-  t = Timeline(m, 7);
-  EXPECT_EQ(t[5], std::make_pair(1, 1));
-  EXPECT_EQ(t[6], std::make_pair(0, 0));
-  End(m);
-}
-
-TEST(XmRows, PatternLoopPlaysItsRowsThreeTimes) {
-  XmSong song = Song(1, 16, 1, {0});
-  XmWriter_Cell(&song, 0, 4, 1) = {0, 0, 0, 0x0E, 0x60};
-  XmWriter_Cell(&song, 0, 8, 1) = {0, 0, 0, 0x0E, 0x62};
-  XmModule* m = Start(song);
-  auto t = Timeline(m, 20);
-  std::vector<i32> rows;
-  for (auto& p : t) rows.push_back(p.second);
-  std::vector<i32> want = {0, 1, 2, 3, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 9};
-  EXPECT_EQ(rows, want);
-  End(m);
-}
-
-TEST(XmRows, PatternDelayStretchesTheRowAndTickEffectsRunOnEveryTick) {
-  XmSong song = Song(1, 64, 3, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0x50, 0, 0};  // volume 64
-  XmWriter_Cell(&song, 0, 1, 0) = {0, 0, 0, 0x0A, 0x01};
-  XmWriter_Cell(&song, 0, 1, 1) = {0, 0, 0, 0x0E, 0xE2};
-  XmModule* m = Start(song);
-  auto t = Timeline(m, 3 + 9 + 1);
-  for (u32 i = 3; i < 12; i++) EXPECT_EQ(t[i].second, 1) << i;
-  EXPECT_EQ(t[12].second, 2);
-  EXPECT_EQ(Xm_Channel(0)->volume, 64 - 8);
-  End(m);
-}
-
-TEST(XmRows, SpeedZeroPlaysOneRowPerTick) {
-  XmSong song = Song(1, 64, 6, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {0, 0, 0, 0x0F, 0x00};
-  XmModule* m = Start(song);
-  auto t = Timeline(m, 4);
-  EXPECT_EQ(t[1].second, 1);
-  EXPECT_EQ(t[3].second, 3);
-  End(m);
+TEST(XmRows, JumpsBreaksLoopsDelaysAndSpeedZeroGiveTheirTimelines) {
+  struct Case {
+    const char* name;
+    XmSong song;
+    std::vector<i32> timeline;
+  };
+  std::vector<Case> cases;
+  XmSong s = Song(2, 64, 1, {0, 1});
+  XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0D, 0x70};  // above 63: the next pattern's row 0
+  cases.push_back({"break", s, {0, 1000, 1001}});
+  s = Song(3, 64, 1, {0, 1, 2});
+  XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0B, 0x02};  // the jump's order, the later break's row
+  XmWriter_Cell(&s, 0, 0, 2) = {0, 0, 0, 0x0D, 0x05};
+  cases.push_back({"jump and break", s, {0, 2005}});
+  s = Song(2, 4, 1, {0, 1});
+  s.restart = 1;  // the song's end goes to the restart order
+  cases.push_back({"restart", s, {0, 1, 2, 3, 1000, 1001, 1002, 1003, 1000}});
+  XmWriter_Cell(&s, 1, 1, 0) = {0, 0, 0, 0x0D, 0x00};  // a break at the last order goes to order 0
+  cases.push_back({"break at the end", s, {0, 1, 2, 3, 1000, 1001, 0}});
+  s = Song(1, 16, 1, {0});
+  XmWriter_Cell(&s, 0, 4, 1) = {0, 0, 0, 0x0E, 0x60};
+  XmWriter_Cell(&s, 0, 8, 1) = {0, 0, 0, 0x0E, 0x62};
+  cases.push_back({"loop", s, {0, 1, 2, 3, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 4, 5, 6, 7, 8, 9}});
+  s = Song(1, 64, 3, {0});
+  XmWriter_Cell(&s, 0, 1, 1) = {0, 0, 0, 0x0E, 0xE2};  // row 1 lasts 3 x 3 ticks
+  cases.push_back({"pattern delay", s, {0, 0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 2}});
+  s = Song(1, 64, 6, {0});
+  XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0F, 0x00};
+  cases.push_back({"speed 0", s, {0, 1, 2, 3}});
+  for (const Case& c : cases) EXPECT_EQ(Timeline(c.song, u32(c.timeline.size())), c.timeline) << c.name;
 }
 
 TEST(XmRows, SetPositionActsAtTheNextRowAndOrdersBeyondTheSongRestart) {
-  XmSong song = Song(3, 64, 1, {0, 1, 2});
-  XmModule* m = Start(song);
-  Timeline(m, 5);
+  XmModule* m = Load_Song(Song(3, 64, 1, {0, 1, 2}));
+  ASSERT_TRUE(Xm_Render_Start(m));
+  for (int i = 0; i < 5; i++) m->tick_function(m);
   Xm_Set_Position(m, 2, 40);
-  auto t = Timeline(m, 1);
-  EXPECT_EQ(t[0], std::make_pair(2, 5));  // inside a pattern the row goes on from the last one
+  m->tick_function(m);
+  EXPECT_EQ(std::make_pair(m->order, m->row), std::make_pair(2, 5));  // the row goes on from the last one
   Xm_Set_Position(m, 99, 3);
-  t = Timeline(m, 1);
-  EXPECT_EQ(t[0], std::make_pair(0, 6));
-  End(m);
+  m->tick_function(m);
+  EXPECT_EQ(std::make_pair(m->order, m->row), std::make_pair(0, 6));
+  Xm_Stop_Module(m);
+  Xm_Free_Module(m);
 }
 
 TEST(XmEffects, ArpeggioCyclesBaseThirdAndFifthFromTickZero) {
-  XmSong song = Song(1, 64, 6, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0x00, 0x37};
-  XmModule* m = Start(song);
-  std::vector<i32> f;
-  for (int i = 0; i < 4; i++) {
-    m->tick_function(m);
-    f.push_back(Xm_Channel(0)->voice->frequency);
+  auto f = Trace(Song(6, {{0, {49, 1, 0, 0x00, 0x37}}}), 4, [](XmModule*) { return C0()->voice->frequency; });
+  std::vector<i32> want = {8363, i32(8363 * std::exp2(192 / 768.0)), i32(8363 * std::exp2(448 / 768.0)), 8363};
+  EXPECT_EQ(f, want);
+}
+
+TEST(XmEffects, VibratoTremoloTremorAndRetriggerStepByTheirTables) {
+  struct Case {
+    const char* name;
+    Cells cells;
+    std::function<i32(XmModule*)> value;
+    std::vector<i32> want;  // after ticks 0..6 of the row
+  };
+  auto period_offset = [](XmModule*) { return C0()->period_offset; };
+  auto volume_offset = [](XmModule*) { return C0()->volume_offset; };
+  auto voice_volume = [](XmModule*) { return C0()->voice->volume; };
+  auto volume = [](XmModule*) { return C0()->volume; };
+  // Sine vibrato, speed 8, depth 8: |sin(p pi / 32)| x 256 x 8 / 32, low two bits cleared; the
+  // row start does not advance the position.
+  Case cases[] = {
+      {"vibrato", {{0, {49, 1, 0, 0x04, 0x88}}}, period_offset, {0, 0, -44, -64, -44, 0, 44}},
+      // Sine tremolo at volume 32: up to 64 - 32 above, down to 32 below.
+      {"tremolo", {{0, {49, 1, 0x30, 0x07, 0x88}}}, volume_offset, {0, 0, 22, 32, 22, 0, -22}},
+      // T21: three ticks on (the row start counts), two off.
+      {"tremor", {{0, {49, 1, 0, 0x1D, 0x21}}}, voice_volume, {127, 127, 127, 0, 0, 127, 127}},
+      // R every second tick from volume 32: x picks the change.
+      {"retrigger -1", {{0, {49, 1, 0x30, 0x1B, 0x12}}}, volume, {32, 32, 31, 31, 30, 30, 29}},
+      {"retrigger x2/3", {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
+      {"retrigger /2", {{0, {49, 1, 0x30, 0x1B, 0x72}}}, volume, {32, 32, 16, 16, 8, 8, 4}},
+      {"retrigger none", {{0, {49, 1, 0x30, 0x1B, 0x82}}}, volume, {32, 32, 32, 32, 32, 32, 32}},
+      {"retrigger +16", {{0, {49, 1, 0x30, 0x1B, 0xD2}}}, volume, {32, 32, 48, 48, 64, 64, 64}},
+      {"retrigger x3/2", {{0, {49, 1, 0x30, 0x1B, 0xE2}}}, volume, {32, 32, 48, 48, 64, 64, 64}},
+      {"retrigger x2", {{0, {49, 1, 0x24, 0x1B, 0xF3}}}, volume, {20, 20, 20, 40, 40, 40, 64}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Trace(Song(7, c.cells), 7, c.value), c.want) << c.name;
+  // A retrigger starts the note again: the channel moves to the other voice of its pair.
+  auto voice = Trace(Song(7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}), 3, [](XmModule*) { return C0()->voice->number; });
+  EXPECT_EQ(voice, (std::vector<i32>{0, 0, 32}));
+}
+
+TEST(XmEffects, AutoVibratoFollowsTheInstrumentsWaveformAndSweep) {
+  struct Case {
+    u8 type, sweep;
+    std::vector<i32> want;  // rate 64: positions 0, 64, 128, 192 at ticks 0..3; depth 16
+  } cases[] = {{0, 0, {0, 16, 0, -16}}, {1, 0, {16, 16, -16, -16}}, {2, 0, {0, -8, 16, 8}},
+               {3, 0, {0, 8, 16, -8}},  {0, 4, {0, 4, 0, -12}}};
+  for (const Case& c : cases) {
+    XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}});
+    XmWriterInstrument& in = song.instruments[0];
+    in.vibrato_type = c.type;
+    in.vibrato_sweep = c.sweep;
+    in.vibrato_depth = 16;
+    in.vibrato_rate = 64;
+    EXPECT_EQ(Trace(song, 4, [](XmModule*) { return C0()->period_offset; }), c.want) << int(c.type);
   }
-  EXPECT_EQ(f[0], 8363);
-  EXPECT_EQ(f[1], i32(8363 * std::exp2(192 / 768.0)));
-  EXPECT_EQ(f[2], i32(8363 * std::exp2(448 / 768.0)));
-  EXPECT_EQ(f[3], 8363);
-  End(m);
+}
+
+TEST(XmEffects, PanningEnvelopeSwingsByTheRoomLeftAroundTheSamplesPanning) {
+  // Envelope 0 -> 64 over 4 ticks; panning p + (128 - |p - 128|) / 32 x (output - 32). The last
+  // point finishes the envelope without handing its value to the voice.
+  for (auto [panning, want] : {std::pair<u8, std::vector<i32>>{128, {0, 64, 128, 192, 192, 192}},
+                               {64, {0, 32, 64, 96, 96, 96}}, {250, {250, 250, 250, 250, 250, 250}}}) {
+    XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}});
+    song.instruments[0].samples[0].panning = panning;
+    song.instruments[0].panning_envelope.points = {{0, 0}, {4, 64}};
+    song.instruments[0].panning_envelope.type = 1;
+    EXPECT_EQ(Trace(song, 6, [](XmModule*) { return C0()->voice->panning; }), want) << int(panning);
+  }
+}
+
+TEST(XmEffects, SampleOffsetInsideTheLoopStartsThereAndBeyondItRestartsTheSample) {
+  XmWriterSample sample = Dc_Sample(1000, 1024);
+  XmSong song = Song(1, {{0, {49, 1, 0, 0x09, 0x02}},
+                         {1, {0, 0, 0, 0x09, 0x03}},     // no note: the next note starts at 768
+                         {2, {49, 1, 0, 0, 0}},
+                         {3, {49, 1, 0, 0x09, 0x05}}});  // 1280 is past the loop: position 0
+  song.instruments[0].samples[0] = sample;
+  EXPECT_EQ(Trace(song, 4, [](XmModule*) { return i32(C0()->voice->position); }),
+            (std::vector<i32>{512, 512, 768, 0}));
+}
+
+TEST(XmEffects, GlobalVolumeSlideReachesAVoiceAtItsNextRowWhetherItsEnvelopeIsOffHeldOrOver) {
+  // H0F takes 15 a tick from 64, H20 adds 2; the voice hears the global volume at row starts
+  // (and when its envelope moves): 64 -> 127, 4 -> 7, 12 -> 23, 20 -> 39.
+  std::vector<i32> want = {127, 127, 127, 127, 127, 7, 7, 7, 7, 7, 23, 23, 23, 23, 23, 39};
+  std::vector<i32> global = {64, 49, 34, 19, 4, 4, 6, 8, 10, 12, 12, 14, 16, 18, 20, 20};
+  struct Case {
+    const char* name;
+    std::vector<std::pair<u16, u16>> points;
+    u8 type;
+  } cases[] = {{"no envelope", {}, 0}, {"held at its sustain", {{0, 64}, {8, 0}}, 3}, {"over", {{0, 64}, {1, 64}}, 1}};
+  for (const Case& c : cases) {
+    XmSong song = Song(5, {{0, {49, 1, 0, 0x11, 0x0F}}, {1, {0, 0, 0, 0x11, 0x20}}, {2, {0, 0, 0, 0x11, 0}}});
+    song.instruments[0].volume_envelope.points = c.points;
+    song.instruments[0].volume_envelope.type = c.type;
+    EXPECT_EQ(Trace(song, 16, [](XmModule*) { return C0()->voice->volume; }), want) << c.name;
+    EXPECT_EQ(Trace(song, 16, [](XmModule* m) { return m->global_volume; }), global) << c.name;
+  }
+}
+
+TEST(XmEffects, AnInstrumentRestartsTheEnvelopeButKeepsItsValueUntilTheFirstPoint) {
+  XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}, {1, {49, 1, 0, 0, 0}}});
+  song.instruments[0].volume_envelope.points = {{3, 64}, {5, 64}};
+  song.instruments[0].volume_envelope.type = 1;
+  // Silent until tick 3 of the first note; the second note starts from the value reached.
+  EXPECT_EQ(Trace(song, 10, [](XmModule*) { return C0()->volume_envelope.output; }),
+            (std::vector<i32>{0, 0, 0, 64, 64, 64, 64, 64, 64, 64}));
 }
 
 TEST(XmEffects, KeyOffWithoutEnvelopeCutsAndWithEnvelopeFadesPastTheSustain) {
-  XmSong song = Song(1, 64, 2, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0, 0};
-  XmWriter_Cell(&song, 0, 2, 0) = {97, 0, 0, 0, 0};
-  XmModule* m = Start(song);
-  Timeline(m, 4);
-  EXPECT_EQ(Xm_Channel(0)->voice->volume, 127);
-  Timeline(m, 1);
-  EXPECT_EQ(Xm_Channel(0)->voice->volume, 0);
-  End(m);
-
+  XmSong song = Song(2, {{0, {49, 1, 0, 0, 0}}, {2, {97, 0, 0, 0, 0}}});
+  auto volume = [](XmModule*) { return C0()->voice->volume; };
+  EXPECT_EQ(Trace(song, 5, volume), (std::vector<i32>{127, 127, 127, 127, 0}));
   song.instruments[0].volume_envelope.points = {{0, 64}, {2, 64}, {50, 0}};
   song.instruments[0].volume_envelope.type = 3;
   song.instruments[0].volume_envelope.sustain = 1;
   song.instruments[0].fadeout = 4096;  // 8192 a tick once doubled
-  m = Start(song);
-  Timeline(m, 4);
-  EXPECT_EQ(Xm_Channel(0)->volume_envelope.output, 64);  // held at the sustain point
-  std::vector<i32> v;
-  for (int i = 0; i < 4; i++) {
-    m->tick_function(m);
-    v.push_back(Xm_Channel(0)->voice->volume);
-  }
-  EXPECT_EQ(v[0], 111);  // fadeout 57344 / 65536 of 127 with the envelope at 64
-  EXPECT_LT(v[1], v[0]);
-  EXPECT_LT(v[3], v[2]);
-  EXPECT_LT(Xm_Channel(0)->volume_envelope.output, 64);
-  End(m);
+  // Held at 64 until the key-off at tick 4; then fadeout 57344 / 65536 of 127 and falling.
+  std::vector<i32> v = Trace(song, 8, volume);
+  EXPECT_EQ(v[3], 127);
+  EXPECT_EQ(v[4], 111);
+  EXPECT_LT(v[5], v[4]);
+  EXPECT_LT(v[7], v[6]);
 }
 
 TEST(XmEffects, SetVolumeAboveSixtyFourIsClampedToFull) {
-  XmSong song = Song(1, 64, 1, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0x0C, 0xFF};
-  XmModule* m = Start(song);
-  Timeline(m, 1);
-  EXPECT_EQ(Xm_Channel(0)->volume, 64);
-  EXPECT_EQ(Xm_Channel(0)->voice->volume, 127);
-  End(m);
+  auto v = Trace(Song(1, {{0, {49, 1, 0, 0x0C, 0xFF}}}), 1, [](XmModule*) { return C0()->volume; });
+  EXPECT_EQ(v[0], 64);
 }
 
 TEST(XmEffects, NoteDelayOfZeroPlaysAtOnceAndOfTwoAtTheThirdTick) {
-  XmSong song = Song(1, 64, 6, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0x0E, 0xD0};
+  XmSong song = Song(6, {{0, {49, 1, 0, 0x0E, 0xD0}}});
   XmWriter_Cell(&song, 0, 0, 1) = {49, 1, 0, 0x0E, 0xD2};
-  XmModule* m = Start(song);
-  Timeline(m, 1);
-  EXPECT_NE(Xm_Channel(0)->voice->sample, nullptr);
-  EXPECT_EQ(Xm_Channel(1)->voice->sample, nullptr);
-  Timeline(m, 1);
-  EXPECT_EQ(Xm_Channel(1)->voice->sample, nullptr);
-  Timeline(m, 1);
-  EXPECT_NE(Xm_Channel(1)->voice->sample, nullptr);
-  EXPECT_EQ(Xm_Channel(1)->voice->frequency, 8363);
-  End(m);
+  auto playing = [](XmModule*) {
+    return (Xm_Channel(0)->voice->sample != nullptr) + 2 * (Xm_Channel(1)->voice->sample != nullptr);
+  };
+  EXPECT_EQ(Trace(song, 3, playing), (std::vector<i32>{1, 1, 3}));
 }
 
-TEST(XmEffects, SetFinetuneGivesTheNoteOfItsRowAFinetuneOfYMinusEightTimesSixteen) {
-  XmSong song = Song(1, 64, 6, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0x0E, 0x5F};
-  XmWriter_Cell(&song, 0, 1, 0) = {49, 1, 0, 0, 0};
-  XmModule* m = Start(song);
-  Timeline(m, 1);
-  EXPECT_EQ(Xm_Channel(0)->period, 4608 - 56);
-  Timeline(m, 6);
-  EXPECT_EQ(Xm_Channel(0)->period, 4608);  // the sample's own finetune again
-  End(m);
+TEST(XmEffects, SetFinetuneGivesOnlyTheNoteOfItsRowAFinetuneOfYMinusEightTimesSixteen) {
+  XmSong song = Song(1, {{0, {49, 1, 0, 0x0E, 0x5F}}, {1, {49, 1, 0, 0, 0}}});
+  EXPECT_EQ(Trace(song, 2, [](XmModule*) { return C0()->period; }), (std::vector<i32>{4608 - 56, 4608}));
 }
 
 TEST(XmEffects, PortamentoAndVolumeSlidesMoveByTheirMemories) {
-  XmSong song = Song(1, 64, 4, {0});
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0x30, 0x01, 0x02};  // volume 32, up by 2 x 4 a tick
-  XmWriter_Cell(&song, 0, 1, 0) = {0, 0, 0x62, 0x0A, 0x10};   // volume column -2 each tick, A +1
-  XmWriter_Cell(&song, 0, 2, 0) = {61, 0, 0, 0x03, 0x10};     // slide toward C-5 by 64 a tick
-  XmModule* m = Start(song);
-  Timeline(m, 4);
-  EXPECT_EQ(Xm_Channel(0)->period, 4608 - 3 * 8);
-  Timeline(m, 4);
-  EXPECT_EQ(Xm_Channel(0)->volume, 32 - 2 - 3 * (2 - 1));  // the column acts at the row start too
-  Timeline(m, 4);
-  EXPECT_EQ(Xm_Channel(0)->period, 4608 - 24 - 3 * 64);
-  EXPECT_EQ(Xm_Channel(0)->porta_target, 3840);
-  End(m);
+  XmSong song = Song(4, {{0, {49, 1, 0x30, 0x01, 0x02}},    // volume 32, up by 2 x 4 a tick
+                         {1, {0, 0, 0x62, 0x0A, 0x10}},     // volume column -2 each tick, A +1
+                         {2, {61, 0, 0, 0x03, 0x10}}});     // slide toward C-5 by 64 a tick
+  auto t = Trace(song, 12, [](XmModule*) { return C0()->period * 100 + C0()->volume; });
+  EXPECT_EQ(t[3], (4608 - 3 * 8) * 100 + 32);
+  EXPECT_EQ(t[7] % 100, 32 - 2 - 3 * (2 - 1));  // the column acts at the row start too
+  EXPECT_EQ(t[11] / 100, 4608 - 24 - 3 * 64);
 }
 
 TEST(XmEffects, EnvelopePositionFarBeforeTheFirstPointFollowsTheSegmentsLine) {
-  XmSong song = Song(1, 64, 6, {0});
+  XmSong song = Song(6, {{0, {49, 1, 0, 0x15, 0}}});
   song.instruments[0].volume_envelope.points = {{60000, 0}, {60001, 64}};
   song.instruments[0].volume_envelope.type = 1;
-  XmWriter_Cell(&song, 0, 0, 0) = {49, 1, 0, 0x15, 0};
-  XmModule* m = Start(song);
   // Tick 0 lies 60000 ticks before the rising segment: its line is far below 0 there.
-  Timeline(m, 1);
-  EXPECT_EQ(Xm_Channel(0)->volume_envelope.output, 0);
-  Timeline(m, 5);
-  EXPECT_EQ(Xm_Channel(0)->volume_envelope.output, 0);
-  EXPECT_EQ(Xm_Channel(0)->voice->volume, 0);
-  End(m);
+  auto t = Trace(song, 6, [](XmModule*) { return C0()->volume_envelope.output + C0()->voice->volume; });
+  EXPECT_EQ(t, std::vector<i32>(6, 0));
 }

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "music/music.h"
@@ -81,21 +82,27 @@ TEST(XmMixer, ForwardLoopWrapsPingPongTurnsAndAnUnloopedVoiceEnds) {
   EXPECT_EQ(Xm_Voice(0)->sample, nullptr);
 }
 
+TEST(XmMixer, TheFramesToALoopEndAreCountedInFull32BitFractions) {
+  // A step of 0x55555556 / 2^32 reaches 1.0 in 3 frames; cut to 24 fraction bits it would seem to
+  // need 4, and the fourth frame would be mixed at the boundary, past the loop's last sample.
+  std::vector<i16> data;
+  XmSample once = Ramp_Sample(&data, 1, 0, 1, XM_LOOP_NONE);
+  Mix_Left(&once, 0x55555556, 3);
+  EXPECT_EQ(Xm_Voice(0)->sample, nullptr);  // ended at the sample's end
+  XmSample forward = Ramp_Sample(&data, 1, 0, 1, XM_LOOP_FORWARD);
+  Mix_Left(&forward, 0x55555556, 3);
+  EXPECT_EQ(Xm_Voice(0)->position, 0u);  // wrapped: 3 x 0x55555556 - 2^32 = 2
+  EXPECT_EQ(Xm_Voice(0)->fraction, 2u);
+}
+
 TEST(XmMixer, PanningLawSplitsTheFinalVolume) {
-  XmVoice v{};
-  v.volume = 127;
-  v.panning = 0;
-  Xm_Set_Gains(&v);
-  EXPECT_EQ(v.left_target, 127);
-  EXPECT_EQ(v.right_target, 0);
-  v.panning = 128;
-  Xm_Set_Gains(&v);
-  EXPECT_EQ(v.left_target, 63);
-  EXPECT_EQ(v.right_target, 63);
-  v.panning = 255;
-  Xm_Set_Gains(&v);
-  EXPECT_EQ(v.left_target, 0);
-  EXPECT_EQ(v.right_target, 127);
+  for (auto [panning, left, right] : {std::tuple{0, 127, 0}, {128, 63, 63}, {255, 0, 127}}) {
+    XmVoice v{};
+    v.volume = 127;
+    v.panning = panning;
+    Xm_Set_Gains(&v);
+    EXPECT_EQ(std::make_pair(v.left_target, v.right_target), std::make_pair(left, right)) << panning;
+  }
 }
 
 TEST(XmMixer, RoundsHalvesToEvenAndClipsOnEveryPath) {
@@ -227,6 +234,10 @@ TEST(MusicGlue, QueriesBeforePlayAreZeroAndTheTickSlotRaisesItsFlag) {
   EXPECT_EQ(seen_flag, 1);
   EXPECT_EQ(Music_In_Callback(), 0);
   Music_Clear_Callback();
+  Music_Play_Module();  // without a module, as in a data-file run: the flag is set all the same
+  EXPECT_EQ(Music_Is_Playing(), 1);
+  Music_Set_Stopped();
+  EXPECT_EQ(Music_Is_Playing(), 0);
   EXPECT_EQ(Music_Load_Sample("term/lights2.snd", 8, 0), -1);
   Music_Set_Beat(0);
   EXPECT_EQ(Music_Get_Beat(), 8);
