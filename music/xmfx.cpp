@@ -442,7 +442,7 @@ struct XmEffectEntry {
 void Row_Extended(XmEffectContext& c);
 void Tick_Extended(XmEffectContext& c);
 
-const XmEffectEntry kXmEffectList[] = {
+constexpr XmEffectEntry kXmEffectList[] = {
     {XM_FX_ARPEGGIO, {nullptr, Tick_Arpeggio}},
     {XM_FX_PORTA_UP, {Row_Porta_Up, Tick_Porta_Up}},
     {XM_FX_PORTA_DOWN, {Row_Porta_Down, Tick_Porta_Down}},
@@ -468,7 +468,7 @@ const XmEffectEntry kXmEffectList[] = {
     {XM_FX_EXTRA_FINE_PORTA, {Row_Extra_Fine_Porta, nullptr}},
 };
 
-const XmEffectEntry kXmExtendedList[] = {
+constexpr XmEffectEntry kXmExtendedList[] = {
     {XM_EX_FINE_PORTA_UP, {Row_Fine_Porta_Up, nullptr}},
     {XM_EX_FINE_PORTA_DOWN, {Row_Fine_Porta_Down, nullptr}},
     {XM_EX_VIBRATO_WAVEFORM, {Row_Vibrato_Waveform, nullptr}},
