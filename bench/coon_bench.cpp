@@ -6,14 +6,13 @@
 
 #include "art_coon.h"
 #include "art_plasma.h"
+#include "bench/bench_show.h"
 #include "datafile_writer.h"
 #include "demo/coon/coon.h"
 #include "demo/plasma/plasma.h"
 #include "music/music.h"
-#include "tests/engine_start.h"
 
 namespace {
-std::vector<u32> bench_surface;
 
 // The engine as the host starts it at 960x600, with both scenes loaded from pictures made here.
 void Open_Show(void) {
@@ -24,7 +23,7 @@ void Open_Show(void) {
   if (!Art_Plasma_Entries("/tmp", &entries) || !Art_Coon_Entries("/tmp", &entries)) exit(1);
   const std::string data = "/tmp/coon_bench.dat";
   if (!Datafile_Write(data, entries)) exit(1);
-  Engine_Start_Host(960, 600, data, &bench_surface);
+  Bench_Start_Host(data);
   Plasma_Load();
   Coon_Load();
 }

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "bench/bench_show.h"
 #include "demo/design.h"
 #include "demo/flimmer/flimmer.h"
 #include "runtime/math.h"
@@ -13,23 +14,14 @@
 
 namespace {
 
-std::vector<u32> bench_surface;
 std::vector<u32> bench_scene;
 
-// The show's largest mode with the 7 per cent letterbox, design and mix buffers, and the layer set up.
-void Open_Show_Mode(void) {
+// The show's largest mode with the post-effect layer set up and a noisy scene and mix buffer.
+void Open_Design(void) {
   static bool open = false;
   if (open) return;
   open = true;
-  Mem_Init(0);
-  Math_Init();
-  bench_surface.assign(960 * 600, 0);
-  Vbe_Set_Host_Surface(bench_surface.data(), 960, 600);
-  Vbe_Set_Mode(Vbe_Detect_16M(960, 600));
-  Vbe_Squeze(42, 558);
-  Vbe_Alloc_Buffer();
-  Vbe_Resize_Buffer(320, 200);
-  Vbe_Alloc_Mix_Buffer();
+  Bench_Open_Show_Mode();
   Design_Init();
   Flimmer_Init(0, 13, 22, 22, 0, 320, 200);
   bench_scene.resize(vbe_screen.frame_size / 4);
@@ -44,7 +36,7 @@ void Scene_Frame(void) { std::copy(bench_scene.begin(), bench_scene.end(), vbe_s
 // Runs one frame with the layer's switches as set up by configure; the frame copy is counted too.
 template <typename Configure>
 void Run(benchmark::State& state, Configure configure) {
-  Open_Show_Mode();
+  Open_Design();
   design_state = DesignState{};
   Design_Init();
   configure();
@@ -93,7 +85,7 @@ void BM_CrossfadeFrameMix(benchmark::State& state) {
 BENCHMARK(BM_CrossfadeFrameMix);
 
 void BM_GrainStretchedOntoTheFrame(benchmark::State& state) {
-  Open_Show_Mode();
+  Open_Design();
   for (auto _ : state) {
     Vbe_Resize_Begin();
     Flimmer_Draw();

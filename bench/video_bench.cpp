@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "bench/bench_show.h"
 #include "runtime/mem.h"
 #include "video/picture.h"
 #include "video/pixel.h"
@@ -12,28 +13,9 @@
 
 namespace {
 
-std::vector<u32> bench_surface;
-
-// The show's largest mode: 960x600 with the 7 per cent letterbox, design buffer and mix buffer.
-void Open_Show_Mode(void) {
-  static bool open = false;
-  if (open) return;
-  open = true;
-  Mem_Init(0);
-  bench_surface.assign(960 * 600, 0);
-  Vbe_Set_Host_Surface(bench_surface.data(), 960, 600);
-  Vbe_Set_Mode(Vbe_Detect_16M(960, 600));
-  Vbe_Squeze(42, 558);
-  Vbe_Alloc_Buffer();
-  Vbe_Resize_Buffer(320, 200);
-  Vbe_Alloc_Mix_Buffer();
-  u32 x = 1;
-  for (u32 i = 0; i < vbe_screen.frame_size / 4; i++) vbe_screen.frame[i] = x = x * 69069u + 1;
-  for (u32 i = 0; i < 320 * 200; i++) Vbe_Design_Buffer()[i] = x = x * 69069u + 1;
-}
 
 void BM_Present32(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     vbe_screen.present();
     benchmark::ClobberMemory();
@@ -43,7 +25,7 @@ void BM_Present32(benchmark::State& state) {
 BENCHMARK(BM_Present32);
 
 void BM_MemcpyFrame(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     memcpy(vbe_screen.visible_page, vbe_screen.frame, vbe_screen.frame_size);
     benchmark::ClobberMemory();
@@ -53,7 +35,7 @@ void BM_MemcpyFrame(benchmark::State& state) {
 BENCHMARK(BM_MemcpyFrame);
 
 void BM_StretchDesign(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     Vbe_Stretch_Design();
     benchmark::ClobberMemory();
@@ -63,7 +45,7 @@ void BM_StretchDesign(benchmark::State& state) {
 BENCHMARK(BM_StretchDesign);
 
 void BM_StretchDesignPlain(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     Vbe_Stretch_Design_Plain();
     benchmark::ClobberMemory();
@@ -73,7 +55,7 @@ void BM_StretchDesignPlain(benchmark::State& state) {
 BENCHMARK(BM_StretchDesignPlain);
 
 void BM_StretchDesignAdd(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     Vbe_Stretch_Design_Add();
     benchmark::ClobberMemory();
@@ -83,7 +65,7 @@ void BM_StretchDesignAdd(benchmark::State& state) {
 BENCHMARK(BM_StretchDesignAdd);
 
 void BM_CrossfadeFrame(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   static std::vector<u32> a(vbe_screen.frame_size / 4, 0x00804020), b(vbe_screen.frame_size / 4, 0x00204080);
   Vbe_Set_Crossfade(460, 16, -2, 2, a.data(), b.data());
   for (auto _ : state) {
@@ -97,7 +79,7 @@ void BM_CrossfadeFrame(benchmark::State& state) {
 BENCHMARK(BM_CrossfadeFrame);
 
 void BM_BrightenFrame(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     Vbe_Brighten(3);
     benchmark::ClobberMemory();
@@ -108,7 +90,7 @@ void BM_BrightenFrame(benchmark::State& state) {
 BENCHMARK(BM_BrightenFrame);
 
 void BM_BrightenFramePlain(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     Vbe_Brighten_Plain(3);
     benchmark::ClobberMemory();
@@ -119,7 +101,7 @@ void BM_BrightenFramePlain(benchmark::State& state) {
 BENCHMARK(BM_BrightenFramePlain);
 
 void BM_TrailFrame(benchmark::State& state) {
-  Open_Show_Mode();
+  Bench_Open_Show_Mode();
   for (auto _ : state) {
     Vbe_Transition(7, 0);
     benchmark::ClobberMemory();
