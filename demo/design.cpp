@@ -616,3 +616,13 @@ void Design_Flicker_Filter(void) {
   Design_Filter_Colour();
   Flimmer_Draw_Const(ds.filter_colour);
 }
+
+void Design_Wait_Event(void) {
+  bool over = false;
+  while (!over) {
+    Vbe_Clear();
+    Design_Apply();
+    Demo_Frame_Hook();
+    over = Seq_Run_Frame();
+  }
+}

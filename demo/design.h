@@ -198,3 +198,5 @@ void Design_Sub_Filter(void);
 void Design_Add_Filter_Colour(void);
 void Design_Add_Filter_Constant(void);
 void Design_Flicker_Filter(void);
+// Until the sequencer reports its current event over: a cleared frame with the effects, presented.
+void Design_Wait_Event(void);

@@ -2,6 +2,7 @@
 #include "demo/eye/eye.h"
 
 #include <cmath>
+#include <iterator>
 
 #include "demo/design.h"
 #include "music/music.h"
@@ -44,7 +45,7 @@ const BlinkRow kBlink[8] = {{0, -1, 1}, {2, 5, 2}, {1, 9, 3}, {2, 5, 0},
 i32 Rest_Ticks(void) { return Math_Random(40) + 180; }
 
 void Blink_Step(void) {
-  if (eye.blink_state < 0 || eye.blink_state > 7) return;
+  if (eye.blink_state < 0 || eye.blink_state >= i32(std::size(kBlink))) return;
   const BlinkRow& row = kBlink[eye.blink_state];
   eye.frame_index = row.frame;
   eye.countdown = row.wait < 0 ? Rest_Ticks() : row.wait;
@@ -168,13 +169,14 @@ void Eye_Event_Blink_Reset(void) {
 void Eye_Event_Lid_Reset(void) { eye.frame_index = 0; }
 void Eye_Event_Lid_Half(void) { eye.frame_index = 1; }
 
-// Lowering and raising the lid move between the two picture sets; both stay within their tables.
+// Lowering and raising the lid move between the two picture sets. The frame index stays a picture;
+// a blink state pushed past the table stops the blink machine, which steps only states 0..7.
 void Eye_Event_Lid_Down(void) {
-  eye.frame_index = u8(eye.frame_index + 4 > 5 ? 5 : eye.frame_index + 4);
-  eye.blink_state = eye.blink_state + 4 > 7 ? 7 : eye.blink_state + 4;
+  eye.frame_index = u8(eye.frame_index + 4u > kEyeFrames - 1 ? kEyeFrames - 1 : eye.frame_index + 4u);
+  eye.blink_state += 4;
 }
 
 void Eye_Event_Lid_Up(void) {
   eye.frame_index = u8(eye.frame_index < 4 ? 0 : eye.frame_index - 4);
-  eye.blink_state = eye.blink_state < 4 ? 0 : eye.blink_state - 4;
+  eye.blink_state -= 4;
 }

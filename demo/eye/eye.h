@@ -18,7 +18,7 @@ struct EyeState {
   u8 shown_index;  // eye picture last pasted into the texture
   i32 direction;   // roll per tick (2048 a turn)
   i32 countdown;   // ticks until the blink machine's next step
-  i32 blink_state; // 0..7
+  i32 blink_state; // 0..7 step; a lid event can push it outside, where the machine stands still
 };
 
 const EyeState* Eye_Get_State(void);

@@ -498,6 +498,26 @@ TEST_F(Design, SnapshotRedrawsThroughTheHookAndKeepsADimmedCopyForTheFrameMix) {
   EXPECT_EQ(At(3, 3), 0x111111u);
 }
 
+// Each round clears the frame, applies the effects, presents it and runs the sequencer, until the event
+// (3 rows long, its callback stepping the row) reports over at row 3: four rounds.
+TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) {
+  static std::vector<u32> shown;
+  shown.clear();
+  auto present = vbe_screen.present;
+  vbe_screen.present = [] { shown.push_back(vbe_screen.frame[0]); };
+  Seq_Init();
+  Seq_Set_Position_Reader(Engine_Test_Position);
+  Seq_Add_Event(0, 3, [] { engine_test_row++; });
+  Seq_Add_Event(0, 0, nullptr);
+  Seq_Run_Demo();
+  Fill(0x777777);
+  Design_Flash(100);
+  Design_Wait_Event();
+  vbe_screen.present = present;
+  EXPECT_EQ(shown, std::vector<u32>(4, 0x646464u));
+  EXPECT_EQ(engine_test_row, 4u);
+}
+
 TEST_F(Design, TrailAveragesWithTheLastFrame) {
   std::fill(vbe_screen.mix, vbe_screen.mix + vbe_screen.frame_size / 4, 0u);
   Design_Start_Trail();
