@@ -24,7 +24,7 @@ Vec Egg_At(f32 a, f32 b) {
   const f32 r = kArtBoxShellRadius;
   const f32 rib = 1.0f + 0.06f * std::sin(6.0f * b) * std::sin(a);
   const f32 ring = r * std::sin(a) * (1.0f - 0.14f * std::cos(a)) * rib;
-  return {ring * std::cos(b), -1.25f * r * std::cos(a), ring * std::sin(b)};
+  return {ring * std::cos(b), -kArtBoxShellLength * r * std::cos(a), ring * std::sin(b)};
 }
 }  // namespace
 
@@ -100,29 +100,53 @@ K3dMesh Art_Box_Crate(void) {
   return mesh;
 }
 
+u32 Art_Box_Shell_Phase(u32 ring, u32 segment) {
+  // Around a ring the phases step by 2 up one side and down the other, so neighbours differ by at most 4.
+  const u32 half = kArtBoxShellSegments / 2;
+  const u32 turn = segment < half ? 2 * segment : 2 * (kArtBoxShellSegments - 1 - segment) + 1;
+  return (kArtBoxShellPhaseStart + kArtBoxShellRingPhase * (ring - 1) + 2 * turn) & 1023;
+}
+
 K3dMesh Art_Box_Shell(void) {
-  ArtMesh b("egg", kArtBoxShellScale);
+  // The scene swells point k by the sine of phase 10 x (first point + k); the points are placed so that
+  // each ring's phases lie close together and the rings' step evenly from tip to tip: the swell is one
+  // smooth band that runs along the shell. Every index up to the count is used exactly once.
   const u32 rings = kArtBoxShellRings, segments = kArtBoxShellSegments;
-  const u16 top = b.Point(Egg_At(0.0f, 0.0f));
+  const u32 count = rings * segments + 2;
+  auto slot = [&](u32 phase) {  // the first k whose point phase is this one
+    const u32 g = (205 * (phase / 2)) & 511;  // 10 g = phase (mod 1024)
+    return (g + 512 - kArtBoxShellFirstPoint % 512) % 512;
+  };
+  std::vector<Vec> at(count);
+  std::vector<u16> grid(rings * segments);
   for (u32 i = 1; i <= rings; i++)
-    for (u32 j = 0; j < segments; j++)
-      b.Point(Egg_At(kPi * f32(i) / f32(rings + 1), 2.0f * kPi * f32(j) / f32(segments)));
-  const u16 bottom = b.Point(Egg_At(kPi, 0.0f));
-  auto at = [&](u32 i, u32 j) { return u16(1 + (i - 1) * segments + j % segments); };
+    for (u32 j = 0; j < segments; j++) {
+      const u32 k = slot(Art_Box_Shell_Phase(i, j));
+      at[k] = Egg_At(kPi * f32(i) / f32(rings + 1), 2.0f * kPi * f32(j) / f32(segments));
+      grid[(i - 1) * segments + j] = u16(k);
+    }
+  // The two indices past 511 repeat the phases of k = 0 and 1: the bottom tip sits at the end of the
+  // last ring's phases, the top tip at the start of the first ring's.
+  const u16 bottom = 512, top = 513;
+  at[bottom] = Egg_At(kPi, 0.0f);
+  at[top] = Egg_At(0.0f, 0.0f);
+  ArtMesh b("egg", kArtBoxShellScale);
+  for (const Vec& v : at) b.Point(v);
+  auto ring = [&](u32 i, u32 j) { return grid[(i - 1) * segments + j % segments]; };
   // Outward: from the centre to the polygon's middle (the egg is seen whole from every side).
   auto facing = [&](std::initializer_list<u16> p) {
     Vec m = {0, 0, 0};
     for (u16 k : p) m = {m.x + b.engine[k].x, m.y + b.engine[k].y, m.z + b.engine[k].z};
     return m;
   };
-  for (u32 j = 0; j < segments; j++) b.Poly({top, at(1, j), at(1, j + 1)}, facing({top, at(1, j), at(1, j + 1)}), 0);
+  for (u32 j = 0; j < segments; j++) b.Poly({top, ring(1, j), ring(1, j + 1)}, facing({top, ring(1, j), ring(1, j + 1)}), 0);
   for (u32 i = 1; i < rings; i++)
     for (u32 j = 0; j < segments; j++) {
-      const u16 a = at(i, j), c = at(i + 1, j), d = at(i + 1, j + 1), e = at(i, j + 1);
+      const u16 a = ring(i, j), c = ring(i + 1, j), d = ring(i + 1, j + 1), e = ring(i, j + 1);
       b.Poly({a, c, d, e}, facing({a, c, d, e}), 0);
     }
   for (u32 j = 0; j < segments; j++)
-    b.Poly({bottom, at(rings, j + 1), at(rings, j)}, facing({bottom, at(rings, j + 1), at(rings, j)}), 0);
+    b.Poly({bottom, ring(rings, j + 1), ring(rings, j)}, facing({bottom, ring(rings, j + 1), ring(rings, j)}), 0);
   K3dMesh mesh;
   mesh.objects.push_back(b.object);
   return mesh;

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "art_box.h"
 #include "art_design.h"
 #include "art_term.h"
 
@@ -59,4 +60,32 @@ TEST(ArtDesign, EveryOverlayLineLiesWhollyInsideItsPieces) {
       EXPECT_TRUE(inside) << x << "," << y;
     }
   for (u32 i = 0; i < 12; i++) EXPECT_GT(lit_in[i], 60u) << "line " << i << " holds words";
+}
+
+TEST(ArtBox, ShellSwellsAsOneSmoothBandSmallerThanItself) {
+  // The scene moves point k of the shell out by 120 x sin(phase), phase = 10 x (first point + k) of 2048
+  // steps a turn, masked to 0 .. 1023; all phases then advance together.
+  const f32 swell = 120.0f;
+  const K3dMesh shell = Art_Box_Shell();
+  const K3dObject& o = shell.objects[0];
+  const u32 count = u32(o.points.size());
+  auto phase = [&](u32 k) { return i32((10 * (kArtBoxShellFirstPoint + k)) & 1023); };
+  i32 steepest = 0;
+  for (const K3dPolygon& q : o.polygons)
+    for (size_t i = 0; i < q.points.size(); i++) {
+      const i32 d = std::abs(phase(q.points[i]) - phase(q.points[(i + 1) % q.points.size()]));
+      steepest = std::max(steepest, std::min(d, 1024 - d));
+    }
+  // Neighbours a sixteenth of a cycle apart at most: the swell never differs by more than a fifth of
+  // itself across one edge, whatever the moment.
+  EXPECT_LE(steepest, 64);
+  EXPECT_LE(swell * std::sin(3.14159265f * f32(steepest) / 1024.0f), swell / 5);
+  f32 nearest = 1e9f;
+  for (u32 k = 0; k < count; k++) {
+    const K3dPoint& p = o.points[k];
+    nearest = std::min(nearest, std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]) * kArtBoxShellScale);
+  }
+  EXPECT_GT(nearest, swell);
+  // At its fullest the shell stays clear of the camera, 500 from its middle.
+  EXPECT_LT(kArtBoxShellRadius * kArtBoxShellLength + swell, 420.0f);
 }
