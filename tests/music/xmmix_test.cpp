@@ -163,12 +163,9 @@ TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
   std::vector<i16> pcm(884 * 2);
   XmChunkRecord r = Xm_Render_Chunk(pcm.data());
   EXPECT_EQ(ticks, 2u);  // at frames 0 and 882
-  EXPECT_EQ(r.order, 0);
-  EXPECT_EQ(r.row, 0);
-  u32 elapsed = r.elapsed_milliseconds;  // a packed field: copied before it is compared
-  EXPECT_EQ(elapsed, 20u);
-  EXPECT_EQ(pcm[0], 0);
-  EXPECT_EQ(pcm[1], 0);
+  // The packed record's fields are copied before they are compared.
+  EXPECT_EQ((std::vector<u32>{r.order, r.row, r.elapsed_milliseconds}), (std::vector<u32>{0, 0, 20}));
+  EXPECT_EQ(std::make_pair(pcm[0], pcm[1]), std::make_pair(i16(0), i16(0)));
   for (u32 i = 1; i < 128; i++) EXPECT_GE(pcm[2 * i], pcm[2 * i - 2]) << i;
   EXPECT_NEAR(pcm[2 * 64], 2024, 40);
   for (u32 i = 128; i < 884; i++) {
@@ -185,11 +182,7 @@ TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
 
 TEST(XmMixer, AGainChangeInTheMiddleOfARampStartsANewRampFromTheGainReached) {
   std::vector<i16> data(64 + 8, 10000);
-  XmSample s{};
-  s.data = data.data();
-  s.length = 64;
-  s.loop_length = 64;
-  s.loop_type = XM_LOOP_FORWARD;
+  XmSample s{data.data(), 64, 0, 64, 64, 0, 128, 16, XM_LOOP_FORWARD, 0};
   for (u32 i = 0; i < kXmVoices; i++) *Xm_Voice(i) = XmVoice{};
   XmVoice* v = Xm_Voice(0);
   v->sample = &s;
