@@ -31,6 +31,20 @@ i32 Xm_Sine(i32 position) { return i32(std::fabs(std::sin(position * M_PI / 32.0
 
 i32 Xm_Ramp(i32 position) { return position >= 0 ? position * 8 : 255 - ((position * 8) & 0xFF); }
 
+i32 Xm_Square(i32) { return 255; }
+
+// Waveforms by the waveform control's two low bits: vibrato (low nibble) and tremolo (high nibble).
+using XmWave = i32 (*)(i32 position);
+const XmWave kXmVibratoWaves[4] = {Xm_Sine, Xm_Ramp, Xm_Square, Xm_Square};
+const XmWave kXmTremoloWaves[4] = {Xm_Sine, Xm_Ramp, Xm_Square, Xm_Sine};
+
+// Auto-vibrato waveforms of positions 0..255, peak 64: sine, square, ramp down, ramp up.
+i32 Xm_Auto_Sine(i32 position) { return i32(std::sin(position * 2.0 * M_PI / 256.0) * 64.0); }
+i32 Xm_Auto_Square(i32 position) { return position < 128 ? 64 : -64; }
+i32 Xm_Auto_Ramp_Down(i32 position) { return (128 - ((position + 128) % 256)) >> 1; }
+i32 Xm_Auto_Ramp_Up(i32 position) { return (128 - ((384 - position) % 256)) >> 1; }
+const XmWave kXmAutoVibratoWaves[4] = {Xm_Auto_Sine, Xm_Auto_Square, Xm_Auto_Ramp_Down, Xm_Auto_Ramp_Up};
+
 const XmInstrument* Xm_Instrument_Of(const XmModule* module, const XmChannel* channel) {
   if (channel->instrument < module->instrument_count) return &module->instruments[channel->instrument];
   return &xm_empty_instrument;
@@ -573,32 +587,63 @@ void Xm_Process_Row(XmModule* module) {
   }
 }
 
+// Volume-column commands: x is the byte's low nibble.
+using XmVolumeHandler = void (*)(XmChannel* channel, u8 x);
+
+void Vol_Slide_Down(XmChannel* channel, u8 x) { Xm_Add_Volume(channel, -i32(x)); }
+void Vol_Slide_Up(XmChannel* channel, u8 x) { Xm_Add_Volume(channel, x); }
+void Vol_Vibrato_Speed(XmChannel* channel, u8 x) { channel->vibrato_speed = x; }
+void Vol_Vibrato_Depth(XmChannel* channel, u8 x) { channel->vibrato_depth = x; }
+
+void Vol_Vibrato(XmChannel* channel, u8 x) {
+  channel->vibrato_depth = x;
+  Xm_Vibrato(channel);
+  Xm_Advance_Vibrato(channel);
+}
+
+void Vol_Set_Panning(XmChannel* channel, u8 x) {
+  channel->panning = x * 16;
+  channel->flags |= XM_FLAG_PANNING;
+}
+
+void Vol_Panning_Left(XmChannel* channel, u8 x) { Xm_Add_Panning(channel, -i32(x)); }
+void Vol_Panning_Right(XmChannel* channel, u8 x) { Xm_Add_Panning(channel, x); }
+
+// The note already set the period: the slide's target is reached at once, without a new note.
+void Vol_Tone_Porta_Target(XmChannel* channel, u8 x) {
+  if (!x) return;
+  channel->porta_speed = u8(x * 16);
+  channel->porta_target = channel->note_period;
+  channel->flags &= u8(~XM_FLAG_START);
+}
+
+void Vol_Tone_Porta(XmChannel* channel, u8) { Xm_Tone_Portamento(channel); }
+
+struct XmVolumeEntry {
+  u8 command;
+  XmVolumeHandler row_start, later_tick;
+};
+constexpr XmVolumeEntry kXmVolumeList[] = {
+    {XM_VOL_SLIDE_DOWN, Vol_Slide_Down, Vol_Slide_Down},
+    {XM_VOL_SLIDE_UP, Vol_Slide_Up, Vol_Slide_Up},
+    {XM_VOL_FINE_DOWN, Vol_Slide_Down, nullptr},
+    {XM_VOL_FINE_UP, Vol_Slide_Up, nullptr},
+    {XM_VOL_VIBRATO_SPEED, Vol_Vibrato_Speed, nullptr},
+    {XM_VOL_VIBRATO_DEPTH, Vol_Vibrato_Depth, Vol_Vibrato},
+    {XM_VOL_SET_PANNING, Vol_Set_Panning, nullptr},
+    {XM_VOL_PANNING_LEFT, Vol_Panning_Left, Vol_Panning_Left},
+    {XM_VOL_PANNING_RIGHT, Vol_Panning_Right, Vol_Panning_Right},
+    {XM_VOL_TONE_PORTA, Vol_Tone_Porta_Target, Vol_Tone_Porta},
+};
+// Indexed by the byte's high nibble.
+constexpr std::array<XmVolumeEntry, 16> kXmVolumeCommands = [] {
+  std::array<XmVolumeEntry, 16> table{};
+  for (const XmVolumeEntry& e : kXmVolumeList) table[e.command] = e;
+  return table;
+}();
+
 void Xm_Volume_Column_Tick(XmChannel* channel, u8 byte) {
-  u8 x = byte & 15;
-  switch (byte >> 4) {
-    case XM_VOL_SLIDE_DOWN:
-      Xm_Add_Volume(channel, -i32(x));
-      break;
-    case XM_VOL_SLIDE_UP:
-      Xm_Add_Volume(channel, x);
-      break;
-    case XM_VOL_VIBRATO_DEPTH:
-      channel->vibrato_depth = x;
-      Xm_Vibrato(channel);
-      Xm_Advance_Vibrato(channel);
-      break;
-    case XM_VOL_PANNING_LEFT:
-      Xm_Add_Panning(channel, -i32(x));
-      break;
-    case XM_VOL_PANNING_RIGHT:
-      Xm_Add_Panning(channel, x);
-      break;
-    case XM_VOL_TONE_PORTA:
-      Xm_Tone_Portamento(channel);
-      break;
-    default:
-      break;
-  }
+  if (XmVolumeHandler h = kXmVolumeCommands[byte >> 4].later_tick) h(channel, byte & 15);
 }
 
 void Xm_Process_Tick_Effects(XmModule* module) {
@@ -667,12 +712,7 @@ void Xm_Tone_Portamento(XmChannel* channel) {
 
 void Xm_Vibrato(XmChannel* channel) {
   i32 position = channel->vibrato_position;
-  i32 value;
-  switch (channel->waveform & 3) {
-    case 0: value = Xm_Sine(position); break;
-    case 1: value = Xm_Ramp(position); break;
-    default: value = 255; break;
-  }
+  i32 value = kXmVibratoWaves[channel->waveform & 3](position);
   i32 offset = (channel->vibrato_depth * value / 32) & ~3;
   channel->period_offset = position >= 0 ? -offset : offset;
   channel->flags |= XM_FLAG_FREQUENCY;
@@ -680,12 +720,7 @@ void Xm_Vibrato(XmChannel* channel) {
 
 void Xm_Tremolo(XmChannel* channel) {
   i32 position = channel->tremolo_position;
-  i32 value;
-  switch ((channel->waveform >> 4) & 3) {
-    case 1: value = Xm_Ramp(position); break;
-    case 2: value = 255; break;
-    default: value = Xm_Sine(position); break;
-  }
+  i32 value = kXmTremoloWaves[(channel->waveform >> 4) & 3](position);
   i32 offset = channel->tremolo_depth * value / 64;
   if (position >= 0) {
     if (offset > 64 - channel->volume) offset = 64 - channel->volume;
@@ -709,14 +744,7 @@ void Xm_Tremor(XmChannel* channel) {
 
 void Xm_Auto_Vibrato(XmChannel* channel, const XmInstrument* instrument) {
   i32 position = channel->auto_vibrato_position;
-  i32 value;
-  switch (instrument->vibrato_type & 3) {
-    case 0: value = i32(std::sin(position * 2.0 * M_PI / 256.0) * 64.0); break;
-    case 1: value = position < 128 ? 64 : -64; break;
-    case 2: value = (128 - ((position + 128) % 256)) >> 1; break;
-    default: value = (128 - ((384 - position) % 256)) >> 1; break;
-  }
-  value *= instrument->vibrato_depth;
+  i32 value = kXmAutoVibratoWaves[instrument->vibrato_type & 3](position) * instrument->vibrato_depth;
   if (instrument->vibrato_sweep) value = value * channel->sweep_counter / instrument->vibrato_sweep;
   channel->period_offset += value >> 6;
   if (channel->sweep_counter < instrument->vibrato_sweep) channel->sweep_counter++;
@@ -757,47 +785,11 @@ bool Xm_Envelope_Step(XmEnvelopeState* state, const XmEnvelopePoint* points, u8 
 }
 
 void Xm_Volume_Column(XmChannel* channel, u8 byte) {
-  u8 x = byte & 15;
   if (byte >= kXmVolumeSetFirst && byte <= kXmVolumeSetLast) {
     channel->volume = byte - kXmVolumeSetFirst;
     channel->flags |= XM_FLAG_VOLUME;
-    return;
-  }
-  switch (byte >> 4) {
-    case XM_VOL_SLIDE_DOWN:
-    case XM_VOL_FINE_DOWN:
-      Xm_Add_Volume(channel, -i32(x));
-      break;
-    case XM_VOL_SLIDE_UP:
-    case XM_VOL_FINE_UP:
-      Xm_Add_Volume(channel, x);
-      break;
-    case XM_VOL_VIBRATO_SPEED:
-      channel->vibrato_speed = x;
-      break;
-    case XM_VOL_VIBRATO_DEPTH:
-      channel->vibrato_depth = x;
-      break;
-    case XM_VOL_SET_PANNING:
-      channel->panning = x * 16;
-      channel->flags |= XM_FLAG_PANNING;
-      break;
-    case XM_VOL_PANNING_LEFT:
-      Xm_Add_Panning(channel, -i32(x));
-      break;
-    case XM_VOL_PANNING_RIGHT:
-      Xm_Add_Panning(channel, x);
-      break;
-    case XM_VOL_TONE_PORTA:
-      // The note already set the period: the slide's target is reached at once, without a new note.
-      if (x) {
-        channel->porta_speed = u8(x * 16);
-        channel->porta_target = channel->note_period;
-        channel->flags &= u8(~XM_FLAG_START);
-      }
-      break;
-    default:
-      break;
+  } else if (XmVolumeHandler h = kXmVolumeCommands[byte >> 4].row_start) {
+    h(channel, byte & 15);
   }
 }
 
