@@ -1,9 +1,8 @@
 // Test support: XM modules served from memory through the player's file callbacks.
 #pragma once
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -77,11 +76,8 @@ inline XmWriterSample Dc_Sample(i16 value, u32 length = 32) {
 inline std::string Corpus_Dir() { return std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm/"; }
 inline std::vector<std::string> Corpus_Names() {
   std::vector<std::string> names;
-  if (DIR* d = opendir(Corpus_Dir().c_str())) {
-    while (dirent* e = readdir(d))
-      if (std::string n = e->d_name; n.size() > 3 && n.substr(n.size() - 3) == ".xm") names.push_back(n);
-    closedir(d);
-  }
+  for (const auto& entry : std::filesystem::directory_iterator(Corpus_Dir()))
+    if (entry.path().extension() == ".xm") names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

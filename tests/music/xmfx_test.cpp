@@ -43,11 +43,6 @@ std::vector<i32> Trace(const XmSong& song, u32 ticks, const std::function<i32(Xm
   return t;
 }
 
-// (order, row) after each of n ticks, as order x 1000 + row.
-std::vector<i32> Timeline(const XmSong& song, u32 ticks) {
-  return Trace(song, ticks, [](XmModule* m) { return m->order * 1000 + m->row; });
-}
-
 XmChannel* C0() { return Xm_Channel(0); }
 }  // namespace
 
@@ -69,7 +64,7 @@ TEST(XmRows, JumpsBreaksLoopsDelaysAndSpeedZeroGiveTheirTimelines) {
   struct Case {
     const char* name;
     XmSong song;
-    std::vector<i32> timeline;
+    std::vector<i32> timeline;  // order x 1000 + row after each tick
   };
   std::vector<Case> cases;
   XmSong s = Song(2, 64, 1, {0, 1});
@@ -94,7 +89,9 @@ TEST(XmRows, JumpsBreaksLoopsDelaysAndSpeedZeroGiveTheirTimelines) {
   s = Song(1, 64, 6, {0});
   XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0F, 0x00};
   cases.push_back({"speed 0", s, {0, 1, 2, 3}});
-  for (const Case& c : cases) EXPECT_EQ(Timeline(c.song, u32(c.timeline.size())), c.timeline) << c.name;
+  for (const Case& c : cases)
+    EXPECT_EQ(Trace(c.song, u32(c.timeline.size()), [](XmModule* m) { return m->order * 1000 + m->row; }),
+              c.timeline) << c.name;
 }
 
 TEST(XmRows, SetPositionActsAtTheNextRowAndOrdersBeyondTheSongRestart) {
