@@ -318,8 +318,9 @@ inline void Span_Fast(u32* d, i32 n, u32 acc, u32 step, u32 acc2, u32 step2) {
 
 // Perspective span: exact coordinates every 16 pixels (one true division each), linear steps between.
 // seg(pixels, count, acc, step) draws one segment.
-template <class Segment>
+template <bool Fast, class Segment>
 void Persp_Span(const Span& s, Segment segment) {
+  const auto round = Fast ? Poly_Float_Round_Fast : Poly_Float_Round;
   const PolyState& st = poly_state;
   const f32 dx = f32(s.x - st.centre_x), dy = f32(s.y - st.centre_y);
   f32 w = st.wa * dx + st.wb * dy + st.wc;
@@ -327,8 +328,8 @@ void Persp_Span(const Span& s, Segment segment) {
   f32 v = st.va * dx + st.vb * dy + st.vc;
   const f32 ua16 = 16.0f * st.ua, va16 = 16.0f * st.va, wa16 = 16.0f * st.wa;
   f32 r = 1.0f / w;
-  u32 us = u32(Poly_Float_Round(65535.0f * r * u)) + u32(st.u_origin);
-  u32 vs = u32(Poly_Float_Round(65535.0f * r * v)) + u32(st.v_origin);
+  u32 us = u32(round(65535.0f * r * u)) + u32(st.u_origin);
+  u32 vs = u32(round(65535.0f * r * v)) + u32(st.v_origin);
   u += ua16;
   v += va16;
   w += wa16;
@@ -337,8 +338,8 @@ void Persp_Span(const Span& s, Segment segment) {
   i32 remaining = s.width;
   i32 drawn = 0;
   while (remaining > 0) {
-    const u32 ue = u32(Poly_Float_Round(65535.0f * r * u)) + u32(st.u_origin);
-    const u32 ve = u32(Poly_Float_Round(65535.0f * r * v)) + u32(st.v_origin);
+    const u32 ue = u32(round(65535.0f * r * u)) + u32(st.u_origin);
+    const u32 ve = u32(round(65535.0f * r * v)) + u32(st.v_origin);
     const i32 du = i32(ue - us) >> 4, dv = i32(ve - vs) >> 4;
     const i32 n = std::min(remaining, 16);
     u += ua16;
@@ -361,7 +362,7 @@ void Fill_Plain(PolyFillKind kind, const PolyVertex* list) {
   if (!Walk_All(list, Walk_Of(kind))) return;
   if (kind == POLY_FILL_PERSP || kind == POLY_FILL_PERSP_ADD) {
     Fill_Lines([kind](const Span& s) {
-      Persp_Span(s, [kind](u32* d, i32 n, u32 acc, u32 step) {
+      Persp_Span<false>(s, [kind](u32* d, i32 n, u32 acc, u32 step) {
         for (i32 i = 0; i < n; i++) {
           d[i] = Pixel_Plain(kind, d[i], Index(acc), 0);
           acc += step;
@@ -406,7 +407,7 @@ void Fill_Fast(const PolyVertex* list) {
   } else if constexpr (K == POLY_FILL_PERSP || K == POLY_FILL_PERSP_ADD) {
     if (!Walk_All(list, WALK_X)) return;
     Fill_Lines([](const Span& s) {
-      Persp_Span(s, [](u32* d, i32 n, u32 acc, u32 step) { Span_Fast<K>(d, n, acc, step, 0, 0); });
+      Persp_Span<true>(s, [](u32* d, i32 n, u32 acc, u32 step) { Span_Fast<K>(d, n, acc, step, 0, 0); });
     });
   } else {
     if (!Walk_All(list, Two_Maps(K) ? WALK_UVST : WALK_UV)) return;

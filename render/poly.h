@@ -2,6 +2,10 @@
 #pragma once
 #include "runtime/types.h"
 
+#if defined(__SSE__) && (defined(__x86_64__) || defined(__i386__))
+#include <xmmintrin.h>
+#endif
+
 // Slots of a vertex record.
 enum PolySlot : u8 { POLY_X, POLY_Y, POLY_U, POLY_V, POLY_S, POLY_T, POLY_UNUSED, POLY_POINT };
 
@@ -98,3 +102,11 @@ void Poly_Draw_Textured_Exact(PolyVertex* list);
 // Saturating conversions: NaN and values outside the 32-bit range give 0x80000000, as the hardware does.
 i32 Poly_Float_To_Int(f32 v);    // truncating toward zero
 i32 Poly_Float_Round(f32 v);     // to nearest, ties to even
+// The same in one instruction where SSE is there (its out-of-range result is that same word).
+inline i32 Poly_Float_Round_Fast(f32 v) {
+#if defined(__SSE__) && (defined(__x86_64__) || defined(__i386__))
+  return _mm_cvtss_si32(_mm_set_ss(v));
+#else
+  return Poly_Float_Round(v);
+#endif
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "render/fill.h"
@@ -252,7 +253,11 @@ TEST_F(PolyTest, DwordHelpers) {
   EXPECT_EQ(b[0], 1u);
   EXPECT_EQ(Poly_Float_To_Int(-1.75f), -1);
   EXPECT_EQ(Poly_Float_To_Int(NAN), INT32_MIN);
-  EXPECT_EQ(Poly_Float_Round(2.5f), 2);
-  EXPECT_EQ(Poly_Float_Round(-3.5f), -4);
-  EXPECT_EQ(Poly_Float_Round(1e20f), INT32_MIN);
+  const std::pair<f32, i32> rounds[] = {{2.5f, 2},           {-3.5f, -4},          {1e20f, INT32_MIN},
+                                        {NAN, INT32_MIN},     {-2147483648.0f, INT32_MIN},
+                                        {2147483520.0f, 2147483520}, {2147483648.0f, INT32_MIN}};
+  for (auto [v, want] : rounds) {
+    EXPECT_EQ(Poly_Float_Round(v), want) << v;
+    EXPECT_EQ(Poly_Float_Round_Fast(v), want) << v;
+  }
 }

@@ -130,6 +130,20 @@ TEST_F(PixelTest, FastLoopsMatchThePlainOnes) {
   both([](auto& f, auto& o) { Vbe_Trail(f.data(), o.data()); }, [](auto& f, auto& o) { Vbe_Trail_Plain(f.data(), o.data()); });
   both([](auto& f, auto& o) { Vbe_Average_Buffer(f.data(), o.data()); },
        [](auto& f, auto& o) { Vbe_Average_Buffer_Plain(f.data(), o.data()); });
+  // Sprites: a 61 x 17 picture over the 1037-pixel frame taken as 61 x 17, placed at several offsets.
+  cbitmap* picture = Picture(61, 17, other);
+  for (i32 at : {0, -3, 5}) {
+    auto sprite = [&](auto draw) {
+      return [&, draw](auto&, auto&) {
+        Use_Frame(61, 17, frame);
+        draw();
+      };
+    };
+    both(sprite([&] { Vbe_Sprite_Sat(at, at, picture); }), sprite([&] { Vbe_Sprite_Sat_Plain(at, at, picture); }));
+    for (i32 level : {0, 0x30, 255})
+      both(sprite([&] { Vbe_Sprite_Darken_Sat(at, -at, picture, level); }),
+           sprite([&] { Vbe_Sprite_Darken_Sat_Plain(at, -at, picture, level); }));
+  }
 }
 
 TEST_F(PixelTest, ChannelRotationRunsRedSpareBlueGreen) {
