@@ -35,14 +35,18 @@ const ArtGlyph* Art_Glyph(char c) {
   return nullptr;
 }
 
+// Seven letters at most: at two pixels a cell a label then fits the 86 columns the scene shows of it.
 const char* const kArtLabelText[kArtLabels] = {
-    "KALDERA", "MOSSBYT", "QUARTZ",  "NIMBUS",  "VERTEX", "ORBITAL", "FJORD",  "CINDER",  "HALCYON",
-    "ZEPHYR",  "TUNDRA",  "GLIMMER", "PRISMA",  "NORDLYS", "AURORA", "KOBALT", "MERIDIA", "SOLACE",
-    "GREETINGS", "LUMINARCH", "POLARNIGHT", "SPECTRAL", "CATHODE", "STARDRIFT", "NEONWAVE", "IRONFJELL",
-    "TARVEK!",
+    "KALDERA", "MOSSBYT", "QUARTZ", "NIMBUS",  "VERTEX", "ORBITAL", "FJORD",  "CINDER", "HALCYON",
+    "ZEPHYR",  "TUNDRA",  "GLIMMER", "PRISMA", "NORDLYS", "AURORA", "KOBALT", "MERIDIA", "SOLACE",
+    "GREETS",  "LUMINA",  "POLARIS", "SPECTRA", "CATHODE", "DRIFT", "NEON", "FJELL", "TARVEK!",
 };
 const u32 kArtLabelColumn[3] = {3, 87, 178};
 const u32 kArtLabelWidth[3] = {86, 86, 130};
+// The scene draws the wide third column 22 columns further left: only its middle 86 are lit, so
+// that it covers the same place as a narrow label and never its neighbours.
+const u32 kArtLabelShown[3] = {0, 0, 22};
+const u32 kArtLabelShownWidth = 86;
 
 u32 Art_Grey(u32 level) { return level << 16 | level << 8 | level; }
 
@@ -88,16 +92,16 @@ std::vector<u32> Art_Coon_Picture(void) {
   const u32 w = kArtCoonWidth, h = kArtCoonRows;
   std::vector<u32> out(w * h);
   // Cells of 16 pixels: the patch reads rows of 320 and wraps 256 columns on, both multiples of 16.
+  // Kept dim and quiet, so that the labels added over it stand out.
   for (u32 y = 0; y < h; y++)
     for (u32 x = 0; x < w; x++) {
       const u32 cx = x / 16, cy = y / 16;
       const bool dark = (cx + cy) & 1;
       const f64 hue = f64(x) / w * 0.8 + f64(y) / h * 0.35;
-      u32 colour = Art_Hue(hue, dark ? 0.55 : 1.0);
+      u32 colour = Art_Hue(hue, dark ? kArtCoonDarkCell : kArtCoonLightCell);
       const u32 fx = x % 16, fy = y % 16;
-      if (fx == 0 || fy == 0) colour = 0xFFFFFF;
-      else if (fx == 1 || fy == 1 || fx == 15 || fy == 15) colour = 0x202020;
-      else if ((fx - 8) * (fx - 8) + (fy - 8) * (fy - 8) < 5) colour = 0xFFFFF0;  // a dot in every cell
+      if (fx == 0 || fy == 0) colour = Art_Grey(kArtCoonGridLine);
+      else if (fx == 1 || fy == 1 || fx == 15 || fy == 15) colour = 0x101010;
       out[y * w + x] = colour;
     }
   const char* title = "VELMORAN";
@@ -120,19 +124,19 @@ std::vector<u32> Art_Coon_Greets(void) {
   std::vector<u32> out(w * kArtGreetsHeight, 0);
   for (u32 n = 0; n < kArtLabels; n++) {
     const u32 column = n / 9, row = n % 9;
-    const u32 left = kArtLabelColumn[column], top = 6 + 21 * row, bw = kArtLabelWidth[column];
-    // A dim plate with a brighter rim, the text white over a grey outline.
-    for (u32 y = 1; y < 20; y++)
-      for (u32 x = 1; x + 1 < bw; x++) {
-        const bool rim = y == 1 || y == 19 || x == 1 || x + 2 == bw;
-        out[(top + y) * w + left + x] = Art_Grey(rim ? 120 : 46);
+    const u32 left = kArtLabelColumn[column] + kArtLabelShown[column], top = 6 + 21 * row;
+    // No plate: only what is lit is added, so the letters are white and a dim corner mark frames them.
+    const u32 mark = Art_Grey(kArtLabelMark), last = kArtLabelShownWidth - 2;
+    for (u32 d = 0; d < 5; d++) {
+      const u32 xs[4] = {1 + d, last - d, 1, last}, ys[4] = {1, 1, 1 + d, 1 + d};
+      for (u32 c = 0; c < 4; c++) {
+        Art_Put(&out, w, i32(left + xs[c]), i32(top + ys[c]), mark);
+        Art_Put(&out, w, i32(left + xs[c]), i32(top + 19 - ys[c] + 1), mark);
       }
+    }
     const char* text = kArtLabelText[n];
-    const u32 scale = 2;
-    const i32 tx = i32(left + (bw - Art_Text_Width(text, scale)) / 2), ty = i32(top + 4);
-    for (i32 oy = -1; oy <= 1; oy++)
-      for (i32 ox = -1; ox <= 1; ox++) Art_Text(&out, w, tx + ox, ty + oy, text, scale, Art_Grey(110));
-    Art_Text(&out, w, tx, ty, text, scale, Art_Grey(255));
+    const i32 tx = i32(left + (kArtLabelShownWidth - Art_Text_Width(text, 2)) / 2), ty = i32(top + 4);
+    Art_Text(&out, w, tx, ty, text, 2, Art_Grey(255));
   }
   return out;
 }

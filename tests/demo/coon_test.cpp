@@ -322,34 +322,6 @@ TEST(CoonScene, TheDesignBufferKeepsItsLastTenRows) {
   }()));
 }
 
-// Whole frames of the show's pictures: two labels, ticks between frames, at the design size and at 960 x 600.
-TEST(CoonScene, FramesOfTheShowDataArePinned) {
-  struct Case {
-    u32 width;
-    u32 crc;
-  };
-  for (Case c : {Case{320, 0x07bb18beu}, Case{960, 0xb4197caeu}}) {
-    FLAT_IN_CHILD(([c] {
-      std::vector<u32> surface;
-      Engine_Start_Host(c.width, c.width * 5 / 8, Coon_Show_Data(), &surface);
-      Coon_Load();
-      Coon_Init();
-      music_channel_levels.levels[kCoonChannelB][0] = 49;
-      for (u32 f = 0; f < 6; f++) {
-        music_position.row = 3 * f;
-        Coon_Frame();
-        for (u32 t = 0; t < 20; t++) Music_Call_Callback();
-      }
-      Coon_Frame();
-      const u32 crc = Engine_Crc(surface.data(), surface.size());
-      fprintf(stderr, "crc %08x\n", crc);
-      Coon_Release_Buffer();
-      Coon_Free();
-      return crc == c.crc && Coon_Get_Phase(0) == 240 && Coon_Get_Phase(1) == 360;
-    }()));
-  }
-}
-
 TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   std::vector<u32> small(64 * 64);
   for (u32 i = 0; i < small.size(); i++) small[i] = i * 2654435761u >> 8;

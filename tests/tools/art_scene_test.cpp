@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "art_box.h"
+#include "art_coon.h"
 #include "art_design.h"
 #include "art_term.h"
 
@@ -88,4 +89,32 @@ TEST(ArtBox, ShellSwellsAsOneSmoothBandSmallerThanItself) {
   EXPECT_GT(nearest, swell);
   // At its fullest the shell stays clear of the camera, 500 from its middle.
   EXPECT_LT(kArtBoxShellRadius * kArtBoxShellLength + swell, 420.0f);
+}
+
+TEST(ArtCoon, LabelsStayInTheColumnsShownAndStandAboveTheDimPicture) {
+  // The scene cuts each label from (column, 6 + 21 row) of the sheet, 21 rows high; it shows 86 columns
+  // of the first two columns' labels and 130 of the third's, drawn 22 columns further left. Only the
+  // middle 86 of those are free of the neighbouring places.
+  const u32 left[3] = {3, 87, 178 + 22};
+  const std::vector<u32> sheet = Art_Coon_Greets();
+  ASSERT_EQ(sheet.size(), 320u * kArtGreetsHeight);
+  std::vector<u32> lit(kArtLabels, 0);
+  for (u32 y = 0; y < kArtGreetsHeight; y++)
+    for (u32 x = 0; x < 320; x++) {
+      if (!(sheet[y * 320 + x] & 0xFF)) continue;  // the scene adds the blue byte alone
+      i32 label = -1;
+      for (u32 n = 0; n < kArtLabels; n++) {
+        const u32 lx = left[n / 9], ly = 6 + 21 * (n % 9);
+        if (x >= lx && x < lx + 86 && y >= ly && y < ly + 21) label = i32(n);
+      }
+      ASSERT_GE(label, 0) << x << "," << y;
+      lit[u32(label)]++;
+    }
+  for (u32 n = 0; n < kArtLabels; n++) EXPECT_GT(lit[n], 100u) << Art_Coon_Label(n);
+  // A label adds at most 0.4 x 255; the picture, scaled by 0.7, leaves it that much room nearly everywhere.
+  const std::vector<u32> picture = Art_Coon_Picture();
+  u32 bright = 0;
+  for (u32 c : picture)
+    for (u32 s = 0; s < 24; s += 8) bright += ((c >> s) & 255) * 7 / 10 > 255 - 102;
+  EXPECT_LT(bright, 3 * picture.size() * 2 / 100);  // of the channel values: the title alone
 }
