@@ -1,4 +1,4 @@
-// The race part's data: a tileable metal plate, four lens glows and the camera's looping flight.
+// The race part's data: a tileable corridor plate, four light streaks and the camera's circuit.
 #include "art_race.h"
 
 #include <algorithm>
@@ -9,62 +9,82 @@
 namespace {
 const f32 kTwoPi = 6.2831853f;
 
-u32 Hash(u32 a, u32 b) { return Art_Hash(a, b, 0x632BE5ABu); }
+// A soft band: 1 within half_width of the centre, falling smoothly to 0 over soft more texels.
+f32 Band(f32 distance, f32 half_width, f32 soft) {
+  const f32 t = std::clamp((std::fabs(distance) - half_width) / soft, 0.0f, 1.0f);
+  return 1.0f - t * t * (3.0f - 2.0f * t);
+}
 
-// 0 .. 1 from a hash.
-f32 Unit(u32 a, u32 b) { return f32(Hash(a, b) & 0xFFFF) / 65535.0f; }
-
-// Height of the plate at a texel: raised lozenges on a diagonal lattice, rivets along the seams, seams sunk.
-f32 Plate_Height(i32 x, i32 y) {
-  x &= 255, y &= 255;
-  f32 h = 0.0f;
-  const i32 cx = (x / 32) * 32 + 16, cy = (y / 32) * 32 + 16;
-  const f32 dx = f32(x) - f32(cx), dy = f32(y) - f32(cy);
-  // Neighbouring lozenges lean the other way.
-  const f32 s = (((x / 32) + (y / 32)) & 1) ? 1.0f : -1.0f;
-  const f32 a = (dx + s * dy) * 0.70710678f, b = (dx - s * dy) * 0.70710678f;
-  const f32 d = std::sqrt((a / 11.0f) * (a / 11.0f) + (b / 3.6f) * (b / 3.6f));
-  h = std::max(h, std::clamp((1.0f - d) * 3.0f, 0.0f, 1.0f));
-  // Seams every 128 texels, sunk; rivets on them every 32, between the lozenges.
-  const f32 sx = f32(((x + 64) & 127) - 64), sy = f32(((y + 64) & 127) - 64);
-  if (std::fabs(sx) < 1.5f || std::fabs(sy) < 1.5f) h = -0.6f;
-  const f32 ax = f32(((x + 16) & 31) - 16), ay = f32(((y + 16) & 31) - 16);
-  const f32 r = std::min(std::hypot(sx, ay), std::hypot(ax, sy));
-  if (r < 3.5f) h = std::max(h, 1.2f * std::sqrt(1.0f - (r * r) / (3.5f * 3.5f)));
-  return h;
+// Distance from v to the nearest multiple of period, on a texture that wraps at 256.
+f32 Wrapped(f32 v, f32 period) {
+  f32 m = std::fmod(v + period * 0.5f, period);
+  if (m < 0) m += period;
+  return m - period * 0.5f;
 }
 
 // A soft glow's window: 1 at the centre, 0 from radius 0.97 on.
 f32 Window(f32 r) { return r >= 0.97f ? 0.0f : (1.0f - r / 0.97f) * (1.0f - r / 0.97f); }
 
-// Camera position on the lap at angle a, engine axes (y down).
-void Lap_At(f32 a, f32* x, f32* y, f32* z) {
-  const f32 radius = 6000.0f + 1600.0f * std::sin(2.0f * a);
-  *x = radius * std::cos(a);
-  *z = radius * std::sin(a);
-  *y = 350.0f * std::sin(3.0f * a);
+// A point of the circuit at distance d along it, engine axes (y down): two straights along x joined by
+// half circles, so that the straights run along the plates' lane lines.
+ArtVec Circuit_At(f32 d) {
+  const f32 r = kArtRaceTurnRadius, h = kArtRaceStraightHalf, pi = kTwoPi / 2;
+  const f32 straight = 2 * h, turn = pi * r;
+  d = std::fmod(d, 2 * (straight + turn));
+  if (d < 0) d += 2 * (straight + turn);
+  if (d < straight) return {-h + d, 0, r};
+  d -= straight;
+  if (d < turn) return {h + r * std::sin(d / r), 0, r * std::cos(d / r)};
+  d -= turn;
+  if (d < straight) return {h - d, 0, -r};
+  d -= straight;
+  return {-h - r * std::sin(d / r), 0, -r * std::cos(d / r)};
 }
+
+f32 Circuit_Length(void) { return 2 * (2 * kArtRaceStraightHalf + kTwoPi / 2 * kArtRaceTurnRadius); }
 }  // namespace
 
 std::vector<u32> Art_Race_Metal_Pixels(void) {
+  // Only broad, soft shapes: the plates are seen out to the horizon without levels of detail, and
+  // anything a few texels wide would shimmer there. The lane lines run down the columns (along the
+  // flight's straights); what crosses them is dim, so that it does not flicker in the distance.
   std::vector<u32> pixels(256 * 256);
-  // Brushing: streaks along x, each row its own, averaged so that they run smoothly and wrap.
-  std::vector<f32> streak(256 * 256);
   for (u32 y = 0; y < 256; y++)
     for (u32 x = 0; x < 256; x++) {
-      f32 sum = 0.0f;
-      for (u32 k = 0; k < 24; k++) sum += Unit((x + k) & 255, y);
-      streak[y * 256 + x] = sum / 24.0f;
+      const f32 fx = f32(x) + 0.5f, fy = f32(y) + 0.5f;
+      // Large steel panels, lit a little unevenly, with wide soft grooves between them.
+      const f32 sheen = 0.5f + 0.5f * std::sin(kTwoPi * fy / 256.0f) * std::cos(kTwoPi * fx / 128.0f);
+      f32 r = 70 + 22 * sheen, g = 82 + 24 * sheen, b = 104 + 30 * sheen;
+      const f32 groove = std::max(Band(Wrapped(fx - 128, 128), 2, 5), 0.25f * Band(Wrapped(fy, 128), 2, 10));
+      r *= 1 - 0.45f * groove, g *= 1 - 0.45f * groove, b *= 1 - 0.45f * groove;
+      // Lane lines: long dashes down columns 64 and 192.
+      const f32 dash = Band(Wrapped(fy, 64), 20, 8);
+      const f32 lane = Band(Wrapped(fx - 64, 128), 3, 8) * (0.55f + 0.45f * dash);
+      r = Art_Lerp(r, 255, lane), g = Art_Lerp(g, 225, lane), b = Art_Lerp(b, 150, lane);
+      // A glowing rail beside each groove along the columns.
+      const f32 rail = 0.5f * Band(Wrapped(fx - 128, 128) - 14, 2, 4) + 0.5f * Band(Wrapped(fx - 128, 128) + 14, 2, 4);
+      r = Art_Lerp(r, 90, rail), g = Art_Lerp(g, 200, rail), b = Art_Lerp(b, 255, rail);
+      pixels[y * 256 + x] = Art_Rgb(r, g, b);
     }
-  for (i32 y = 0; y < 256; y++)
-    for (i32 x = 0; x < 256; x++) {
-      const f32 h = Plate_Height(x, y);
-      // Lit from the upper left.
-      const f32 slope = Plate_Height(x - 1, y - 1) - Plate_Height(x + 1, y + 1);
-      const f32 grain = (Unit(u32(x), u32(y) + 7777u) - 0.5f) * 10.0f;
-      const f32 v = 165.0f + (streak[u32(y) * 256 + u32(x)] - 0.5f) * 70.0f + grain + 35.0f * h - 90.0f * slope;
-      pixels[u32(y) * 256 + u32(x)] = Art_Rgb(v * 0.86f, v * 0.93f, v * 1.02f);
-    }
+  return pixels;
+}
+
+std::vector<u32> Art_Race_Streak_Pixels(void) {
+  // Light streaks stretched across: the sprites hang near the camera's height, so they sweep sideways
+  // past it, and a streak reads as their motion. They fade to black well inside each 64-texel cell.
+  const f32 colours[4][3] = {{200, 225, 255}, {255, 180, 90}, {120, 255, 235}, {235, 130, 255}};
+  std::vector<u32> pixels(256 * 64, 0);
+  for (u32 k = 0; k < 4; k++)
+    for (u32 y = 0; y < 64; y++)
+      for (u32 x = 0; x < 64; x++) {
+        const f32 dx = (f32(x) - 31.5f) / 30.0f, dy = (f32(y) - 31.5f) / 30.0f;
+        const f32 along = std::max(0.0f, 1 - std::fabs(dx)), across = std::exp(-dy * dy * 90.0f);
+        const f32 halo = std::exp(-dy * dy * 14.0f) * along * along * 0.35f;
+        const f32 core = std::exp(-(dx * dx * 30.0f + dy * dy * 120.0f));
+        const f32 i = std::min(1.6f, along * along * across + halo + core) * (std::fabs(dy) < 0.95f);
+        pixels[y * 256 + k * 64 + x] = Art_Rgb(colours[k][0] * i + 120 * core, colours[k][1] * i + 120 * core,
+                                               colours[k][2] * i + 120 * core);
+      }
   return pixels;
 }
 
@@ -103,16 +123,18 @@ std::vector<u32> Art_Race_Lens_Pixels(void) {
 
 std::vector<PathCameraKey> Art_Race_Camera_Keys(void) {
   std::vector<PathCameraKey> keys;
+  const f32 length = Circuit_Length(), step = kArtRaceLaps * length / f32(kArtRacePathRecords), u = kArtRacePathUnit;
+  auto heading = [](ArtVec a, ArtVec b) { return std::atan2(b.x - a.x, b.z - a.z); };
   for (u32 i = 0; i < kArtRacePathRecords; i++) {
-    const f32 a = kTwoPi * f32(i) / f32(kArtRacePathRecords);
-    f32 x, y, z, tx, ty, tz;
-    Lap_At(a, &x, &y, &z);
-    // Looking a little way ahead along the lap, and a little down.
-    Lap_At(a + 0.07f, &tx, &ty, &tz);
-    ty += 60.0f;
-    const f32 roll = 7.0f * std::sin(2.0f * a + 0.8f);
-    const f32 u = kArtRacePathUnit;
-    keys.push_back({{x / u, -y / u, z / u}, {tx / u, -ty / u, tz / u}, roll});
+    const f32 d = step * f32(i), phase = kTwoPi * f32(i) / f32(kArtRacePathRecords);
+    ArtVec p = Circuit_At(d), ahead = Circuit_At(d + kArtRaceLookAhead);
+    p.y = kArtRaceBob * std::sin(7 * phase);
+    ahead.y = p.y + 120.0f;  // a little down, toward the floor's lanes
+    // Banked into the turns: by how far the heading turns over the next stretch.
+    f32 turn = heading(Circuit_At(d), Circuit_At(d + 400)) - heading(Circuit_At(d - 400), Circuit_At(d));
+    turn = std::remainder(turn, kTwoPi);
+    const f32 roll = std::clamp(turn * 60.0f, -1.0f, 1.0f) * kArtRaceBank;
+    keys.push_back({{p.x / u, -p.y / u, p.z / u}, {ahead.x / u, -ahead.y / u, ahead.z / u}, roll});
   }
   return keys;
 }
@@ -121,7 +143,7 @@ bool Art_Race_Entries(const std::string& dir, std::vector<DatafileEntry>* entrie
   DatafileEntry metal{"race/metala.pcx", {}, DATAFILE_RAW};
   if (!Art_Pcx(Art_Race_Metal_Pixels(), 256, 256, dir + "/metala.pcx.part", &metal.data)) return false;
   DatafileEntry lens{"race/klensc.pcx", {}, DATAFILE_RAW};
-  if (!Art_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/klensc.pcx.part", &lens.data)) return false;
+  if (!Art_Pcx(Art_Race_Streak_Pixels(), 256, 64, dir + "/klensc.pcx.part", &lens.data)) return false;
   entries->push_back(metal);
   entries->push_back(lens);
   entries->push_back({"race/race4.cam", Path_Write_Camera(Art_Race_Camera_Keys()), DATAFILE_RAW});
