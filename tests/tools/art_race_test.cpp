@@ -1,4 +1,4 @@
-// Race and box data: the pictures as other tools read them, the flight's bounds and the meshes' layout.
+// The made data: sizes as other tools read them, the race plate and flight, the box meshes' layout.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +7,16 @@
 #include <string>
 
 #include "art_box.h"
+#include "art_coon.h"
+#include "art_credits.h"
+#include "art_design.h"
+#include "art_eye.h"
+#include "art_gang.h"
+#include "art_intro.h"
+#include "art_plasma.h"
 #include "art_race.h"
+#include "art_rig.h"
+#include "art_term.h"
 #include "tests/test_util.h"
 #include "writer.h"
 
@@ -24,15 +33,25 @@ const DatafileEntry* Find(const std::vector<DatafileEntry>& entries, const std::
 }
 }  // namespace
 
-TEST(ArtRace, PicturesReadByImageMagickAtTheirSizes) {
+TEST(ArtData, EveryPictureAndPathHasTheSizeItsSceneReads) {
   Require_Tool("identify");
   std::vector<DatafileEntry> entries;
-  ASSERT_TRUE(Art_Race_Entries(".", &entries));
-  ASSERT_TRUE(Art_Box_Entries(".", &entries));
-  const std::pair<const char*, const char*> sizes[] = {{"race/metala.pcx", "256x256"}, {"race/klensc.pcx", "256x64"},
-                                                        {"box/kasse.pcx", "256x256"},   {"box/kenv.pcx", "256x256"},
-                                                        {"box/klensc.pcx", "256x64"}};
-  for (const auto& [name, size] : sizes) {
+  bool (*makers[])(const std::string&, std::vector<DatafileEntry>*) = {
+      Art_Design_Entries, Art_Intro_Entries, Art_Rig_Entries, Art_Term_Entries, Art_Race_Entries, Art_Box_Entries,
+      Art_Eye_Entries,    Gang_Art_Entries,  Art_Plasma_Entries, Art_Coon_Entries, Art_Credits_Entries};
+  for (auto make : makers) ASSERT_TRUE(make(".", &entries));
+  // Pictures: the size another tool reads; paths: 48-byte camera records, as many as the scene flies.
+  const std::pair<const char*, const char*> pictures[] = {
+      {"race/metala.pcx", "256x256"},   {"race/klensc.pcx", "256x64"},     {"box/kasse.pcx", "256x256"},
+      {"box/kenv.pcx", "256x256"},      {"box/klensc.pcx", "256x64"},      {"Term/wface2.pcx", "256x256"},
+      {"Term/wbody2.pcx", "256x256"},   {"Term/envir24p.pcx", "256x256"},  {"Term/Term1.pcx", "256x256"},
+      {"Term/newdone3.pcx", "256x256"}, {"Term/Termp9.pcx", "256x256"},    {"term/klensf.pcx", "256x256"},
+      {"coon/coon1.pcx", "320x205"},    {"coon/greets.pcx", "320x200"},    {"credits/credits.pcx", "320x300"},
+      {"design/strips.pcx", "320x170"}, {"design/prosa4.pcx", "320x200"},  {"eye/keye1a.pcx", "256x264"},
+      {"eye/keye2a.pcx", "160x130"},    {"eye/keye5a.pcx", "160x130"},     {"plasma/plasma5.pcx", "256x256"},
+      {"plasma/tunnely.pcx", "640x400"}, {"rig/water3.pcx", "256x256"},    {"gang/wall7.pcx", "256x256"},
+      {"intro/tarlogo.pcx", "320x100"}, {"flare/flare1.pcx", "320x99"}};
+  for (const auto& [name, size] : pictures) {
     const DatafileEntry* e = Find(entries, name);
     ASSERT_NE(e, nullptr) << name;
     const std::string path = Own_Name("picture.pcx");
@@ -40,6 +59,13 @@ TEST(ArtRace, PicturesReadByImageMagickAtTheirSizes) {
     const std::vector<u8> out = Run_Command("identify -format '%wx%h' " + path);
     EXPECT_EQ(std::string(out.begin(), out.end()), size) << name;
     std::remove(path.c_str());
+  }
+  const std::pair<const char*, u32> paths[] = {
+      {"race/race4.cam", 2600}, {"Term/kTerma.cam", 3300}, {"gang/kgang6.cam", 2801}, {"rig/rigformb.cam", 2600}};
+  for (const auto& [name, records] : paths) {
+    const DatafileEntry* e = Find(entries, name);
+    ASSERT_NE(e, nullptr) << name;
+    EXPECT_EQ(e->data.size(), size_t(records) * 48) << name;
   }
 }
 

@@ -6,6 +6,7 @@
 #include "art_box.h"
 #include "art_coon.h"
 #include "art_design.h"
+#include "art_gang.h"
 #include "art_term.h"
 
 namespace {
@@ -117,4 +118,19 @@ TEST(ArtCoon, LabelsStayInTheColumnsShownAndStandAboveTheDimPicture) {
   for (u32 c : picture)
     for (u32 s = 0; s < 24; s += 8) bright += ((c >> s) & 255) * 7 / 10 > 255 - 102;
   EXPECT_LT(bright, 3 * picture.size() * 2 / 100);  // of the channel values: the title alone
+}
+
+TEST(ArtGang, WalkStaysInTheCorridorAndOutOfTheDoorways) {
+  const std::vector<PathCameraKey> keys = Gang_Art_Camera_Keys();
+  ASSERT_EQ(keys.size(), kGangPathRecords);
+  for (u32 i = 0; i < keys.size(); i++) {
+    const ArtVec p = Engine_Point(keys[i].position, kGangFileScale);
+    // Narrower than a doorway, clear of floor and ceiling, short of the corridor's near end.
+    EXPECT_LT(std::fabs(p.x), kGangDoorHalfWidth - 100) << i;
+    EXPECT_GT(p.y, kGangCeiling + 150) << i;
+    EXPECT_LT(p.y, kGangFloor - 150) << i;
+    EXPECT_GT(p.z, kGangNearEnd + 300) << i;
+    // Never inside a door's passage, where a closing shutter would cut through the view.
+    for (f32 z : kGangDoorZ) EXPECT_GT(std::fabs(p.z - z), kGangDoorDepth / 2 + 100) << i;
+  }
 }
