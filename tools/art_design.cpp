@@ -161,10 +161,13 @@ ArtCanvas Art_Design_Strips(void) {
 ArtCanvas Art_Design_Prosa(void) {
   ArtCanvas a(320, 200);
   const u32 text = Rgb(235, 225, 200), glow = Rgb(70, 60, 40);
+  const i32 inset = 2, word_gap = 10;
+  i32 line_end = 0;  // the last lit column of the line so far
   for (u32 i = 0; i < kArtProsaPieces; i++) {
     const ArtProsaPiece& p = kArtProsa[i];
-    // The words' lit columns, glow included, are found on a scratch strip and centred in the piece, so
-    // that no piece cuts a letter and neighbouring pieces do not show the same columns.
+    // The words' lit columns, glow included, are measured on a scratch strip: a line starts two columns
+    // into its piece, and a piece that goes on with a line (the layer shows it beside the one before,
+    // as it lies in the picture) starts a word's gap after it.
     const i32 margin = 8;
     ArtCanvas strip(u32(p.w + 2 * margin), u32(kArtProsaHeight));
     Art_Text(&strip, margin, 0, p.text, kArtProsaScale, text, glow);
@@ -172,8 +175,10 @@ ArtCanvas Art_Design_Prosa(void) {
     for (u32 y = 0; y < strip.height; y++)
       for (u32 x = 0; x < strip.width; x++)
         if (strip.pixels[y * strip.width + x]) first = std::min(first, i32(x)), last = std::max(last, i32(x));
-    const i32 left = p.x + (p.w - (last - first + 1)) / 2 - (first - margin);
-    Art_Text(&a, left, p.y + 4, p.text, kArtProsaScale, text, glow);
+    const bool goes_on = i > 0 && kArtProsa[i - 1].y == p.y && p.x < kArtProsa[i - 1].x + kArtProsa[i - 1].w;
+    const i32 start = goes_on ? line_end + word_gap : p.x + inset;
+    Art_Text(&a, start - (first - margin), p.y + 4, p.text, kArtProsaScale, text, glow);
+    line_end = start + (last - first);
   }
   return a;
 }

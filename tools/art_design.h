@@ -39,7 +39,7 @@ const i32 kArtProsaScale = 2;
 const ArtProsaPiece kArtProsa[kArtProsaPieces] = {
     {2, 22, 90, "SIGNAL"},   {2, 44, 90, "FROM"},     {2, 66, 34, "UP"},   {34, 66, 60, "HIGH"},
     {2, 110, 90, "DRIFT"},   {2, 132, 90, "ACROSS"},  {2, 154, 34, "MY"},  {34, 154, 60, "SKY"},
-    {102, 22, 90, "STEEL"},  {102, 44, 90, "AT SEA"}, {102, 66, 24, "IN"}, {124, 66, 80, "MOTION"},
+    {102, 22, 90, "STEEL"},  {102, 44, 90, "AT SEA"}, {102, 66, 24, "IN"}, {124, 66, 80, "STORM"},
     {102, 110, 90, "AFTER"}, {102, 132, 90, "DARK"},  {102, 154, 24, "IT"}, {124, 154, 80, "GLOWS"}};
 // The text picture (320 x 200): each piece's words in its own rectangle.
 ArtCanvas Art_Design_Prosa(void);
