@@ -57,6 +57,17 @@ inline std::string Test_Read_Text(const std::string& path) {
       },                                                                   \
       ::testing::ExitedWithCode(0), "")
 
+// A check inside a child process: says what failed on stderr and passes the result on.
+inline bool Child_Check(bool ok, const char* what, long long got = 0, long long want = 0) {
+  if (!ok) fprintf(stderr, "failed: %s (got %lld, want %lld)\n", what, got, want);
+  return ok;
+}
+template <class A, class B>
+inline bool Child_Equal(A got, B want, const char* what) {
+  return Child_Check(got == want, what, (long long)(got), (long long)(want));
+}
+#define CHILD_EQ(got, want) Child_Equal((got), (want), #got " == " #want)
+
 // Writes the entries as the data file at path and opens it in the file layer.
 inline void Engine_Serve(const std::string& path, const std::vector<DatafileEntry>& entries) {
   ASSERT_TRUE(Datafile_Write(path, entries));

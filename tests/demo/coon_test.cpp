@@ -10,7 +10,7 @@
 #include "art_coon.h"
 #include "art_plasma.h"
 #include "demo/coon/coon.h"
-#include "flat_scene_fixture.h"
+#include "scene_fixture.h"
 #include "music/music.h"
 #include "runtime/math.h"
 
@@ -20,7 +20,7 @@ std::string Coon_Show_Data(void) {
   const std::string scratch = Test_File_Name("parts");
   std::filesystem::create_directories(scratch);
   EXPECT_TRUE(Art_Coon_Entries(scratch, &entries));
-  return Flat_Datafile(entries);
+  return Scene_Datafile(entries);
 }
 
 // The drawing surface the patch checks, set for the length of a test and put back after.
@@ -273,7 +273,7 @@ TEST_F(CoonLabelsTest, PiecesRunThroughAllTwentySevenAndWrap) {
 // A label drawn on a black frame is the piece's blue byte in grey, at its place or one design pixel up-left.
 TEST(CoonScene, ALabelLandsInItsPlaceAtEveryScale) {
   for (u32 width : {320u, 640u}) {
-    FLAT_IN_CHILD(([width] {
+    EXPECT_SCENE_IN_CHILD(([width] {
       std::vector<u32> surface;
       Engine_Start_Host(width, width * 5 / 8, Coon_Show_Data(), &surface);
       Coon_Load();
@@ -308,7 +308,7 @@ TEST(CoonScene, ALabelLandsInItsPlaceAtEveryScale) {
 }
 
 TEST(CoonScene, TheDesignBufferKeepsItsLastTenRows) {
-  FLAT_IN_CHILD(([] {
+  EXPECT_SCENE_IN_CHILD(([] {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, Coon_Show_Data(), &surface);
     Coon_Load();
@@ -331,8 +331,8 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Test_File_Name("a.pcx"), &entries[0].data));
   const std::vector<u32> greets = Art_Coon_Greets();
   ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Test_File_Name("b.pcx"), &entries[1].data));
-  const std::string data = Flat_Datafile(entries);
-  FLAT_IN_CHILD(([&data] {
+  const std::string data = Scene_Datafile(entries);
+  EXPECT_SCENE_IN_CHILD(([&data] {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, data, &surface);
     Coon_Load();
@@ -343,7 +343,7 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
     return true;
   }()));
   ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Test_File_Name("b.pcx"), &entries[1].data));
-  const std::string bad = Flat_Datafile(entries);
+  const std::string bad = Scene_Datafile(entries);
   EXPECT_EXIT(
       {
         std::vector<u32> surface;

@@ -2,7 +2,7 @@
 #include "art_credits.h"
 #include "demo/credits/credits.h"
 #include "demo/flimmer/flimmer.h"
-#include "design_fixture.h"
+#include "scene_fixture.h"
 #include "music/music.h"
 
 namespace {
@@ -10,15 +10,15 @@ namespace {
 const CreditsState& cs = *Credits_State();
 
 // The engine with the credits loaded from their real picture.
-void Load_Credits(DesignEngine* engine, u32 width, u32 height) {
+void Load_Credits(SceneTest* engine, u32 width, u32 height) {
   engine->Start(width, height);
   std::vector<DatafileEntry> entries;
-  ASSERT_TRUE(Art_Credits_Entries(Design_Scratch_Dir(), &entries));
+  ASSERT_TRUE(Art_Credits_Entries(Scene_Scratch_Dir(), &entries));
   engine->Serve(entries);
   Credits_Load();
 }
 
-class Credits : public DesignEngine {
+class Credits : public SceneTest {
  protected:
   void SetUp() override { Load_Credits(this, 320, 200); }
 };
@@ -112,7 +112,7 @@ u32 Credits_Run_Crc(void) {
     Credits_Frame();
     if (f == 6) Credits_Next_Page();
   }
-  return Design_Frame_Crc();
+  return Engine_Buffer_Crc();
 }
 
 TEST_F(Credits, FramesUnderTheCrossfadeArePinned) { EXPECT_EQ(Credits_Run_Crc(), 3314357189u); }
@@ -120,7 +120,7 @@ TEST_F(Credits, FramesUnderTheCrossfadeArePinned) { EXPECT_EQ(Credits_Run_Crc(),
 TEST(CreditsWide, AtTwiceTheDesignSizeStripsAre640x98AtRow130AndFramesArePinned) {
   EXPECT_EXIT(
       {
-        DesignRun run;
+        SceneRun run;
         Load_Credits(&run, 640, 400);
         Credits_Layout();
         const cbitmap* strip = reinterpret_cast<const cbitmap*>(cs.picture + 100 * 640);
@@ -131,7 +131,7 @@ TEST(CreditsWide, AtTwiceTheDesignSizeStripsAre640x98AtRow130AndFramesArePinned)
       ::testing::ExitedWithCode(0), "");
   EXPECT_EXIT(
       {
-        DesignRun run;
+        SceneRun run;
         Load_Credits(&run, 960, 600);
         const u32 crc = Credits_Run_Crc();
         fprintf(stderr, "crc %u\n", crc);
@@ -141,12 +141,12 @@ TEST(CreditsWide, AtTwiceTheDesignSizeStripsAre640x98AtRow130AndFramesArePinned)
 }
 
 TEST(CreditsLoad, APictureOfAnotherSizeIsRefused) {
-  EXPECT_DESIGN_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
-    DesignRun run;
+  EXPECT_SCENE_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
+    SceneRun run;
     run.Start(320, 200);
     std::vector<DatafileEntry> entries(1);
     entries[0].name = "credits/credits.pcx";
-    Art_Design_Pcx(ArtCanvas(320, 200), Test_Temp("small.pcx"), &entries[0].data);
+    Art_Design_Pcx(ArtCanvas(320, 200), Scene_Temp("small.pcx"), &entries[0].data);
     run.Serve(entries);
     Credits_Load();
   });

@@ -2,25 +2,23 @@
 #include <cstring>
 
 #include "art_design.h"
-#include "design_fixture.h"
 #include "music/music.h"
+#include "scene_fixture.h"
 #include "video/pixel.h"
 
 namespace {
 
 DesignState& ds = design_state;
 
-class Design : public DesignEngine {
+class Design : public SceneTest {
  protected:
   void SetUp() override { Start(320, 200); }
-  u32& At(u32 x, u32 y) { return vbe_screen.frame[y * vbe_screen.width + x]; }
-  void Fill(u32 colour) { std::fill(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4, colour); }
-  void Ticks(u32 n) {
+  static void Ticks(u32 n) {
     for (u32 i = 0; i < n; i++) Design_Tick();
   }
   void Load_Overlays(void) {
     std::vector<DatafileEntry> entries;
-    ASSERT_TRUE(Art_Design_Entries(Design_Scratch_Dir(), &entries));
+    ASSERT_TRUE(Art_Design_Entries(Scene_Scratch_Dir(), &entries));
     Serve(entries);
     Design_Load_Overlays_1();
     Design_Load_Overlays_2();
@@ -108,18 +106,19 @@ TEST_F(Design, FlashesDecayByFivePerTickAndSwitchOff) {
 }
 
 TEST_F(Design, MasterOffLeavesTheFrameUntouched) {
+  auto frame = [] { return std::vector<u32>(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4); };
   Gradient();
-  const u32 before = Design_Frame_Crc();
+  const std::vector<u32> before = frame();
   Design_Start_Tint_Hue();
   Design_Flash_250();
   Design_Thumb_Top_Left();
   Design_Start_Trail();
   Design_Off();
   Design_Apply();
-  EXPECT_EQ(Design_Frame_Crc(), before);
+  EXPECT_EQ(frame(), before);
   Design_On();
   Design_Apply();
-  EXPECT_NE(Design_Frame_Crc(), before);
+  EXPECT_NE(frame(), before);
 }
 
 TEST_F(Design, ApplySubtractsTheTintBeforeTheFlashBrightens) {
@@ -229,7 +228,7 @@ TEST(DesignThumb, SizesAndCornersFollowTheFrame) {
   for (const Case& c : cases) {
     EXPECT_EXIT(
         {
-          DesignRun run;
+          SceneRun run;
           run.Start(c.width, c.height, c.border);
           if (ds.thumb_width != c.thumb_w || ds.thumb_height != c.thumb_h) exit(2);
           if (ds.thumb_live->width != c.thumb_w || ds.thumb_live->height != c.thumb_h + 2) exit(3);
@@ -324,10 +323,10 @@ TEST_F(Design, OverlayLoadersCutTwentyFourPiecesAtTheirPlaces) {
 TEST(DesignOverlays, PiecesScaleWithTheOutput) {
   EXPECT_EXIT(
       {
-        DesignRun run;
+        SceneRun run;
         run.Start(640, 400);
         std::vector<DatafileEntry> entries;
-        if (!Art_Design_Entries(Design_Scratch_Dir(), &entries)) exit(2);
+        if (!Art_Design_Entries(Scene_Scratch_Dir(), &entries)) exit(2);
         run.Serve(entries);
         Design_Load_Overlays_1();
         Design_Load_Overlays_2();
@@ -530,18 +529,12 @@ TEST_F(Design, TrailAveragesWithTheLastFrame) {
 }
 
 TEST_F(Design, ChannelCycleSwapsTheListedPairs) {
-  Design_Cycle_Channels();
-  EXPECT_EQ(ds.channel_a, 1u);
-  EXPECT_EQ(ds.channel_b, 0u);
-  Design_Cycle_Channels();
-  EXPECT_EQ(ds.channel_a, 2u);
-  EXPECT_EQ(ds.channel_b, 0u);
-  Design_Cycle_Channels();
-  EXPECT_EQ(ds.channel_a, 2u);
-  EXPECT_EQ(ds.channel_b, 1u);
-  Design_Cycle_Channels();
-  EXPECT_EQ(ds.channel_a, 2u);
-  EXPECT_EQ(ds.channel_b, 2u);
+  const u32 pairs[4][2] = {{1, 0}, {2, 0}, {2, 1}, {2, 2}};  // byte positions after each step
+  for (auto& p : pairs) {
+    Design_Cycle_Channels();
+    EXPECT_EQ(ds.channel_a, p[0]);
+    EXPECT_EQ(ds.channel_b, p[1]);
+  }
 }
 
 TEST_F(Design, ColourOperationsUseTheFreshFilterColour) {
@@ -561,17 +554,17 @@ TEST_F(Design, ColourOperationsUseTheFreshFilterColour) {
 }
 
 TEST(DesignLoad, TooSmallOrEightBitPicturesAreRefused) {
-  EXPECT_DESIGN_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
-    DesignRun run;
+  EXPECT_SCENE_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
+    SceneRun run;
     run.Start(320, 200);
     std::vector<DatafileEntry> entries(1);
     entries[0].name = "design/strips.pcx";
-    Art_Design_Pcx(ArtCanvas(320, 160), Test_Temp("small.pcx"), &entries[0].data);
+    Art_Design_Pcx(ArtCanvas(320, 160), Scene_Temp("small.pcx"), &entries[0].data);
     run.Serve(entries);
     Design_Load_Overlays_1();
   });
-  EXPECT_DESIGN_FATAL("design/prosa4.pcx", {
-    DesignRun run;
+  EXPECT_SCENE_FATAL("design/prosa4.pcx", {
+    SceneRun run;
     run.Start(320, 200);
     run.Serve(std::vector<DatafileEntry>());
     Design_Load_Overlays_2();

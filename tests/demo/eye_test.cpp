@@ -7,10 +7,10 @@
 #include "render/mesh.h"
 #include "render/texture.h"
 #include "render/vrpath.h"
-#include "vr_scene_fixture.h"
+#include "scene_fixture.h"
 
 namespace {
-class EyeTest : public VrSceneTest {
+class EyeTest : public SceneTest {
  protected:
   void Load(u32 width = 320, u32 height = 200) {
     std::vector<DatafileEntry> entries;
@@ -221,39 +221,9 @@ TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {
   std::vector<DatafileEntry> entries;
   ASSERT_TRUE(Art_Eye_Entries(Scene_Scratch_Dir(), &entries));
   std::vector<u32> small(256 * 256, 0x404040);
-  ASSERT_TRUE(Art_Pcx(small, 256, 256, Test_Temp("small.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx(small, 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
   Start(320, 200, entries);
-  EXPECT_SCENE_FATAL(Eye_Load(), "Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high");
+  EXPECT_SCENE_FATAL("Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high", Eye_Load());
 }
 
-// Whole frames of a blink with the camera rolling and swaying, at the design size and one larger.
-void Play(EyeTest* t, std::vector<u32>* crcs) {
-  Eye_Event_Blink_On();
-  Eye_Event_Dir_Down();
-  Eye_Event_Camera();
-  const i32 sway[4] = {0, 540, -300, 270};
-  for (u32 i = 0; i < 4; i++) {
-    design_state.sway_amplitude = sway[i];
-    Eye_Frame();
-    crcs->push_back(Engine_Frame_Crc());
-    for (u32 k = 0; k < 16; k++) Music_Call_Callback();
-  }
-  (void)t;
-}
-
-TEST_F(EyeTest, FramesAt320x200) {
-  Load(320, 200);
-  std::vector<u32> crcs;
-  Play(this, &crcs);
-  const std::vector<u32> expected = {3608163002u, 4037937844u, 1878414960u, 253912089u};
-  EXPECT_EQ(crcs, expected);
-}
-
-TEST_F(EyeTest, FramesAt640x400) {
-  Load(640, 400);
-  std::vector<u32> crcs;
-  Play(this, &crcs);
-  const std::vector<u32> expected = {3733785346u, 2606087752u, 1986787884u, 2182604674u};
-  EXPECT_EQ(crcs, expected);
-}
 }  // namespace

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "demo/flare/flare.h"
-#include "intro_harness.h"
+#include "scene_fixture.h"
 #include "music/music.h"
 #include "render/poly.h"
 #include "runtime/math.h"
@@ -44,13 +44,13 @@ bool Same(const Pixels& got, const Pixels& want) {
 
 void Start(void) {
   static std::vector<u32> surface;
-  Engine_Start_Host(320, 200, Intro_Datafile(Intro_Entries()), &surface);
+  Engine_Start_Host(320, 200, Scene_Datafile(Intro_Entries()), &surface);
   Vbe_Clear();
 }
 }  // namespace
 
 TEST(FlareLine, XMajorLinePlotsUpToButNotTheEndPoint) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Add_Line(10, 10, 14, 11, 0x010203);
     return Same(Lit(), Plots({{10, 10}, {11, 10}, {12, 11}, {13, 11}}, 0x010203));
@@ -58,7 +58,7 @@ TEST(FlareLine, XMajorLinePlotsUpToButNotTheEndPoint) {
 }
 
 TEST(FlareLine, YMajorAndDiagonalLinesStepAlongY) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Add_Line(10, 10, 11, 14, 0x000001);
     bool ok = Same(Lit(), Plots({{10, 10}, {10, 11}, {11, 12}, {11, 13}}, 0x000001));
@@ -72,18 +72,18 @@ TEST(FlareLine, YMajorAndDiagonalLinesStepAlongY) {
 }
 
 TEST(FlareLine, ZeroLengthPlotsNothingAndAddsSaturate) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Add_Line(50, 50, 50, 50, 0xFFFFFF);
     bool ok = Same(Lit(), {});
     vbe_screen.frame[60 * 320 + 61] = 0xF0FE05;
     Flare_Add_Line(60, 59, 61, 59, 0x030303);  // the lower-right pixel gets the colour twice
-    return ok && INTRO_EQ(vbe_screen.frame[60 * 320 + 61], 0xF6FF0Bu);
+    return ok && CHILD_EQ(vbe_screen.frame[60 * 320 + 61], 0xF6FF0Bu);
   }());
 }
 
 TEST(FlareLine, LastColumnSpillsIntoTheFirstColumnOfTheNextRows) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Add_Line(319, 50, 319, 52, 0x000001);
     Pixels want = {{{319, 50}, 1}, {{0, 51}, 1}, {{319, 51}, 1}, {{0, 52}, 2 + 1}, {{0, 53}, 2}};
@@ -92,7 +92,7 @@ TEST(FlareLine, LastColumnSpillsIntoTheFirstColumnOfTheNextRows) {
 }
 
 TEST(FlareLine, PlotsOutsideTheFrameAreDropped) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     // The last row of the 320x172 frame: the lower-right pixels would be past its end.
     Flare_Add_Line(316, 171, 319, 171, 0x000001);
@@ -101,11 +101,11 @@ TEST(FlareLine, PlotsOutsideTheFrameAreDropped) {
 }
 
 TEST(FlareClip, BeamsAreCutAtTheViewWindow) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Set_View();
-    bool ok = INTRO_EQ(poly_state.xmin, 1) && INTRO_EQ(poly_state.ymin, 35) && INTRO_EQ(poly_state.xmax, 319) &&
-              INTRO_EQ(poly_state.ymax, 133);
+    bool ok = CHILD_EQ(poly_state.xmin, 1) && CHILD_EQ(poly_state.ymin, 35) && CHILD_EQ(poly_state.xmax, 319) &&
+              CHILD_EQ(poly_state.ymax, 133);
     // Right: cut at x 319, which is not plotted.
     Flare_Clip_Line(160, 85, 760, 85, 0x000001);
     std::vector<std::pair<u32, u32>> plots;
@@ -127,94 +127,85 @@ TEST(FlareClip, BeamsAreCutAtTheViewWindow) {
     const Pixels lit = Lit();
     u32 lowest = 0, rightmost = 0;
     for (auto& [p, v] : lit) lowest = std::max(lowest, p.second), rightmost = std::max(rightmost, p.first);
-    ok = ok && INTRO_EQ(lowest, 134u) && INTRO_EQ(rightmost, 257u) && INTRO_EQ(lit.count({160, 85}), 1u);
+    ok = ok && CHILD_EQ(lowest, 134u) && CHILD_EQ(rightmost, 257u) && CHILD_EQ(lit.count({160, 85}), 1u);
     // The clipper's record size is the renderer's again.
-    return ok && INTRO_EQ(poly_state.n, 4);
+    return ok && CHILD_EQ(poly_state.n, 4);
   }());
 }
 
 TEST(FlareSparks, LoadMakesOneHundredFiftySparksFromTheRandomSource) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Math_Seed_Random();
     Flare_Load();
-    bool ok = INTRO_EQ(Flare_Spark_Count(), 150u);
+    bool ok = CHILD_EQ(Flare_Spark_Count(), 150u);
     Math_Seed_Random();
     for (u32 i = 0; i < 150 && ok; i++) {
       const i32 r1 = Math_Random(2048), r2 = Math_Random(2048);
       const i32 speed_a = Math_Random(1) + 1, speed_b = Math_Random(4) + 2, length = Math_Random(280);
       const FlareSpark* s = Flare_Get_Spark(i);
-      ok = INTRO_EQ(s->angle_a, r2 * 2 % 2048) && INTRO_EQ(s->angle_b, r1 * 2 % 2048) && INTRO_EQ(s->speed_a, 1) &&
-           INTRO_EQ(s->speed_a, speed_a) && INTRO_EQ(s->speed_b, speed_b) && INTRO_EQ(s->length, length) &&
-           INTRO_EQ(s->x, 0) && INTRO_EQ(s->y, 0);
-      ok = ok && Intro_Check(s->speed_b >= 2 && s->speed_b <= 5 && s->length >= 0 && s->length <= 280, "ranges");
+      ok = CHILD_EQ(s->angle_a, r2 * 2 % 2048) && CHILD_EQ(s->angle_b, r1 * 2 % 2048) && CHILD_EQ(s->speed_a, 1) &&
+           CHILD_EQ(s->speed_a, speed_a) && CHILD_EQ(s->speed_b, speed_b) && CHILD_EQ(s->length, length) &&
+           CHILD_EQ(s->x, 0) && CHILD_EQ(s->y, 0);
+      ok = ok && Child_Check(s->speed_b >= 2 && s->speed_b <= 5 && s->length >= 0 && s->length <= 280, "ranges");
     }
     const cbitmap* glow = Flare_Glow_Picture();
     const cbitmap* beams = Flare_Beam_Picture();
-    ok = ok && Intro_Check(glow && beams, "pictures loaded");
-    return ok && INTRO_EQ(glow->width, 320u) && INTRO_EQ(glow->height, 99u) && INTRO_EQ(beams->width, 320u);
+    ok = ok && Child_Check(glow && beams, "pictures loaded");
+    return ok && CHILD_EQ(glow->width, 320u) && CHILD_EQ(glow->height, 99u) && CHILD_EQ(beams->width, 320u);
   }());
 }
 
 TEST(FlareSparks, MoveTurnsBothAnglesAndPlacesTheEndPoint) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Math_Init();
     Math_Seed_Random();
     Flare_Set_Spark(0, 0, 0);
     const FlareSpark s0 = *Flare_Get_Spark(0);
     Flare_Move_Sparks(0);
-    bool ok = INTRO_EQ(Flare_Get_Spark(0)->angle_a, 0) && INTRO_EQ(Flare_Get_Spark(0)->x, 0);
+    bool ok = CHILD_EQ(Flare_Get_Spark(0)->angle_a, 0) && CHILD_EQ(Flare_Get_Spark(0)->x, 0);
     Flare_Move_Sparks(256);
     const FlareSpark* s = Flare_Get_Spark(0);
     // A at an eighth of a turn; B at 256 x speed, a multiple of an eighth: its cosine is 0, -1/sqrt 2 or -1.
     const i32 b = 256 * s0.speed_b % 2048;
     const f32 cos_b = b == 512 ? 0.0f : b == 1024 ? -1.0f : -0.70710677f;
-    ok = ok && INTRO_EQ(s->angle_a, 256) && INTRO_EQ(s->angle_b, b);
+    ok = ok && CHILD_EQ(s->angle_a, 256) && CHILD_EQ(s->angle_b, b);
     const f32 l = f32(s0.length);
-    ok = ok && Intro_Check(std::abs(s->x - i32(2 * cos_b * 0.70710677f * l)) <= 1, "x", s->x) &&
-         Intro_Check(std::abs(s->y - i32(cos_b * 0.70710677f * l)) <= 1, "y", s->y);
+    ok = ok && Child_Check(std::abs(s->x - i32(2 * cos_b * 0.70710677f * l)) <= 1, "x", s->x) &&
+         Child_Check(std::abs(s->y - i32(cos_b * 0.70710677f * l)) <= 1, "y", s->y);
     // Angles given past a turn are kept within it.
     Flare_Set_Spark(1, 4094, -2);
-    return ok && INTRO_EQ(Flare_Get_Spark(1)->angle_a, 2046) && INTRO_EQ(Flare_Get_Spark(1)->angle_b, 2046) &&
-           INTRO_EQ(Flare_Spark_Count(), 2u);
+    return ok && CHILD_EQ(Flare_Get_Spark(1)->angle_a, 2046) && CHILD_EQ(Flare_Get_Spark(1)->angle_b, 2046) &&
+           CHILD_EQ(Flare_Spark_Count(), 2u);
   }());
 }
 
 TEST(FlareSparks, IndexPastTheTableIsFatal) {
-  EXPECT_EXIT(
-      {
-        if (!freopen(Intro_Temp("fatal.txt").c_str(), "w", stdout)) exit(99);
-        Flare_Set_Spark(150, 0, 0);
-        exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
-  std::vector<u8> text;
-  ASSERT_TRUE(Read_File(Intro_Temp("fatal.txt"), &text));
-  EXPECT_NE(std::string(text.begin(), text.end()).find("Flare: Spark 150 out of range"), std::string::npos);
+  EXPECT_SCENE_FATAL("Flare: Spark 150 out of range", Flare_Set_Spark(150, 0, 0));
 }
 
 TEST(FlareLevels, StartFlashLastsThreeHundredEightyTicksAndFreezesTheLevels) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Flare_Reset();
-    bool ok = INTRO_EQ(Flare_Startup(), 190);
+    bool ok = CHILD_EQ(Flare_Startup(), 190);
     for (i32 t = 1; t <= 380 && ok; t++) {
       Flare_Darken_Glow();
       Flare_Darken_Beams();
       Flare_Tick();
-      ok = INTRO_EQ(Flare_Startup(), 190 - t / 2) && INTRO_EQ(Flare_Glow_Level(), 0) && INTRO_EQ(Flare_Beam_Level(), 0);
+      ok = CHILD_EQ(Flare_Startup(), 190 - t / 2) && CHILD_EQ(Flare_Glow_Level(), 0) && CHILD_EQ(Flare_Beam_Level(), 0);
     }
     Flare_Lighten_Glow();
-    ok = ok && INTRO_EQ(Flare_Glow_Level(), 0);
+    ok = ok && CHILD_EQ(Flare_Glow_Level(), 0);
     for (int i = 0; i < 300; i++) Flare_Darken_Glow();
     Flare_Darken_Beams();
     Flare_Darken_Beams();
     Flare_Lighten_Beams();
-    return ok && INTRO_EQ(Flare_Glow_Level(), 255) && INTRO_EQ(Flare_Beam_Level(), 1);
+    return ok && CHILD_EQ(Flare_Glow_Level(), 255) && CHILD_EQ(Flare_Beam_Level(), 1);
   }());
 }
 
 TEST(FlareDraw, NothingOnceTheFlashIsOverAndBothLevelsAreFull) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Load();
     Flare_Reset();
@@ -223,28 +214,28 @@ TEST(FlareDraw, NothingOnceTheFlashIsOverAndBothLevelsAreFull) {
     for (int i = 0; i < 255; i++) Flare_Darken_Glow(), Flare_Darken_Beams();
     Vbe_Fill(0x102030);
     const u32 before = Engine_Crc(vbe_screen.frame, 320 * 172);
-    bool ok = INTRO_EQ(Flare_Draw(), false) && INTRO_EQ(Engine_Crc(vbe_screen.frame, 320 * 172), before);
+    bool ok = CHILD_EQ(Flare_Draw(), false) && CHILD_EQ(Engine_Crc(vbe_screen.frame, 320 * 172), before);
     // With the glow one step back the glow is drawn, and the beams, at level 255, add nothing.
     Flare_Lighten_Glow();
-    ok = ok && INTRO_EQ(Flare_Draw(), true);
+    ok = ok && CHILD_EQ(Flare_Draw(), true);
     const std::vector<u32> drawn(vbe_screen.frame, vbe_screen.frame + 320 * 172);
     Vbe_Fill(0x102030);
     Vbe_Sprite_Darken(0, 35, Flare_Glow_Picture(), 254);
-    return ok && Intro_Check(std::equal(drawn.begin(), drawn.end(), vbe_screen.frame), "only the glow");
+    return ok && Child_Check(std::equal(drawn.begin(), drawn.end(), vbe_screen.frame), "only the glow");
   }());
 }
 
 TEST(FlareDraw, BeamColourIsLimitedToThreeAndTakenFromThreeTints) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Set_View();
     Flare_Reset();
     Math_Seed_Random();
     Flare_Set_Spark(0, 2047, 0);  // after one tick A is 0: a beam to the right of the centre
-    bool ok = Intro_Check(Flare_Get_Spark(0)->length > 20, "a long beam", Flare_Get_Spark(0)->length);
+    bool ok = Child_Check(Flare_Get_Spark(0)->length > 20, "a long beam", Flare_Get_Spark(0)->length);
     Flare_Move_Sparks(1);
     const i32 end_x = Flare_Get_Spark(0)->x;
-    ok = ok && INTRO_EQ(Flare_Get_Spark(0)->y, 0) && Intro_Check(end_x > 0, "to the right", end_x);
+    ok = ok && CHILD_EQ(Flare_Get_Spark(0)->y, 0) && Child_Check(end_x > 0, "to the right", end_x);
     // No pictures: only the beam is drawn, and its first pixel holds its colour once.
     std::vector<u32> colours;
     for (int i = 0; i < 12; i++) {
@@ -254,21 +245,21 @@ TEST(FlareDraw, BeamColourIsLimitedToThreeAndTakenFromThreeTints) {
       colours.push_back(vbe_screen.frame[85 * 320 + 160]);
     }
     for (u32 c : colours)
-      ok = ok && Intro_Check(c == 0x030301 || c == 0x030101 || c == 0x010103, "tint", c);
+      ok = ok && Child_Check(c == 0x030301 || c == 0x030101 || c == 0x010103, "tint", c);
     return ok;
   }());
 }
 
 TEST(FlareRun, OneFrameOfTheFlareAloneThenNoTick) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Start();
     Flare_Load();
     Poly_Set_Clip(0, 0, 319, 171);
     Flare_Run();
     // The flash band is presented: the glow brightened by the full start-up counter, blurred and trailed.
-    bool ok = INTRO_EQ(poly_state.ymin, 35) && INTRO_EQ(Flare_Startup(), 190);
-    ok = ok && Intro_Check(vbe_screen.frame[60 * 320 + 20] != 0 && vbe_screen.frame[20 * 320 + 20] == 0, "band only");
+    bool ok = CHILD_EQ(poly_state.ymin, 35) && CHILD_EQ(Flare_Startup(), 190);
+    ok = ok && Child_Check(vbe_screen.frame[60 * 320 + 20] != 0 && vbe_screen.frame[20 * 320 + 20] == 0, "band only");
     Music_Call_Callback();
-    return ok && INTRO_EQ(Flare_Startup(), 190);
+    return ok && CHILD_EQ(Flare_Startup(), 190);
   }());
 }

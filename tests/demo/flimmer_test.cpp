@@ -1,11 +1,11 @@
 // Flimmer noise: the scaled random draws, palette ranges, the draw order and re-initialisation.
 #include "demo/flimmer/flimmer.h"
-#include "design_fixture.h"
+#include "scene_fixture.h"
 #include "video/pixel.h"
 
 namespace {
 
-class Flimmer : public DesignEngine {
+class Flimmer : public SceneTest {
  protected:
   void SetUp() override { Start(320, 200); }
 };
@@ -48,7 +48,7 @@ TEST_F(Flimmer, DimCyanPalettesAreOneBrightnessPerEntry) {
   EXPECT_EQ(highest, 253u);
 }
 
-class FlimmerWide : public DesignEngine {
+class FlimmerWide : public SceneTest {
  protected:
   void SetUp() override { Start(640, 400); }
 };
@@ -87,7 +87,7 @@ TEST_F(Flimmer, SecondSetUpAddsPalettesAndReplacesTheMapAThirdIsRefused) {
   EXPECT_EQ(Flimmer_Palette_Count(), 16u);
   EXPECT_EQ(Flimmer_Palette(0), first);
   EXPECT_LE(Flimmer_Palette(12)[5] & 255, 49u);
-  EXPECT_DESIGN_FATAL("Flimmer: No room for more than 16 palettes", Flimmer_Init(0, 1, 1, 1, 0, 320, 200));
+  EXPECT_SCENE_FATAL("Flimmer: No room for more than 16 palettes", Flimmer_Init(0, 1, 1, 1, 0, 320, 200));
   Flimmer_Free();
   EXPECT_EQ(Flimmer_Palette_Count(), 0u);
   EXPECT_EQ(Flimmer_Map(), nullptr);
@@ -108,7 +108,7 @@ TEST_F(Flimmer, ScratchLinesFillWholeMapRows) {
 TEST(FlimmerLarge, AFrameLargerThanTheMapReadsInsideItsRepeatedTail) {
   EXPECT_EXIT(
       {
-        DesignRun run;
+        SceneRun run;
         run.Start(960, 600);
         Flimmer_Init(0, 13, 22, 22, 0, 320, 200);
         if (Flimmer_Map_Size() < 960u * 516 + 200 * 320) exit(2);

@@ -8,7 +8,7 @@
 #include "art.h"
 #include "art_plasma.h"
 #include "demo/plasma/plasma.h"
-#include "flat_scene_fixture.h"
+#include "scene_fixture.h"
 #include "music/music.h"
 #include "runtime/math.h"
 
@@ -27,7 +27,7 @@ std::string Plasma_Data(const std::vector<u8>& tunnel, const std::vector<u32>& c
   entries[1].name = "plasma/plasma5.pcx";
   EXPECT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Test_File_Name("t.pcx"), &entries[0].data));
   EXPECT_TRUE(Art_Pcx_Bytes(colours.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
-  return Flat_Datafile(entries);
+  return Scene_Datafile(entries);
 }
 
 std::string Plasma_Show_Data(void) {
@@ -35,7 +35,7 @@ std::string Plasma_Show_Data(void) {
   const std::string scratch = Test_File_Name("parts");
   std::filesystem::create_directories(scratch);
   EXPECT_TRUE(Art_Plasma_Entries(scratch, &entries));
-  return Flat_Datafile(entries);
+  return Scene_Datafile(entries);
 }
 
 // Texel i holds i: every lookup tells its index (the dimming keeps them apart).
@@ -83,7 +83,7 @@ TEST(PlasmaPhases, TicksStepEachPhaseByItsOwnAmount) {
 }
 
 TEST(PlasmaPhases, InitDrawsTheRuntimeSequenceInItsOwnOrder) {
-  FLAT_IN_CHILD(([] {
+  EXPECT_SCENE_IN_CHILD(([] {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, Plasma_Show_Data(), &surface);
     Math_Crt_Seed(1);
@@ -113,7 +113,7 @@ TEST(PlasmaGradient, RampsEachChannelInEighths) {
 }
 
 TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
-  FLAT_IN_CHILD(([] {
+  EXPECT_SCENE_IN_CHILD(([] {
     // T(x, y) = x + 3y: every height is the same sum of the four window offsets.
     std::vector<u8> tunnel(640 * 400);
     for (u32 y = 0; y < 400; y++)
@@ -161,7 +161,7 @@ TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
 
 TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
   for (u32 width : {320u, 640u}) {
-    FLAT_IN_CHILD(([width] {
+    EXPECT_SCENE_IN_CHILD(([width] {
       // Equal bytes everywhere: all four windows agree, so the map is 0.
       const std::vector<u32> texels = Index_Texels();
       std::vector<u32> surface;
@@ -188,7 +188,7 @@ TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
 }
 
 TEST(PlasmaColours, AConstantHeightMovesTheLookupByItselfOnBothAxes) {
-  FLAT_IN_CHILD(([] {
+  EXPECT_SCENE_IN_CHILD(([] {
     std::vector<u8> tunnel(640 * 400);
     for (u32 y = 0; y < 400; y++)
       for (u32 x = 0; x < 640; x++) tunnel[y * 640 + x] = u8(x + 3 * y);
@@ -215,7 +215,7 @@ TEST(PlasmaScene, FramesOfTheShowDataArePinned) {
     u32 crc;
   };
   for (Case c : {Case{320, 0xf57c513fu}, Case{640, 0x84cef79eu}}) {
-    FLAT_IN_CHILD(([c] {
+    EXPECT_SCENE_IN_CHILD(([c] {
       std::vector<u32> surface;
       Engine_Start_Host(c.width, c.width * 5 / 8, Plasma_Show_Data(), &surface);
       Plasma_Load();
@@ -241,7 +241,7 @@ void Expect_Load_Fatal(const void* tunnel, u32 tunnel_height, u32 tunnel_bits, u
   entries[1].name = "plasma/plasma5.pcx";
   ASSERT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Test_File_Name("t.pcx"), &entries[0].data));
   ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Test_File_Name("c.pcx"), &entries[1].data));
-  const std::string data = Flat_Datafile(entries);
+  const std::string data = Scene_Datafile(entries);
   EXPECT_EXIT(
       {
         std::vector<u32> surface;

@@ -1,5 +1,5 @@
 // Race scene: loading, sprite fields, the beat flash, the colour map and whole frames on the scene's data.
-#include "race_fixture.h"
+#include "scene_fixture.h"
 
 #include "art.h"
 #include "render/vrpath.h"
@@ -26,8 +26,8 @@ u32 Texel_Crc(const u32* texels, u32 count) {
 }  // namespace
 
 TEST_F(RaceTest, LoadsSixSlotsAfterTheBoxAndThreeMovables) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   // The eye's slot 0 and the box's six come first.
   const u8 t = Race_Get_First_Slot();
   EXPECT_EQ(t, 7);
@@ -58,8 +58,8 @@ TEST_F(RaceTest, LoadsSixSlotsAfterTheBoxAndThreeMovables) {
 }
 
 TEST_F(RaceTest, PlatesKeepTheirWholeWidthInTheAnimationRecords) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   const MeshPoint* r = Object(0).anim_buffer;
   // 3 750 000 and 50 000 at the scale 0.05.
   EXPECT_EQ(r[0].x, -187500.0f);
@@ -73,8 +73,8 @@ TEST_F(RaceTest, PlatesKeepTheirWholeWidthInTheAnimationRecords) {
 }
 
 TEST_F(RaceTest, SpritePlacesFollowTheEnginesGenerator) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   const u8 t = Race_Get_First_Slot();
   const MeshPoint* r = Object(1).anim_buffer;
   const MeshPoly* polys = Mesh_Get_Scene(u32(Race_Get_Scene()))->polys;
@@ -103,8 +103,8 @@ TEST(RaceBeat, EverySecondBeatOncePerRow) {
 }
 
 TEST_F(RaceTest, FlashFiresEveryFrameOfABeatRowWithoutSwayAndOnceWithIt) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   design_state.sway_on = 0;
   design_state.last_row = 3;
   Fly(1, 0, 8);
@@ -134,8 +134,8 @@ TEST_F(RaceTest, FlashFiresEveryFrameOfABeatRowWithoutSwayAndOnceWithIt) {
 }
 
 TEST_F(RaceTest, TicksTurnTheFirstFieldAndCountThePathRecord) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   EXPECT_EQ(Race_Get_Ticks(), 0);
   Fly(1, 3, 1);
   EXPECT_EQ(Race_Get_Ticks(), 3);
@@ -155,8 +155,8 @@ TEST_F(RaceTest, TicksTurnTheFirstFieldAndCountThePathRecord) {
 }
 
 TEST_F(RaceTest, ColourMapSwapsTheLayersChannelsAndTwiceRestores) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   const u8 t = Race_Get_First_Slot();
   const u32* metal = Poly_Get_Texture(t);
   const u32* lens = Poly_Get_Texture(t + 2);
@@ -172,8 +172,8 @@ TEST_F(RaceTest, ColourMapSwapsTheLayersChannelsAndTwiceRestores) {
 }
 
 TEST_F(RaceTest, HideAndShowTheSpriteFields) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   Race_Hide_Objects();
   EXPECT_EQ(Object(1).hidden, 1);
   EXPECT_EQ(Object(2).hidden, 1);
@@ -183,8 +183,8 @@ TEST_F(RaceTest, HideAndShowTheSpriteFields) {
 }
 
 TEST_F(RaceTest, FramesArePaintedToTheEdges) {
-  Start(320, 200);
-  Load_Scenes();
+  Start_As_Host(320, 200);
+  Load_Race_And_Box();
   design_state.last_row = 1;
   Fly(1, 0, 1);
   Fly(1, 700, 1);
@@ -196,12 +196,13 @@ TEST_F(RaceTest, FramesArePaintedToTheEdges) {
 }
 
 TEST_F(RaceTest, RefusesAPlateThatIsTooSmall) {
-  Start(320, 200);
-  std::vector<DatafileEntry> entries = Scene_Entries();
+  Start_As_Host(320, 200);
+  std::vector<DatafileEntry> entries;
+  ASSERT_TRUE(Art_Race_Entries(Scene_Scratch_Dir(), &entries));
   for (DatafileEntry& e : entries)
     if (e.name == "race/metala.pcx") {
-      ASSERT_TRUE(Art_Pcx(std::vector<u32>(128 * 128, 0x808080), 128, 128, Test_File_Name("small.pcx"), &e.data));
+      ASSERT_TRUE(Art_Pcx(std::vector<u32>(128 * 128, 0x808080), 128, 128, Scene_Temp("small.pcx"), &e.data));
     }
-  Open_Data(entries);
-  EXPECT_SCENE_FATAL(Race_Load(), "Race: race/metala.pcx is not a 256x256 24-bit picture");
+  Serve(entries);
+  EXPECT_SCENE_FATAL("Race: race/metala.pcx is not a 256x256 24-bit picture", Race_Load());
 }

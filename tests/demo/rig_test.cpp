@@ -1,5 +1,5 @@
 // Rig scene: slot table, reflections, beacon timing, the fade under the sky, and whole frames.
-#include "rig_fixture.h"
+#include "scene_fixture.h"
 
 #include "art.h"
 #include "render/mesh.h"
@@ -35,9 +35,9 @@ TEST(RigData, StructureFitsTheSceneWithItsReflection) {
   }
 }
 
-TEST_F(RigEngine, LoaderLaysOutTheSlotTable) {
+TEST_F(SceneTest, LoaderLaysOutTheSlotTable) {
   Start(320, 200);
-  Serve(Scene_Entries(false));
+  Serve(Rig_Entries(false));
   Rig_Load();
   const RigView v = Rig_Get_View();
   const i32 b = v.first_slot;
@@ -62,9 +62,9 @@ TEST_F(RigEngine, LoaderLaysOutTheSlotTable) {
   EXPECT_EQ(v.textures_built, 0);
 }
 
-TEST_F(RigEngine, ReflectionsAreMirroredCopiesInTheirLayers) {
+TEST_F(SceneTest, ReflectionsAreMirroredCopiesInTheirLayers) {
   Start(320, 200);
-  Serve(Scene_Entries(false));
+  Serve(Rig_Entries(false));
   Rig_Load();
   const i32 b = Rig_Get_View().first_slot;
   ASSERT_EQ(mesh_work.last_object, 6);
@@ -102,9 +102,9 @@ TEST_F(RigEngine, ReflectionsAreMirroredCopiesInTheirLayers) {
   EXPECT_EQ(mesh_work.polys[mesh_work.objects[0].first_poly].flags & 0x40, 0x40u);
 }
 
-TEST_F(RigEngine, BuildCopiesTheSkyAndTheHorizonDarker) {
+TEST_F(SceneTest, BuildCopiesTheSkyAndTheHorizonDarker) {
   Start(320, 200);
-  Serve(Scene_Entries(false));
+  Serve(Rig_Entries(false));
   Rig_Load();
   const i32 b = Rig_Get_View().first_slot;
   Rig_Build_Textures();
@@ -122,9 +122,9 @@ TEST_F(RigEngine, BuildCopiesTheSkyAndTheHorizonDarker) {
   EXPECT_EQ(Poly_Get_Texture(b + 11), dark_sky);
 }
 
-TEST_F(RigEngine, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
+TEST_F(SceneTest, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
   Start(320, 200);
-  Serve(Scene_Entries(false));
+  Serve(Rig_Entries(false));
   Rig_Load();
   Sky_Load();
   EXPECT_EQ(Rig_Get_View().textures_built, 0);
@@ -133,8 +133,8 @@ TEST_F(RigEngine, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
   EXPECT_STREQ(Seq_Get_Part_Name(), "rig");
 }
 
-TEST_F(RigEngine, BeaconsFlashTenTicksThenRestEighty) {
-  Load(320, 200, false);
+TEST_F(SceneTest, BeaconsFlashTenTicksThenRestEighty) {
+  Load_Rig(320, 200, false);
   Rig_Frame();
   const RigView v = Rig_Get_View();
   const i32 b = v.first_slot;
@@ -159,8 +159,8 @@ TEST_F(RigEngine, BeaconsFlashTenTicksThenRestEighty) {
 // From Sky_Fade_Out (204, falling by 1, by 2 below 70) the frame sees sky level 80 after 124 ticks:
 // the fade lost 124 by then and loses 2 a tick from there, reaching 0 after tick 189; the sky level is
 // 21 at tick 159, which switches the sky off.
-TEST_F(RigEngine, FadeQuickensWhenTheSkyIsLowAndEnds) {
-  Load(320, 200, false);
+TEST_F(SceneTest, FadeQuickensWhenTheSkyIsLowAndEnds) {
+  Load_Rig(320, 200, false);
   Sky_Fade_Out();
   Rig_Start_Fade();
   RigView v = Rig_Get_View();
@@ -196,17 +196,17 @@ TEST_F(RigEngine, FadeQuickensWhenTheSkyIsLowAndEnds) {
   EXPECT_EQ(Rig_Get_View().sky_on, 0);
 }
 
-TEST_F(RigEngine, ForeignDataIsRefused) {
+TEST_F(SceneTest, ForeignDataIsRefused) {
   Start(320, 200);
-  std::vector<DatafileEntry> entries = Scene_Entries(false);
+  std::vector<DatafileEntry> entries = Rig_Entries(false);
   K3dMesh two = Art_Rig_Surroundings();
   two.objects.pop_back();
   for (DatafileEntry& e : entries)
     if (e.name == "rig/rig6.k3d") e.data = K3d_Write(two);
   Serve(entries);
-  EXPECT_RIG_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
+  EXPECT_SCENE_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
   for (DatafileEntry& e : entries)
-    if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Test_Temp("w.pcx"), &e.data);
+    if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Scene_Temp("w.pcx"), &e.data);
   Serve(entries);
-  EXPECT_RIG_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
+  EXPECT_SCENE_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "demo/sky/sky.h"
-#include "intro_harness.h"
+#include "scene_fixture.h"
 #include "music/music.h"
 #include "runtime/file.h"
 #include "runtime/mem.h"
@@ -72,22 +72,22 @@ TEST(SkyPalette, MovesEachByteOnItsOwn) {
 }
 
 TEST(SkyLevel, FadeInRisesByTwoToTwoHundredTwentyTwoAndStays) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Sky_Fade_In();
     std::vector<i32> seen = {Sky_Level()};
     for (int i = 0; i < 150; i++) {
       Sky_Tick();
       seen.push_back(Sky_Level());
     }
-    bool ok = INTRO_EQ(seen[0], 8) && INTRO_EQ(seen[1], 10) && INTRO_EQ(seen[106], 220);
-    ok = ok && INTRO_EQ(seen[107], 222);
-    for (size_t i = 107; i < seen.size(); i++) ok = ok && INTRO_EQ(seen[i], 222);
+    bool ok = CHILD_EQ(seen[0], 8) && CHILD_EQ(seen[1], 10) && CHILD_EQ(seen[106], 220);
+    ok = ok && CHILD_EQ(seen[107], 222);
+    for (size_t i = 107; i < seen.size(); i++) ok = ok && CHILD_EQ(seen[i], 222);
     return ok;
   }());
 }
 
 TEST(SkyLevel, FadeOutFallsByOneToSixtyNineThenByTwoToOne) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Sky_Fade_Out();
     std::vector<i32> want;
     for (i32 l = 204; l >= 69; l--) want.push_back(l);
@@ -99,47 +99,47 @@ TEST(SkyLevel, FadeOutFallsByOneToSixtyNineThenByTwoToOne) {
       seen.push_back(Sky_Level());
     }
     bool ok = true;
-    for (size_t i = 0; i < want.size() && ok; i++) ok = INTRO_EQ(seen[i], want[i]);
+    for (size_t i = 0; i < want.size() && ok; i++) ok = CHILD_EQ(seen[i], want[i]);
     return ok;
   }());
 }
 
 TEST(SkyLevel, SettersHoldTheirLevel) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     Sky_Set_Bright();
     for (int i = 0; i < 10; i++) Sky_Tick();
-    bool ok = INTRO_EQ(Sky_Level(), 200);
+    bool ok = CHILD_EQ(Sky_Level(), 200);
     Sky_Set_Dim();
     for (int i = 0; i < 10; i++) Sky_Tick();
-    return ok && INTRO_EQ(Sky_Level(), 8);
+    return ok && CHILD_EQ(Sky_Level(), 8);
   }());
 }
 
 TEST(SkyLoad, PadsTheAnimationWithZerosAndStartsTheLayersSixteenApart) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
-    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
     Sky_Load();
     const u8* a = Sky_Animation();
-    bool ok = INTRO_EQ(Mem_Get_Size(a), kSkyFileBytes + kSkyPadBytes);
-    ok = ok && Intro_Check(std::equal(sky.begin(), sky.end(), a), "frames as in the file");
-    ok = ok && Intro_Check(std::all_of(a + kSkyFileBytes, a + kSkyFileBytes + kSkyPadBytes, [](u8 b) { return b == 0; }),
+    bool ok = CHILD_EQ(Mem_Get_Size(a), kSkyFileBytes + kSkyPadBytes);
+    ok = ok && Child_Check(std::equal(sky.begin(), sky.end(), a), "frames as in the file");
+    ok = ok && Child_Check(std::all_of(a + kSkyFileBytes, a + kSkyFileBytes + kSkyPadBytes, [](u8 b) { return b == 0; }),
                            "zero tail");
-    ok = ok && Intro_Check(std::string(Mem_Get_Description(a)) == "Sky: sky anim.", "block description");
-    ok = ok && INTRO_EQ(Sky_Layer_Frame(0), 0) && INTRO_EQ(Sky_Layer_Frame(1), 16) && INTRO_EQ(Sky_Level(), 0);
+    ok = ok && Child_Check(std::string(Mem_Get_Description(a)) == "Sky: sky anim.", "block description");
+    ok = ok && CHILD_EQ(Sky_Layer_Frame(0), 0) && CHILD_EQ(Sky_Layer_Frame(1), 16) && CHILD_EQ(Sky_Level(), 0);
     Sky_Free();
-    return ok && Intro_Check(Sky_Animation() == nullptr, "freed");
+    return ok && Child_Check(Sky_Animation() == nullptr, "freed");
   }());
 }
 
 TEST(SkyLoad, ShortFileIsFatal) {
-  const std::string out = Intro_Temp("fatal.txt");
+  const std::string out = Scene_Temp("fatal.txt");
   EXPECT_EXIT(
       {
         if (!freopen(out.c_str(), "w", stdout)) exit(99);
         std::vector<u32> surface;
-        Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(kSkyFileBytes - 1), DATAFILE_RAW}}),
+        Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", Pattern_Sky(kSkyFileBytes - 1), DATAFILE_RAW}}),
                           &surface);
         Sky_Load();
         exit(0);
@@ -151,85 +151,85 @@ TEST(SkyLoad, ShortFileIsFatal) {
 }
 
 TEST(SkyTick, EachLayerShowsAFrameForTwoTicksAndWrapsAtThirtyTwo) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     std::vector<u32> surface;
-    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
     Sky_Load();
     bool ok = true;
     // Frame k from the (2k - 1)th tick on.
     for (i32 tick = 1; tick <= 200 && ok; tick++) {
       Sky_Tick();
       const i32 a = (tick + 1) / 2 % 32;
-      ok = INTRO_EQ(Sky_Layer_Frame(0), a) && INTRO_EQ(Sky_Layer_Frame(1), (a + 16) % 32);
+      ok = CHILD_EQ(Sky_Layer_Frame(0), a) && CHILD_EQ(Sky_Layer_Frame(1), (a + 16) % 32);
     }
     return ok;
   }());
 }
 
 TEST(SkyDraw, LevelZeroLeavesTheFrame) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     std::vector<u32> surface;
-    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
     Sky_Load();
     Vbe_Fill(0x123456);
     const u32 before = Engine_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height);
-    bool ok = INTRO_EQ(Sky_Draw(), 0);
-    return ok && INTRO_EQ(Engine_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height), before);
+    bool ok = CHILD_EQ(Sky_Draw(), 0);
+    return ok && CHILD_EQ(Engine_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height), before);
   }());
 }
 
 // At 320x200 both layers are added straight to the frame; every pixel is checked, over the last frame too.
 TEST(SkyDraw, AddsBothLayersDoubledOnTheDesignFrame) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
-    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
     Sky_Load();
     Sky_Set_Bright();
-    bool ok = INTRO_EQ(vbe_screen.width, 320u) && INTRO_EQ(vbe_screen.height, 172u);
+    bool ok = CHILD_EQ(vbe_screen.width, 320u) && CHILD_EQ(vbe_screen.height, 172u);
     for (i32 ticks : {0, 61}) {
       for (i32 t = 0; t < ticks; t++) Sky_Tick();
       const i32 fa = Sky_Layer_Frame(0), fb = Sky_Layer_Frame(1);
       Vbe_Fill(0x010203);
-      ok = ok && INTRO_EQ(Sky_Draw(), 200);
+      ok = ok && CHILD_EQ(Sky_Draw(), 200);
       for (u32 y = 0; y < 172 && ok; y++)
         for (u32 x = 0; x < 320 && ok; x++)
-          ok = INTRO_EQ(vbe_screen.frame[y * 320 + x], 0x010203u + Expected_Sky(sky, fa, fb, 200, x, y));
+          ok = CHILD_EQ(vbe_screen.frame[y * 320 + x], 0x010203u + Expected_Sky(sky, fa, fb, 200, x, y));
     }
-    return ok && INTRO_EQ(Sky_Layer_Frame(0), 31);
+    return ok && CHILD_EQ(Sky_Layer_Frame(0), 31);
   }());
 }
 
 // At 640x400 the layers go through the design buffer and are stretched 2x2 and added to the frame.
 TEST(SkyDraw, ResizedDrawStretchesTheLayersOntoTheFrame) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
-    Engine_Start_Host(640, 400, Intro_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(640, 400, Scene_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
     Sky_Load();
     Sky_Fade_In();
     for (int t = 0; t < 63; t++) Sky_Tick();  // level 134, layer A on frame 0 again
     const i32 level = Sky_Level();
-    bool ok = INTRO_EQ(level, 134) && INTRO_EQ(Sky_Layer_Frame(0), 0) && INTRO_EQ(vbe_screen.height, 344u);
+    bool ok = CHILD_EQ(level, 134) && CHILD_EQ(Sky_Layer_Frame(0), 0) && CHILD_EQ(vbe_screen.height, 344u);
     Vbe_Fill(0x000100);
-    ok = ok && INTRO_EQ(Sky_Draw(), level);
+    ok = ok && CHILD_EQ(Sky_Draw(), level);
     for (u32 y = 0; y < 344 && ok; y++)
       for (u32 x = 0; x < 640 && ok; x++)
-        ok = INTRO_EQ(vbe_screen.frame[y * 640 + x], 0x000100u + Expected_Sky(sky, 0, 16, level, x / 2, y / 2));
+        ok = CHILD_EQ(vbe_screen.frame[y * 640 + x], 0x000100u + Expected_Sky(sky, 0, 16, level, x / 2, y / 2));
     return ok;
   }());
 }
 
 TEST(SkyFrame, StandAloneFrameFadesInOverABaseAndTicksTheSky) {
-  INTRO_IN_CHILD([] {
+  EXPECT_SCENE_IN_CHILD([] {
     std::vector<u32> surface;
-    Engine_Start_Host(320, 200, Intro_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
+    Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", Pattern_Sky(), DATAFILE_RAW}}), &surface);
     Sky_Load();
     Sky_Frame();
-    bool ok = INTRO_EQ(Sky_Level(), 8);
+    bool ok = CHILD_EQ(Sky_Level(), 8);
     Music_Call_Callback();
-    ok = ok && INTRO_EQ(Sky_Level(), 10) && INTRO_EQ(Sky_Layer_Frame(0), 1);
+    ok = ok && CHILD_EQ(Sky_Level(), 10) && CHILD_EQ(Sky_Layer_Frame(0), 1);
     Sky_Frame();
-    return ok && INTRO_EQ(Sky_Level(), 10);
+    return ok && CHILD_EQ(Sky_Level(), 10);
   }());
 }

@@ -1,5 +1,5 @@
 // Term scene: texture slots, the figure's maps and animation windows, the texture swap and whole frames.
-#include "rig_fixture.h"
+#include "scene_fixture.h"
 
 #include "art.h"
 #include "render/mesh.h"
@@ -26,8 +26,8 @@ TEST(TermData, FigureEndsItsAnimationWhereItBegan) {
   EXPECT_NE(m.frames[9][0], m.objects[0].points);
 }
 
-TEST_F(RigEngine, TermLoaderMakesItsSlotsAfterTheRigs) {
-  Load(320, 200, true);
+TEST_F(SceneTest, TermLoaderMakesItsSlotsAfterTheRigs) {
+  Load_Rig(320, 200, true);
   const TermView v = Term_Get_View();
   const TermSlots& s = v.slots;
   EXPECT_EQ(s.face_1, 32);
@@ -46,8 +46,8 @@ TEST_F(RigEngine, TermLoaderMakesItsSlotsAfterTheRigs) {
   EXPECT_EQ(mesh_work.polys[v.lens_sprite].value, 5000u);
 }
 
-TEST_F(RigEngine, TermMapsAndDressesByTextureNumber) {
-  Load(320, 200, true);
+TEST_F(SceneTest, TermMapsAndDressesByTextureNumber) {
+  Load_Rig(320, 200, true);
   const TermView v = Term_Get_View();
   const TermSlots& s = v.slots;
   Mesh_Select_Scene(u32(v.scene));
@@ -77,8 +77,8 @@ TEST_F(RigEngine, TermMapsAndDressesByTextureNumber) {
   EXPECT_EQ(mesh_work.objects[v.room + 2].order_key, 0u);
 }
 
-TEST_F(RigEngine, TermFigureMovesOnlyInsideItsWindows) {
-  Load(320, 200, true);
+TEST_F(SceneTest, TermFigureMovesOnlyInsideItsWindows) {
+  Load_Rig(320, 200, true);
   const TermView v = Term_Get_View();
   Term_Frame();
   const MeshObject& f = Mesh_Get_Scene(u32(v.scene))->objects[v.figure];
@@ -102,8 +102,8 @@ TEST_F(RigEngine, TermFigureMovesOnlyInsideItsWindows) {
   EXPECT_EQ(Term_Get_View().counter_a, 2020u);
 }
 
-TEST_F(RigEngine, TermTextureSwapUndoesItself) {
-  Load(320, 200, true);
+TEST_F(SceneTest, TermTextureSwapUndoesItself) {
+  Load_Rig(320, 200, true);
   const TermSlots s = Term_Get_View().slots;
   u32* before[kPolyTextureSlots];
   for (u32 i = 0; i < kPolyTextureSlots; i++) before[i] = poly_textures.slot[i];
@@ -116,27 +116,27 @@ TEST_F(RigEngine, TermTextureSwapUndoesItself) {
   for (u32 i = 0; i < kPolyTextureSlots; i++) ASSERT_EQ(poly_textures.slot[i], before[i]) << i;
 }
 
-TEST_F(RigEngine, TermEnterLeavesATrailWhileHeld) {
-  Load(320, 200, true);
+TEST_F(SceneTest, TermEnterLeavesATrailWhileHeld) {
+  Load_Rig(320, 200, true);
   Term_Frame();
   Ticks(300);
   Term_Frame();
-  const u32 plain = Rig_Frame_Crc();
+  const u32 plain = Engine_Buffer_Crc();
   Key_Set_Down(KEY_ENTER);
   Term_Frame();
-  const u32 trail = Rig_Frame_Crc();
+  const u32 trail = Engine_Buffer_Crc();
   Key_Set_Up(KEY_ENTER);
   Term_Frame();
   EXPECT_NE(trail, plain);
-  EXPECT_EQ(Rig_Frame_Crc(), plain);
+  EXPECT_EQ(Engine_Buffer_Crc(), plain);
 }
 
-TEST_F(RigEngine, TermRefusesAPictureOfAnotherSize) {
+TEST_F(SceneTest, TermRefusesAPictureOfAnotherSize) {
   Start(320, 200);
-  std::vector<DatafileEntry> entries = Scene_Entries(true);
+  std::vector<DatafileEntry> entries = Rig_Entries(true);
   for (DatafileEntry& e : entries)
-    if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Test_Temp("p.pcx"), &e.data);
+    if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Scene_Temp("p.pcx"), &e.data);
   Serve(entries);
   Rig_Load();
-  EXPECT_RIG_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());
+  EXPECT_SCENE_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());
 }

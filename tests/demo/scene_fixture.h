@@ -1,0 +1,175 @@
+// Test set-up for the demo's scenes and post-effect layer: the engine started as the host starts it, on
+// data made here, and cases run in a child process that starts the engine afresh.
+#pragma once
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "art_box.h"
+#include "art_intro.h"
+#include "art_race.h"
+#include "art_rig.h"
+#include "art_term.h"
+#include "demo/box/box.h"
+#include "demo/race/race.h"
+#include "demo/rig/rig.h"
+#include "demo/sky/sky.h"
+#include "demo/term/term.h"
+#include "music/music.h"
+#include "render/texture.h"
+#include "tests/engine_fixture.h"
+#include "writer.h"
+
+// A name of the running test's own under /tmp, short enough for the engine's 64-byte data-file names.
+inline std::string Scene_Temp(const char* base) {
+  char name[64];
+  snprintf(name, sizeof name, "/tmp/scene.%016zx.%s", std::hash<std::string>{}(Test_File_Name("")), base);
+  return name;
+}
+// A scratch directory of the running test's own, for writers that go through files.
+inline std::string Scene_Scratch_Dir(void) {
+  const std::string dir = Scene_Temp("d");
+  mkdir(dir.c_str(), 0755);
+  return dir;
+}
+// Writes the entries as a data file of the running test's own and returns its name.
+inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
+  const std::string path = Scene_Temp("dat");
+  if (!Datafile_Write(path, entries)) ADD_FAILURE() << "cannot write " << path;
+  return path;
+}
+
+// Runs the statements in a child that must end with exit code 1 and print text.
+#define EXPECT_SCENE_FATAL(text, ...) EXPECT_FATAL_OUTPUT(Scene_Temp("fatal.txt"), text, __VA_ARGS__)
+// Runs body in a new run of the test program (not a fork), so no state of earlier tests reaches it; the
+// child passes when body returns true, and what it prints on stderr shows in a failure.
+#define EXPECT_SCENE_IN_CHILD(...)                        \
+  ::testing::GTEST_FLAG(death_test_style) = "threadsafe"; \
+  EXPECT_CHILD_PASSES(Scene_Temp("stdout.txt"), __VA_ARGS__)
+
+// The intro's real entries (logos, flare pictures, sky), with the sky replaced when one is given.
+inline std::vector<DatafileEntry> Intro_Entries(const std::vector<u8>* sky = nullptr) {
+  std::vector<DatafileEntry> entries;
+  if (!Art_Intro_Entries(Scene_Scratch_Dir(), &entries)) ADD_FAILURE() << "cannot make the intro's pictures";
+  if (sky)
+    for (DatafileEntry& e : entries)
+      if (e.name == "sky/sky.pic") e.data = *sky;
+  return entries;
+}
+
+// A cloud animation for the sky layer: 32 frames of soft drifting blobs.
+inline std::vector<u8> Scene_Test_Sky(void) {
+  std::vector<u8> sky(kSkyFileBytes);
+  for (u32 f = 0; f < kSkyFrames; f++)
+    for (u32 y = 0; y < kSkyHeight; y++)
+      for (u32 x = 0; x < kSkyWidth; x++) sky[f * kSkyFrameBytes + y * kSkyWidth + x] = u8(((((x + f * 5) % kSkyWidth) * 7) ^ (y * 5)) % 96);
+  return sky;
+}
+
+// The row the post-effect layer's sway hears in the race and box tests: the one put in the music position.
+inline u32 Scene_Music_Row(void) { return music_position.row; }
+
+class SceneTest : public EngineTest {
+ public:
+  void TearDown() override {
+    EngineTest::TearDown();
+    Design_Set_Row_Reader(nullptr);
+    Seq_Set_Position_Reader(nullptr);
+  }
+
+  // The engine at the output size with the letterbox (per cent), the mode opened before the renderers,
+  // the generators seeded, the post-effect layer fresh; rows and positions come from engine_test_row.
+  void Start(u32 width, u32 height, u32 border = 7) {
+    Mem_Init(0);
+    Vbe_Reset();
+    Vbe_Init();
+    Engine_Open_Mode_First(&surface, width, height, border);
+    Math_Seed_Random();
+    Math_Crt_Seed(1);
+    design_state = DesignState{};
+    engine_test_row = 0;
+    Design_Set_Row_Reader(Engine_Test_Row);
+    Seq_Set_Position_Reader(Engine_Test_Position);
+    Design_Init();
+  }
+  void Start(u32 width, u32 height, const std::vector<DatafileEntry>& entries) {
+    Start(width, height);
+    Serve(entries);
+  }
+  // The engine over a width x height window in the host's order (renderers first), with the sequencer and
+  // the music at four rows a beat.
+  void Start_As_Host(u32 width, u32 height) {
+    Mem_Init(0);
+    Vbe_Init();
+    Engine_Open_As_Host(&surface, width, height);
+    Seq_Init();
+    Music_Init();
+    Music_Set_Beat(4);
+  }
+
+  void Serve(const std::vector<DatafileEntry>& entries) {
+    datafile = Scene_Temp("velmoran.dat");
+    // Children of death tests end through exit: the file goes then too.
+    static std::string served;
+    served = datafile;
+    static const bool cleanup = atexit([] { std::remove(served.c_str()); }) == 0;
+    (void)cleanup;
+    Engine_Serve(datafile, entries);
+  }
+
+  // The race and box loaders in the host's order: the layer, then (after the eye, which reseeds the
+  // generator and adds one texture) the box and the race; the gang's loader later leaves the near limit at 50.
+  void Load_Race_And_Box(void) {
+    std::vector<DatafileEntry> entries;
+    EXPECT_TRUE(Art_Box_Entries(Scene_Scratch_Dir(), &entries));
+    EXPECT_TRUE(Art_Race_Entries(Scene_Scratch_Dir(), &entries));
+    Serve(entries);
+    Design_Init();
+    Design_Set_Row_Reader(Scene_Music_Row);
+    Math_Seed_Random();
+    Poly_New_Slot();
+    Box_Load();
+    Race_Load();
+    Poly_Set_Near(50.0f);
+  }
+
+  // The rig's (and the term's) data with a sky animation.
+  static std::vector<DatafileEntry> Rig_Entries(bool with_term) {
+    std::vector<DatafileEntry> entries;
+    EXPECT_TRUE(Art_Rig_Entries(Scene_Scratch_Dir(), &entries));
+    if (with_term) { EXPECT_TRUE(Art_Term_Entries(Scene_Scratch_Dir(), &entries)); }
+    entries.push_back({"sky/sky.pic", Scene_Test_Sky(), DATAFILE_RAW});
+    return entries;
+  }
+  // The rig (and the term) loaded at width x height as the host loads them.
+  void Load_Rig(u32 width, u32 height, bool with_term) {
+    Start(width, height);
+    Serve(Rig_Entries(with_term));
+    Rig_Load();
+    if (with_term) Term_Load();
+    Sky_Load();
+    Rig_Build_Textures();
+  }
+
+  static void Ticks(u32 n) { Engine_Ticks(n); }
+  static u32& At(u32 x, u32 y) { return vbe_screen.frame[y * vbe_screen.width + x]; }
+  static void Fill(u32 colour) { std::fill(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4, colour); }
+  // Fills the frame with a pattern of its coordinates.
+  static void Gradient(void) {
+    for (u32 y = 0; y < vbe_screen.height; y++)
+      for (u32 x = 0; x < vbe_screen.width; x++) At(x, y) = ((x & 255) << 16) | ((y & 255) << 8) | ((x + y) & 255);
+  }
+  // Writes the frame as a PNG picture when VELMORAN_SCENE_DUMP names a directory (for looking at it).
+  static void Dump(const char* name) {
+    if (const char* dir = getenv("VELMORAN_SCENE_DUMP")) Engine_Dump_Frame(std::string(dir) + "/" + name + ".png");
+  }
+};
+
+// The fixture's set-up outside a fixture, for cases run in a child process.
+struct SceneRun : SceneTest {
+  void TestBody() override {}
+};
