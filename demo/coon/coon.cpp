@@ -79,6 +79,8 @@ void Coon_Load(void) {
   Coon_Reset_Labels();
 }
 
+const u32* Coon_Get_Texture(void) { return coon_texture; }
+
 void Coon_Free(void) {
   if (coon_texture) Mem_Free(coon_texture);
   if (coon_greets) Mem_Free(coon_greets);

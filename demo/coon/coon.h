@@ -73,3 +73,5 @@ u32 Coon_Get_Phase(u32 n);
 void Coon_Set_Phases(u32 phase_0, u32 phase_1);
 // Where piece n starts in the scaled label picture.
 const u32* Coon_Get_Piece(u32 n);
+// The texture the patch reads (65536 texels, after the load).
+const u32* Coon_Get_Texture(void);

@@ -21,37 +21,6 @@ u32 Texel_Crc(const u32* texels, u32 count) {
 }
 }  // namespace
 
-TEST_F(BoxTest, LoadsTheRoomTheSpritesAndTheHiddenShell) {
-  Start_As_Host(320, 200);
-  Load_Race_And_Box();
-  const u8 t = Box_Get_First_Slot();
-  EXPECT_EQ(t, 1);
-  for (u32 k = 0; k < 4; k++) EXPECT_EQ(Poly_Get_Texture(t + 2 + k), Poly_Get_Texture(t + 2) + 64 * k);
-  const MeshScene* s = Scene();
-  ASSERT_EQ(s->movable_count, 3u);
-  for (u32 m = 0; m < 3; m++) EXPECT_EQ(s->movables[m], m);
-  EXPECT_EQ(Box_Get_Sprite_Object(), 1u);
-  EXPECT_EQ(Box_Get_Shell(), 2u);
-  EXPECT_EQ(Object(0).poly_count, 6);
-  EXPECT_EQ(Object(1).poly_count, 4);
-  EXPECT_EQ(Mem_Get_Size(Object(1).anim_buffer), kBoxSpriteRecords * sizeof(MeshPoint));
-  EXPECT_EQ(Object(1).anim_buffer[3].x, 300.0f);
-  EXPECT_EQ(Object(1).anim_buffer[0].y, -300.0f);
-  for (u32 k = 0; k < 4; k++) {
-    const MeshPoly& p = s->polys[Object(1).first_poly + k];
-    EXPECT_EQ(p.value, 375u);
-    EXPECT_EQ(p.texture, t + 2 + k);
-  }
-  EXPECT_EQ(Object(2).hidden, 1);
-  EXPECT_EQ(Box_Get_Shell_Shown(), 0);
-  EXPECT_EQ(s->polys[Object(2).first_poly].type, t + 1);
-  EXPECT_EQ(Box_Get_Wobble_Count(), u32(Object(2).point_count));
-  EXPECT_EQ(Box_Get_Spin_Mode(), 1);
-  EXPECT_EQ(Box_Get_Beat_Flash(), 1);
-  // The room encloses every place of the camera: 1 200 each way.
-  EXPECT_EQ(Object(0).anim_buffer[0].x, -kArtBoxHalfSize);
-}
-
 TEST_F(BoxTest, ShellFacesOutwardAndItsWobbleStartsAtTenStepsAPoint) {
   Start_As_Host(320, 200);
   Load_Race_And_Box();

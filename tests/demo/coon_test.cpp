@@ -17,7 +17,7 @@
 namespace {
 std::string Coon_Show_Data(void) {
   std::vector<DatafileEntry> entries;
-  const std::string scratch = Test_File_Name("parts");
+  const std::string scratch = Scene_Temp("parts");
   std::filesystem::create_directories(scratch);
   EXPECT_TRUE(Art_Coon_Entries(scratch, &entries));
   return Scene_Datafile(entries);
@@ -160,7 +160,7 @@ TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
   Coon_Make_Curves(0, 0);
   CoonCurve b[4];
   std::copy(Coon_Get_Bound(), Coon_Get_Bound() + 4, b);
-  const std::string path = Test_File_Name("fatal.txt");
+  const std::string path = Scene_Temp("fatal.txt");
   auto message = [&] {
     FILE* f = fopen(path.c_str(), "r");
     std::string s(4096, 0);
@@ -322,34 +322,38 @@ TEST(CoonScene, TheDesignBufferKeepsItsLastTenRows) {
   }()));
 }
 
+// A 64x64 picture (4096 different texels) fills the 65536 the patch reads by repetition; a label sheet
+// that is not 320x200 is refused.
 TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   std::vector<u32> small(64 * 64);
   for (u32 i = 0; i < small.size(); i++) small[i] = i * 2654435761u >> 8;
   std::vector<DatafileEntry> entries(2);
   entries[0].name = "coon/coon1.pcx";
   entries[1].name = "coon/greets.pcx";
-  ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Test_File_Name("a.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Scene_Temp("a.pcx"), &entries[0].data));
   const std::vector<u32> greets = Art_Coon_Greets();
-  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Test_File_Name("b.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Scene_Temp("b.pcx"), &entries[1].data));
   const std::string data = Scene_Datafile(entries);
   EXPECT_SCENE_IN_CHILD(([&data] {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, data, &surface);
     Coon_Load();
+    const u32* t = Coon_Get_Texture();
+    bool ok = Child_Check(Mem_Get_Size(t) >= 65536u * 4, "texture size");
+    std::set<u32> first(t, t + 4096);
+    ok = ok && Child_Check(first.size() > 4000, "different texels in the first 4096");
+    for (u32 i = 4096; ok && i < 65536; i++) ok = CHILD_EQ(t[i], t[i % 4096]);
     Coon_Init();
     Coon_Frame();
     Coon_Release_Buffer();
     Coon_Free();
-    return true;
+    return ok;
   }()));
-  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Test_File_Name("b.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Scene_Temp("b.pcx"), &entries[1].data));
   const std::string bad = Scene_Datafile(entries);
-  EXPECT_EXIT(
-      {
-        std::vector<u32> surface;
-        Engine_Start_Host(640, 400, bad, &surface);
-        Coon_Load();
-        exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
+  EXPECT_SCENE_FATAL("Coon: coon/greets.pcx must be 320x200", {
+    std::vector<u32> surface;
+    Engine_Start_Host(640, 400, bad, &surface);
+    Coon_Load();
+  });
 }

@@ -25,22 +25,6 @@ class Design : public SceneTest {
   }
 };
 
-TEST_F(Design, InitSetsTheBouncingColourTheSwappedChannelsAndTheThumbnailSize) {
-  EXPECT_EQ(ds.red, 0);
-  EXPECT_EQ(ds.green, 15);
-  EXPECT_EQ(ds.blue, 30);
-  EXPECT_EQ(ds.channel_a, 2u);  // red's byte
-  EXPECT_EQ(ds.channel_b, 0u);  // blue's byte
-  // 320x200 with a 7 % border is a 320x172 frame.
-  EXPECT_EQ(ds.thumb_width, 64u);
-  EXPECT_EQ(ds.thumb_height, 34u);
-  EXPECT_EQ(ds.thumb_live->height, 36u);
-  EXPECT_EQ(ds.saved_centre_x, 160);
-  EXPECT_EQ(ds.saved_centre_y, 86);
-  EXPECT_EQ(ds.random_range, 10);
-  EXPECT_EQ(ds.on, 1);
-}
-
 TEST_F(Design, BouncingColourRedSwingsZeroOneGreenOneToTwentySixBlueStaysNearThirty) {
   Design_Start_Tint();
   Ticks(2);  // one filter update every second tick
@@ -279,65 +263,6 @@ TEST_F(Design, ShakeShowsTheFrozenPictureWithNoiseThenTheLivePictureAsTheNoiseFa
   EXPECT_EQ(ds.noise_counter, 0);
   Design_Apply();
   EXPECT_EQ(Vbe_Bitmap_Pixels(ds.thumb_live)[ds.thumb_width + 1], 0x101010u);
-}
-
-TEST_F(Design, OverlayLoadersCutTwentyFourPiecesAtTheirPlaces) {
-  Load_Overlays();
-  EXPECT_EQ(ds.piece_count, 24u);
-  EXPECT_EQ(ds.first_strip, 0u);
-  const u32 widths[4] = {82, 78, 79, 79};
-  const i32 xs[4] = {0, 83, 160, 240};
-  for (u32 i = 0; i < 8; i++) {
-    EXPECT_EQ(ds.pieces[i].picture->width, widths[i % 4]);
-    EXPECT_EQ(ds.pieces[i].picture->height, 170u);
-    EXPECT_EQ(ds.pieces[i].x, xs[i % 4]);
-    EXPECT_EQ(ds.pieces[i].y, 0);
-  }
-  // The darker set is half of the first, which is 0.7 of the picture.
-  const ArtCanvas strips = Art_Design_Strips();
-  const u32 source = strips.pixels[118 * 320 + 41];  // the rings' centre
-  EXPECT_EQ(source, 0xFFFFFFu);
-  EXPECT_EQ(Vbe_Bitmap_Pixels(ds.pieces[0].picture)[118 * 82 + 41], 0xB2B2B2u);
-  EXPECT_EQ(Vbe_Bitmap_Pixels(ds.pieces[4].picture)[118 * 82 + 41], 0x595959u);
-  const u32 firsts[4] = {8, 12, 16, 20};
-  for (u32 g = 0; g < 4; g++) {
-    EXPECT_EQ(ds.first_text[g], firsts[g]);
-    const DesignPiece* p = ds.pieces + firsts[g];
-    EXPECT_EQ(p[0].x, 112);
-    EXPECT_EQ(p[0].y, 52);
-    EXPECT_EQ(p[1].y, 74);
-    EXPECT_EQ(p[2].y, 96);
-    EXPECT_EQ(p[3].x, g < 2 ? 144 : 134);
-    EXPECT_EQ(p[2].picture->width, g < 2 ? 34u : 24u);
-    EXPECT_EQ(p[3].picture->width, g < 2 ? 60u : 80u);
-    EXPECT_EQ(p[0].picture->height, 22u);
-  }
-  // A text piece holds the picture's pixels from its rectangle: group 3's first line at (102, 22).
-  const ArtCanvas prosa = Art_Design_Prosa();
-  const cbitmap* line = ds.pieces[16].picture;
-  for (u32 y = 0; y < 22; y++)
-    for (u32 x = 0; x < 90; x++)
-      ASSERT_EQ(Vbe_Bitmap_Pixels(line)[y * 90 + x], prosa.pixels[(22 + y) * 320 + 102 + x]);
-}
-
-TEST(DesignOverlays, PiecesScaleWithTheOutput) {
-  EXPECT_EXIT(
-      {
-        SceneRun run;
-        run.Start(640, 400);
-        std::vector<DatafileEntry> entries;
-        if (!Art_Design_Entries(Scene_Scratch_Dir(), &entries)) exit(2);
-        run.Serve(entries);
-        Design_Load_Overlays_1();
-        Design_Load_Overlays_2();
-        const DesignPiece* p = ds.pieces;
-        if (ds.piece_count != 24) exit(3);
-        if (p[1].picture->width != 156 || p[1].picture->height != 340 || p[1].x != 166) exit(4);
-        if (p[23].picture->width != 160 || p[23].picture->height != 44 || p[23].x != 268 || p[23].y != 192) exit(5);
-        if (ds.random_range != 20) exit(6);
-        exit(0);
-      },
-      ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Design, OverlayStepsAPieceEverySixteenRowsAndEndsWithItsEvent) {

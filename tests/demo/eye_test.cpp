@@ -27,27 +27,6 @@ class EyeTest : public SceneTest {
   i32 Roll(void) { return Mesh_Get_Scene(State().scene)->camera_angles[2]; }
 };
 
-TEST_F(EyeTest, LoadBuildsTheTexturedSquare) {
-  Load();
-  const EyeState& e = State();
-  EXPECT_EQ(e.countdown, 40);
-  EXPECT_EQ(e.blink_state, 1);
-  EXPECT_EQ(e.blinking, 0);
-  EXPECT_EQ(Poly_Get_Texture(0), e.texture + 1786);
-  EXPECT_EQ(e.frames[5], e.frames[1]);
-  EXPECT_EQ(e.frames[0]->width, 160u);
-  EXPECT_EQ(e.frames[0]->height, 130u);
-  // The open eye cut from the picture holds the picture's own pixels.
-  EXPECT_EQ(Vbe_Bitmap_Pixels(e.frames[0])[0], e.texture[74 * 256 + 42]);
-  EXPECT_EQ(Vbe_Bitmap_Pixels(e.frames[0])[129 * 160 + 159], e.texture[203 * 256 + 201]);
-  const MeshScene* s = Mesh_Get_Scene(e.scene);
-  EXPECT_EQ(s->last_point, 3);
-  EXPECT_EQ(s->last_poly, 0);
-  EXPECT_EQ(s->polys[0].flags, 0x1C04005u);
-  EXPECT_EQ(s->polys[0].u_scale, 250.0f);
-  EXPECT_EQ(s->camera_position[2], -1600.0f);
-}
-
 TEST_F(EyeTest, BlinkStartsFortyTicksAfterItIsSwitchedOn) {
   Load();
   Eye_Event_Blink_On();
@@ -72,13 +51,6 @@ TEST_F(EyeTest, BlinkStartsFortyTicksAfterItIsSwitchedOn) {
   EXPECT_EQ(State().frame_index, 0);
   Ticks(1);
   EXPECT_EQ(State().frame_index, 2);
-}
-
-TEST_F(EyeTest, WithoutBlinkingTheLidStays) {
-  Load();
-  Ticks(300);
-  EXPECT_EQ(State().frame_index, 0);
-  EXPECT_EQ(State().countdown, 40);
 }
 
 TEST_F(EyeTest, LoweredLidBlinksThroughTheSecondSet) {
@@ -196,15 +168,6 @@ TEST_F(EyeTest, PastesOnlyWhenThePictureChanges) {
   Eye_Event_Lid_Reset();
   Eye_Draw();
   EXPECT_EQ(*texel, open);
-}
-
-TEST_F(EyeTest, FreeClearsTheTickCallback) {
-  Load();
-  Eye_Event_Blink_On();
-  Music_Set_Callback(Eye_Tick);
-  Eye_Free();
-  Music_Call_Callback();
-  EXPECT_EQ(State().countdown, 40);
 }
 
 TEST_F(EyeTest, FrameInstallsTheTickAndTheSnapshotHook) {

@@ -133,29 +133,6 @@ TEST(FlareClip, BeamsAreCutAtTheViewWindow) {
   }());
 }
 
-TEST(FlareSparks, LoadMakesOneHundredFiftySparksFromTheRandomSource) {
-  EXPECT_SCENE_IN_CHILD([] {
-    Start();
-    Math_Seed_Random();
-    Flare_Load();
-    bool ok = CHILD_EQ(Flare_Spark_Count(), 150u);
-    Math_Seed_Random();
-    for (u32 i = 0; i < 150 && ok; i++) {
-      const i32 r1 = Math_Random(2048), r2 = Math_Random(2048);
-      const i32 speed_a = Math_Random(1) + 1, speed_b = Math_Random(4) + 2, length = Math_Random(280);
-      const FlareSpark* s = Flare_Get_Spark(i);
-      ok = CHILD_EQ(s->angle_a, r2 * 2 % 2048) && CHILD_EQ(s->angle_b, r1 * 2 % 2048) && CHILD_EQ(s->speed_a, 1) &&
-           CHILD_EQ(s->speed_a, speed_a) && CHILD_EQ(s->speed_b, speed_b) && CHILD_EQ(s->length, length) &&
-           CHILD_EQ(s->x, 0) && CHILD_EQ(s->y, 0);
-      ok = ok && Child_Check(s->speed_b >= 2 && s->speed_b <= 5 && s->length >= 0 && s->length <= 280, "ranges");
-    }
-    const cbitmap* glow = Flare_Glow_Picture();
-    const cbitmap* beams = Flare_Beam_Picture();
-    ok = ok && Child_Check(glow && beams, "pictures loaded");
-    return ok && CHILD_EQ(glow->width, 320u) && CHILD_EQ(glow->height, 99u) && CHILD_EQ(beams->width, 320u);
-  }());
-}
-
 TEST(FlareSparks, MoveTurnsBothAnglesAndPlacesTheEndPoint) {
   EXPECT_SCENE_IN_CHILD([] {
     Math_Init();

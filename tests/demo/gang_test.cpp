@@ -62,31 +62,6 @@ TEST_F(GangTest, LoadShutsEveryDoorButTheSideDoor) {
   EXPECT_EQ(vr_engine.path.buffer, nullptr);
 }
 
-TEST_F(GangTest, TexturesAreTheSlotsTheLoaderMade) {
-  Load();
-  const GangSlots& s = State().slots;
-  EXPECT_EQ(s.face, 0);
-  EXPECT_EQ(s.body_2, s.body + 1);
-  EXPECT_EQ(Poly_Get_Texture(s.body_2), Poly_Get_Texture(s.body) + 64);
-  EXPECT_EQ(Poly_Get_Texture(s.gloss_2), Poly_Get_Texture(s.gloss) + 128);
-  const u32 quarters[4] = {0, 128, 32768, 32896};
-  for (u32 k = 0; k < 4; k++) {
-    EXPECT_EQ(Poly_Get_Texture(s.wall + i32(k)), Poly_Get_Texture(s.wall) + quarters[k]);
-    EXPECT_EQ(Poly_Get_Texture(s.wall + 4 + i32(k)), Poly_Get_Texture(s.wall + 4) + quarters[k]);
-  }
-  EXPECT_EQ(poly_textures.newest, s.wall + 7);
-  // The figure's face, crown and chest were mapped into the face and body slots.
-  const MeshScene* scene = Mesh_Get_Scene(State().scene);
-  const MeshObject& figure = scene->objects[State().figure];
-  u32 face = 0, body = 0;
-  for (u32 p = figure.first_poly; p < u32(figure.first_poly) + figure.poly_count; p++) {
-    if (scene->polys[p].texture == s.face && scene->polys[p].flags == 0x4) face++;
-    if (scene->polys[p].texture == s.body && scene->polys[p].flags == 0xC) body++;
-  }
-  EXPECT_EQ(face, 2u);
-  EXPECT_EQ(body, 1u);
-}
-
 TEST_F(GangTest, AssignTexturesFollowsTheFileNumbers) {
   Load();
   const u32 first = u32(mesh_work.last_poly + 1);

@@ -25,14 +25,14 @@ std::string Plasma_Data(const std::vector<u8>& tunnel, const std::vector<u32>& c
   std::vector<DatafileEntry> entries(2);
   entries[0].name = "plasma/tunnely.pcx";
   entries[1].name = "plasma/plasma5.pcx";
-  EXPECT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Test_File_Name("t.pcx"), &entries[0].data));
-  EXPECT_TRUE(Art_Pcx_Bytes(colours.data(), 256, 256, 24, Test_File_Name("c.pcx"), &entries[1].data));
+  EXPECT_TRUE(Art_Pcx_Bytes(tunnel.data(), 640, 400, 8, Scene_Temp("t.pcx"), &entries[0].data));
+  EXPECT_TRUE(Art_Pcx_Bytes(colours.data(), 256, 256, 24, Scene_Temp("c.pcx"), &entries[1].data));
   return Scene_Datafile(entries);
 }
 
 std::string Plasma_Show_Data(void) {
   std::vector<DatafileEntry> entries;
-  const std::string scratch = Test_File_Name("parts");
+  const std::string scratch = Scene_Temp("parts");
   std::filesystem::create_directories(scratch);
   EXPECT_TRUE(Art_Plasma_Entries(scratch, &entries));
   return Scene_Datafile(entries);
@@ -208,30 +208,6 @@ TEST(PlasmaColours, AConstantHeightMovesTheLookupByItselfOnBothAxes) {
   }()));
 }
 
-// Whole frames of the show's own pictures after a known number of ticks, at the design size and above.
-TEST(PlasmaScene, FramesOfTheShowDataArePinned) {
-  struct Case {
-    u32 width;
-    u32 crc;
-  };
-  for (Case c : {Case{320, 0xf57c513fu}, Case{640, 0x84cef79eu}}) {
-    EXPECT_SCENE_IN_CHILD(([c] {
-      std::vector<u32> surface;
-      Engine_Start_Host(c.width, c.width * 5 / 8, Plasma_Show_Data(), &surface);
-      Plasma_Load();
-      Plasma_Init();
-      Plasma_Frame();
-      for (u32 t = 0; t < 100; t++) Music_Call_Callback();
-      Plasma_Frame();
-      const u32 crc = Engine_Crc(surface.data(), surface.size());
-      fprintf(stderr, "crc %08x\n", crc);
-      Plasma_Release_Buffer();
-      Plasma_Free();
-      return crc == c.crc;
-    }()));
-  }
-}
-
 namespace {
 // Loading the scene from a tunnel and a colour picture of the given kinds and sizes must be fatal.
 void Expect_Load_Fatal(const void* tunnel, u32 tunnel_height, u32 tunnel_bits, u32 colour_height) {
@@ -239,8 +215,8 @@ void Expect_Load_Fatal(const void* tunnel, u32 tunnel_height, u32 tunnel_bits, u
   std::vector<DatafileEntry> entries(2);
   entries[0].name = "plasma/tunnely.pcx";
   entries[1].name = "plasma/plasma5.pcx";
-  ASSERT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Test_File_Name("t.pcx"), &entries[0].data));
-  ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Test_File_Name("c.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Scene_Temp("t.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Scene_Temp("c.pcx"), &entries[1].data));
   const std::string data = Scene_Datafile(entries);
   EXPECT_EXIT(
       {

@@ -10,58 +10,6 @@ namespace {
 i64 Offset(i32 slot, const u32* block) { return Poly_Get_Texture(slot) - block; }
 }  // namespace
 
-TEST(RigData, SurroundingsAreWaterRingAndSkyWithOnePolygonWhereOneIsRead) {
-  const K3dMesh m = Art_Rig_Surroundings();
-  ASSERT_EQ(m.objects.size(), 3u);
-  EXPECT_EQ(m.objects[0].polygons.size(), 1u);
-  EXPECT_EQ(m.objects[1].polygons.size(), kArtRigRingQuads);
-  EXPECT_EQ(m.objects[2].polygons.size(), 1u);
-  // Water at the water line, the ring's foot there too and its top at the ring's height (file z is up).
-  for (const K3dPoint& p : m.objects[0].points) EXPECT_EQ(p[2], 0.0f);
-  for (const K3dPoint& p : m.objects[1].points)
-    EXPECT_TRUE(p[2] == 0.0f || p[2] == kArtRigHeight / kArtRigSurroundScale);
-}
-
-TEST(RigData, StructureFitsTheSceneWithItsReflection) {
-  const K3dMesh m = Art_Rig_Structure();
-  ASSERT_EQ(m.objects.size(), 1u);
-  const size_t points = m.objects[0].points.size(), polys = m.objects[0].polygons.size();
-  // Copies count twice; the surroundings take 40 points and their copies 36.
-  EXPECT_LE(2 * (points + 6) + 76, 500u);
-  EXPECT_LE(2 * (polys + 6) + 2 * kArtRigRingQuads + 4, 500u);
-  for (const K3dPolygon& p : m.objects[0].polygons) {
-    EXPECT_GE(p.texture, 1);
-    EXPECT_LE(p.texture, 7);
-  }
-}
-
-TEST_F(SceneTest, LoaderLaysOutTheSlotTable) {
-  Start(320, 200);
-  Serve(Rig_Entries(false));
-  Rig_Load();
-  const RigView v = Rig_Get_View();
-  const i32 b = v.first_slot;
-  EXPECT_EQ(b, 0);
-  const u32* horizon = Poly_Get_Texture(b) - 0x100;
-  EXPECT_EQ(Offset(b + 1, horizon), 0x180);
-  EXPECT_EQ(Offset(b + 2, horizon), 0x8100);
-  EXPECT_EQ(Offset(b + 3, horizon), 0x8180);
-  const u32* copy = Poly_Get_Texture(b + 11);
-  EXPECT_EQ(Offset(b + 4, copy), 0x6000);
-  EXPECT_EQ(Offset(b + 7, copy), 0xe080);
-  EXPECT_EQ(Poly_Get_Texture(b + 10), nullptr);
-  EXPECT_EQ(Rig_Get_Sky_Slot(), b + 9);
-  const u32* form = Poly_Get_Texture(b + 12);
-  const u32* dark_form = Poly_Get_Texture(b + 22);
-  const u32 offsets[10] = {0, 0x40, 0x80, 0xc0, 0x4000, 0x4040, 0x4080, 0x40c0, 0x40e0, 0x60c0};
-  for (u32 k = 0; k < 10; k++) {
-    EXPECT_EQ(Offset(b + 12 + i32(k), form), offsets[k]);
-    EXPECT_EQ(Offset(b + 22 + i32(k), dark_form), offsets[k]);
-  }
-  EXPECT_EQ(poly_textures.newest, b + 31);
-  EXPECT_EQ(v.textures_built, 0);
-}
-
 TEST_F(SceneTest, ReflectionsAreMirroredCopiesInTheirLayers) {
   Start(320, 200);
   Serve(Rig_Entries(false));

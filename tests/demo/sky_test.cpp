@@ -104,17 +104,6 @@ TEST(SkyLevel, FadeOutFallsByOneToSixtyNineThenByTwoToOne) {
   }());
 }
 
-TEST(SkyLevel, SettersHoldTheirLevel) {
-  EXPECT_SCENE_IN_CHILD([] {
-    Sky_Set_Bright();
-    for (int i = 0; i < 10; i++) Sky_Tick();
-    bool ok = CHILD_EQ(Sky_Level(), 200);
-    Sky_Set_Dim();
-    for (int i = 0; i < 10; i++) Sky_Tick();
-    return ok && CHILD_EQ(Sky_Level(), 8);
-  }());
-}
-
 TEST(SkyLoad, PadsTheAnimationWithZerosAndStartsTheLayersSixteenApart) {
   EXPECT_SCENE_IN_CHILD([] {
     const std::vector<u8> sky = Pattern_Sky();

@@ -7,45 +7,6 @@
 #include "runtime/key.h"
 #include "video/pixel.h"
 
-TEST(TermData, FigureEndsItsAnimationWhereItBegan) {
-  const K3dMesh m = Art_Term_Figure();
-  ASSERT_EQ(m.objects.size(), 1u);
-  EXPECT_EQ(m.frame_count, kArtTermFrames);
-  ASSERT_EQ(m.frames.size(), size_t(kArtTermFrames - 1));
-  u32 face = 0, head = 0, chest = 0;
-  for (const K3dPolygon& p : m.objects[0].polygons) {
-    face += p.texture == ART_TERM_SCREEN;
-    head += p.texture == ART_TERM_HEAD;
-    chest += p.texture == ART_TERM_PANEL;
-  }
-  // One map pass takes at most 64 polygons.
-  EXPECT_EQ(face, 1u);
-  EXPECT_EQ(head, 1u);
-  EXPECT_EQ(chest, 1u);
-  // The arms are up in frame 10 and nearly down again in frame 18.
-  EXPECT_NE(m.frames[9][0], m.objects[0].points);
-}
-
-TEST_F(SceneTest, TermLoaderMakesItsSlotsAfterTheRigs) {
-  Load_Rig(320, 200, true);
-  const TermView v = Term_Get_View();
-  const TermSlots& s = v.slots;
-  EXPECT_EQ(s.face_1, 32);
-  EXPECT_EQ(s.lens, 46);
-  EXPECT_EQ(s.floor, Rig_Get_Sky_Slot());
-  EXPECT_EQ(Poly_Get_Texture(s.face_2) - Poly_Get_Texture(s.face_1), 128);
-  EXPECT_EQ(Poly_Get_Texture(s.body_2) - Poly_Get_Texture(s.body_1), 64);
-  EXPECT_EQ(Poly_Get_Texture(s.done_3) - Poly_Get_Texture(s.done_1), 128);
-  EXPECT_EQ(Poly_Get_Texture(s.panel_4) - Poly_Get_Texture(s.panel_1), 32896);
-  EXPECT_EQ(v.sample, -1);
-  // The sun's colour is the lens's middle texel added to the sky's, as the flare test reads it.
-  Mesh_Select_Scene(u32(v.scene));
-  const u32 expected = Vbe_Add_Colour_Pixel(Poly_Get_Texture(s.lens)[64 * 256 + 64], Poly_Get_Texture(s.floor)[150 * 256 + 150]);
-  EXPECT_EQ(mesh_work.polys[v.lens_sprite].colour, expected);
-  EXPECT_EQ(expected, 0xFFFFFFu);
-  EXPECT_EQ(mesh_work.polys[v.lens_sprite].value, 5000u);
-}
-
 TEST_F(SceneTest, TermMapsAndDressesByTextureNumber) {
   Load_Rig(320, 200, true);
   const TermView v = Term_Get_View();
