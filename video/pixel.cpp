@@ -313,10 +313,20 @@ void Vbe_Darken_Buffer(i32 level, u32* buffer, u32 byte_count) {
   Vbe_Sat_Sub_Loop(buffer, buffer, byte_count / 4, Vbe_Level_Word(level));
 }
 
-void Vbe_Add_Buffer(u32* destination, const u32* source) {
+void Vbe_Add_Buffer_Plain(u32* destination, const u32* source) {
   if (!source || !destination) return;
   u32 n = Vbe_Pixels();
   for (u32 i = 0; i < n; i++) destination[i] += source[i];
+}
+
+void Vbe_Add_Buffer(u32* destination, const u32* source) {
+  if (!source || !destination) return;
+  u32 n = Vbe_Pixels(), i = 0;
+#if defined(__SSE2__)
+  for (; i + 4 <= n; i += 4)
+    Vbe_Store(destination + i, _mm_add_epi32(Vbe_Load(destination + i), Vbe_Load(source + i)));
+#endif
+  for (; i < n; i++) destination[i] += source[i];
 }
 
 void Vbe_Add_Buffer_Keep(u32* destination, const u32* source) {

@@ -50,6 +50,7 @@ void Vbe_Darken_Into_Plain(i32 level, const u32* source, u32* destination);
 void Vbe_Darken_Add_Plain(i32 level, const u32* source, u32* destination);
 void Vbe_Trail_Plain(u32* destination, u32* other);
 void Vbe_Average_Buffer_Plain(u32* destination, const u32* other);
+void Vbe_Add_Buffer_Plain(u32* destination, const u32* source);
 void Vbe_Sprite_Sat_Plain(i32 x, i32 y, const cbitmap* picture);
 void Vbe_Sprite_Darken_Sat_Plain(i32 x, i32 y, const cbitmap* picture, i32 level);
 

@@ -130,6 +130,8 @@ TEST_F(PixelTest, FastLoopsMatchThePlainOnes) {
   both([](auto& f, auto& o) { Vbe_Trail(f.data(), o.data()); }, [](auto& f, auto& o) { Vbe_Trail_Plain(f.data(), o.data()); });
   both([](auto& f, auto& o) { Vbe_Average_Buffer(f.data(), o.data()); },
        [](auto& f, auto& o) { Vbe_Average_Buffer_Plain(f.data(), o.data()); });
+  both([](auto& f, auto& o) { Vbe_Add_Buffer(f.data(), o.data()); },
+       [](auto& f, auto& o) { Vbe_Add_Buffer_Plain(f.data(), o.data()); });
   // Sprites: a 61 x 17 picture over the 1037-pixel frame taken as 61 x 17, placed at several offsets.
   cbitmap* picture = Picture(61, 17, other);
   for (i32 at : {0, -3, 5}) {
