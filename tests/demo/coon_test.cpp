@@ -87,18 +87,13 @@ u32 Texture_Index(i64 column, i64 row) { return u32((row * 320 + column) & 65535
 TEST_F(CoonSurface, CurvesAtPhaseZeroStartWhereTheEdgesMeet) {
   Coon_Make_Curves(0, 0);
   const CoonCurve* b = Coon_Get_Bound();
-  EXPECT_EQ(b[0].npt, 320u);
-  EXPECT_EQ(b[1].npt, 200u);
-  EXPECT_EQ(b[2].npt, 320u);
-  EXPECT_EQ(b[3].npt, 200u);
-  EXPECT_FLOAT_EQ(b[0].pt[0].x, 0.0f);
-  EXPECT_FLOAT_EQ(b[0].pt[0].y, 0.0f);
-  EXPECT_FLOAT_EQ(b[3].pt[199].x, 100.0f);  // the left curve's last point, k = 0
-  EXPECT_FLOAT_EQ(b[3].pt[199].y, 50.0f);
-  EXPECT_FLOAT_EQ(b[1].pt[0].x, 319.0f);    // right, k = 0
-  EXPECT_FLOAT_EQ(b[1].pt[0].y, 0.0f);
-  EXPECT_FLOAT_EQ(b[2].pt[319].x, 50.0f);   // bottom, k = 0
-  EXPECT_FLOAT_EQ(b[2].pt[319].y, 199.0f);
+  // Curve, point, x, y: top's first, the left's last, right's first and bottom's last points (k = 0).
+  const f32 points[4][4] = {{0, 0, 0, 0}, {3, 199, 100, 50}, {1, 0, 319, 0}, {2, 319, 50, 199}};
+  for (auto& p : points) {
+    EXPECT_EQ(b[u32(p[0])].npt, u32(p[0]) % 2 ? 200u : 320u);
+    EXPECT_FLOAT_EQ(b[u32(p[0])].pt[u32(p[1])].x, p[2]);
+    EXPECT_FLOAT_EQ(b[u32(p[0])].pt[u32(p[1])].y, p[3]);
+  }
   // Angles run on past a turn: phase 2048 draws the same curves as 0.
   const CoonPoint first = b[0].pt[100];
   Coon_Make_Curves(2048, 2048);
@@ -160,36 +155,14 @@ TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
   Coon_Make_Curves(0, 0);
   CoonCurve b[4];
   std::copy(Coon_Get_Bound(), Coon_Get_Bound() + 4, b);
-  const std::string path = Scene_Temp("fatal.txt");
-  auto message = [&] {
-    FILE* f = fopen(path.c_str(), "r");
-    std::string s(4096, 0);
-    s.resize(f ? fread(s.data(), 1, s.size(), f) : 0);
-    if (f) fclose(f);
-    return s;
-  };
   b[2].npt = 319;
-  EXPECT_EXIT(
-      {
-        if (!freopen(path.c_str(), "w", stdout)) exit(99);
-        Coon_Patch(texture.data(), out.data(), b, 0, 0);
-        exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
-  EXPECT_NE(message().find("Coon: Assertion failed: bound[2].npt==nu+1"), std::string::npos) << message();
+  EXPECT_SCENE_FATAL("Coon: Assertion failed: bound[2].npt==nu+1", Coon_Patch(texture.data(), out.data(), b, 0, 0));
   b[2].npt = 320;
   b[3].npt = 201;
-  EXPECT_EXIT(
-      {
-        if (!freopen(path.c_str(), "w", stdout)) exit(99);
-        Coon_Patch(texture.data(), out.data(), b, 0, 0);
-        exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
-  EXPECT_NE(message().find("Coon: Assertion failed: bound[3].npt==nv+1"), std::string::npos) << message();
+  EXPECT_SCENE_FATAL("Coon: Assertion failed: bound[3].npt==nv+1", Coon_Patch(texture.data(), out.data(), b, 0, 0));
   // Columns past the 320-pixel rows would write into the next row.
   b[3].npt = 200;
-  EXPECT_EXIT(Coon_Patch(texture.data(), out.data(), b, 1, 0), ::testing::ExitedWithCode(1), "");
+  EXPECT_SCENE_FATAL("Coon: The patch does not fit the 320-pixel rows", Coon_Patch(texture.data(), out.data(), b, 1, 0));
 }
 
 TEST_F(CoonLabelsTest, ResetClearsTheSlotsAndBlocksTheTopRightPlace) {

@@ -210,25 +210,19 @@ TEST(DesignThumb, SizesAndCornersFollowTheFrame) {
                         {960, 600, 7, 192, 103, 752, 405},
                         {320, 200, 7, 64, 34, 240, 130}};
   for (const Case& c : cases) {
-    EXPECT_EXIT(
-        {
-          SceneRun run;
-          run.Start(c.width, c.height, c.border);
-          if (ds.thumb_width != c.thumb_w || ds.thumb_height != c.thumb_h) exit(2);
-          if (ds.thumb_live->width != c.thumb_w || ds.thumb_live->height != c.thumb_h + 2) exit(3);
-          std::fill(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4, 0x808080u);
-          Design_Thumb_Bottom_Right();
-          Design_Apply();
-          // The picture's top row is the black rim; the sampled grey starts one row and column in.
-          const u32* f = vbe_screen.frame;
-          const u32 w = vbe_screen.width;
-          if (f[c.bottom_y * w + c.right_x + 1] != 0) exit(4);
-          if (f[(c.bottom_y + 1) * w + c.right_x + 1] != 0x808080u) exit(5);
-          if (f[(c.bottom_y + 1) * w + c.right_x - 1] != 0x808080u) exit(6);
-          exit(0);
-        },
-        ::testing::ExitedWithCode(0), "")
-        << c.width << "x" << c.height << " border " << c.border;
+    EXPECT_SCENE_IN_CHILD(([c] {
+      SceneRun run;
+      run.Start(c.width, c.height, c.border);
+      bool ok = CHILD_EQ(ds.thumb_width, c.thumb_w) && CHILD_EQ(ds.thumb_height, c.thumb_h) &&
+                CHILD_EQ(ds.thumb_live->width, c.thumb_w) && CHILD_EQ(ds.thumb_live->height, c.thumb_h + 2);
+      SceneTest::Fill(0x808080u);
+      Design_Thumb_Bottom_Right();
+      Design_Apply();
+      // The picture's top row is the black rim; the sampled grey starts one row and column in.
+      return ok && CHILD_EQ(SceneTest::At(c.right_x + 1, c.bottom_y), 0u) &&
+             CHILD_EQ(SceneTest::At(c.right_x + 1, c.bottom_y + 1), 0x808080u) &&
+             CHILD_EQ(SceneTest::At(c.right_x - 1, c.bottom_y + 1), 0x808080u);
+    }()));
   }
 }
 

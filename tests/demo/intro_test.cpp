@@ -107,20 +107,13 @@ TEST(IntroLoad, LogosAreScaledToTheOutputSize) {
 }
 
 TEST(IntroLoad, MissingLogoIsFatal) {
-  EXPECT_EXIT(
-      {
-        if (!freopen(Scene_Temp("stdout.txt").c_str(), "w", stdout)) exit(99);
-        std::vector<DatafileEntry> entries = Intro_Entries();
-        for (auto it = entries.begin(); it != entries.end(); ++it)
-          if (it->name == "intro/vellogo.pcx") {
-            entries.erase(it);
-            break;
-          }
-        Engine_Start_Host(320, 200, Scene_Datafile(entries), &surface);
-        Intro_Load();
-        exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
+  std::vector<DatafileEntry> entries = Intro_Entries();
+  std::erase_if(entries, [](const DatafileEntry& e) { return e.name == "intro/vellogo.pcx"; });
+  const std::string data = Scene_Datafile(entries);
+  EXPECT_SCENE_FATAL("File: intro/vellogo.pcx not found in datafile", {
+    Engine_Start_Host(320, 200, data, &surface);
+    Intro_Load();
+  });
 }
 
 TEST(IntroPrepare, LeavesTheBrightenedGroupLogoInTheMixBuffer) {

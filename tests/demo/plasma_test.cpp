@@ -147,16 +147,16 @@ TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
 TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
   const std::string data = Plasma_Show_Data();
   const i32 bad[2][8] = {{321, 25, 0, 25, 0, 25, 0, 25}, {0, 25, 0, 186, 0, 25, 0, 25}};
-  for (const i32* a : bad)
-    EXPECT_EXIT(
-        {
-          std::vector<u32> surface;
-          Engine_Start_Host(320, 200, data, &surface);
-          Plasma_Load();
-          Plasma_Draw(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
-          exit(0);
-        },
-        ::testing::ExitedWithCode(1), "");
+  const char* said[2] = {"Plasma: Column offset 321 outside 0..320", "Plasma: Row offset 186 outside 0..185"};
+  for (u32 i = 0; i < 2; i++) {
+    const i32* a = bad[i];
+    EXPECT_SCENE_FATAL(said[i], {
+      std::vector<u32> surface;
+      Engine_Start_Host(320, 200, data, &surface);
+      Plasma_Load();
+      Plasma_Draw(a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7]);
+    });
+  }
 }
 
 TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
@@ -218,14 +218,13 @@ void Expect_Load_Fatal(const void* tunnel, u32 tunnel_height, u32 tunnel_bits, u
   ASSERT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Scene_Temp("t.pcx"), &entries[0].data));
   ASSERT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Scene_Temp("c.pcx"), &entries[1].data));
   const std::string data = Scene_Datafile(entries);
-  EXPECT_EXIT(
-      {
-        std::vector<u32> surface;
-        Engine_Start_Host(320, 200, data, &surface);
-        Plasma_Load();
-        exit(0);
-      },
-      ::testing::ExitedWithCode(1), "");
+  EXPECT_SCENE_FATAL(tunnel_bits == 24 || tunnel_height < 400 ? "Plasma: plasma/tunnely.pcx must be 8-bit"
+                                                               : "Plasma: plasma/plasma5.pcx must be 24-bit",
+                     {
+                       std::vector<u32> surface;
+                       Engine_Start_Host(320, 200, data, &surface);
+                       Plasma_Load();
+                     });
 }
 }  // namespace
 
