@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "host/d3dutil.h"
 #include "tests/test_util.h"
@@ -127,23 +128,17 @@ TEST(D3dMatrices, VectorsAndMaterial) {
 TEST(D3dFormats, DescribeGivesShiftsMasksAndMaxima) {
   FormatInfo info;
   FormatDesc d;
-  ASSERT_EQ(info.Describe(PLAT_FMT_A8R8G8B8, &d), 1u);
-  EXPECT_EQ(d.red_shift, 16u);
-  EXPECT_EQ(d.green_shift, 8u);
-  EXPECT_EQ(d.blue_shift, 0u);
-  EXPECT_EQ(d.alpha_shift, 24u);
-  EXPECT_EQ(d.bits, 32u);
-  ASSERT_EQ(info.Describe(PLAT_FMT_R5G6B5, &d), 1u);
-  EXPECT_EQ(d.red_shift, 11u);
-  EXPECT_EQ(d.green_shift, 5u);
-  EXPECT_EQ(d.alpha_shift, 0u);
-  EXPECT_EQ(d.green_max, 63u);
-  ASSERT_EQ(info.Describe(PLAT_FMT_A2B10G10R10, &d), 1u);
-  EXPECT_EQ(d.red_shift, 0u);
-  EXPECT_EQ(d.green_shift, 10u);
-  EXPECT_EQ(d.blue_shift, 20u);
-  EXPECT_EQ(d.alpha_shift, 30u);
-  EXPECT_EQ(d.alpha_max, 3u);
+  // Format: red, green, blue and alpha shifts, green and alpha maxima, bits.
+  const std::pair<u32, std::vector<u32>> rows[] = {{PLAT_FMT_A8R8G8B8, {16, 8, 0, 24, 255, 255, 32}},
+                                                   {PLAT_FMT_R5G6B5, {11, 5, 0, 0, 63, 0, 16}},
+                                                   {PLAT_FMT_A2B10G10R10, {0, 10, 20, 30, 1023, 3, 32}}};
+  for (auto& [format, want] : rows) {
+    ASSERT_EQ(info.Describe(format, &d), 1u) << format;
+    EXPECT_EQ(std::vector<u32>({d.red_shift, d.green_shift, d.blue_shift, d.alpha_shift, d.green_max, d.alpha_max,
+                                d.bits}),
+              want)
+        << format;
+  }
   EXPECT_EQ(info.Describe(PLAT_FMT_A8R8G8B8, nullptr), 0u);
   EXPECT_EQ(info.Describe(50, &d), 8u);
 }
