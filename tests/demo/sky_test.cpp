@@ -38,37 +38,18 @@ u32 Expected_Sky(const std::vector<u8>& sky, i32 frame_a, i32 frame_b, i32 level
 }
 }  // namespace
 
-TEST(SkyPalette, RisesByOneAnEntryUntilTheTarget) {
-  Sky_Make_Palette(Grey(0), Grey(222));
-  const u32* p = Sky_Palette();
-  EXPECT_EQ(p[0], Grey(1));
-  EXPECT_EQ(p[99], Grey(100));
-  EXPECT_EQ(p[221], Grey(222));
-  EXPECT_EQ(p[255], Grey(222));
-  Sky_Make_Palette(Grey(4), Grey(111));
-  EXPECT_EQ(p[0], Grey(5));
-  EXPECT_EQ(p[106], Grey(111));
-  EXPECT_EQ(p[200], Grey(111));
-}
-
-TEST(SkyPalette, FallsWhenTheTargetIsBelowTheBase) {
-  Sky_Make_Palette(Grey(4), Grey(0));
-  const u32* p = Sky_Palette();
-  EXPECT_EQ(p[0], Grey(3));
-  EXPECT_EQ(p[1], Grey(2));
-  EXPECT_EQ(p[2], Grey(1));
-  EXPECT_EQ(p[3], Grey(0));
-  EXPECT_EQ(p[255], Grey(0));
-}
-
-TEST(SkyPalette, MovesEachByteOnItsOwn) {
-  // Red falls from 3, green rises to 2, blue rises to 200, the spare byte falls from 1.
-  Sky_Make_Palette(0x01030000u, 0x000002C8u);
-  const u32* p = Sky_Palette();
-  EXPECT_EQ(p[0], 0x00020101u);
-  EXPECT_EQ(p[1], 0x00010202u);
-  EXPECT_EQ(p[5], 0x00000206u);
-  EXPECT_EQ(p[255], 0x000002C8u);
+// Each byte steps by one an entry from the base towards the target and stays there: base, target, then
+// (entry, value) pairs. Red falls from 3 while green rises to 2, blue to 200 and the spare byte falls from 1.
+TEST(SkyPalette, EachByteStepsByOneAnEntryTowardsTheTarget) {
+  const std::pair<std::pair<u32, u32>, std::vector<std::pair<u32, u32>>> rows[] = {
+      {{Grey(0), Grey(222)}, {{0, Grey(1)}, {99, Grey(100)}, {221, Grey(222)}, {255, Grey(222)}}},
+      {{Grey(4), Grey(111)}, {{0, Grey(5)}, {106, Grey(111)}, {200, Grey(111)}}},
+      {{Grey(4), Grey(0)}, {{0, Grey(3)}, {1, Grey(2)}, {3, Grey(0)}, {255, Grey(0)}}},
+      {{0x01030000u, 0x000002C8u}, {{0, 0x00020101u}, {1, 0x00010202u}, {5, 0x00000206u}, {255, 0x000002C8u}}}};
+  for (auto& [ends, entries] : rows) {
+    Sky_Make_Palette(ends.first, ends.second);
+    for (auto [i, v] : entries) EXPECT_EQ(Sky_Palette()[i], v) << std::hex << ends.first << " " << ends.second << " @" << i;
+  }
 }
 
 TEST(SkyLevel, FadeInRisesByTwoToTwoHundredTwentyTwoAndStays) {
