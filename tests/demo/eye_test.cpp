@@ -27,70 +27,45 @@ class EyeTest : public SceneTest {
   i32 Roll(void) { return Mesh_Get_Scene(State().scene)->camera_angles[2]; }
 };
 
-TEST_F(EyeTest, BlinkStartsFortyTicksAfterItIsSwitchedOn) {
-  Load();
-  Eye_Event_Blink_On();
-  Ticks(39);
-  EXPECT_EQ(State().frame_index, 0);
-  Ticks(1);  // state 1: half shut for 5 ticks
-  EXPECT_EQ(State().frame_index, 2);
-  EXPECT_EQ(State().countdown, 5);
-  Ticks(4);
-  EXPECT_EQ(State().frame_index, 2);
-  Ticks(1);  // state 2: shut for 9
-  EXPECT_EQ(State().frame_index, 1);
-  Ticks(9);  // state 3: half shut for 5
-  EXPECT_EQ(State().frame_index, 2);
-  Ticks(5);  // state 0: open for 180 to 219
-  EXPECT_EQ(State().frame_index, 0);
-  EXPECT_EQ(State().blink_state, 1);
-  EXPECT_GE(State().countdown, 180);
-  EXPECT_LE(State().countdown, 219);
-  const i32 rest = State().countdown;
-  Ticks(u32(rest) - 1);
-  EXPECT_EQ(State().frame_index, 0);
-  Ticks(1);
-  EXPECT_EQ(State().frame_index, 2);
-}
-
-TEST_F(EyeTest, LoweredLidBlinksThroughTheSecondSet) {
-  Load();
-  Eye_Event_Lid_Half();
-  Eye_Event_Lid_Down();
-  EXPECT_EQ(State().frame_index, 5);
-  EXPECT_EQ(State().blink_state, 5);
-  Eye_Event_Blink_On();
-  Ticks(40);  // state 5: nearly shut from the lowered rest
-  EXPECT_EQ(State().frame_index, 4);
-  Ticks(5);
-  EXPECT_EQ(State().frame_index, 5);
-  Ticks(9);
-  EXPECT_EQ(State().frame_index, 4);
-  Ticks(5);  // state 4: lowered rest
-  EXPECT_EQ(State().frame_index, 3);
-  EXPECT_EQ(State().blink_state, 5);
-  EXPECT_GE(State().countdown, 180);
+// After the switch the first step comes 40 ticks later; then the pictures for 5, 9 and 5 ticks, then a
+// rest of 180 to 219. With the lid lowered the same blink runs through the second set.
+TEST_F(EyeTest, BlinkStepsThroughItsPicturesAndRests) {
+  const std::vector<std::pair<u32, u8>> open = {{39, 0}, {1, 2}, {4, 2}, {1, 1}, {9, 2}, {5, 0}};
+  const std::vector<std::pair<u32, u8>> lowered = {{39, 5}, {1, 4}, {5, 5}, {9, 4}, {5, 3}};
+  for (bool lid : {false, true}) {
+    Load();
+    if (lid) Eye_Event_Lid_Half(), Eye_Event_Lid_Down();
+    Eye_Event_Blink_On();
+    for (auto [ticks, frame] : lid ? lowered : open) {
+      Ticks(ticks);
+      EXPECT_EQ(State().frame_index, frame) << lid;
+    }
+    EXPECT_EQ(State().blink_state, lid ? 5 : 1);
+    EXPECT_GE(State().countdown, 180);
+    EXPECT_LE(State().countdown, 219);
+    const u8 resting = State().frame_index;
+    Ticks(u32(State().countdown) - 1);
+    EXPECT_EQ(State().frame_index, resting);
+    Ticks(1);
+    EXPECT_NE(State().frame_index, resting);
+  }
 }
 
 // The frame index stays a picture; the blink state goes past the table and the machine stands still.
 TEST_F(EyeTest, LidSettersKeepTheFrameIndexAPicture) {
   Load();
-  Eye_Event_Lid_Half();
-  Eye_Event_Lid_Down();
-  Eye_Event_Lid_Down();
-  EXPECT_EQ(State().frame_index, 5);
-  EXPECT_EQ(State().blink_state, 9);
-  Eye_Event_Blink_On();
-  Ticks(300);
-  EXPECT_EQ(State().frame_index, 5);
-  EXPECT_EQ(State().blink_state, 9);
-  Eye_Event_Lid_Up();
-  EXPECT_EQ(State().frame_index, 1);
-  EXPECT_EQ(State().blink_state, 5);
-  Eye_Event_Lid_Up();
-  Eye_Event_Lid_Up();
-  EXPECT_EQ(State().frame_index, 0);
-  EXPECT_EQ(State().blink_state, -3);
+  const std::pair<DemoCallback, std::pair<u8, i32>> steps[] = {
+      {Eye_Event_Lid_Half, {1, 1}}, {Eye_Event_Lid_Down, {5, 5}}, {Eye_Event_Lid_Down, {5, 9}},
+      {Eye_Event_Lid_Up, {1, 5}},   {Eye_Event_Lid_Up, {0, 1}},   {Eye_Event_Lid_Up, {0, -3}}};
+  for (auto& [setter, after] : steps) {
+    setter();
+    EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), after);
+    if (State().blink_state == 9) {
+      Eye_Event_Blink_On();
+      Ticks(300);
+      EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), after);
+    }
+  }
   Eye_Event_Lid_Half();
   Eye_Event_Lid_Reset();
   EXPECT_EQ(State().frame_index, 0);
@@ -103,26 +78,22 @@ TEST_F(EyeTest, BlinkResetRestsInTheSetOfTheLid) {
   Eye_Event_Lid_Down();
   Eye_Event_Blink_Reset();
   EXPECT_EQ(State().blinking, 0);
-  EXPECT_EQ(State().frame_index, 3);
-  EXPECT_EQ(State().blink_state, 5);
+  EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), std::make_pair(u8(3), 5));
   EXPECT_GE(State().countdown, 180);
   EXPECT_LE(State().countdown, 219);
   Eye_Event_Lid_Half();
   Eye_Event_Blink_Reset();
-  EXPECT_EQ(State().frame_index, 0);
-  EXPECT_EQ(State().blink_state, 1);
+  EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), std::make_pair(u8(0), 1));
 }
 
+// The camera's roll is -600, -200 or 1000 by the direction's sign, and turns by the direction every tick.
 TEST_F(EyeTest, DirectionRollsTheCameraEveryTick) {
   Load();
   Eye_Event_Camera();
   EXPECT_EQ(Roll(), 2048 - 600);
-  Eye_Event_Dir_Down();
-  Eye_Event_Dir_Down();
-  Eye_Event_Dir_Down();
-  EXPECT_EQ(State().direction, -3);
+  for (int i = 0; i < 3; i++) Eye_Event_Dir_Down();
   Eye_Event_Camera();
-  EXPECT_EQ(Roll(), 2048 - 200);  // -200 within the turn
+  EXPECT_EQ(Roll(), 2048 - 200);
   Ticks(10);
   EXPECT_EQ(Roll(), 1818);
   Eye_Event_Dir_Flip();
@@ -136,19 +107,14 @@ TEST_F(EyeTest, DirectionRollsTheCameraEveryTick) {
   EXPECT_EQ(State().direction, 0);
 }
 
+// With the angles at 0 the camera sits on the axis at the sway amplitude less 1200.
 TEST_F(EyeTest, CameraPullsBackAndForthWithTheSway) {
   Load();
-  design_state.sway_amplitude = 0;
-  Eye_Draw();
-  EXPECT_EQ(vr_camera.position[0], 0.0f);
-  EXPECT_EQ(vr_camera.position[1], 0.0f);
-  EXPECT_EQ(vr_camera.position[2], -1200.0f);
-  design_state.sway_amplitude = 540;
-  Eye_Draw();
-  EXPECT_EQ(vr_camera.position[2], 540.0f - 1200.0f);
-  design_state.sway_amplitude = -600;
-  Eye_Draw();
-  EXPECT_EQ(vr_camera.position[2], -1800.0f);
+  for (i32 amplitude : {0, 540, -600}) {
+    design_state.sway_amplitude = amplitude;
+    Eye_Draw();
+    EXPECT_EQ(std::vector<f32>(vr_camera.position, vr_camera.position + 3), std::vector<f32>({0, 0, amplitude - 1200.0f}));
+  }
 }
 
 TEST_F(EyeTest, PastesOnlyWhenThePictureChanges) {

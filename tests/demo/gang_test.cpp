@@ -126,23 +126,16 @@ TEST_F(GangTest, CounterStartsAgainAfter2800) {
   EXPECT_EQ(VR_Get_Event(State().first_event)->state, 1);
 }
 
+// The face's slot looks at the lit half (128 texels on) from tick 1900 for 15 ticks, and at ticks 800 and
+// 2000; a second flash while one is on leaves it where it is.
 TEST_F(GangTest, FlashLooksAtTheLitFaceFor15Ticks) {
   Load();
   u32* face = Poly_Get_Texture(State().slots.face);
-  Ticks(800);
-  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
-  Ticks(1899 - 800);
-  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face);
-  Ticks(1);
-  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
-  Ticks(14);
-  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
-  Ticks(1);  // 1915
-  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face);
-  EXPECT_EQ(State().flash_on, 0);
-  Ticks(85);  // 2000
-  EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
-  // A second flash while one is on leaves the slot where it is.
+  const std::pair<u32, u32> steps[] = {{800, 128}, {1099, 0}, {1, 128}, {14, 128}, {1, 0}, {85, 128}};
+  for (auto [ticks, lit] : steps) {
+    Ticks(ticks);
+    EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + lit) << State().tick;
+  }
   Gang_Light_Flash();
   EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
 }
@@ -151,14 +144,11 @@ TEST_F(GangTest, FigureStepsEveryFifthTick) {
   Load();
   const MeshObject& figure = Mesh_Get_Scene(State().scene)->objects[State().figure];
   EXPECT_EQ(figure.anim_frame_count, kGangFigureFrames);
-  Ticks(1);
-  EXPECT_EQ(figure.anim_frame, 1);
-  Ticks(4);
-  EXPECT_EQ(figure.anim_frame, 1);
-  Ticks(1);
-  EXPECT_EQ(figure.anim_frame, 2);
-  Ticks(5 * (kGangFigureFrames - 2));
-  EXPECT_EQ(figure.anim_frame, 0);
+  const std::pair<u32, i32> steps[] = {{1, 1}, {4, 1}, {1, 2}, {5 * (kGangFigureFrames - 2), 0}};
+  for (auto [ticks, frame] : steps) {
+    Ticks(ticks);
+    EXPECT_EQ(figure.anim_frame, frame);
+  }
 }
 
 TEST_F(GangTest, FrameWalksTheFigureAndTheCamera) {
