@@ -178,6 +178,3 @@ TEST(IntroFrame, BlankFrameIsBlackAndInstallsNoTick) {
   }());
 }
 
-namespace {
-}  // namespace
-
