@@ -42,7 +42,6 @@ const char* const kArtLabelText[kArtLabels] = {
     "GREETS",  "LUMINA",  "POLARIS", "SPECTRA", "CATHODE", "DRIFT", "NEON", "FJELL", "TARVEK!",
 };
 const u32 kArtLabelColumn[3] = {3, 87, 178};
-const u32 kArtLabelWidth[3] = {86, 86, 130};
 // The scene draws the wide third column 22 columns further left: only its middle 86 are lit, so
 // that it covers the same place as a narrow label and never its neighbours.
 const u32 kArtLabelShown[3] = {0, 0, 22};
