@@ -310,7 +310,7 @@ void Bass(const OrderPlan& plan, const Chord* chords) {
     if (c == '.') continue;
     const u8 root = Shift(chords[r / kBarRows].bass, plan.transpose);
     const u8 note = Shift(root, c == 'c' ? 12 : c == '7' ? 7 : 0);
-    Put(r, BASS, note, instrument, c == '0' ? 48 : 40);
+    Put(r, BASS, note, instrument, c == '0' ? 38 : 32);
   }
 }
 
@@ -341,11 +341,11 @@ void Arp(const OrderPlan& plan, const Chord* chords) {
     const i32 up = plan.transpose + 12;
     switch (plan.arp) {
       case A_EIGHTH:
-        if (r % 2 == 0) Put(r, ARP, Shift(tones[kUp[(r / 2) % kBarRows]], up), I_PLUCK, r % 4 ? 20 : 28);
+        if (r % 2 == 0) Put(r, ARP, Shift(tones[kUp[(r / 2) % kBarRows]], up), I_PLUCK, r % 4 ? 16 : 24);
         break;
       case A_UP:
       case A_HIGH:
-        Put(r, ARP, Shift(tones[kUp[r % kBarRows]], plan.arp == A_HIGH ? up + 12 : up), I_PLUCK, r % 4 ? 22 : 32);
+        Put(r, ARP, Shift(tones[kUp[r % kBarRows]], plan.arp == A_HIGH ? up + 12 : up), I_PLUCK, r % 4 ? 18 : 26);
         break;
       case A_CHIP:
         if (kChipRows[r % kBarRows] == 'x') {
@@ -378,6 +378,16 @@ void Stutter(void) {
     if (eye) Cell(r, ARP) = XmWriterCell();
     Cell(r, SNARE) = XmWriterCell();
     if (!eye && r % 4 == 0) Put(r, SNARE, 49, I_CLAP, 48);
+  }
+}
+
+// Chord stabs on the off-beats: the pluck running through the chord as an arpeggio.
+void Stabs(const OrderPlan& plan, const Chord* chords) {
+  for (u32 r = 2; r < kRows; r += 4) {
+    const Chord& c = chords[r / kBarRows];
+    Put(r, STAB, Shift(c.voice[0], plan.transpose + 12), I_PLUCK, r % 8 == 2 ? 14 : 20);
+    Effect(r, STAB, kFxArpeggio, u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])));
+    Effect(r + 1, STAB, kFxArpeggio, u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])));
   }
 }
 
@@ -433,7 +443,14 @@ void Compose_Order(u32 order) {
     Line(plan.lead, LEAD, motif ? I_PLUCK : plan.flags & SLOW ? I_FLUTE : I_LEAD, motif ? 40 : 44, lead_step,
          plan.transpose, ECHO);
   }
-  if (plan.counter) Line(plan.counter, COUNTER, I_FLUTE, 30, 4, plan.transpose - (plan.flags & SLOW ? 12 : 0));
+  if (plan.counter) Line(plan.counter, COUNTER, I_FLUTE, 22, 4, plan.transpose - (plan.flags & SLOW ? 12 : 0));
+  if (plan.flags & REESE) Stabs(plan, chords);
+  // Parts this order leaves out stop where it starts.
+  const bool absent[kChannels] = {false, false, false, plan.bass == B_NONE, !plan.pad_volume, !plan.pad_volume,
+                                  !plan.pad_volume, plan.arp == A_NONE, !plan.counter, false, !(plan.flags & REESE),
+                                  !plan.lead, !plan.lead, false, false, false};
+  for (u32 ch = 0; ch < kChannels; ch++)
+    if (absent[ch] && !Cell(0, ch).note) Put(0, ch, kKeyOff, 0, 0);
   if (plan.flags & STUTTER) Stutter();
   if (plan.flags & BELLS) Bells(plan);
   // A fade over the whole stretch: the global volume steps down every third row.
@@ -482,15 +499,15 @@ void Instruments(void) {
   const i8 kUp1 = 12, kUp2 = 24;
   std::vector<XmWriterInstrument>& ins = song.instruments;
   ins.push_back(Instrument("kick", Hit("kick", Synth_Drum({kRate12, 6000, 170, 46, 1400, 6000, 2, 100, 500, 3, 30, 30000, 0}), 30000, kUp1), {}, -1, 0));
-  ins.push_back(Instrument("snare", Hit("snare", Synth_Drum({kRate24, 9000, 260, 180, 1200, 3500, 3, 55, 9000, 4, 100, 40000, 12000}), 28000, kUp2), {}, -1, 0));
+  ins.push_back(Instrument("snare", Hit("snare", Synth_Drum({kRate24, 10000, 240, 175, 1200, 5000, 2, 80, 10000, 2, 100, 40000, 12000}), 28000, kUp2), {}, -1, 0));
   // A clap: three short bursts of band-passed noise before the tail.
   std::vector<i64> clap = Synth_Drum({kRate24, 8000, 0, 0, 1, 1, 1, 0, 8000, 5, 100, 30000, 20000});
   const u32 kBurst = 560;
   for (u32 t = 0; t < 3 * kBurst; t++)
     if (t % kBurst >= kBurst / 2) clap[t] /= 8;
   ins.push_back(Instrument("clap", Hit("clap", clap, 26000, kUp2), {}, -1, 0));
-  ins.push_back(Instrument("hat", Hit("hat", Synth_Drum({kRate24, 2400, 0, 0, 1, 1, 1, 0, 2400, 4, 60, 65536, 40000, 60}), 20000, kUp2), {}, -1, 0));
-  ins.push_back(Instrument("open hat", Hit("open hat", Synth_Drum({kRate24, 12000, 0, 0, 1, 1, 1, 0, 12000, 2, 60, 65536, 40000, 60}), 18000, kUp2), {}, -1, 0));
+  ins.push_back(Instrument("hat", Hit("hat", Synth_Drum({kRate24, 2400, 0, 0, 1, 1, 1, 0, 2400, 4, 60, 65536, 40000, 60}), 26000, kUp2), {}, -1, 0));
+  ins.push_back(Instrument("open hat", Hit("open hat", Synth_Drum({kRate24, 12000, 0, 0, 1, 1, 1, 0, 12000, 2, 60, 65536, 40000, 60}), 22000, kUp2), {}, -1, 0));
   XmWriterSample crash = Hit("crash", Synth_Drum({kRate24, 40000, 0, 0, 1, 1, 1, 0, 40000, 2, 70, 60000, 30000, 50}), 20000, kUp2);
   crash.panning = 0xA0;
   ins.push_back(Instrument("crash", crash, {}, -1, 0));
