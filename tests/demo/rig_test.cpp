@@ -8,9 +8,11 @@
 namespace {
 // Texels from the start of the block that holds slot's texture.
 i64 Offset(i32 slot, const u32* block) { return Poly_Get_Texture(slot) - block; }
+
+class RigTest : public SceneTest {};
 }  // namespace
 
-TEST_F(SceneTest, ReflectionsAreMirroredCopiesInTheirLayers) {
+TEST_F(RigTest, ReflectionsAreMirroredCopiesInTheirLayers) {
   Start(320, 200);
   Serve(Rig_Entries(false));
   Rig_Load();
@@ -50,7 +52,7 @@ TEST_F(SceneTest, ReflectionsAreMirroredCopiesInTheirLayers) {
   EXPECT_EQ(mesh_work.polys[mesh_work.objects[0].first_poly].flags & 0x40, 0x40u);
 }
 
-TEST_F(SceneTest, BuildCopiesTheSkyAndTheHorizonDarker) {
+TEST_F(RigTest, BuildCopiesTheSkyAndTheHorizonDarker) {
   Start(320, 200);
   Serve(Rig_Entries(false));
   Rig_Load();
@@ -70,7 +72,7 @@ TEST_F(SceneTest, BuildCopiesTheSkyAndTheHorizonDarker) {
   EXPECT_EQ(Poly_Get_Texture(b + 11), dark_sky);
 }
 
-TEST_F(SceneTest, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
+TEST_F(RigTest, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
   Start(320, 200);
   Serve(Rig_Entries(false));
   Rig_Load();
@@ -81,33 +83,25 @@ TEST_F(SceneTest, FirstFrameBuildsTheTexturesWhenTheLoaderHasNot) {
   EXPECT_STREQ(Seq_Get_Part_Name(), "rig");
 }
 
-TEST_F(SceneTest, BeaconsFlashTenTicksThenRestEighty) {
+// Ticks, then the slots (past the first) of the two beacons: lit for 10 ticks, dark for 80.
+TEST_F(RigTest, BeaconsFlashTenTicksThenRestEighty) {
   Load_Rig(320, 200, false);
   Rig_Frame();
   const RigView v = Rig_Get_View();
-  const i32 b = v.first_slot;
   const MeshPoly* polys = Mesh_Get_Scene(u32(v.scene))->polys;
-  EXPECT_EQ(polys[v.beacon_a].texture, b + 19);
-  EXPECT_EQ(polys[v.beacon_b].texture, b + 29);
-  Ticks(9);
-  EXPECT_EQ(polys[v.beacon_a].texture, b + 19);
-  Ticks(1);
-  EXPECT_EQ(polys[v.beacon_a].texture, b + 20);
-  EXPECT_EQ(polys[v.beacon_b].texture, b + 30);
-  Ticks(79);
-  EXPECT_EQ(polys[v.beacon_a].texture, b + 20);
-  Ticks(1);
-  EXPECT_EQ(polys[v.beacon_a].texture, b + 19);
-  EXPECT_EQ(polys[v.beacon_b].texture, b + 29);
-  Ticks(10);
-  EXPECT_EQ(polys[v.beacon_a].texture, b + 20);
+  const u32 steps[][3] = {{0, 19, 29}, {9, 19, 29}, {1, 20, 30}, {79, 20, 30}, {1, 19, 29}, {10, 20, 30}};
+  for (auto& step : steps) {
+    Ticks(step[0]);
+    EXPECT_EQ(polys[v.beacon_a].texture, v.first_slot + i32(step[1])) << Rig_Get_View().ticks;
+    EXPECT_EQ(polys[v.beacon_b].texture, v.first_slot + i32(step[2])) << Rig_Get_View().ticks;
+  }
   EXPECT_EQ(Rig_Get_View().ticks, 100u);
 }
 
 // From Sky_Fade_Out (204, falling by 1, by 2 below 70) the frame sees sky level 80 after 124 ticks:
 // the fade lost 124 by then and loses 2 a tick from there, reaching 0 after tick 189; the sky level is
 // 21 at tick 159, which switches the sky off.
-TEST_F(SceneTest, FadeQuickensWhenTheSkyIsLowAndEnds) {
+TEST_F(RigTest, FadeQuickensWhenTheSkyIsLowAndEnds) {
   Load_Rig(320, 200, false);
   Sky_Fade_Out();
   Rig_Start_Fade();
@@ -144,7 +138,7 @@ TEST_F(SceneTest, FadeQuickensWhenTheSkyIsLowAndEnds) {
   EXPECT_EQ(Rig_Get_View().sky_on, 0);
 }
 
-TEST_F(SceneTest, ForeignDataIsRefused) {
+TEST_F(RigTest, ForeignDataIsRefused) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Rig_Entries(false);
   K3dMesh two = Art_Rig_Surroundings();

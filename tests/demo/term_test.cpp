@@ -7,7 +7,11 @@
 #include "runtime/key.h"
 #include "video/pixel.h"
 
-TEST_F(SceneTest, TermMapsAndDressesByTextureNumber) {
+namespace {
+class TermTest : public SceneTest {};
+}  // namespace
+
+TEST_F(TermTest, MapsAndDressesByTextureNumber) {
   Load_Rig(320, 200, true);
   const TermView v = Term_Get_View();
   const TermSlots& s = v.slots;
@@ -38,7 +42,7 @@ TEST_F(SceneTest, TermMapsAndDressesByTextureNumber) {
   EXPECT_EQ(mesh_work.objects[v.room + 2].order_key, 0u);
 }
 
-TEST_F(SceneTest, TermFigureMovesOnlyInsideItsWindows) {
+TEST_F(TermTest, FigureMovesOnlyInsideItsWindows) {
   Load_Rig(320, 200, true);
   const TermView v = Term_Get_View();
   Term_Frame();
@@ -63,7 +67,7 @@ TEST_F(SceneTest, TermFigureMovesOnlyInsideItsWindows) {
   EXPECT_EQ(Term_Get_View().counter_a, 2020u);
 }
 
-TEST_F(SceneTest, TermTextureSwapUndoesItself) {
+TEST_F(TermTest, TextureSwapUndoesItself) {
   Load_Rig(320, 200, true);
   const TermSlots s = Term_Get_View().slots;
   u32* before[kPolyTextureSlots];
@@ -77,7 +81,7 @@ TEST_F(SceneTest, TermTextureSwapUndoesItself) {
   for (u32 i = 0; i < kPolyTextureSlots; i++) ASSERT_EQ(poly_textures.slot[i], before[i]) << i;
 }
 
-TEST_F(SceneTest, TermEnterLeavesATrailWhileHeld) {
+TEST_F(TermTest, EnterLeavesATrailWhileHeld) {
   Load_Rig(320, 200, true);
   Term_Frame();
   Ticks(300);
@@ -92,7 +96,7 @@ TEST_F(SceneTest, TermEnterLeavesATrailWhileHeld) {
   EXPECT_EQ(Engine_Buffer_Crc(), plain);
 }
 
-TEST_F(SceneTest, TermRefusesAPictureOfAnotherSize) {
+TEST_F(TermTest, RefusesAPictureOfAnotherSize) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Rig_Entries(true);
   for (DatafileEntry& e : entries)
