@@ -13,6 +13,7 @@ const u32 kRows = 64;
 const u32 kBarRows = 16;
 const u32 kBars = kRows / kBarRows;
 const u8 kKeyOff = 97;
+const u8 kC4 = 49;  // drums and effects play at their samples' own pitch
 const u8 kSetVolume = 0x10;  // volume column: 0x10 + volume
 const u8 kFxArpeggio = 0x0, kFxPortaUp = 0x1, kFxPorta = 0x3, kFxVibrato = 0x4, kFxPanning = 0x8,
          kFxVolumeSlide = 0xA, kFxGlobalVolume = 0x10;
@@ -115,9 +116,9 @@ void Line(const char* text, u32 channel, u8 instrument, u8 volume, u32 step, i32
     }
     u32 held = 1;
     while (i + held < tokens.size() && !tokens[i + held].note) held++;
-    if (held >= 3 && step >= 2)
+    if (held >= 3 && step >= 2 && instrument != I_BELL)
       for (u32 r = t.row + step * 2; r < t.row + step * held && r < kRows; r++)
-        if (!Cell(r, channel).effect) Effect(r, channel, kFxVibrato, r == t.row + step * 2 ? 0x36 : 0);
+        if (!Cell(r, channel).effect) Effect(r, channel, kFxVibrato, r == t.row + step * 2 ? 0x54 : 0);
     if (echo && t.row + kEchoDelay < kRows) {
       Put(t.row + kEchoDelay, echo, t.note, instrument, volume * 2 / 5);
       Effect(t.row + kEchoDelay, echo, kFxPanning, kPanRight);
@@ -138,7 +139,7 @@ void Drum_Row(const char* bar, u32 row, u32 channel, u8 main, u8 other) {
   if (!*bar) return;
   const char c = bar[row % kBarRows];
   for (const auto& h : kHits)
-    if (h.c == c) Put(row, channel, 49, h.other ? other : main, h.volume);
+    if (h.c == c) Put(row, channel, kC4, h.other ? other : main, h.volume);
 }
 void Drums(const DrumBar& d, u32 from_row, u32 to_row) {
   for (u32 r = from_row; r < to_row; r++) {
@@ -151,13 +152,14 @@ void Drums(const DrumBar& d, u32 from_row, u32 to_row) {
 // A snare roll from row to the pattern's end, every step rows, growing from quiet to loud.
 void Roll(u32 from, u32 step, u8 quiet, u8 loud) {
   for (u32 r = from; r < kRows; r += step)
-    Put(r, SNARE, 49, I_SNARE, u8(quiet + (loud - quiet) * (r - from) / (kRows - from)));
+    Put(r, SNARE, kC4, I_SNARE, u8(quiet + (loud - quiet) * (r - from) / (kRows - from)));
 }
+// Toms falling over the bar's last three beats, the hats silent under them.
 void Tom_Fill(void) {
   static const struct { u32 row; const char* note; } kToms[] = {
       {52, "g4"}, {54, "e4"}, {56, "c4"}, {58, "a3"}, {60, "f3"}, {61, "f3"}, {62, "d3"}, {63, "d3"}};
   for (const auto& t : kToms) Put(t.row, PERC, Note(t.note, nullptr), I_TOM, 50);
-  for (u32 r = 52; r < kRows; r++) Cell(r, HAT) = XmWriterCell();
+  for (u32 r = kToms[0].row; r < kRows; r++) Cell(r, HAT) = XmWriterCell();
 }
 // Noise rising in pitch and level over the last two bars.
 void Riser(void) {
@@ -188,7 +190,7 @@ struct OrderPlan {
 };
 enum Flag : u16 {
   CRASH = 1, FILL_SNARE = 2, FILL_TOM = 4, ROLL = 8, RISER = 16, SWELL = 32, STUTTER = 64, BELLS = 128,
-  FADE = 256, SLOW = 512, MOTIF = 1024, REESE = 2048, SILENCE = 4096
+  FADE = 256, SLOW = 512, MOTIF = 1024, REESE = 2048, SILENCE = 4096, CHIME = 8192
 };
 
 const Progression kIntro = {"a1 e4 a4 c5", "f1 e4 a4 c5", "d2 f4 a4 d5", "e2 e4 g#4 b4"};
@@ -235,6 +237,8 @@ const char* const kCreditsEnd = "c5 - - - | - - - - | - - - - | ^ . . .";
 const char* const kCounterA = "c5 - - b4 | a4 - - - | g4 - - e5 | d5 - - -";
 const char* const kCounterB = "a4 - - - | c5 - - - | d5 - - - | b4 - - -";
 const char* const kCounterG = "a4 - - - | a#4 - - - | a#4 - - - | a4 - - -";
+// A chime over the blank opening, on the counter channel's bell.
+const char* const kChime = "e6 - b5 - | c6 - - a5 | d6 - a5 - | b5 - g#5 -";
 const char* const kCounterBreak = "c5 - - - | a4 - - - | a#4 - - - | c#5 - - -";
 const char* const kCounterC = "c5 - - - | b4 - - - | b4 - - - | c5 - - -";
 // Bells answering each other on two channels, a beat apart.
@@ -244,7 +248,7 @@ const char* const kBellLine = "c6 e6 a5 e6 | c6 f6 a5 f6 | c6 e6 g5 e6 | b5 d6 g
   { &prog, tr, &drums, bass, pad, arp, lead, counter, u16(flags) }
 const OrderPlan kPlan[kOrders] = {
     PLAN(kIntro, 0, kNoDrums, B_NONE, 36, A_NONE, nullptr, nullptr, SWELL),
-    PLAN(kIntro, 0, kNoDrums, B_LONG, 40, A_NONE, nullptr, nullptr, 0),
+    PLAN(kIntro, 0, kNoDrums, B_LONG, 40, A_NONE, nullptr, kChime, CHIME),
     PLAN(kIntro, 0, kIntroDrums, B_LONG, 40, A_EIGHTH, nullptr, nullptr, 0),
     PLAN(kIntro, 0, kIntroDrums, B_LONG, 40, A_EIGHTH, nullptr, nullptr, 0),
     PLAN(kIntro, 0, kIntroDrums2, B_PULSE, 40, A_UP, nullptr, nullptr, CRASH),
@@ -377,7 +381,7 @@ void Stutter(void) {
       }
     if (eye) Cell(r, ARP) = XmWriterCell();
     Cell(r, SNARE) = XmWriterCell();
-    if (!eye && r % 4 == 0) Put(r, SNARE, 49, I_CLAP, 48);
+    if (!eye && r % 4 == 0) Put(r, SNARE, kC4, I_CLAP, 48);
   }
 }
 
@@ -424,15 +428,15 @@ void Compose_Order(u32 order) {
   Drums({plan.drums->kick, "", plan.flags & ROLL ? "" : plan.drums->hat}, fill_from, kRows);
   if (plan.flags & FILL_SNARE) Roll(fill_from, 1, 16, 44);
   if (plan.flags & FILL_TOM) {
-    Put(fill_from, SNARE, 49, I_SNARE, 48);
-    Put(fill_from + 2, SNARE, 49, I_SNARE, 24);
+    Put(fill_from, SNARE, kC4, I_SNARE, 48);
+    Put(fill_from + 2, SNARE, kC4, I_SNARE, 24);
     Tom_Fill();
   }
   if (plan.flags & ROLL) {
     Roll(fill_from, 2, 12, 28);
     Roll(kRows - kBarRows, 1, 28, 56);
   }
-  if (plan.flags & CRASH) Put(0, FX, 49, I_CRASH, 40);
+  if (plan.flags & CRASH) Put(0, FX, kC4, I_CRASH, 40);
   if (plan.flags & RISER) Riser();
   Bass(plan, chords);
   Pads(plan, chords);
@@ -443,7 +447,7 @@ void Compose_Order(u32 order) {
     Line(plan.lead, LEAD, motif ? I_PLUCK : plan.flags & SLOW ? I_FLUTE : I_LEAD, motif ? 40 : 44, lead_step,
          plan.transpose, ECHO);
   }
-  if (plan.counter) Line(plan.counter, COUNTER, I_FLUTE, 22, 4, plan.transpose - (plan.flags & SLOW ? 12 : 0));
+  if (plan.counter) Line(plan.counter, COUNTER, plan.flags & CHIME ? I_BELL : I_FLUTE, plan.flags & CHIME ? 30 : 22, 4, plan.transpose - (plan.flags & SLOW ? 12 : 0));
   if (plan.flags & REESE) Stabs(plan, chords);
   // Parts this order leaves out stop where it starts.
   const bool absent[kChannels] = {false, false, false, plan.bass == B_NONE, !plan.pad_volume, !plan.pad_volume,
