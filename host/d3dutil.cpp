@@ -114,11 +114,6 @@ D3dMatrix* D3d_Set_Rotate_Z(D3dMatrix* m, f32 angle) {
 D3dMatrix* D3d_Set_Rotation_Matrix(D3dMatrix* m, const D3dVector& axis, f32 angle) {
   D3dVector v;
   Plat_Vec3_Normalize(&v, &axis);
-  // A zero axis names no rotation; the formula would scale instead.
-  if (v.x == 0 && v.y == 0 && v.z == 0) {
-    D3d_Set_Identity(m);
-    return m;
-  }
   f32 c = std::cos(angle), s = std::sin(angle), t = 1 - c;
   *m = {v.x * v.x * t + c,       v.x * v.y * t - v.z * s, v.x * v.z * t + v.y * s, 0,
         v.y * v.x * t + v.z * s, v.y * v.y * t + c,       v.y * v.z * t - v.x * s, 0,
@@ -203,11 +198,11 @@ u32 OffscreenSurface::Copy_To(PlatSurface* dest, i32 x, i32 y, i32 left, i32 top
   bottom = D3d_Clamp(bottom, top, i32(height));
   u32 dest_format, dest_width, dest_height;
   Plat_Surface_Get_Desc(dest, &dest_format, &dest_width, &dest_height);
-  // Clipping at the destination's left or top edge drops the source's clipped part too, and a
-  // rectangle wholly outside copies nothing; in 64 bits, so a position far outside cannot wrap.
+  // Clipping at the destination's left or top edge shortens the copy, which still starts at the
+  // source rectangle's corner; in 64 bits, so a position far outside cannot wrap.
   i64 w = right - left, h = bottom - top, sx = left, sy = top, dx = x, dy = y;
-  if (dx < 0) w += dx, sx -= dx, dx = 0;
-  if (dy < 0) h += dy, sy -= dy, dy = 0;
+  if (dx < 0) w += dx, dx = 0;
+  if (dy < 0) h += dy, dy = 0;
   if (dx + w > i64(dest_width)) w = i64(dest_width) - dx;
   if (dy + h > i64(dest_height)) h = i64(dest_height) - dy;
   if (w <= 0 || h <= 0) return SURFACE_DONE;

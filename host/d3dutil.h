@@ -32,7 +32,7 @@ D3dMatrix* D3d_Set_Rotate_X(D3dMatrix* m, f32 angle);
 D3dMatrix* D3d_Set_Rotate_Y(D3dMatrix* m, f32 angle);
 D3dMatrix* D3d_Set_Rotate_Z(D3dMatrix* m, f32 angle);
 // About an axis through the origin; this form turns the opposite way to the three above. A zero
-// axis gives the identity.
+// axis stays zero after normalising, which leaves cos(angle) on the diagonal.
 D3dMatrix* D3d_Set_Rotation_Matrix(D3dMatrix* m, const D3dVector& axis, f32 angle);
 void D3d_Set_Identity(D3dMatrix* m);
 void D3d_Vector_Set(D3dVector* v, f32 x, f32 y, f32 z);

@@ -22,9 +22,13 @@ const int kExitBadSettings = 2;
 
 void Launch_Platform_Done(void) { Plat_Done(); }
 
+bool Launch_Is_Absolute(const char* path) {
+  return path[0] == '/' || path[0] == '\\' || (path[0] && path[1] == ':');
+}
+
 // Output files named relative to where the program was started stay there after a change of directory.
 void Launch_Absolute(char* path, size_t size) {
-  if (!path[0] || path[0] == '/') return;
+  if (!path[0] || Launch_Is_Absolute(path)) return;
   char cwd[1024];
   if (!getcwd(cwd, sizeof cwd)) return;
   std::string joined = std::string(cwd) + "/" + path;
@@ -35,9 +39,17 @@ void Launch_Absolute(char* path, size_t size) {
   snprintf(path, size, "%s", joined.c_str());
 }
 
-// The show opens its files in the current directory; without them there, the build's data.
+bool Launch_Data_Here(void) { return access("velmoran.dat", R_OK) == 0 && access("velmoran.xm", R_OK) == 0; }
+
+// The show opens its files in the current directory; without them there, the program's own folder,
+// then the build's data.
 void Launch_Find_Data(void) {
-  if (access("velmoran.dat", R_OK) == 0 && access("velmoran.xm", R_OK) == 0) return;
+  if (Launch_Data_Here()) return;
+  char cwd[1024], program[1024];
+  if (getcwd(cwd, sizeof cwd) && Plat_Program_Dir(program, sizeof program) && chdir(program) == 0) {
+    if (Launch_Data_Here()) return;
+    if (chdir(cwd) != 0) perror(cwd);
+  }
   const char* dir = getenv("VELMORAN_DATA");
   if (!dir || !*dir) dir = VELMORAN_DATA_DIR;
   if (access(dir, X_OK) == 0 && chdir(dir) != 0) perror(dir);

@@ -49,6 +49,7 @@ void Win_Present_Frame(const u32* pixels, u32 width, u32 height) {
         }
         Plat_Present_Unlock();
       }
+      Plat_Present_Put_Back_Buffer();
     }
   }
   Plat_Present_Flip();

@@ -22,8 +22,6 @@ i32 SetupDialog::SetupDialog_On_Init(PlatWindow window, uintptr_t, intptr_t) {
 }
 
 i32 SetupDialog::SetupDialog_On_Command(PlatWindow, uintptr_t wparam, intptr_t) {
-  // Only clicks change the choices: another notification from a check box must not toggle it.
-  if ((wparam >> 16) & 0xFFFF) return 0;
   switch (i32(wparam & 0xFFFF)) {
     case SETUP_RUN: Dialog_End_Ok(); break;
     case SETUP_EXIT: Dialog_End_Cancel(); break;

@@ -1,5 +1,6 @@
 // XM rows and effects: the tick function, row start and later-tick effects, envelopes, voice update.
 #include "music/xmfx.h"
+#include "runtime/dmath.h"
 
 #include <array>
 #include <cmath>
@@ -27,7 +28,7 @@ void Xm_Clamp_Period(XmChannel* channel) {
 i32 Xm_Clamp(i32 v, i32 low, i32 high) { return v < low ? low : v > high ? high : v; }
 
 // |sin(position x pi / 32) x 256| for the vibrato and tremolo positions -32..31.
-i32 Xm_Sine(i32 position) { return i32(std::fabs(std::sin(position * M_PI / 32.0) * 256.0)); }
+i32 Xm_Sine(i32 position) { return i32(std::fabs(Dmath_Sin(position * kDmathPi / 32.0) * 256.0)); }
 
 i32 Xm_Ramp(i32 position) { return position >= 0 ? position * 8 : 255 - ((position * 8) & 0xFF); }
 
@@ -39,7 +40,7 @@ const XmWave kXmVibratoWaves[4] = {Xm_Sine, Xm_Ramp, Xm_Square, Xm_Square};
 const XmWave kXmTremoloWaves[4] = {Xm_Sine, Xm_Ramp, Xm_Square, Xm_Sine};
 
 // Auto-vibrato waveforms of positions 0..255, peak 64: sine, square, ramp down, ramp up.
-i32 Xm_Auto_Sine(i32 position) { return i32(std::sin(position * 2.0 * M_PI / 256.0) * 64.0); }
+i32 Xm_Auto_Sine(i32 position) { return i32(Dmath_Sin(position * 2.0 * kDmathPi / 256.0) * 64.0); }
 i32 Xm_Auto_Square(i32 position) { return position < 128 ? 64 : -64; }
 i32 Xm_Auto_Ramp_Down(i32 position) { return (128 - ((position + 128) % 256)) >> 1; }
 i32 Xm_Auto_Ramp_Up(i32 position) { return (128 - ((384 - position) % 256)) >> 1; }
@@ -683,7 +684,7 @@ void Xm_Set_Bpm(XmModule* module, i32 bpm) {
 }
 
 i32 Xm_Amiga_Period(i32 note, i32 finetune) {
-  auto period = [](i32 n) { return i32(13.375 * std::exp2((132 - n) / 12.0)); };
+  auto period = [](i32 n) { return i32(13.375 * Dmath_Exp2((132 - n) / 12.0)); };
   i32 p = period(note);
   if (finetune < 0 && note > 0) return p - (-finetune) * (p - period(note - 1)) / 128;
   return p - finetune * (p - period(note + 1)) / 128;
@@ -691,7 +692,7 @@ i32 Xm_Amiga_Period(i32 note, i32 finetune) {
 
 i32 Xm_Frequency(const XmModule* module, i32 period, i32 offset) {
   if (module->flags & kXmLinearFrequencies) {
-    f64 f = 8363.0 * std::exp2((4608.0 - period + offset) / 768.0);
+    f64 f = 8363.0 * Dmath_Exp2((4608.0 - period + offset) / 768.0);
     return f > 2147483647.0 ? 2147483647 : i32(f);
   }
   i64 sum = i64(period) + offset;

@@ -1,4 +1,5 @@
-// The operations each platform backend (sdl, headless) provides to the common platform code.
+// The operations each platform backend (sdl, win32, headless) provides to the common platform code.
+// The tables are filled with designated initialisers, so a slot out of place does not compile.
 #pragma once
 #include "platform/plat.h"
 
@@ -19,6 +20,8 @@ struct PlatBackend {
   bool (*message_box)(const char* text, const char* caption);
   bool (*present_init)(u32 width, u32 height, bool fullscreen, bool vsync);
   void (*present_clear)(u32 argb);
+  bool (*present_back_buffer)(void);  // null: always there
+  void (*present_put_back_buffer)(void);  // null: nothing to give back
   bool (*present_lock)(u32** pixels, u32* pitch, u32* width, u32* height);
   void (*present_unlock)(void);
   void (*present_flip)(void);
@@ -31,10 +34,20 @@ struct PlatBackend {
   void (*show_cursor)(bool show);
   // Runs the modal loop of the dialog set up by Plat_Dialog_Box until it ends; false: not shown.
   bool (*dialog_loop)(void);
+  // A system that runs dialogs itself (null: the layer's own dialog above): the whole modal run,
+  // the end of it, and messages to its controls.
+  intptr_t (*dialog_box)(u32 template_id, PlatWndProc proc, intptr_t param);
+  bool (*end_dialog)(PlatWindow dialog, intptr_t code);  // false: not a dialog of the system's
+  bool (*dialog_item_message)(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam,
+                              intptr_t* result);
+  // The host surface (null: zero-filled memory of the layer's own).
+  u32* (*create_surface)(u32 width, u32 height);
+  void (*free_surface)(u32* pixels);
 };
 
 const PlatBackend* Plat_Sdl_Backend(void);
 const PlatBackend* Plat_Headless_Backend(void);
+const PlatBackend* Plat_Win32_Backend(void);
 bool Plat_Sdl_Dialog_Loop(void);  // the dialog drawn in a window of its own
 
 // Shared with the backends.
@@ -43,4 +56,9 @@ u32 Plat_Paint_Count(void);
 void (*Plat_Audio_Pump(void))(void);
 void Plat_Status_Text(char* text, u32 size);
 void Plat_Request_Close(void);  // a limit or the user asks the window to close
-void Plat_Check_Time_Limit(void);  // closes the window once the time limit has passed
+void Plat_Check_Time_Limit(void);
+// A dialog run by the system itself (win32): ending it and its controls' messages; false when the
+// handle is not such a dialog's.
+bool Plat_System_End_Dialog(PlatWindow dialog, intptr_t code);
+bool Plat_System_Dialog_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam,
+                                     intptr_t* result);  // closes the window once the time limit has passed

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <new>
 
 #include "platform/backend.h"
 #include "platform/capture.h"
@@ -33,6 +34,21 @@ bool plat_presenting = false;
 u32 plat_presented = 0;
 void (*plat_audio_pump)(void) = nullptr;
 void (*plat_status_hook)(char*, u32) = nullptr;
+
+// The backends of this program by name; the other system's backend is not built in.
+struct PlatBackendName {
+  const char* name;
+  PlatBackendKind kind;
+  const PlatBackend* (*get)(void);
+};
+const PlatBackendName kPlatBackends[] = {
+#ifdef _WIN32
+    {"win32", PLAT_WIN32, Plat_Win32_Backend},
+#else
+    {"sdl", PLAT_SDL, Plat_Sdl_Backend},
+#endif
+    {"headless", PLAT_HEADLESS, Plat_Headless_Backend},
+};
 
 bool Plat_Parse_Keys(const char* text, PlatConfig* c) {
   // "frame:down:code" or "frame:up:code", comma-separated.
@@ -100,9 +116,10 @@ bool Plat_Config_From_Env(PlatConfig* c) {
   const char* v;
   bool ok = true;
   if ((v = getenv("VELMORAN_BACKEND")) && *v) {
-    if (strcmp(v, "headless") == 0) c->backend = PLAT_HEADLESS;
-    else if (strcmp(v, "sdl") == 0) c->backend = PLAT_SDL;
-    else ok = false, fprintf(stderr, "VELMORAN_BACKEND: unknown backend \"%s\"\n", v);
+    bool known = false;
+    for (const PlatBackendName& b : kPlatBackends)
+      if (strcmp(v, b.name) == 0) c->backend = b.kind, known = true;
+    if (!known) ok = false, fprintf(stderr, "VELMORAN_BACKEND: unknown backend \"%s\"\n", v);
   }
   if ((v = getenv("VELMORAN_FPS")) && *v) {
     c->fps = u32(strtoul(v, nullptr, 10));
@@ -133,7 +150,10 @@ bool Plat_Config_From_Env(PlatConfig* c) {
 
 bool Plat_Init(const PlatConfig& config) {
   plat_config = config;
-  plat = config.backend == PLAT_HEADLESS ? Plat_Headless_Backend() : Plat_Sdl_Backend();
+  plat = nullptr;
+  for (const PlatBackendName& b : kPlatBackends)
+    if (b.kind == config.backend) plat = b.get();
+  if (!plat) return false;
   plat_class_registered = false;
   plat_window = 0;
   plat_window_live = plat_window_invalid = plat_window_shown = false;
@@ -298,13 +318,17 @@ void Plat_Show_Cursor(bool show) { plat->show_cursor(show); }
 bool Plat_Open_Console(void) { return false; }
 
 u32* Plat_Create_Surface(u32 width, u32 height) {
+  if (plat && plat->create_surface) return plat->create_surface(width, height);
   size_t bytes = (size_t(width) * height * 4 + 63) & ~size_t(63);
-  void* p = aligned_alloc(64, bytes ? bytes : 64);
+  void* p = ::operator new(bytes ? bytes : 64, std::align_val_t(64), std::nothrow);
   if (p) memset(p, 0, bytes);
   return static_cast<u32*>(p);
 }
 
-void Plat_Free_Surface(u32* pixels) { free(pixels); }
+void Plat_Free_Surface(u32* pixels) {
+  if (plat && plat->free_surface) return plat->free_surface(pixels);
+  ::operator delete(pixels, std::align_val_t(64));
+}
 
 bool Plat_Present_Init(PlatWindow, u32 width, u32 height, bool fullscreen, bool vsync) {
   if (plat_config.fail & PLAT_FAIL_PRESENTER) return false;
@@ -317,7 +341,12 @@ void Plat_Present_Clear(u32 argb) {
 }
 
 bool Plat_Present_Get_Back_Buffer(void) {
-  return plat_presenting && !(plat_config.fail & PLAT_FAIL_BACKBUFFER);
+  if (!plat_presenting || (plat_config.fail & PLAT_FAIL_BACKBUFFER)) return false;
+  return !plat->present_back_buffer || plat->present_back_buffer();
+}
+
+void Plat_Present_Put_Back_Buffer(void) {
+  if (plat_presenting && plat->present_put_back_buffer) plat->present_put_back_buffer();
 }
 
 bool Plat_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
@@ -361,8 +390,18 @@ void Plat_Set_Audio_Pump(void (*poll)(void)) { plat_audio_pump = poll; }
 void (*Plat_Audio_Pump(void))(void) { return plat_audio_pump; }
 bool Plat_Audio_Is_Virtual(void) { return plat_config.backend == PLAT_HEADLESS; }
 
+bool Plat_System_End_Dialog(PlatWindow dialog, intptr_t code) {
+  return plat && plat->end_dialog && plat->end_dialog(dialog, code);
+}
+
+bool Plat_System_Dialog_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam,
+                                     intptr_t* result) {
+  return plat && plat->dialog_item_message && plat->dialog_item_message(dialog, id, message, wparam, lparam, result);
+}
+
 intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow, PlatWndProc proc, intptr_t param) {
   if (!plat || (plat_config.fail & PLAT_FAIL_DIALOG)) return -1;
-  // A setup script answers the dialog with either backend; without one the backend runs it.
+  // A setup script answers the dialog with any backend; without one the backend runs it.
+  if (!plat_config.setup[0] && plat->dialog_box) return plat->dialog_box(template_id, proc, param);
   return Plat_Dialog_Run(template_id, proc, param, plat_config.setup[0] ? nullptr : plat->dialog_loop);
 }

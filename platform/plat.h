@@ -1,5 +1,5 @@
 // The platform layer: window, messages, clock, surface, presentation, wave-out and threads with
-// Windows-shaped semantics, over one of two backends (sdl, headless).
+// Windows-shaped semantics, over one of three backends (sdl or win32, and headless).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -31,7 +31,12 @@ enum : u32 {
   BM_SETCHECK = 0xF1,
 };
 
-enum PlatBackendKind : u8 { PLAT_SDL = 0, PLAT_HEADLESS = 1 };
+enum PlatBackendKind : u8 { PLAT_SDL = 0, PLAT_HEADLESS = 1, PLAT_WIN32 = 2 };
+#ifdef _WIN32
+const PlatBackendKind kPlatDefaultBackend = PLAT_WIN32;
+#else
+const PlatBackendKind kPlatDefaultBackend = PLAT_SDL;
+#endif
 
 // Fault injection points (VELMORAN_FAIL, comma-separated names).
 enum : u32 {
@@ -52,7 +57,7 @@ struct PlatKeyEvent {
 const u32 kPlatMaxScriptKeys = 256;
 
 struct PlatConfig {
-  PlatBackendKind backend = PLAT_SDL;
+  PlatBackendKind backend = kPlatDefaultBackend;
   u32 fps = 60;                // headless virtual frames per second
   u32 max_frames = 0;          // 0: no limit
   f64 max_seconds = 0;         // 0: no limit (virtual seconds headless, wall-clock with sdl)
@@ -121,6 +126,9 @@ void Plat_End_Dialog(PlatWindow dialog, intptr_t code);  // ends the loop after 
 // BM_SETCHECK (wparam 0/1) and BM_GETCHECK on a check box or radio button of the running dialog.
 intptr_t Plat_Send_Dlg_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam);
 
+// The folder of the running program, without a trailing separator; false when unknown.
+bool Plat_Program_Dir(char* path, u32 size);
+
 // The host's 32-bit surface: zero-filled, 64-byte aligned, top-down rows of width pixels.
 u32* Plat_Create_Surface(u32 width, u32 height);
 void Plat_Free_Surface(u32* pixels);
@@ -130,6 +138,7 @@ void Plat_Free_Surface(u32* pixels);
 bool Plat_Present_Init(PlatWindow window, u32 width, u32 height, bool fullscreen, bool vsync);
 void Plat_Present_Clear(u32 argb);
 bool Plat_Present_Get_Back_Buffer(void);  // false when the target cannot be had
+void Plat_Present_Put_Back_Buffer(void);  // gives back what Plat_Present_Get_Back_Buffer took
 bool Plat_Present_Lock(u32** pixels, u32* pitch_bytes, u32* width, u32* height);
 void Plat_Present_Unlock(void);
 void Plat_Present_Flip(void);

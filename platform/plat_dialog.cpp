@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/backend.h"
+
 namespace {
 // Template 101: the setup dialog.
 const PlatDlgControl kSetupControls[] = {
@@ -129,12 +131,15 @@ intptr_t Plat_Dialog_Run(u32 template_id, PlatWndProc proc, intptr_t param, bool
 }
 
 void Plat_End_Dialog(PlatWindow dialog, intptr_t code) {
+  if (Plat_System_End_Dialog(dialog, code)) return;
   if (dialog != kPlatDialogWindow || !dlg_template) return;
   dlg_ended = true;
   dlg_code = code;
 }
 
-intptr_t Plat_Send_Dlg_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t) {
+intptr_t Plat_Send_Dlg_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam) {
+  intptr_t result;
+  if (Plat_System_Dialog_Item_Message(dialog, id, message, wparam, lparam, &result)) return result;
   i32 i = dialog == kPlatDialogWindow ? Dlg_Index(id) : -1;
   if (i < 0) return 0;
   PlatDlgKind kind = dlg_template->controls[i].kind;

@@ -58,7 +58,7 @@ bool Hl_Init(const PlatConfig& config) {
   hl_counter = 0;
   hl_back.clear();
   hl_crc = nullptr;
-  if (config.crc_log[0] && !(hl_crc = fopen(config.crc_log, "w"))) {
+  if (config.crc_log[0] && !(hl_crc = fopen(config.crc_log, "wb"))) {
     fprintf(stderr, "Plat: cannot write %s\n", config.crc_log);
     return false;
   }
@@ -224,12 +224,40 @@ void Hl_Show_Cursor(bool) {}
 bool Hl_Dialog_Loop(void) { return Plat_Dialog_Script("run"); }
 
 const PlatBackend hl_backend = {
-    Hl_Init,          Hl_Done,         Hl_Frequency,       Hl_Counter,        Hl_Sleep,
-    Hl_Create_Window, Hl_Client_Size,  Hl_Set_Outer_Size,  Hl_Show,           Hl_Pump,
-    Hl_Wait,          Hl_Frame_Advance, Hl_Minimised,      Hl_Message_Box,    Hl_Present_Init,
-    Hl_Present_Clear, Hl_Present_Lock, Hl_Present_Unlock,  Hl_Present_Flip,   Hl_Present_Release,
-    Hl_Wave_Open,     Hl_Wave_Start,   Hl_Wave_Position,   Hl_Wave_Stop,      Hl_Wave_Close,
-    Hl_Show_Cursor,   Hl_Dialog_Loop,
+    .init = Hl_Init,
+    .done = Hl_Done,
+    .frequency = Hl_Frequency,
+    .counter = Hl_Counter,
+    .sleep = Hl_Sleep,
+    .create_window = Hl_Create_Window,
+    .client_size = Hl_Client_Size,
+    .set_outer_size = Hl_Set_Outer_Size,
+    .show = Hl_Show,
+    .pump = Hl_Pump,
+    .wait = Hl_Wait,
+    .frame_advance = Hl_Frame_Advance,
+    .minimised = Hl_Minimised,
+    .message_box = Hl_Message_Box,
+    .present_init = Hl_Present_Init,
+    .present_clear = Hl_Present_Clear,
+    .present_back_buffer = nullptr,
+    .present_put_back_buffer = nullptr,
+    .present_lock = Hl_Present_Lock,
+    .present_unlock = Hl_Present_Unlock,
+    .present_flip = Hl_Present_Flip,
+    .present_release = Hl_Present_Release,
+    .wave_open = Hl_Wave_Open,
+    .wave_start = Hl_Wave_Start,
+    .wave_position = Hl_Wave_Position,
+    .wave_stop = Hl_Wave_Stop,
+    .wave_close = Hl_Wave_Close,
+    .show_cursor = Hl_Show_Cursor,
+    .dialog_loop = Hl_Dialog_Loop,
+    .dialog_box = nullptr,
+    .end_dialog = nullptr,
+    .dialog_item_message = nullptr,
+    .create_surface = nullptr,
+    .free_surface = nullptr,
 };
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include "render/vrdraw.h"
 #include "render/vrtransform.h"
 #include "video/vbe.h"
+#include "runtime/dmath.h"
 
 VrView vr_view;
 VrCamera vr_camera;
@@ -129,7 +130,7 @@ void VR_Set_Sprite_Shifts(i32, i32 depth_shift, i32 height_shift) {
 
 void VR_Set_Fov(i16 degrees) {
   const f32 half = f32(vbe_screen.height) * 0.5f;
-  const f32 f = half / std::tan(f32(degrees) * 0.5f * 3.1415927f * 0.0055555557f);
+  const f32 f = half / f32(Dmath_Tan(f32(degrees) * 0.5f * 3.1415927f * 0.0055555557f));
   const f32 g = f32(i16(VR_Clamp_To_Int(std::floor(f))));
   vr_view.base_focal = vr_view.focal_x = vr_view.focal_y = g;
   Publish_Focal();

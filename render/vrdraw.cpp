@@ -12,6 +12,7 @@
 #include "render/vr.h"
 #include "render/vrtransform.h"
 #include "video/font.h"
+#include "runtime/dmath.h"
 
 namespace {
 VrDrawEntry vr_draw_list[kVrMaxDraw];
@@ -407,8 +408,8 @@ void VR_Direction_To_Angles(f32 x, f32 y, f32 z) {
   // Rounding may carry a sine a hair past 1.
   s1 = s1 > 1.0f ? 1.0f : s1 < -1.0f ? -1.0f : s1;
   s3 = s3 > 1.0f ? 1.0f : s3 < -1.0f ? -1.0f : s3;
-  i32 pitch = VR_Clamp_To_Int(std::asin(s3) * -k);
-  i32 yaw = VR_Clamp_To_Int(std::asin(s1) * k);
+  i32 pitch = VR_Clamp_To_Int(f32(Dmath_Asin(s3)) * -k);
+  i32 yaw = VR_Clamp_To_Int(f32(Dmath_Asin(s1)) * k);
   if (s2 < 0.0f) yaw = 1024 - yaw;
   if (pitch < 0) pitch += 2048;
   if (yaw < 0) yaw += 2048;

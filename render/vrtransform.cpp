@@ -9,6 +9,7 @@
 #include "runtime/demo.h"
 #include "runtime/key.h"
 #include "runtime/math.h"
+#include "runtime/dmath.h"
 
 VrMatrix vr_camera_matrix;
 VrMatrix vr_object_matrix;
@@ -223,7 +224,7 @@ void VR_Copy_Dwords(const void* source, void* destination, i32 n) {
   if (n > 0) std::memmove(destination, source, size_t(n) * 4);
 }
 
-void VR_Init_Map_Focal(void) { vr_map_focal = 128.0f / std::tan(70.0f); }
+void VR_Init_Map_Focal(void) { vr_map_focal = 128.0f / f32(Dmath_Tan(70.0)); }
 f32 VR_Get_Map_Focal(void) { return vr_map_focal; }
 
 void VR_Project_Points_Float(const MeshPoint* source, MeshPoint* destination, u32 n) {

@@ -6,6 +6,7 @@
 
 #include "runtime/err.h"
 #include "runtime/mem.h"
+#include "runtime/dmath.h"
 
 namespace {
 SinCosTable math_table;
@@ -30,12 +31,14 @@ void Math_Init(void) {
 void Math_Init_Sin_Cos(f32 steps) {
   if (!(steps > 0.0f)) return;
   if (steps > 2048.0f) steps = 2048.0f;
-  // Extended precision, then rounded to f32: the table is the same on every run and machine.
-  const long double turn = static_cast<long double>(6.28318530718);
+  // The angle k x turn / steps kept wider than a double, the project's own sine, then rounded to
+  // f32: the table is the same on every run, machine and system.
+  const f64 turn = 6.28318530718;
   for (u32 k = 0; f32(k) < steps; k++) {
-    long double x = static_cast<long double>(k) * turn / static_cast<long double>(steps);
-    math_table.sin[k] = f32(sinl(x));
-    math_table.cos[k] = f32(cosl(x));
+    f64 s, c;
+    Dmath_Sin_Cos_Of_Ratio(f64(k), turn, f64(steps), &s, &c);
+    math_table.sin[k] = f32(s);
+    math_table.cos[k] = f32(c);
   }
 }
 

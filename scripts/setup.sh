@@ -6,6 +6,9 @@ set -euo pipefail
 VELMORAN_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev libpng-dev)
 VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xauth
   imagemagick ffmpeg libopenmpt-dev openmpt123 libxmp-dev)
+# The Windows program: 32-bit cross compiler, and wine to run it (its 32-bit half needs i386).
+VELMORAN_WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386
+  libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 velmoran_install() {
   local missing=()
@@ -16,6 +19,9 @@ velmoran_install() {
     echo "Installing: ${missing[*]}"
     local sudo=""
     [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -qx i386; then
+      $sudo dpkg --add-architecture i386
+    fi
     $sudo apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
   fi

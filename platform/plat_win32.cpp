@@ -1,0 +1,400 @@
+// Win32 backend: a USER32 window and its messages, the performance counter, message boxes, the
+// program's dialogs from its resources, the host surface as a DIB section, Direct3D 9
+// presentation and waveOut.
+#include <cstdio>
+
+#include "platform/backend.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#include <mmsystem.h>
+#include <d3d9.h>
+
+namespace {
+PlatConfig w32_config;
+HINSTANCE w32_instance = nullptr;
+HWND w32_window = nullptr;
+const char* w32_class = nullptr;
+bool w32_minimised = false;
+
+HWND w32_dialog = nullptr;
+PlatWndProc w32_dialog_proc = nullptr;
+
+// The host surface: a top-down 32-bit DIB section selected into a memory DC.
+HBITMAP w32_bitmap = nullptr;
+HDC w32_memory_dc = nullptr;
+HGDIOBJ w32_previous_bitmap = nullptr;
+const u32 kW32PaletteEntries = 256;
+
+IDirect3D9* w32_d3d = nullptr;
+IDirect3DDevice9* w32_device = nullptr;
+IDirect3DSurface9* w32_back = nullptr;
+const UINT kW32SdkVersion = 32;
+
+HWAVEOUT w32_wave = nullptr;
+WAVEHDR w32_header = {};
+bool w32_header_prepared = false;
+bool w32_silent = false;  // no device: the position follows the clock
+const u8* w32_ring = nullptr;
+LARGE_INTEGER w32_silent_start = {};
+const u32 kW32Rate = 44100;
+const u32 kW32FrameBytes = 4;
+
+PlatWindow W32_Handle(HWND window) { return PlatWindow(reinterpret_cast<uintptr_t>(window)); }
+
+bool W32_Init(const PlatConfig& config) {
+  w32_config = config;
+  w32_instance = GetModuleHandleA(nullptr);
+  w32_minimised = false;
+  return true;
+}
+
+void W32_Done(void) {
+  if (w32_window) DestroyWindow(w32_window);
+  w32_window = nullptr;
+  if (w32_class) UnregisterClassA(w32_class, w32_instance);
+  w32_class = nullptr;
+  if (w32_d3d) w32_d3d->Release();
+  w32_d3d = nullptr;
+}
+
+i64 W32_Frequency(void) {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return f.QuadPart;
+}
+
+i64 W32_Counter(void) {
+  LARGE_INTEGER c;
+  QueryPerformanceCounter(&c);
+  return c.QuadPart;
+}
+
+void W32_Sleep(u32 milliseconds) { Sleep(milliseconds); }
+
+// The real window's procedure hands keys and the close request to the layer's queue; frames come
+// from the layer's paint requests, so a system paint only validates.
+LRESULT CALLBACK W32_Window_Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      Plat_Queue_Message(message, wparam, 0);
+      return 0;
+    case WM_CLOSE:
+      Plat_Request_Close();
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      w32_minimised = wparam == SIZE_MINIMIZED;
+      return 0;
+    default:
+      return DefWindowProcA(window, message, wparam, lparam);
+  }
+}
+
+bool W32_Create_Window(const char* title, i32 width, i32 height) {
+  WNDCLASSEXA description = {};
+  description.cbSize = sizeof description;
+  description.style = CS_DBLCLKS;
+  description.lpfnWndProc = W32_Window_Proc;
+  description.hInstance = w32_instance;
+  description.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+  description.hCursor = LoadCursorA(nullptr, IDC_NO);
+  description.lpszClassName = title;
+  if (!RegisterClassExA(&description)) {
+    fprintf(stderr, "Plat: RegisterClassExA failed (%lu)\n", GetLastError());
+    return false;
+  }
+  w32_class = title;
+  w32_window = CreateWindowExA(0, title, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, width, height, nullptr,
+                               nullptr, w32_instance, nullptr);
+  if (!w32_window) fprintf(stderr, "Plat: CreateWindowExA failed (%lu)\n", GetLastError());
+  return w32_window != nullptr;
+}
+
+void W32_Client_Size(i32* width, i32* height) {
+  RECT r = {};
+  GetClientRect(w32_window, &r);
+  *width = r.right - r.left;
+  *height = r.bottom - r.top;
+}
+
+void W32_Set_Outer_Size(i32 width, i32 height) {
+  SetWindowPos(w32_window, nullptr, 0, 0, width, height, SWP_NOMOVE);
+}
+
+void W32_Show(void) {
+  ShowWindow(w32_window, SW_SHOWDEFAULT);
+  UpdateWindow(w32_window);
+  i32 w, h;
+  W32_Client_Size(&w, &h);
+  printf("Plat: Window shown, client area %dx%d.\n", w, h);
+  fflush(stdout);
+}
+
+void W32_Pump(void) {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  Plat_Check_Time_Limit();
+}
+
+void W32_Wait(void) { MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT); }
+void W32_Frame_Advance(void) {}
+bool W32_Minimised(void) { return w32_minimised; }
+
+bool W32_Message_Box(const char* text, const char* caption) {
+  fprintf(stderr, "%s: %s\n", caption, text);
+  fflush(stderr);
+  MessageBoxA(w32_window, text, caption, MB_OK);
+  return true;
+}
+
+bool W32_Present_Init(u32 width, u32 height, bool fullscreen, bool vsync) {
+  w32_d3d = Direct3DCreate9(kW32SdkVersion);
+  if (!w32_d3d) return false;
+  D3DDISPLAYMODE mode;
+  if (FAILED(w32_d3d->GetAdapterDisplayMode(0, &mode))) return false;
+  D3DPRESENT_PARAMETERS parameters = {};
+  parameters.BackBufferWidth = fullscreen ? width : 0;
+  parameters.BackBufferHeight = fullscreen ? height : 0;
+  parameters.BackBufferFormat = fullscreen ? D3DFMT_A8R8G8B8 : mode.Format;
+  parameters.BackBufferCount = fullscreen ? 1 : 0;
+  parameters.MultiSampleType = D3DMULTISAMPLE_NONE;
+  parameters.SwapEffect = fullscreen ? D3DSWAPEFFECT_FLIP : D3DSWAPEFFECT_DISCARD;
+  parameters.Windowed = fullscreen ? FALSE : TRUE;
+  parameters.Flags = D3DPRESENTFLAG_LOCKABLE_BACKBUFFER;
+  parameters.PresentationInterval = vsync ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_IMMEDIATE;
+  if (FAILED(w32_d3d->CreateDevice(0, D3DDEVTYPE_HAL, w32_window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
+                                   &w32_device))) {
+    w32_device = nullptr;
+    return false;
+  }
+  IDirect3DSurface9* back = nullptr;
+  D3DSURFACE_DESC desc = {};
+  if (SUCCEEDED(w32_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) {
+    back->GetDesc(&desc);
+    back->Release();
+  }
+  printf("Plat: Presenting through Direct3D 9, back buffer %ux%u.\n", desc.Width, desc.Height);
+  fflush(stdout);
+  return true;
+}
+
+void W32_Present_Clear(u32 argb) { w32_device->Clear(0, nullptr, D3DCLEAR_TARGET, argb, 1.0f, 0); }
+
+bool W32_Present_Back_Buffer(void) {
+  return SUCCEEDED(w32_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &w32_back));
+}
+
+void W32_Present_Put_Back_Buffer(void) {
+  if (w32_back) w32_back->Release();
+  w32_back = nullptr;
+}
+
+bool W32_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
+  D3DSURFACE_DESC desc;
+  D3DLOCKED_RECT locked;
+  if (!w32_back || FAILED(w32_back->GetDesc(&desc)) || FAILED(w32_back->LockRect(&locked, nullptr, 0)))
+    return false;
+  *pixels = static_cast<u32*>(locked.pBits);
+  *pitch = u32(locked.Pitch);
+  *width = desc.Width;
+  *height = desc.Height;
+  return true;
+}
+
+void W32_Present_Unlock(void) {
+  if (w32_back) w32_back->UnlockRect();
+}
+
+void W32_Present_Flip(void) { w32_device->Present(nullptr, nullptr, nullptr, nullptr); }
+
+void W32_Present_Release(void) {
+  W32_Present_Put_Back_Buffer();
+  if (w32_device) w32_device->Release();
+  w32_device = nullptr;
+  if (w32_d3d) w32_d3d->Release();
+  w32_d3d = nullptr;
+}
+
+bool W32_Wave_Open(u32 rate, u32 channels, u32 bits) {
+  if (rate != kW32Rate || channels != 2 || bits != 16) return false;
+  w32_silent = false;
+  WAVEFORMATEX format = {};
+  format.wFormatTag = WAVE_FORMAT_PCM;
+  format.nChannels = 2;
+  format.nSamplesPerSec = kW32Rate;
+  format.nAvgBytesPerSec = kW32Rate * kW32FrameBytes;
+  format.nBlockAlign = kW32FrameBytes;
+  format.wBitsPerSample = 16;
+  if (!(w32_config.fail & PLAT_FAIL_AUDIO) &&
+      waveOutOpen(&w32_wave, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL) == MMSYSERR_NOERROR)
+    return true;
+  w32_wave = nullptr;
+  printf("Plat: No audio device; the music plays silently on the system clock.\n");
+  fflush(stdout);
+  w32_silent = true;
+  return true;
+}
+
+// One header over the whole ring, looping for ever.
+void W32_Wave_Start(const u8* ring, u32 bytes) {
+  w32_ring = ring;
+  QueryPerformanceCounter(&w32_silent_start);
+  if (!w32_wave) return;
+  w32_header = {};
+  w32_header.lpData = reinterpret_cast<LPSTR>(const_cast<u8*>(ring));
+  w32_header.dwBufferLength = bytes;
+  w32_header.dwFlags = WHDR_BEGINLOOP | WHDR_ENDLOOP;
+  w32_header.dwLoops = 0xFFFFFFFFu;
+  w32_header_prepared = waveOutPrepareHeader(w32_wave, &w32_header, sizeof w32_header) == MMSYSERR_NOERROR;
+  waveOutWrite(w32_wave, &w32_header, sizeof w32_header);
+}
+
+u32 W32_Wave_Position(void) {
+  if (!w32_ring) return 0;
+  if (w32_silent) {
+    u64 elapsed = u64(W32_Counter() - w32_silent_start.QuadPart);
+    return u32(elapsed * kW32Rate / u64(W32_Frequency()) * kW32FrameBytes);
+  }
+  MMTIME time = {};
+  time.wType = TIME_BYTES;
+  waveOutGetPosition(w32_wave, &time, sizeof time);
+  return time.u.cb;
+}
+
+void W32_Wave_Stop(void) {
+  if (w32_wave) {
+    waveOutReset(w32_wave);
+    if (w32_header_prepared) waveOutUnprepareHeader(w32_wave, &w32_header, sizeof w32_header);
+  }
+  w32_header_prepared = false;
+  w32_ring = nullptr;
+}
+
+void W32_Wave_Close(void) {
+  if (w32_wave) waveOutClose(w32_wave);
+  w32_wave = nullptr;
+  w32_silent = false;
+}
+
+void W32_Show_Cursor(bool show) { ShowCursor(show ? TRUE : FALSE); }
+
+// The layer's own dialog is never used here: dialogs come from the program's resources.
+bool W32_Dialog_Loop(void) { return false; }
+
+INT_PTR CALLBACK W32_Dialog_Proc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (!w32_dialog) w32_dialog = dialog;
+  if (!w32_dialog_proc) return FALSE;
+  return w32_dialog_proc(W32_Handle(dialog), message, wparam, lparam) ? TRUE : FALSE;
+}
+
+intptr_t W32_Dialog_Box(u32 template_id, PlatWndProc proc, intptr_t param) {
+  if (w32_dialog_proc) return -1;  // one modal dialog at a time
+  w32_dialog_proc = proc;
+  w32_dialog = nullptr;
+  INT_PTR code = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), nullptr,
+                                 W32_Dialog_Proc, param);
+  w32_dialog_proc = nullptr;
+  w32_dialog = nullptr;
+  return code;
+}
+
+bool W32_End_Dialog(PlatWindow dialog, intptr_t code) {
+  if (!w32_dialog || dialog != W32_Handle(w32_dialog)) return false;
+  EndDialog(w32_dialog, code);
+  return true;
+}
+
+bool W32_Dialog_Item_Message(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam,
+                             intptr_t* result) {
+  if (!w32_dialog || dialog != W32_Handle(w32_dialog)) return false;
+  *result = SendDlgItemMessageA(w32_dialog, id, message, wparam, lparam);
+  return true;
+}
+
+// A 32-bit top-down DIB section; its memory starts zeroed.
+u32* W32_Create_Surface(u32 width, u32 height) {
+  struct {
+    BITMAPINFOHEADER header;
+    RGBQUAD colours[kW32PaletteEntries];
+  } info = {};
+  info.header.biSize = sizeof info.header;
+  info.header.biWidth = LONG(width);
+  info.header.biHeight = -LONG(height);
+  info.header.biPlanes = 1;
+  info.header.biBitCount = 32;
+  info.header.biCompression = BI_RGB;
+  info.header.biClrUsed = kW32PaletteEntries;
+  info.header.biClrImportant = kW32PaletteEntries;
+  HDC temporary = CreateCompatibleDC(nullptr);
+  void* bits = nullptr;
+  w32_bitmap = CreateDIBSection(temporary, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits, nullptr, 0);
+  DeleteDC(temporary);
+  if (!w32_bitmap) return nullptr;
+  w32_memory_dc = CreateCompatibleDC(nullptr);
+  w32_previous_bitmap = SelectObject(w32_memory_dc, w32_bitmap);
+  return static_cast<u32*>(bits);
+}
+
+void W32_Free_Surface(u32*) {
+  if (w32_memory_dc) {
+    SelectObject(w32_memory_dc, w32_previous_bitmap);
+    DeleteDC(w32_memory_dc);
+  }
+  if (w32_bitmap) DeleteObject(w32_bitmap);
+  w32_memory_dc = nullptr;
+  w32_bitmap = nullptr;
+}
+
+const PlatBackend w32_backend = {
+    .init = W32_Init,
+    .done = W32_Done,
+    .frequency = W32_Frequency,
+    .counter = W32_Counter,
+    .sleep = W32_Sleep,
+    .create_window = W32_Create_Window,
+    .client_size = W32_Client_Size,
+    .set_outer_size = W32_Set_Outer_Size,
+    .show = W32_Show,
+    .pump = W32_Pump,
+    .wait = W32_Wait,
+    .frame_advance = W32_Frame_Advance,
+    .minimised = W32_Minimised,
+    .message_box = W32_Message_Box,
+    .present_init = W32_Present_Init,
+    .present_clear = W32_Present_Clear,
+    .present_back_buffer = W32_Present_Back_Buffer,
+    .present_put_back_buffer = W32_Present_Put_Back_Buffer,
+    .present_lock = W32_Present_Lock,
+    .present_unlock = W32_Present_Unlock,
+    .present_flip = W32_Present_Flip,
+    .present_release = W32_Present_Release,
+    .wave_open = W32_Wave_Open,
+    .wave_start = W32_Wave_Start,
+    .wave_position = W32_Wave_Position,
+    .wave_stop = W32_Wave_Stop,
+    .wave_close = W32_Wave_Close,
+    .show_cursor = W32_Show_Cursor,
+    .dialog_loop = W32_Dialog_Loop,
+    .dialog_box = W32_Dialog_Box,
+    .end_dialog = W32_End_Dialog,
+    .dialog_item_message = W32_Dialog_Item_Message,
+    .create_surface = W32_Create_Surface,
+    .free_surface = W32_Free_Surface,
+};
+}  // namespace
+
+const PlatBackend* Plat_Win32_Backend(void) { return &w32_backend; }
