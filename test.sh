@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
-velmoran_install "${VELMORAN_PACKAGES[@]}" "${VELMORAN_TEST_PACKAGES[@]}"
+velmoran_install "${VELMORAN_PACKAGES[@]}" "${VELMORAN_TEST_PACKAGES[@]}" "${VELMORAN_WINDOWS_PACKAGES[@]}"
 status=0
 
 # Fuzzers and the show under AddressSanitizer and UBSan, built with clang.
@@ -16,6 +16,8 @@ velmoran_build build-o0 -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_TESTS=OFF -DVELMORAN
 
 # The main build: unit tests, whole-show runs, external-tool checks; its summary closes the run.
 velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=ON \
-  -DVELMORAN_OTHER_PROGRAMS="$PWD/build-fuzz/velmoran;$PWD/build-o0/velmoran"
+  -DVELMORAN_OTHER_PROGRAMS="$PWD/build-fuzz/velmoran;$PWD/build-o0/velmoran" -DVELMORAN_WINDOWS_BUILD="$PWD/build-win"
+# The Windows program from the same sources and the main build's data, run under wine by the main build's tests.
+velmoran_build_windows
 (cd build && ctest --output-on-failure -j "$(velmoran_jobs)" --timeout 900) || status=1
 exit $status

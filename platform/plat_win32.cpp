@@ -32,6 +32,7 @@ IDirect3D9* w32_d3d = nullptr;
 IDirect3DDevice9* w32_device = nullptr;
 IDirect3DSurface9* w32_back = nullptr;
 const UINT kW32SdkVersion = 32;
+u32 w32_presented = 0;
 
 HWAVEOUT w32_wave = nullptr;
 WAVEHDR w32_header = {};
@@ -219,9 +220,13 @@ void W32_Present_Unlock(void) {
   if (w32_back) w32_back->UnlockRect();
 }
 
-void W32_Present_Flip(void) { w32_device->Present(nullptr, nullptr, nullptr, nullptr); }
+void W32_Present_Flip(void) {
+  if (SUCCEEDED(w32_device->Present(nullptr, nullptr, nullptr, nullptr))) w32_presented++;
+}
 
 void W32_Present_Release(void) {
+  if (w32_device) printf("Plat: Direct3D 9 presented %u frames.\n", w32_presented);
+  w32_presented = 0;
   W32_Present_Put_Back_Buffer();
   if (w32_device) w32_device->Release();
   w32_device = nullptr;

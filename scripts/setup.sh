@@ -8,7 +8,7 @@ VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xa
   imagemagick ffmpeg libopenmpt-dev openmpt123 libxmp-dev)
 # The Windows program: 32-bit cross compiler, and wine to run it (its 32-bit half needs i386).
 VELMORAN_WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386
-  libgl1-mesa-dri:i386 libglx-mesa0:i386)
+  libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386)
 
 velmoran_install() {
   local missing=()
@@ -42,4 +42,16 @@ velmoran_build() {
   shift
   cmake -S . -B "$dir" -G Ninja "$@" > "$dir.configure.log" 2>&1 || { cat "$dir.configure.log"; return 1; }
   cmake --build "$dir" -j "$(velmoran_jobs)"
+}
+
+# velmoran_build_windows: the Windows program in build-win/velmoran.exe, cross-built from the same
+# sources, with the data of the native build in build/ (made first when missing) beside it.
+velmoran_build_windows() {
+  if [ ! -f build/CMakeCache.txt ]; then
+    mkdir -p build
+    cmake -S . -B build -G Ninja > build.configure.log 2>&1 || { cat build.configure.log; return 1; }
+  fi
+  cmake --build build --target data -j "$(velmoran_jobs)"
+  velmoran_build build-win -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DVELMORAN_NATIVE_DATA="$PWD/build/data"
 }

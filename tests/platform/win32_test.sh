@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The Windows program under wine: the whole show headless against the Linux build's frames, and the
+# win32 backend's real window, Direct3D 9, setup dialog and error boxes under Xvfb.
+# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|window|dialog|failures>
+set -u
+win=$1
+linux=$2
+work=$3
+mode=$4
+mkdir -p "$work"
+cd "$work" || exit 1
+export WINEPREFIX=$win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winealsa.drv,winepulse.drv="
+fail() { echo "FAIL: $*"; exit 1; }
+# Each run starts its own wine session: a session begun without a display cannot make windows later.
+wineserver -k 2> /dev/null
+trap 'wineserver -k 2> /dev/null' EXIT
+
+# drive <expected exit> <expected text...> -- <driver steps...>: the program under the driver in Xvfb.
+drive() {
+  local want=$1 expect=() steps=()
+  shift
+  while [ "$1" != -- ]; do expect+=("$1"); shift; done
+  shift
+  steps=("$@")
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" "$win/velmoran.exe" \
+    "${steps[@]}" 2>&1 | tr -d '\r' > out.txt
+  grep -a -q "^exit $want\$" out.txt || { grep -av '^\[' out.txt; fail "expected exit $want (${steps[*]})"; }
+  for e in "${expect[@]}"; do
+    grep -a -q -- "$e" out.txt || { grep -av '^\[' out.txt; fail "missing \"$e\" (${steps[*]})"; }
+  done
+}
+
+case $mode in
+prefix)
+  rm -rf "$WINEPREFIX"
+  wineboot -i > boot.txt 2>&1 || { cat boot.txt; fail "wineboot"; }
+  ;;
+headless)
+  env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=linux.txt "$linux" > /dev/null 2>&1 ||
+    fail "the Linux build's run"
+  VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=windows.txt wine "$win/velmoran.exe" \
+    > out.txt 2>&1 || fail "the Windows program's run ended with $?"
+  cmp linux.txt windows.txt || fail "the Windows program's frames differ from the Linux build's"
+  echo "headless: $(wc -l < windows.txt) frames, the same on both systems"
+  ;;
+window)
+  VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" \
+    "Direct3D 9 presented [1-9]" -- escape:1500
+  ;;
+dialog)
+  drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" -- \
+    click:1003,1003,1005,1 escape:1500
+  drive 0 "320 x 200 checked" -- click:2
+  grep -a -q "Window shown" out.txt && fail "Exit still opened the window"
+  ;;
+failures)
+  VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
+    "box:Failed to initialize Direct3D!"
+  VELMORAN_SETUP=run VELMORAN_FAIL=window drive 102 "Unable to create the window" --
+  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" -- \
+    "box:Could not get the backbuffer! Rendering stopped." escape:500
+  ;;
+*)
+  fail "unknown mode $mode"
+  ;;
+esac
+echo "win32 $mode: passed"
