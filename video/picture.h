@@ -60,6 +60,7 @@ i32 Vbe_Crossfade_Level_B(void);
 // Blurs.
 void Vbe_Blur(void);
 void Vbe_Blur_Alternate(void);
+void Vbe_Blur_Alternate_Plain(void);  // the per-pixel form of the vertical pass, kept beside it
 
 // Colour.
 u32 Vbe_Pack_Color(u32 r, u32 g, u32 b);

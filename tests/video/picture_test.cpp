@@ -248,6 +248,20 @@ TEST_F(VideoTest, BlurReadsAlreadyBlurredUpperAndLeftNeighbours) {
   Vbe_Blur_Alternate();  // then vertical
   EXPECT_EQ(vbe_screen.frame[4], 0x202020u);
   EXPECT_EQ(vbe_screen.frame[3], 0u);
+
+  // Both passes of the fast form against the plain one, on a width that is not a multiple of four.
+  vbe_screen.width = 61;
+  vbe_screen.height = 17;
+  u32 x = 5;
+  for (u32 i = 0; i < 61 * 17; i++) vbe_screen.frame[i] = x = x * 69069u + 1;
+  std::vector<u32> start(vbe_screen.frame, vbe_screen.frame + 61 * 17), fast;
+  Vbe_Blur_Alternate();
+  Vbe_Blur_Alternate();
+  fast.assign(vbe_screen.frame, vbe_screen.frame + 61 * 17);
+  std::copy(start.begin(), start.end(), vbe_screen.frame);
+  Vbe_Blur_Alternate_Plain();
+  Vbe_Blur_Alternate_Plain();
+  EXPECT_EQ(fast, std::vector<u32>(vbe_screen.frame, vbe_screen.frame + 61 * 17));
 }
 
 TEST_F(VideoTest, ColourPackingAndTheHueModel) {
