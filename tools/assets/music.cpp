@@ -225,7 +225,7 @@ const char* const kThemeB2 = "a5 - - g5 f5 - e5 - | f5 - g5 - a5 - c6 - | b5 - -
 const char* const kGang1 = "d5 - - f5 - - ~a5 - | a#5 - a5 - f5 - d5 - | g5 - - a#5 - - a5 g5 | e5 - - - c#5 - e5 -";
 const char* const kGang2 = "a5 - - g5 f5 - e5 f5 | e5 - - d5 c5 - g4 - | f5 - - e5 d5 - a#4 d5 | c#5 - - - a4 - - .";
 const char* const kGang3 = "d6 - - c6 a5 - f5 - | g5 - - f5 e5 - c5 - | d5 - f5 - a#5 - ~a5 - | a5 - - - ^ . . .";
-const char* const kMotif = "a4 . e5 . a5 . b5 . | c6 . b5 . a5 . e5 . | f5 . a5 . d5 . a5 . | g#5 . e5 . b4 . e5 .";
+const char* const kMotif = "a4 . e5 . a5 . b5 . | c6 . a5 . f5 . e5 . | f5 . a5 . d5 . a5 . | g#5 . e5 . b4 . e5 .";
 const char* const kTermLine1 = "e5 - - d5 | c5 - - - | d5 - - f5 | e5 - - -";
 const char* const kTermLine2 = "c5 - - e5 | a5 - - - | b5 - - - | g#5 - - ^";
 const char* const kCredits1 = "a4 - c5 e5 | d5 - - b4 | g4 - b4 d5 | c5 - - -";
@@ -255,19 +255,19 @@ const OrderPlan kPlan[kOrders] = {
     PLAN(kIntro, 0, kIntroDrums2, B_PULSE, 40, A_UP, kMotif, nullptr, MOTIF),
     PLAN(kIntro, 0, kIntroDrums2, B_PULSE, 40, A_UP, kMotif, kCounterA, MOTIF),
     PLAN(kIntro, 0, kIntroDrums2, B_PULSE, 40, A_UP, nullptr, nullptr, ROLL | RISER),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, nullptr, nullptr, CRASH),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, nullptr, kCounterA, FILL_SNARE),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, kThemeA1, nullptr, CRASH),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, kThemeA2, nullptr, 0),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, kThemeA1, kCounterA, 0),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, kThemeA2, kCounterA, FILL_SNARE),
-    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 36, A_UP, kThemeB1, kCounterB, CRASH),
-    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 36, A_UP, kThemeB2, kCounterB, FILL_TOM),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_HIGH, kThemeA1, kCounterA, CRASH),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_HIGH, kThemeA2, kCounterA, 0),
-    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 36, A_HIGH, kThemeB1, kCounterB, 0),
-    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 36, A_HIGH, kThemeB2, kCounterB, FILL_TOM),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_CHIP, nullptr, nullptr, CRASH | STUTTER),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, nullptr, nullptr, CRASH),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, nullptr, kCounterA, FILL_SNARE),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA1, nullptr, CRASH),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA2, nullptr, 0),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA1, kCounterA, 0),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA2, kCounterA, FILL_SNARE),
+    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 40, A_UP, kThemeB1, kCounterB, CRASH),
+    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 40, A_UP, kThemeB2, kCounterB, FILL_TOM),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_HIGH, kThemeA1, kCounterA, CRASH),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_HIGH, kThemeA2, kCounterA, 0),
+    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB1, kCounterB, 0),
+    PLAN(kDriveB, 0, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB2, kCounterB, FILL_TOM),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_CHIP, nullptr, nullptr, CRASH | STUTTER),
     PLAN(kBreak, 0, kNoDrums, B_LONG, 40, A_CHIP, nullptr, kCounterBreak, ROLL | RISER),
     PLAN(kGangA, 0, kGang, B_GANG, 30, A_NONE, nullptr, nullptr, CRASH | REESE),
     PLAN(kGangA, 0, kGang, B_GANG, 30, A_NONE, nullptr, kCounterG, REESE | FILL_SNARE),
@@ -275,7 +275,7 @@ const OrderPlan kPlan[kOrders] = {
     PLAN(kGangB, 0, kGang, B_GANG, 30, A_EIGHTH, kGang2, nullptr, REESE),
     PLAN(kGangB, 0, kGang, B_GANG, 30, A_EIGHTH, kGang3, kCounterG, REESE | FILL_SNARE),
     PLAN(kGangA, 0, kGang, B_GANG, 30, A_UP, kGang1, kCounterG, CRASH | REESE),
-    PLAN(kGangA, 0, kGang4, B_GANG, 30, A_UP, kGang3, kCounterG, CRASH | REESE),
+    PLAN(kGangB, 0, kGang4, B_GANG, 30, A_UP, kGang3, kCounterG, CRASH | REESE),
     PLAN(kGangB, 0, kGang4, B_GANG, 30, A_HIGH, kGang2, kCounterG, REESE | FILL_TOM),
     PLAN(kGangA, 0, kGang, B_GANG, 30, A_NONE, nullptr, kCounterG, CRASH | REESE),
     PLAN(kGangB, 0, kGang, B_GANG, 30, A_EIGHTH, nullptr, nullptr, REESE | ROLL | RISER),
@@ -283,14 +283,14 @@ const OrderPlan kPlan[kOrders] = {
     PLAN(kTermB, 0, kTerm, B_LONG, 40, A_CHIP, nullptr, nullptr, 0),
     PLAN(kTermA, 0, kTerm2, B_LONG, 40, A_CHIP, kTermLine1, nullptr, SLOW),
     PLAN(kTermB, 0, kTerm2, B_PULSE, 40, A_CHIP, kTermLine2, nullptr, SLOW | ROLL | RISER),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, kThemeA1, nullptr, CRASH | BELLS),
-    PLAN(kDriveA, 0, kDrive, B_DRIVE, 36, A_UP, kThemeA2, nullptr, BELLS | FILL_SNARE),
-    PLAN(kDriveA, 2, kDrive, B_GALLOP, 36, A_HIGH, kThemeA1, kCounterA, CRASH),
-    PLAN(kDriveA, 2, kDrive, B_GALLOP, 36, A_HIGH, kThemeA2, kCounterA, 0),
-    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 36, A_HIGH, kThemeB1, kCounterB, CRASH),
-    PLAN(kDriveA, 2, kDrive, B_DRIVE, 36, A_HIGH, kThemeA1, kCounterA, CRASH),
-    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 36, A_HIGH, kThemeB2, kCounterB, FILL_TOM),
-    PLAN(kClimaxEnd, 2, kDrive, B_DRIVE, 36, A_CHIP, nullptr, nullptr, CRASH | ROLL | RISER),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA1, nullptr, CRASH | BELLS),
+    PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA2, nullptr, BELLS | FILL_SNARE),
+    PLAN(kDriveA, 2, kDrive, B_GALLOP, 40, A_HIGH, kThemeA1, kCounterA, CRASH),
+    PLAN(kDriveA, 2, kDrive, B_GALLOP, 40, A_HIGH, kThemeA2, kCounterA, 0),
+    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB1, kCounterB, CRASH),
+    PLAN(kDriveA, 2, kDrive, B_DRIVE, 40, A_HIGH, kThemeA1, kCounterA, CRASH),
+    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB2, kCounterB, FILL_TOM),
+    PLAN(kClimaxEnd, 2, kDrive, B_DRIVE, 40, A_CHIP, nullptr, nullptr, CRASH | ROLL | RISER),
     PLAN(kCredits, 2, kCreditsSoft, B_LONG, 40, A_EIGHTH, kCredits1, nullptr, CRASH | SLOW),
     PLAN(kCredits, 2, kCreditsDrums, B_HALF, 40, A_EIGHTH, kCredits2, kCounterC, SLOW),
     PLAN(kCredits, 2, kCreditsDrums, B_HALF, 40, A_UP, kCredits3, kCounterC, SLOW),
@@ -385,6 +385,20 @@ void Stutter(void) {
   }
 }
 
+// The pads duck under every kick and climb back within two rows, so the groove breathes.
+void Pump(const OrderPlan& plan) {
+  const u8 kDuck = 15, kSlideUp = 0x70;  // volume column: 0x70 + x slides up x a tick
+  if (!plan.pad_volume) return;
+  for (u32 r = 0; r + 2 < kRows; r++) {
+    if (!Cell(r, KICK).note) continue;
+    for (u32 v = PAD; v <= PAD3; v++) {
+      Cell(r, v).volume = u8(kSetVolume + plan.pad_volume - kDuck);
+      if (!Cell(r + 1, v).volume) Cell(r + 1, v).volume = kSlideUp + 2;
+      if (!Cell(r + 2, v).volume) Cell(r + 2, v).volume = kSlideUp + 1;
+    }
+  }
+}
+
 // Chord stabs on the off-beats: the pluck running through the chord as an arpeggio.
 void Stabs(const OrderPlan& plan, const Chord* chords) {
   for (u32 r = 2; r < kRows; r += 4) {
@@ -444,11 +458,12 @@ void Compose_Order(u32 order) {
   const u32 lead_step = plan.flags & SLOW ? 4 : 2;
   if (plan.lead) {
     const bool motif = plan.flags & MOTIF;
-    Line(plan.lead, LEAD, motif ? I_PLUCK : plan.flags & SLOW ? I_FLUTE : I_LEAD, motif ? 40 : 44, lead_step,
+    Line(plan.lead, LEAD, motif ? I_PLUCK : plan.flags & SLOW ? I_FLUTE : I_LEAD, motif ? 40 : 50, lead_step,
          plan.transpose, ECHO);
   }
   if (plan.counter) Line(plan.counter, COUNTER, plan.flags & CHIME ? I_BELL : I_FLUTE, plan.flags & CHIME ? 30 : 22, 4, plan.transpose - (plan.flags & SLOW ? 12 : 0));
   if (plan.flags & REESE) Stabs(plan, chords);
+  if (plan.drums == &kDrive || plan.drums == &kDrive2) Pump(plan);
   // Parts this order leaves out stop where it starts.
   const bool absent[kChannels] = {false, false, false, plan.bass == B_NONE, !plan.pad_volume, !plan.pad_volume,
                                   !plan.pad_volume, plan.arp == A_NONE, !plan.counter, false, !(plan.flags & REESE),
