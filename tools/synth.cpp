@@ -68,7 +68,8 @@ std::vector<i64> Synth_Wave(u32 length, const std::vector<SynthLayer>& layers) {
       if ((l.shape == 'q' || l.shape == 't') && h % 2 == 0) continue;
       weight /= h;
       if (l.shape == 't') weight = (h % 4 == 3 ? -weight : weight) / h;
-      for (u32 i = 0; i < length; i++) out[i] += (Synth_Sin(Synth_Phase(u64(h) * l.cycles, i, length)) * weight) >> kWeightShift;
+      for (u32 i = 0; i < length; i++)
+        out[i] += (Synth_Sin(Synth_Phase(u64(h) * l.cycles, i, length)) * weight) >> kWeightShift;
     }
   }
   return out;

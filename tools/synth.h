@@ -38,9 +38,9 @@ struct SynthDrum {
   i32 tone_level;
   u32 noise_decay, noise_power;
   i32 noise_level;
-  u32 lowpass;   // Q16 coefficient of a one-pole low-pass; 65536 passes everything
-  u32 highpass;  // Q16 coefficient of the low-pass taken away again; 0 takes nothing away
-  u32 metal_level = 0;    // square partials at inharmonic ratios for cymbals
+  u32 lowpass;          // Q16 coefficient of a one-pole low-pass; 65536 passes everything
+  u32 highpass;         // Q16 coefficient of the low-pass taken away again; 0 takes nothing away
+  u32 metal_level = 0;  // square partials at inharmonic ratios for cymbals
 };
 std::vector<i64> Synth_Drum(const SynthDrum& d);
 

@@ -47,7 +47,8 @@ TEST(ShowMusic, KeepsTheShowsClockBeatsLeadAndLabelBells) {
     ASSERT_EQ(p.rows, 64u) << "order " << o;
     bool bells = false, lead = false;
     for (u32 r = 0; r < 64; r++) {
-      for (i32 ch = 0; ch < m->channels; ch++) EXPECT_FALSE(moves(p.cells[r * u32(m->channels) + u32(ch)])) << o << "." << r;
+      for (i32 ch = 0; ch < m->channels; ch++)
+        EXPECT_FALSE(moves(p.cells[r * u32(m->channels) + u32(ch)])) << o << "." << r;
       bells |= Has_Note(m, o, r, kBellA) || Has_Note(m, o, r, kBellB);
       lead |= Has_Note(m, o, r, kLeadChannel);
       // The labels come on the beat: a bell on every fourth row of their two orders.

@@ -13,18 +13,47 @@ const u32 kRows = 64;
 const u32 kBarRows = 16;
 const u32 kBars = kRows / kBarRows;
 const u8 kKeyOff = 97;
-const u8 kC4 = 49;  // drums and effects play at their samples' own pitch
+const u8 kC4 = 49;           // drums and effects play at their samples' own pitch
 const u8 kSetVolume = 0x10;  // volume column: 0x10 + volume
-const u8 kFxArpeggio = 0x0, kFxPortaUp = 0x1, kFxPorta = 0x3, kFxVibrato = 0x4, kFxPanning = 0x8,
-         kFxVolumeSlide = 0xA, kFxGlobalVolume = 0x10;
+const u8 kFxArpeggio = 0x0, kFxPortaUp = 0x1, kFxPorta = 0x3, kFxVibrato = 0x4, kFxPanning = 0x8, kFxVolumeSlide = 0xA,
+         kFxGlobalVolume = 0x10;
 const u8 kPanLeft = 0x50, kPanCentre = 0x80, kPanRight = 0xB0;
 
 enum Channel : u32 {
-  KICK, SNARE, HAT, BASS, PAD, PAD2, PAD3, ARP, COUNTER, PERC, STAB, LEAD, ECHO, BELL_A, BELL_B, FX, kChannels
+  KICK,
+  SNARE,
+  HAT,
+  BASS,
+  PAD,
+  PAD2,
+  PAD3,
+  ARP,
+  COUNTER,
+  PERC,
+  STAB,
+  LEAD,
+  ECHO,
+  BELL_A,
+  BELL_B,
+  FX,
+  kChannels
 };
 enum Instrument : u8 {
-  I_KICK = 1, I_SNARE, I_CLAP, I_HAT, I_OPEN_HAT, I_CRASH, I_TOM, I_BASS, I_REESE, I_PAD, I_PLUCK, I_LEAD,
-  I_BELL, I_RISER, I_FLUTE
+  I_KICK = 1,
+  I_SNARE,
+  I_CLAP,
+  I_HAT,
+  I_OPEN_HAT,
+  I_CRASH,
+  I_TOM,
+  I_BASS,
+  I_REESE,
+  I_PAD,
+  I_PLUCK,
+  I_LEAD,
+  I_BELL,
+  I_RISER,
+  I_FLUTE
 };
 
 // A chord: the bass root and three pad voices, e.g. "a1 e4 a4 c5".
@@ -91,8 +120,10 @@ void Line(const char* text, u32 channel, u8 instrument, u8 volume, u32 step, i32
     }
     Token t = {row, 0, false};
     if (*s == '~') t.glide = true, s++;
-    if (*s == '^') t.note = kKeyOff, s++;
-    else if (*s == '-' || *s == '.') s++;
+    if (*s == '^')
+      t.note = kKeyOff, s++;
+    else if (*s == '-' || *s == '.')
+      s++;
     else {
       size_t used = 0;
       t.note = Shift(Note(s, &used), transpose);
@@ -134,8 +165,11 @@ struct DrumBar {
   const char* hat;
 };
 void Drum_Row(const char* bar, u32 row, u32 channel, u8 main, u8 other) {
-  static const struct { char c; bool other; u8 volume; } kHits[] = {
-      {'x', false, 64}, {'o', false, 40}, {'g', false, 20}, {'X', true, 56}, {'O', true, 34}};
+  static const struct {
+    char c;
+    bool other;
+    u8 volume;
+  } kHits[] = {{'x', false, 64}, {'o', false, 40}, {'g', false, 20}, {'X', true, 56}, {'O', true, 34}};
   if (!*bar) return;
   const char c = bar[row % kBarRows];
   for (const auto& h : kHits)
@@ -156,8 +190,10 @@ void Roll(u32 from, u32 step, u8 quiet, u8 loud) {
 }
 // Toms falling over the bar's last three beats, the hats silent under them.
 void Tom_Fill(void) {
-  static const struct { u32 row; const char* note; } kToms[] = {
-      {52, "g4"}, {54, "e4"}, {56, "c4"}, {58, "a3"}, {60, "f3"}, {61, "f3"}, {62, "d3"}, {63, "d3"}};
+  static const struct {
+    u32 row;
+    const char* note;
+  } kToms[] = {{52, "g4"}, {54, "e4"}, {56, "c4"}, {58, "a3"}, {60, "f3"}, {61, "f3"}, {62, "d3"}, {63, "d3"}};
   for (const auto& t : kToms) Put(t.row, PERC, Note(t.note, nullptr), I_TOM, 50);
   for (u32 r = kToms[0].row; r < kRows; r++) Cell(r, HAT) = XmWriterCell();
 }
@@ -173,8 +209,13 @@ void Riser(void) {
 
 enum BassStyle : u8 { B_NONE, B_LONG, B_PULSE, B_DRIVE, B_GALLOP, B_GANG, B_HALF };
 // One character a row: "0" the root, "c" an octave up, "7" a fifth up.
-const char* const kBassBars[] = {"", "0...............", "0.0.0.0.0.0.0.0.", "0.c.0.c.0.c.0.c.",
-                                 ".0c0.0c0.0c0.0c0", "0..0..c.0..7..c.", "0.........0....."};
+const char* const kBassBars[] = {"",
+                                 "0...............",
+                                 "0.0.0.0.0.0.0.0.",
+                                 "0.c.0.c.0.c.0.c.",
+                                 ".0c0.0c0.0c0.0c0",
+                                 "0..0..c.0..7..c.",
+                                 "0.........0....."};
 enum ArpStyle : u8 { A_NONE, A_EIGHTH, A_UP, A_HIGH, A_CHIP };
 
 struct OrderPlan {
@@ -189,8 +230,21 @@ struct OrderPlan {
   u16 flags;
 };
 enum Flag : u16 {
-  CRASH = 1, FILL_SNARE = 2, FILL_TOM = 4, ROLL = 8, RISER = 16, SWELL = 32, STUTTER = 64, BELLS = 128,
-  FADE = 256, SLOW = 512, MOTIF = 1024, REESE = 2048, SILENCE = 4096, CHIME = 8192
+  CRASH = 1,
+  FILL_SNARE = 2,
+  FILL_TOM = 4,
+  ROLL = 8,
+  RISER = 16,
+  SWELL = 32,
+  STUTTER = 64,
+  BELLS = 128,
+  FADE = 256,
+  SLOW = 512,
+  MOTIF = 1024,
+  REESE = 2048,
+  SILENCE = 4096,
+  CHIME = 8192,
+  STABS = 16384
 };
 
 const Progression kIntro = {"a1 e4 a4 c5", "f1 e4 a4 c5", "d2 f4 a4 d5", "e2 e4 g#4 b4"};
@@ -285,11 +339,11 @@ const OrderPlan kPlan[kOrders] = {
     PLAN(kTermB, 0, kTerm2, B_PULSE, 40, A_CHIP, kTermLine2, nullptr, SLOW | ROLL | RISER),
     PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA1, nullptr, CRASH | BELLS),
     PLAN(kDriveA, 0, kDrive, B_DRIVE, 40, A_UP, kThemeA2, nullptr, BELLS | FILL_SNARE),
-    PLAN(kDriveA, 2, kDrive, B_GALLOP, 40, A_HIGH, kThemeA1, kCounterA, CRASH),
-    PLAN(kDriveA, 2, kDrive, B_GALLOP, 40, A_HIGH, kThemeA2, kCounterA, 0),
-    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB1, kCounterB, CRASH),
-    PLAN(kDriveA, 2, kDrive, B_DRIVE, 40, A_HIGH, kThemeA1, kCounterA, CRASH),
-    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB2, kCounterB, FILL_TOM),
+    PLAN(kDriveA, 2, kDrive, B_GALLOP, 40, A_HIGH, kThemeA1, kCounterA, CRASH | STABS),
+    PLAN(kDriveA, 2, kDrive, B_GALLOP, 40, A_HIGH, kThemeA2, kCounterA, STABS),
+    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB1, kCounterB, CRASH | STABS),
+    PLAN(kDriveA, 2, kDrive, B_DRIVE, 40, A_HIGH, kThemeA1, kCounterA, CRASH | STABS),
+    PLAN(kDriveB, 2, kDrive2, B_GALLOP, 40, A_HIGH, kThemeB2, kCounterB, FILL_TOM | STABS),
     PLAN(kClimaxEnd, 2, kDrive, B_DRIVE, 40, A_CHIP, nullptr, nullptr, CRASH | ROLL | RISER),
     PLAN(kCredits, 2, kCreditsSoft, B_LONG, 40, A_EIGHTH, kCredits1, nullptr, CRASH | SLOW),
     PLAN(kCredits, 2, kCreditsDrums, B_HALF, 40, A_EIGHTH, kCredits2, kCounterC, SLOW),
@@ -325,7 +379,8 @@ void Pads(const OrderPlan& plan, const Chord* chords) {
     if (bar > 0 && !memcmp(&chords[bar], &chords[bar - 1], sizeof(Chord))) continue;
     for (u32 v = 0; v < 3; v++) {
       const u32 r = bar * kBarRows;
-      Put(r, PAD + v, Shift(chords[bar].voice[v], plan.transpose), I_PAD, plan.flags & SWELL ? u8(12 + bar * 8) : plan.pad_volume);
+      Put(r, PAD + v, Shift(chords[bar].voice[v], plan.transpose), I_PAD,
+          plan.flags & SWELL ? u8(12 + bar * 8) : plan.pad_volume);
       Effect(r, PAD + v, kFxPanning, kPan[v]);
     }
   }
@@ -434,7 +489,7 @@ void Compose_Order(u32 order) {
       if (ch != BELL_A && ch != BELL_B) Put(0, ch, kKeyOff, 0, 0);
     return;
   }
-  const u32 fill_from = plan.flags & ROLL       ? kRows - 2 * kBarRows
+  const u32 fill_from = plan.flags & ROLL         ? kRows - 2 * kBarRows
                         : plan.flags & FILL_TOM   ? kRows - kBarRows
                         : plan.flags & FILL_SNARE ? kRows - kBarRows / 2
                                                   : kRows;
@@ -458,18 +513,24 @@ void Compose_Order(u32 order) {
   const u32 lead_step = plan.flags & SLOW ? 4 : 2;
   if (plan.lead) {
     const bool motif = plan.flags & MOTIF;
-    Line(plan.lead, LEAD, motif ? I_PLUCK : plan.flags & SLOW ? I_FLUTE : I_LEAD, motif ? 40 : 50, lead_step,
-         plan.transpose, ECHO);
+    const u8 instrument = motif ? I_PLUCK : plan.flags & SLOW ? I_FLUTE : I_LEAD;
+    Line(plan.lead, LEAD, instrument, motif ? 40 : 50, lead_step, plan.transpose, ECHO);
   }
-  if (plan.counter) Line(plan.counter, COUNTER, plan.flags & CHIME ? I_BELL : I_FLUTE, plan.flags & CHIME ? 30 : 22, 4, plan.transpose - (plan.flags & SLOW ? 12 : 0));
-  if (plan.flags & REESE) Stabs(plan, chords);
+  if (plan.counter)
+    Line(plan.counter, COUNTER, plan.flags & CHIME ? I_BELL : I_FLUTE, plan.flags & CHIME ? 30 : 22, 4,
+         plan.transpose - (plan.flags & SLOW ? 12 : 0));
+  if (plan.flags & (REESE | STABS)) Stabs(plan, chords);
   if (plan.drums == &kDrive || plan.drums == &kDrive2) Pump(plan);
   // Parts this order leaves out stop where it starts.
-  const bool absent[kChannels] = {false, false, false, plan.bass == B_NONE, !plan.pad_volume, !plan.pad_volume,
-                                  !plan.pad_volume, plan.arp == A_NONE, !plan.counter, false, !(plan.flags & REESE),
-                                  !plan.lead, !plan.lead, false, false, false};
-  for (u32 ch = 0; ch < kChannels; ch++)
-    if (absent[ch] && !Cell(0, ch).note) Put(0, ch, kKeyOff, 0, 0);
+  const struct {
+    u32 first, last;
+    bool absent;
+  } kParts[] = {{BASS, BASS, plan.bass == B_NONE}, {PAD, PAD3, !plan.pad_volume},
+                {ARP, ARP, plan.arp == A_NONE},    {COUNTER, COUNTER, !plan.counter},
+                {LEAD, ECHO, !plan.lead},          {STAB, STAB, !(plan.flags & (REESE | STABS))}};
+  for (const auto& part : kParts)
+    for (u32 ch = part.first; ch <= part.last && part.absent; ch++)
+      if (!Cell(0, ch).note) Put(0, ch, kKeyOff, 0, 0);
   if (plan.flags & STUTTER) Stutter();
   if (plan.flags & BELLS) Bells(plan);
   // A fade over the whole stretch: the global volume steps down every third row.
@@ -513,49 +574,133 @@ XmWriterSample Hit(const char* name, const std::vector<i64>& values, i32 peak, i
   return s;
 }
 
-void Instruments(void) {
-  const u32 kRate12 = kSynthBaseRate * 2, kRate24 = kSynthBaseRate * 4;
-  const i8 kUp1 = 12, kUp2 = 24;
-  std::vector<XmWriterInstrument>& ins = song.instruments;
-  ins.push_back(Instrument("kick", Hit("kick", Synth_Drum({kRate12, 6000, 170, 46, 1400, 6000, 2, 100, 500, 3, 30, 30000, 0}), 30000, kUp1), {}, -1, 0));
-  ins.push_back(Instrument("snare", Hit("snare", Synth_Drum({kRate24, 10000, 240, 175, 1200, 5000, 2, 80, 10000, 2, 100, 40000, 12000}), 28000, kUp2), {}, -1, 0));
-  // A clap: three short bursts of band-passed noise before the tail.
-  std::vector<i64> clap = Synth_Drum({kRate24, 8000, 0, 0, 1, 1, 1, 0, 8000, 5, 100, 30000, 20000});
-  const u32 kBurst = 560;
-  for (u32 t = 0; t < 3 * kBurst; t++)
-    if (t % kBurst >= kBurst / 2) clap[t] /= 8;
-  ins.push_back(Instrument("clap", Hit("clap", clap, 26000, kUp2), {}, -1, 0));
-  ins.push_back(Instrument("hat", Hit("hat", Synth_Drum({kRate24, 2400, 0, 0, 1, 1, 1, 0, 2400, 4, 60, 65536, 40000, 60}), 26000, kUp2), {}, -1, 0));
-  ins.push_back(Instrument("open hat", Hit("open hat", Synth_Drum({kRate24, 12000, 0, 0, 1, 1, 1, 0, 12000, 2, 60, 65536, 40000, 60}), 22000, kUp2), {}, -1, 0));
-  XmWriterSample crash = Hit("crash", Synth_Drum({kRate24, 40000, 0, 0, 1, 1, 1, 0, 40000, 2, 70, 60000, 30000, 50}), 20000, kUp2);
-  crash.panning = 0xA0;
-  ins.push_back(Instrument("crash", crash, {}, -1, 0));
-  ins.push_back(Instrument("tom", Hit("tom", Synth_Drum({kRate12, 6000, 260, 150, 2500, 6000, 2, 100, 800, 3, 15, 20000, 0}), 26000, kUp1), {}, -1, 0));
+// Drums, in instrument order: each a synthesised hit at 16726 or 33452 values a second played at C-4.
+struct DrumVoice {
+  const char* name;
+  SynthDrum drum;
+  i32 peak;
+  i8 relative_note;
+  u8 panning;
+  u32 bursts;  // a clap's short bursts of noise before its tail
+};
+const u32 kRate12 = kSynthBaseRate * 2, kRate24 = kSynthBaseRate * 4;
+const DrumVoice kDrums[] = {
+    {"kick", {kRate12, 6000, 170, 46, 1400, 6000, 2, 100, 500, 3, 30, 30000, 0}, 30000, 12, 128, 0},
+    {"snare", {kRate24, 10000, 240, 175, 1200, 5000, 2, 80, 10000, 2, 100, 40000, 12000}, 28000, 24, 128, 0},
+    {"clap", {kRate24, 8000, 0, 0, 1, 1, 1, 0, 8000, 5, 100, 30000, 20000}, 26000, 24, 128, 3},
+    {"hat", {kRate24, 2400, 0, 0, 1, 1, 1, 0, 2400, 4, 60, 65536, 40000, 60}, 26000, 24, 144, 0},
+    {"open hat", {kRate24, 12000, 0, 0, 1, 1, 1, 0, 12000, 2, 60, 65536, 40000, 60}, 22000, 24, 144, 0},
+    {"crash", {kRate24, 40000, 0, 0, 1, 1, 1, 0, 40000, 2, 70, 60000, 30000, 50}, 20000, 24, 160, 0},
+    {"tom", {kRate12, 6000, 260, 150, 2500, 6000, 2, 100, 800, 3, 15, 20000, 0}, 26000, 12, 128, 0},
+};
 
-  // Bass: a dulled saw over a sine at its root; reese: three saws beating against each other.
-  ins.push_back(Instrument("bass", Looped("bass", Synth_Wave(128, {{1, 'w', 40, 100, 12}, {1, 's', 1, 60}}), 24000, 24),
-                           {{0, 64}, {4, 52}, {14, 36}, {40, 28}}, 3, 1600));
-  ins.push_back(Instrument("reese", Looped("reese", Synth_Wave(8192, {{64, 'w', 40, 100, 10}, {65, 'w', 40, 80, 10}, {63, 'w', 40, 80, 10}, {64, 's', 1, 80}}), 24000, 24),
-                           {{0, 64}, {10, 56}, {40, 44}}, 2, 1200));
-  // Pad: three detuned saws and an octave above, a slow rise and a long release.
-  XmWriterInstrument pad = Instrument("pad", Looped("pad", Synth_Wave(8192, {{128, 'w', 24, 100, 6}, {129, 'w', 24, 90, 6}, {127, 'w', 24, 90, 6}, {256, 't', 8, 40}}), 16000, 12),
-                                      {{0, 0}, {24, 50}, {60, 64}, {120, 56}}, 3, 300);
-  pad.panning_envelope.points = {{0, 32}, {64, 22}, {192, 42}, {256, 32}};
-  pad.panning_envelope.type = 1 | 4;
-  pad.panning_envelope.loop_end = 3;
-  pad.vibrato_rate = 6;
-  pad.vibrato_depth = 2;
-  ins.push_back(pad);
-  XmWriterSample pluck = Looped("pluck", Synth_Wave(64, {{2, 'q', 14, 100, 8}, {2, 'w', 14, 40, 8}}), 20000, 0);
-  ins.push_back(Instrument("pluck", pluck, {{0, 64}, {3, 40}, {10, 16}, {24, 4}, {40, 0}}, -1, 0));
-  ins.push_back(Instrument("lead", Looped("lead", Synth_Wave(4096, {{128, 'w', 15, 100, 10}, {129, 'w', 15, 80, 10}, {128, 'q', 15, 50, 6}}), 20000, 0),
-                           {{0, 48}, {2, 64}, {12, 50}, {40, 44}}, 3, 1400));
+// Tonal instruments, in instrument order after the drums: a looped wave with its period chosen so
+// each note sounds at its own pitch, a volume envelope (sustain point or -1) and a fade-out.
+struct ToneVoice {
+  const char* name;
+  u32 length;
+  std::vector<SynthLayer> layers;
+  i32 peak;
+  i8 relative_note;
+  std::vector<std::pair<u16, u16>> envelope;
+  i32 sustain;
+  u16 fadeout;
+  u8 vibrato_sweep, vibrato_depth, vibrato_rate;
+};
+
+void Instruments(void) {
+  std::vector<XmWriterInstrument>& ins = song.instruments;
+  for (const DrumVoice& d : kDrums) {
+    std::vector<i64> values = Synth_Drum(d.drum);
+    const u32 kBurst = 560;
+    for (u32 t = 0; t < d.bursts * kBurst; t++)
+      if (t % kBurst >= kBurst / 2) values[t] /= 8;
+    XmWriterSample sample = Hit(d.name, values, d.peak, d.relative_note);
+    sample.panning = d.panning;
+    ins.push_back(Instrument(d.name, sample, {}, -1, 0));
+  }
+  const ToneVoice kTones[] = {
+      // A dulled saw over a sine at its root, 128 values a cycle at 8363 (C-2).
+      {"bass",
+       128,
+       {{1, 'w', 40, 100, 12}, {1, 's', 1, 60}},
+       24000,
+       24,
+       {{0, 64}, {4, 52}, {14, 36}, {40, 28}},
+       3,
+       1600,
+       0,
+       0,
+       0},
+      // Three saws beating against each other about once a second at the bass's pitch.
+      {"reese",
+       8192,
+       {{64, 'w', 40, 100, 10}, {65, 'w', 40, 80, 10}, {63, 'w', 40, 80, 10}, {64, 's', 1, 80}},
+       24000,
+       24,
+       {{0, 64}, {10, 56}, {40, 44}},
+       2,
+       1200,
+       0,
+       0,
+       0},
+      // Three detuned saws and a triangle an octave above, a slow rise and a long release.
+      {"pad",
+       8192,
+       {{128, 'w', 24, 100, 6}, {129, 'w', 24, 90, 6}, {127, 'w', 24, 90, 6}, {256, 't', 8, 40}},
+       16000,
+       12,
+       {{0, 0}, {24, 50}, {60, 64}, {120, 56}},
+       3,
+       300,
+       0,
+       2,
+       6},
+      {"pluck",
+       64,
+       {{2, 'q', 14, 100, 8}, {2, 'w', 14, 40, 8}},
+       20000,
+       0,
+       {{0, 64}, {3, 40}, {10, 16}, {24, 4}, {40, 0}},
+       -1,
+       0,
+       0,
+       0,
+       0},
+      // Two saws a beat apart over a square: the lead.
+      {"lead",
+       4096,
+       {{128, 'w', 15, 100, 10}, {129, 'w', 15, 80, 10}, {128, 'q', 15, 50, 6}},
+       20000,
+       0,
+       {{0, 48}, {2, 64}, {12, 50}, {40, 44}},
+       3,
+       1400,
+       0,
+       0,
+       0},
+  };
+  for (const ToneVoice& t : kTones) {
+    XmWriterInstrument in = Instrument(t.name, Looped(t.name, Synth_Wave(t.length, t.layers), t.peak, t.relative_note),
+                                       t.envelope, t.sustain, t.fadeout);
+    in.vibrato_sweep = t.vibrato_sweep;
+    in.vibrato_depth = t.vibrato_depth;
+    in.vibrato_rate = t.vibrato_rate;
+    ins.push_back(in);
+  }
+  // The pads drift slowly between left and right.
+  XmWriterEnvelope& drift = ins[I_PAD - 1].panning_envelope;
+  drift.points = {{0, 32}, {64, 22}, {192, 42}, {256, 32}};
+  drift.type = 1 | 4;
+  drift.loop_end = 3;
   // The bell's fundamental is C-6 at 33452 values a second, thirty-two values a cycle.
-  XmWriterSample bell = Hit("bell", Synth_Bell(40000, 32, {{65536, 100, 40000}, {131072, 30, 20000}, {180880, 50, 14000}, {353894, 25, 8000}, {585236, 12, 4000}}), 22000, 0);
-  ins.push_back(Instrument("bell", bell, {}, -1, 0));
+  const std::vector<SynthPartial> kBell = {
+      {65536, 100, 40000}, {131072, 30, 20000}, {180880, 50, 14000}, {353894, 25, 8000}, {585236, 12, 4000}};
+  ins.push_back(Instrument("bell", Hit("bell", Synth_Bell(40000, 32, kBell), 22000, 0), {}, -1, 0));
   ins.push_back(Instrument("riser", Looped("riser", Synth_Noise_Loop(16384, 20000), 16000, 12), {}, -1, 0));
-  XmWriterInstrument flute = Instrument("flute", Looped("flute", Synth_Wave(32, {{1, 't', 8, 100}, {1, 's', 1, 60}}), 20000, 0),
-                                        {{0, 0}, {6, 56}, {20, 48}}, 2, 900);
+  XmWriterInstrument flute =
+      Instrument("flute", Looped("flute", Synth_Wave(32, {{1, 't', 8, 100}, {1, 's', 1, 60}}), 20000, 0),
+                 {{0, 0}, {6, 56}, {20, 48}}, 2, 900);
   flute.vibrato_sweep = 40;
   flute.vibrato_depth = 5;
   flute.vibrato_rate = 20;
