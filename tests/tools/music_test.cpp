@@ -21,9 +21,12 @@ std::vector<u8> Show_Music(void) {
   return bytes;
 }
 
+// The note byte of a cell: the labels come on any non-zero byte there, a key-off too.
+u8 Note_Byte(const XmModule* m, u32 order, u32 row, u32 channel) {
+  return m->patterns[m->order_table[order]].cells[row * u32(m->channels) + channel].note;
+}
 bool Has_Note(const XmModule* m, u32 order, u32 row, u32 channel) {
-  const XmPattern& p = m->patterns[m->order_table[order]];
-  const u8 note = p.cells[row * u32(m->channels) + channel].note;
+  const u8 note = Note_Byte(m, order, row, channel);
   return note != 0 && note != kXmKeyOff;
 }
 }  // namespace
@@ -49,7 +52,7 @@ TEST(ShowMusic, KeepsTheShowsClockBeatsLeadAndLabelBells) {
     for (u32 r = 0; r < 64; r++) {
       for (i32 ch = 0; ch < m->channels; ch++)
         EXPECT_FALSE(moves(p.cells[r * u32(m->channels) + u32(ch)])) << o << "." << r;
-      bells |= Has_Note(m, o, r, kBellA) || Has_Note(m, o, r, kBellB);
+      bells |= Note_Byte(m, o, r, kBellA) || Note_Byte(m, o, r, kBellB);
       lead |= Has_Note(m, o, r, kLeadChannel);
       // The labels come on the beat: a bell on every fourth row of their two orders.
       if ((o == 36 || o == 37) && r % 4 == 0) {
