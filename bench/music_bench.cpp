@@ -1,6 +1,6 @@
-// Music mixing speed: seconds of music per second of thread processor time (best of 7 renders of the
-// first 10 s) for five songs, this player's fast and plain mixers beside libopenmpt and libxmp
-// (44100 Hz stereo, linear interpolation), with the ratios.
+// Music mixing speed of this player's fast and plain mixers beside libopenmpt and libxmp, with ratios.
+// Seconds of music per second of thread processor time, best of 7 renders of a song's first 10 s at
+// 44100 Hz stereo with linear interpolation.
 #include <benchmark/benchmark.h>
 #include <libopenmpt/libopenmpt.h>
 #include <xmp.h>

@@ -1,5 +1,6 @@
-// Whole show headless at 320x200, 640x400 and 960x600: processor seconds, frames a second and the
-// real-time factor, optionally beside another build of the program run the same way (--other=PATH).
+// Whole-show speed: the program run headless at 320x200, 640x400 and 960x600, frames a second.
+// Prints processor seconds, frames a second and the real-time factor, beside another build of the
+// program run the same way when one is given (--other=PATH).
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
