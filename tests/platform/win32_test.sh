@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The Windows program under wine: the whole show headless against the Linux build's frames, and the
-# win32 backend's real window, Direct3D 9, setup dialog and error boxes under Xvfb.
-# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|window|dialog|failures>
+# The Windows program under wine: the whole show headless against the Linux build's frames, an AVI
+# written through AVIFile, and the win32 backend's real window, Direct3D 9, setup dialog and error
+# boxes under Xvfb.
+# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|window|dialog|failures>
 set -u
 win=$1
 linux=$2
@@ -42,6 +43,19 @@ headless)
     > out.txt 2>&1 || fail "the Windows program's run ended with $?"
   cmp linux.txt windows.txt || fail "the Windows program's frames differ from the Linux build's"
   echo "headless: $(wc -l < windows.txt) frames, the same on both systems"
+  ;;
+avi)
+  # 30 frames through AVIFile: ffprobe reads them back, and they are the Linux build's frames.
+  VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=30 VELMORAN_AVI=windows.avi wine "$win/velmoran.exe" \
+    > out.txt 2>&1
+  [ $? = 124 ] || fail "the Windows program's AVI run"
+  VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=30 VELMORAN_AVI=linux.avi "$linux" > /dev/null 2>&1
+  got=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames,width,height \
+    -of csv=p=0 windows.avi)
+  [ "$got" = "320,200,30" ] || fail "ffprobe read \"$got\", expected 320,200,30"
+  ffmpeg -y -v error -i windows.avi -f framemd5 windows.md5 && ffmpeg -y -v error -i linux.avi -f framemd5 linux.md5 ||
+    fail "ffmpeg could not decode the videos"
+  cmp <(grep -v '^#' windows.md5) <(grep -v '^#' linux.md5) || fail "the videos' frames differ"
   ;;
 window)
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" \
