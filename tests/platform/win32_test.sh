@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program under wine: the whole show headless against the Linux build's frames, an AVI
-# written through AVIFile, and the win32 backend's real window, Direct3D 9, setup dialog and error
-# boxes under Xvfb.
-# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|window|dialog|failures>
+# written through AVIFile, the Direct3D utilities on real surfaces, and the win32 backend's real
+# window, Direct3D 9, setup dialog and error boxes under Xvfb.
+# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|failures>
 set -u
 win=$1
 linux=$2
@@ -56,6 +56,14 @@ avi)
   ffmpeg -y -v error -i windows.avi -f framemd5 windows.md5 && ffmpeg -y -v error -i linux.avi -f framemd5 linux.md5 ||
     fail "ffmpeg could not decode the videos"
   cmp <(grep -v '^#' windows.md5) <(grep -v '^#' linux.md5) || fail "the videos' frames differ"
+  ;;
+d3dutil)
+  # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
+  convert -size 128x256 xc:black -size 128x256 xc:white +append -type truecolor BMP3:picture.bmp || fail "convert"
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-d3dutil-check.exe" picture.bmp 2>&1 |
+    tr -d '\r' > out.txt
+  cat out.txt
+  grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || fail "the Direct3D utilities"
   ;;
 window)
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" \
