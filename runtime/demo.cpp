@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "music/music.h"
+#include "runtime/con.h"
 #include "runtime/cpu.h"
 #include "runtime/err.h"
 #include "runtime/file.h"
@@ -22,20 +23,26 @@ u8 demo_flags[DEMO_FLAG_COUNT];
 char demo_datafile[kDemoNameBytes];
 char demo_music[kDemoNameBytes];
 
-void Demo_Copy_Name(char* buffer, const char* name) {
-  snprintf(buffer, kDemoNameBytes, "%s", name ? name : "");
+// A name that does not fit its buffer is refused whole: a cut name would open another file.
+void Demo_Copy_Name(char* buffer, const char* name, const char* what) {
+  if (!name) name = "";
+  if (strlen(name) >= kDemoNameBytes) Err_Error("Demo: %s name too long: %s", what, name);
+  memcpy(buffer, name, strlen(name) + 1);
 }
 }  // namespace
 
 u8 Demo_Get_Flag(DemoFlag flag) { return demo_flags[flag]; }
 void Demo_Set_Flag(DemoFlag flag, u8 value) { demo_flags[flag] = value; }
 const char* Demo_Get_Datafile_Name(void) { return demo_datafile; }
-void Demo_Set_Datafile_Name(const char* name) { Demo_Copy_Name(demo_datafile, name); }
+void Demo_Set_Datafile_Name(const char* name) { Demo_Copy_Name(demo_datafile, name, "Data file"); }
 const char* Demo_Get_Music_Name(void) { return demo_music; }
-void Demo_Set_Music_Name(const char* name) { Demo_Copy_Name(demo_music, name); }
+void Demo_Set_Music_Name(const char* name) { Demo_Copy_Name(demo_music, name, "Music file"); }
 
 void Demo_Init(const char* datafile, u32 minimum_kb) {
-  printf("\xF0 Tarvek demo engine v1.1b - Nolt demo system \xF0\n");
+  Con_Put_Glyph(CON_TRIPLE_BAR);
+  fputs(" Tarvek demo engine v1.1b - Nolt demo system ", stdout);
+  Con_Put_Glyph(CON_TRIPLE_BAR);
+  fputs("\n", stdout);
   Demo_Set_Datafile_Name(datafile);
   Demo_Add_Options();
   Prm_Parse();

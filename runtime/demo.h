@@ -35,7 +35,7 @@ void Demo_Show_Compiler(void);
 
 u8 Demo_Get_Flag(DemoFlag flag);
 void Demo_Set_Flag(DemoFlag flag, u8 value);
-// The data-file and external-music name buffers; over-long names are cut to fit.
+// The data-file and external-music name buffers; a name of kDemoNameBytes or more is a fatal error.
 const char* Demo_Get_Datafile_Name(void);
 void Demo_Set_Datafile_Name(const char* name);
 const char* Demo_Get_Music_Name(void);

@@ -1,6 +1,8 @@
 // Fatal errors: the message table, the exit hook and the process exit with the message's index.
 #include "runtime/err.h"
 
+#include "runtime/con.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -40,16 +42,17 @@ void Err_Exit(u8 index) {
   }
   index = err_count < index ? err_count : index;
   fputs("\n", stdout);
-  // 0xFE, a blank, the text cut to 76 characters, a carriage return: printed as text, never as a format.
+  // The 0xFE mark, then a blank, the text cut to 76 characters and a carriage return: printed as text,
+  // never as a format.
   char line[kLineBytes];
   const char* text = err_messages[index] ? err_messages[index] : "";
   size_t n = strlen(text);
   if (n > kLineBytes - 4) n = kLineBytes - 4;
-  line[0] = char(0xFE);
-  line[1] = ' ';
-  memcpy(line + 2, text, n);
-  line[2 + n] = '\r';
-  fwrite(line, 1, n + 3, stdout);
+  line[0] = ' ';
+  memcpy(line + 1, text, n);
+  line[1 + n] = '\r';
+  Con_Put_Glyph(CON_SQUARE);
+  fwrite(line, 1, n + 2, stdout);
   fputs("\n", stdout);
   fflush(stdout);
   Err_Done();

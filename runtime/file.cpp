@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "runtime/con.h"
 #include "runtime/err.h"
 #include "runtime/lzh.h"
 #include "runtime/mem.h"
@@ -157,7 +158,9 @@ const char* File_Read_Directory(void) {
 
 u8 File_Set_Datafile(const char* name) {
   if (!name) name = "";
-  snprintf(file_datafile, sizeof file_datafile, "%s", name);
+  // A cut name would open another file.
+  if (strlen(name) >= sizeof file_datafile) Err_Error("File: Datafile name too long: %s", name);
+  memcpy(file_datafile, name, strlen(name) + 1);
   if (name[0]) file_datafile_mode = 1;
   return 0;
 }
@@ -318,7 +321,11 @@ void File_Load(const char* name) {
   FileEntry& e = file_dir[i];
   if (e.loaded) return;
   void* destination = nullptr;
-  if (e.packed && file_unpack) destination = Mem_Alloc(e.unpacked_size);
+  if (e.packed && file_unpack) {
+    // The declared size is taken only when the stream can reach it.
+    Zlib_Check_Size(e.size - 4, e.unpacked_size);
+    destination = Mem_Alloc(e.unpacked_size);
+  }
   e.data = static_cast<u8*>(Mem_Alloc(e.size));
   Mem_Set_Description(e.data, "File: ");
   Mem_Set_Description(e.data, name);
@@ -366,7 +373,7 @@ void File_Load_All(void) {
   for (u32 i = 0; i <= file_count; i++) putchar(8);
   for (u16 i = 0; i < file_count; i++) {
     File_Load(file_dir[i].name);
-    putchar(0xFE);
+    Con_Put_Glyph(CON_SQUARE);
     fflush(stdout);
   }
   putchar('\n');
@@ -389,7 +396,7 @@ void File_Decompress_All(void) {
     e.loaded = 1;
     e.size = e.unpacked_size = Mem_Get_Size(block);
     File_Refresh_Open(u8(i));
-    putchar(0xFE);
+    Con_Put_Glyph(CON_SQUARE);
     fflush(stdout);
   }
   putchar('\n');
@@ -414,7 +421,7 @@ void File_Show_Dir(void) {
 }
 
 void File_Show_Progress(void) {
-  putchar(0xFE);
+  Con_Put_Glyph(CON_SQUARE);
   fflush(stdout);
 }
 

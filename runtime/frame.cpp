@@ -11,6 +11,7 @@
 #include "render/mesh.h"
 #include "render/vr.h"
 #include "render/vrpath.h"
+#include "runtime/con.h"
 #include "runtime/cpu.h"
 #include "runtime/demo.h"
 #include "runtime/err.h"
@@ -125,6 +126,7 @@ u32 Demo_Find_Mode(u32 width, u32 height) {
 void Demo_Use_Mode(u32 mode, u32 width, u32 height, u32 kind) {
   vbe_screen.width = width;
   vbe_screen.height = height;
+  // A rejected mode is a failure: ending through Demo_Abort would report it with exit code 0.
   if (mode > 256 && !Vbe_Detect_Selected(mode)) Err_Error("Demo: Unable to use video mode %u", mode);
   selected_mode = mode;
   low_res = 0;
@@ -232,7 +234,7 @@ void Demo_Run_Init_Sequence(u32 mode, u32 steps) {
   for (u32 i = 0; i < loader_count; i++) {
     Demo_Trace_Number("Demo_Run_Init_Sequence: ", i32(i));
     loaders[i]();
-    if (mode == 0) fputc(0xFE, stdout);
+    if (mode == 0) Con_Put_Glyph(CON_SQUARE);
     fflush(stdout);
     if (Key_Is_Down(KEY_ESCAPE)) {
       fputc('\n', stdout);

@@ -30,11 +30,11 @@ void Math_Init(void) {
 
 void Math_Init_Sin_Cos(f32 steps) {
   if (!(steps > 0.0f)) return;
-  if (steps > 2048.0f) steps = 2048.0f;
   // The angle k x turn / steps kept wider than a double, the project's own sine, then rounded to
-  // f32: the table is the same on every run, machine and system.
+  // f32: the table is the same on every run, machine and system. A table of more steps than entries
+  // fills the entries it has.
   const f64 turn = 6.28318530718;
-  for (u32 k = 0; f32(k) < steps; k++) {
+  for (u32 k = 0; f32(k) < steps && k < kMathTableSize; k++) {
     f64 s, c;
     Dmath_Sin_Cos_Of_Ratio(f64(k), turn, f64(steps), &s, &c);
     math_table.sin[k] = f32(s);

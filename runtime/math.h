@@ -3,9 +3,10 @@
 #include "runtime/types.h"
 
 // Sine and cosine of the integer angles 0 .. 2047 (2048 to a full turn).
+const u32 kMathTableSize = 2048;
 struct SinCosTable {
-  f32 sin[2048];
-  f32 cos[2048];
+  f32 sin[kMathTableSize];
+  f32 cos[kMathTableSize];
 };
 
 void Math_Init(void);

@@ -101,8 +101,8 @@ void Mem_Set_Description(const void* address, const char* text) {
 
 void* Mem_Realloc(void* address, u32 new_size) {
   MemBlock& row = mem_table[Mem_Find_Block(address)];
-  // One byte more than size + mask, so the aligned block always holds new_size bytes; it must not wrap.
-  u64 bytes = u64(new_size) + mem_mask + 1;
+  // size + mask bytes: aligning moves the start by at most mask bytes, so new_size bytes still fit.
+  u64 bytes = u64(new_size) + mem_mask;
   if (bytes > 0xFFFFFFFFull) Err_Error("Mem_Realloc: Not enough free memory.");
   u8* raw = Mem_Raw_Alloc(u32(bytes), mem_cache);
   if (!raw) Err_Error("Mem_Realloc: Not enough free memory.");

@@ -31,6 +31,7 @@ void Seq_Music_Position(u32* order, u32* row) {
   *row = music_position.row;
 }
 SeqPositionReader seq_reader = Seq_Music_Position;
+SeqPositionMover seq_mover = Music_Set_Position;
 
 // 'P' in debug mode holds the show while the key is down; messages keep flowing meanwhile.
 bool Seq_Debug_Pause(void) {
@@ -147,6 +148,7 @@ void Seq_Control_Event(u8 kind, u32 argument) {
 }
 
 void Seq_Set_Position_Reader(SeqPositionReader reader) { seq_reader = reader ? reader : Seq_Music_Position; }
+void Seq_Set_Position_Mover(SeqPositionMover mover) { seq_mover = mover ? mover : Music_Set_Position; }
 
 bool Seq_Run_Frame(void) {
   u32 order = 0, row = 0;
@@ -173,8 +175,12 @@ bool Seq_Next_Event(void) {
   return true;
 }
 
-void Seq_Jump_Next_Order(void) { Music_Set_Position(music_position.order + 1, music_position.row); }
-void Seq_Skip_Event(void) { Music_Set_Position(seq_end_order, seq_end_row); }
+void Seq_Jump_Next_Order(void) {
+  u32 order = 0, row = 0;
+  seq_reader(&order, &row);
+  seq_mover(order + 1, row);
+}
+void Seq_Skip_Event(void) { seq_mover(seq_end_order, seq_end_row); }
 
 void Seq_Show_Events(void) {
   printf("Seq_Show_Events:\n");

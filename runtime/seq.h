@@ -38,6 +38,8 @@ void Seq_Wait_Brighten(void);
 // Where the heard position comes from: the music by default; tests may supply their own.
 typedef void (*SeqPositionReader)(u32* order, u32* row);
 void Seq_Set_Position_Reader(SeqPositionReader reader);  // null: the music's heard position
+typedef void (*SeqPositionMover)(u32 order, u32 row);
+void Seq_Set_Position_Mover(SeqPositionMover mover);  // null: the music's position is set
 
 // Read by the host (end of the show), the debug overlay and the waiting fades.
 i32 Seq_Get_Current(void);

@@ -13,16 +13,26 @@ namespace {
 u8* zlib_chunk = nullptr;  // input block of the chunked decoder
 u32 zlib_chunk_size = 0;
 
-u32 Zlib_Size_Field(const u8* p) { return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24; }
+const u64 kZlibMaxRatio = 1032;  // deflate packs at most this many bytes into one
+const u64 kZlibSlack = 64;
 
-// Deflate cannot pack more than 1032 bytes into one; a size field beyond that is not a real stream.
-bool Zlib_Plausible(u32 source_length, u32 size) { return size <= u64(source_length) * 1032 + 64; }
+// The size field of a packed file or block of length bytes (the field, then the stream).
+u32 Zlib_Packed_Size(const u8* field, u32 length) {
+  if (length < 4) Err_Error("Zlib: Input data corrupted.");
+  u32 size = u32(field[0]) | u32(field[1]) << 8 | u32(field[2]) << 16 | u32(field[3]) << 24;
+  Zlib_Check_Size(length - 4, size);
+  return size;
+}
 
 void Zlib_Start(z_stream* s) {
   // The installed library's own version and record size: an old version text is refused by it.
   if (inflateInit(s) != Z_OK) Err_Error("Zlib: Unable to initialise inflating.");
 }
 }  // namespace
+
+void Zlib_Check_Size(u32 stream_length, u32 size) {
+  if (size > u64(stream_length) * kZlibMaxRatio + kZlibSlack) Err_Error("Zlib: Unable to complete inflating.");
+}
 
 i32 Zlib_Check(i32 result) {
   switch (result) {
@@ -64,11 +74,9 @@ void* Zlib_Inflate(const void* source, void* destination, u32 source_length, u32
 u8* Zlib_Decompress_File(const char* name) {
   File_Open(name);
   u32 length = File_Size();
-  if (length < 4) Err_Error("Zlib: Input data corrupted.");
-  u8 field[4];
+  u8 field[4] = {};
   File_Read(field, 4);
-  u32 size = Zlib_Size_Field(field);
-  if (!Zlib_Plausible(length - 4, size)) Err_Error("Zlib: Unable to complete inflating.");
+  u32 size = Zlib_Packed_Size(field, length);
   u8* out = static_cast<u8*>(Mem_Alloc(size));
   u8* in = static_cast<u8*>(Mem_Alloc(length - 4));
   if (File_Read(in, length - 4) != length - 4) Err_Error("Zlib: Unable to complete inflating.");
@@ -80,10 +88,8 @@ u8* Zlib_Decompress_File(const char* name) {
 
 u8* Zlib_Decompress_Memory(const void* block) {
   u32 length = Mem_Get_Size(block);
-  if (length < 4) Err_Error("Zlib: Input data corrupted.");
   const u8* p = static_cast<const u8*>(block);
-  u32 size = Zlib_Size_Field(p);
-  if (!Zlib_Plausible(length - 4, size)) Err_Error("Zlib: Unable to complete inflating.");
+  u32 size = Zlib_Packed_Size(p, length);
   u8* out = static_cast<u8*>(Mem_Alloc(size));
   Zlib_Inflate(p + 4, out, length - 4, size);
   return out;
@@ -100,11 +106,9 @@ u32 Zlib_Refill(z_stream_s* stream) {
 u8* Zlib_Decompress_Stream(const char* name, u32 chunk) {
   File_Open(name);
   u32 length = File_Size();
-  if (length < 4) Err_Error("Zlib: Input data corrupted.");
-  u8 field[4];
+  u8 field[4] = {};
   File_Read(field, 4);
-  u32 size = Zlib_Size_Field(field);
-  if (!Zlib_Plausible(length - 4, size)) Err_Error("Zlib: Unable to complete inflating.");
+  u32 size = Zlib_Packed_Size(field, length);
   u8* out = static_cast<u8*>(Mem_Alloc(size));
   zlib_chunk_size = chunk ? chunk : 1;
   zlib_chunk = static_cast<u8*>(Mem_Alloc(zlib_chunk_size));

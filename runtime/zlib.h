@@ -15,5 +15,7 @@ u8* Zlib_Decompress_Memory(const void* block);
 u8* Zlib_Decompress_Stream(const char* name, u32 chunk);
 // Reads the next chunk through the file layer into the stream's input when it is empty; the input count.
 u32 Zlib_Refill(z_stream_s* stream);
+// Fatal when a stream of stream_length bytes could never inflate to size bytes, so no block is taken for it.
+void Zlib_Check_Size(u32 stream_length, u32 size);
 // Fatal on the five zlib failure codes; any other result comes back unchanged.
 i32 Zlib_Check(i32 result);

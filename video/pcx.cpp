@@ -8,12 +8,12 @@
 
 #include "runtime/err.h"
 #include "runtime/file.h"
-#include "render/texture.h"
 #include "runtime/mem.h"
 #include "video/picture.h"
 
 namespace {
 const u64 kPcxMaxPixelBytes = 64u << 20;  // no picture of the show comes near it
+const u32 kPcxPaletteBytes = 768;
 
 PcxPicture pcx_global;
 u32 pcx_prefix = 0;  // bytes reserved in front of the pixels (8 while Pcx_Load_Bitmap runs)
@@ -47,30 +47,30 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
   PcxHeader h;
   memcpy(&h, data, sizeof h);
   if (h.manufacturer != 10 || h.version > 5 || h.encoding != 1) return "Pcx: Unknown PCX format: ";
-  if (h.bits_per_pixel != 8 || (h.colour_planes != 1 && h.colour_planes != 3))
-    return "Pcx: Unsupported bits per pixel or planes: ";
-  if (h.xmax < h.xmin || h.ymax < h.ymin) return "Pcx: Bad picture size: ";
-  u32 width = u32(h.xmax - h.xmin) + 1, height = u32(h.ymax - h.ymin) + 1;
-  u32 planes = h.colour_planes;
+  // Sizes in 16-bit arithmetic; any plane count but 3 is read as one plane of byte pixels, whatever its
+  // bits per pixel say.
+  u32 width = u16(h.xmax - h.xmin + 1), height = u16(h.ymax - h.ymin + 1);
+  u32 planes = h.colour_planes == 3 ? 3 : 1;
   u32 pixel_bytes = planes == 3 ? 4 : 1;
   u64 block = u64(width) * height * pixel_bytes;
-  if (width > 0xFFFF || height > 0xFFFF || block > kPcxMaxPixelBytes) return "Pcx: Bad picture size: ";
-  u32 line = h.bytes_per_line;
-  if (line < width) return "Pcx: Bytes per line too small: ";
+  if (width == 0 || height == 0 || block > kPcxMaxPixelBytes) return "Pcx: Bad picture size: ";
   // Two bytes of data give at most 256 bytes of picture: a shorter file cannot hold it.
-  u64 stream = u64(line) * planes * height;
+  u64 stream = u64(width) * height * planes;
   if (u64(size - sizeof h) * 128 < stream) return "Pcx: Picture data runs past the end of the file: ";
+  if (planes == 1 && size < kPcxPaletteBytes) return "Pcx: Palette missing: ";
 
-  u8* pixels = static_cast<u8*>(Mem_Alloc_Guarded(u32(prefix + block), kPolyTextureGuardBytes));
+  u8* pixels = static_cast<u8*>(Mem_Alloc_Guarded(u32(prefix + block), kVbePictureGuardBytes));
   u8* out = pixels + prefix;
   u8 order[3] = {vbe_screen.color_order[0], vbe_screen.color_order[1], vbe_screen.color_order[2]};
   u8 spare = vbe_screen.color_order[3];
+  // One continuous stream of width x height x planes bytes: runs may cross row ends, and a run that
+  // crosses the picture's end is cut there.
   u32 at = sizeof h;
   u32 run = 0;
   u8 value = 0;
   for (u32 y = 0; y < height; y++) {
     for (u32 p = 0; p < planes; p++) {
-      for (u32 x = 0; x < line; x++) {
+      for (u32 x = 0; x < width; x++) {
         if (run == 0) {
           if (at >= size) {
             Mem_Free(pixels);
@@ -90,7 +90,6 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
           }
         }
         run--;
-        if (x >= width) continue;  // the padding of a line
         if (planes == 1) {
           out[size_t(y) * width + x] = value;
         } else {
@@ -101,21 +100,14 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
       }
     }
   }
-  if (run != 0) {
-    Mem_Free(pixels);
-    return "Pcx: Run past the end of the picture: ";
-  }
-  if (planes == 1) {
-    // The palette is the file's last 768 bytes, behind the picture data.
-    if (size - at < 768) {
-      Mem_Free(pixels);
-      return "Pcx: Palette missing: ";
-    }
-    for (u32 i = 0; i < 768; i++) picture->palette[i] = data[size - 768 + i] >> 2;
-  }
+  // The palette is the file's last 768 bytes.
+  if (planes == 1)
+    for (u32 i = 0; i < kPcxPaletteBytes; i++) picture->palette[i] = data[size - kPcxPaletteBytes + i] >> 2;
   h.hres = u16(width);
   h.vres = u16(height);
   if (planes == 3) h.colour_planes = 4;
+  // Planes 4 marks 32-bit pixels: a file that gave 4 was read as bytes and must not be read as words.
+  else if (h.colour_planes == 4) h.colour_planes = 1;
   picture->header = h;
   picture->pixels = pixels;
   Mem_Set_Description(pixels, "Pcx: ");

@@ -9,7 +9,6 @@
 #endif
 
 #include "runtime/err.h"
-#include "render/texture.h"
 #include "runtime/mem.h"
 #include "render/poly.h"
 #include "video/pixel.h"
@@ -83,7 +82,7 @@ void Vbe_Reset_Design(void) {
 cbitmap* Vbe_New_Bitmap(u32 width, u32 height) {
   u64 bytes = u64(width) * height * 4 + 16;
   if (bytes > 0xFFFF0000ull) Err_Error("Vbe: Picture %ux%u too large", width, height);
-  cbitmap* picture = static_cast<cbitmap*>(Mem_Alloc_Guarded(u32(bytes), kPolyTextureGuardBytes));
+  cbitmap* picture = static_cast<cbitmap*>(Mem_Alloc_Guarded(u32(bytes), kVbePictureGuardBytes));
   Mem_Set_Description(picture, "Vbe: ");
   Mem_Set_Description(picture, "cbitmap");
   picture->width = width;
@@ -209,7 +208,7 @@ void Vbe_Resize(cbitmap** picture) {
   u32 new_height = u32(double(old->height) * vbe_fy);
   u64 bytes = u64(new_width) * new_height * 4 + 8;
   if (bytes > 0xFFFF0000ull) Err_Error("Vbe_Resize: Picture too large");
-  cbitmap* scaled = static_cast<cbitmap*>(Mem_Alloc_Guarded(u32(bytes), kPolyTextureGuardBytes));
+  cbitmap* scaled = static_cast<cbitmap*>(Mem_Alloc_Guarded(u32(bytes), kVbePictureGuardBytes));
   Vbe_Scale_Rows(Vbe_Bitmap_Pixels(old), Vbe_Bitmap_Pixels(scaled), new_width, new_height, vbe_fx, vbe_fy);
   char description[sizeof MemBlock::description];
   strncpy(description, Mem_Get_Description(old), sizeof description - 1);
@@ -228,7 +227,7 @@ void Vbe_Resize_Pixels(u32** pixels, u32 width, u32 height) {
   u32 new_height = u32(double(height) * vbe_fy);
   u64 bytes = u64(new_width) * new_height * 4;
   if (bytes > 0xFFFF0000ull) Err_Error("Vbe_Resize: Picture too large");
-  u32* scaled = static_cast<u32*>(Mem_Alloc_Guarded(u32(bytes), kPolyTextureGuardBytes));
+  u32* scaled = static_cast<u32*>(Mem_Alloc_Guarded(u32(bytes), kVbePictureGuardBytes));
   Vbe_Scale_Rows(*pixels, scaled, new_width, new_height, vbe_fx, vbe_fy);
   char description[sizeof MemBlock::description];
   strncpy(description, Mem_Get_Description(*pixels), sizeof description - 1);

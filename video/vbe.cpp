@@ -152,7 +152,7 @@ bool Vbe_Detect_Selected(u32 mode) {
 void Vbe_Set_Color_Order(u8 red_position, u8 green_position, u8 blue_position) {
   const u8 positions[3] = {red_position, green_position, blue_position};
   bool taken[4] = {false, false, false, false};
-  for (u32 k = 0; k < 3; k++) {
+  for (u32 k = 0; k < kVbeMaxPages; k++) {
     u32 index = positions[k] >> 3;
     // A field beyond the 32-bit pixel is as illegal as a byte given twice.
     if (index > 3 || taken[index]) Err_Error("Vbe: Illegal plane index assignment");
@@ -287,7 +287,7 @@ void Vbe_Set_Mode(u32 mode) {
       s.present = Vbe_Flip_Page;
       s.page_index = 0;
       if (s.low_res && !s.smoothing) s.screen_height /= 2;
-      for (u32 k = 0; k < 3; k++) s.page_bases[k] = s.visible_page + k * s.screen_height * s.screen_width * 4;
+      for (u32 k = 0; k < kVbeMaxPages; k++) s.page_bases[k] = s.visible_page + k * s.screen_height * s.screen_width * 4;
       if (s.smoothing) s.present = Vbe_Flip_Page_Smooth;
       s.page_count = u8(Vbe_Page_Count(s.screen_width, s.screen_height));
     } else {
@@ -330,7 +330,7 @@ void Vbe_Squeze(u32 first_line, u32 end_line) {
     if (s.smoothing) move += offset;
     s.visible_page = s.screen_base + move;
     if (s.paging && (s.low_res || s.smoothing))
-      for (u32 k = 0; k < 3; k++) s.page_bases[k] += offset;
+      for (u32 k = 0; k < kVbeMaxPages; k++) s.page_bases[k] += offset;
   }
   s.frame_size = Vbe_Drawing_Bytes() * s.width * (end_line - first_line);
 }
@@ -434,7 +434,11 @@ void Vbe_Disable_Buffering(void) {
 
 void Vbe_Set_No_Lfb(void) { vbe_screen.no_lfb = 1; }
 void Vbe_Clear_No_Lfb(void) { vbe_screen.no_lfb = 0; }
-void Vbe_Set_Page_Count(u8 n) { vbe_screen.page_count = n; }
+void Vbe_Set_Page_Count(u8 n) {
+  // Only three page bases exist for the flip to cycle through.
+  if (n > kVbeMaxPages) Err_Error("Vbe: Illegal page count %d", int(n));
+  vbe_screen.page_count = n;
+}
 
 void Vbe_Set_Screen_Base(u8* address, u32 bytes) {
   vbe_screen.screen_base = address;

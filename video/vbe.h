@@ -5,6 +5,7 @@
 const u32 kVbeLineTableSize = 1024;
 const u32 kVbeMaxModes = 128;
 const u32 kVbeMaxUpdates = 100;
+const u32 kVbeMaxPages = 3;
 // The legacy VGA window (64 KB at 0xA0000 on a PC) and the 80x25 text screen (at 0xB8000) are
 // private arrays here: a host process has neither.
 const u32 kVbeVgaWindowBytes = 65536;
@@ -55,7 +56,7 @@ struct VbeScreen {
   u8 paging;
   u8 page_count;
   u8 page_index;
-  u8* page_bases[3];
+  u8* page_bases[kVbeMaxPages];
   i32 vbe_version;
   u32 video_memory;
   VbeModeInfo mode_info;
@@ -71,6 +72,9 @@ struct cbitmap {
   u32 width;
   u32 height;
 };
+// Pictures may back a renderer's texture slot, whose fillers read up to 256 texels x 256 rows x 4 bytes
+// from the slot's start: picture blocks carry that many guard bytes behind them.
+const u32 kVbePictureGuardBytes = 256 * 256 * 4;
 inline u32* Vbe_Bitmap_Pixels(cbitmap* picture) { return reinterpret_cast<u32*>(picture + 1); }
 inline const u32* Vbe_Bitmap_Pixels(const cbitmap* picture) {
   return reinterpret_cast<const u32*>(picture + 1);
