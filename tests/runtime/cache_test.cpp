@@ -124,6 +124,8 @@ TEST(CacheArena, TheMemoryModuleDrawsFromTheArenaWhenSwitchedOn) {
   EXPECT_LT(p, Cache_Get_Arena() + 100000);
   EXPECT_EQ(Cache_Get_Used_Count(), 1u);
   EXPECT_EQ(Cache_Get_Used(0)->size, 1000u + 32) << "the memory module's alignment room";
+  p = static_cast<u8*>(Mem_Realloc(p, 2000));
+  EXPECT_EQ(Cache_Get_Used(0)->size, 2000u + 31) << "a new size takes the mask's room, one byte less";
   Mem_Free(p);
   EXPECT_EQ(Cache_Get_Used_Count(), 0u);
   Mem_Use_Heap();

@@ -49,6 +49,10 @@ TEST(MathTables, OtherStepCountsFillOnlyTheirEntriesAndBadCountsNothing) {
   EXPECT_EQ(Math_Sin(1), 1.0f);
   EXPECT_EQ(Math_Cos(2), -1.0f);
   EXPECT_EQ(Math_Sin(512), 1.0f) << "entries from 4 on are left as they were";
+  Math_Init_Sin_Cos(4096.0f);  // the first 2048 entries of a table of 4096 steps: half a turn
+  EXPECT_EQ(Math_Sin(512), 0.70710677f);
+  EXPECT_EQ(Math_Sin(1024), 1.0f);
+  EXPECT_NEAR(Math_Cos(2047), -0.99999882f, 1e-7);  // -cos(pi / 2048)
 }
 
 TEST(MathConvert, TruncationPercentAndFixedPoint) {

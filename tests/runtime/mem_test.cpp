@@ -89,7 +89,7 @@ TEST_F(MemoryBlocks, ReallocKeepsRowDescriptionAndContents) {
 
 TEST_F(MemoryBlocks, ReallocToASizeThatWrapsTheTakenBytesIsFatal) {
   void* a = Mem_Alloc(64);
-  EXPECT_FATAL(Mem_Realloc(a, 0xFFFFFFFFu - 31), "Mem_Realloc: Not enough free memory.");
+  EXPECT_FATAL(Mem_Realloc(a, 0xFFFFFFFFu - 30), "Mem_Realloc: Not enough free memory.");
 }
 
 TEST_F(MemoryBlocks, MarkAndReleaseFreeOnlyLaterBlocks) {

@@ -8,12 +8,18 @@
 #include "runtime/demo.h"
 #include "runtime/key.h"
 #include "runtime/seq.h"
+#include "tests/runtime/runtime_test_util.h"
 
 namespace {
 u32 heard_order = 0, heard_row = 0;
 void Heard(u32* order, u32* row) {
   *order = heard_order;
   *row = heard_row;
+}
+// The music obeys a jump at once.
+void Move(u32 order, u32 row) {
+  heard_order = order;
+  heard_row = row;
 }
 std::vector<std::string> calls;
 void A(void) { calls.push_back("A"); }
@@ -30,12 +36,16 @@ class Sequencer : public ::testing::Test {
  protected:
   void SetUp() override {
     Seq_Set_Position_Reader(Heard);
+    Seq_Set_Position_Mover(Move);
     Seq_Set_Speed(1.0f);
     Seq_Init();
     Key_Init();
     calls.clear();
   }
-  void TearDown() override { Seq_Set_Position_Reader(nullptr); }
+  void TearDown() override {
+    Seq_Set_Position_Reader(nullptr);
+    Seq_Set_Position_Mover(nullptr);
+  }
 };
 
 // One host frame: run the current event, move on while it is over (as the host's frame step does).
@@ -162,22 +172,22 @@ TEST_F(Sequencer, EventWithoutCallbackIsAnEndEvent) {
 using SequencerDeath = Sequencer;
 
 TEST_F(SequencerDeath, IllegalControlKindIsFatal) {
-  EXPECT_EXIT(Seq_Control_Event(7, 0), ::testing::ExitedWithCode(1), "");
+  EXPECT_FATAL(Seq_Control_Event(7, 0), "Seq: Illegal control event");
 }
 
 TEST_F(SequencerDeath, LoopStartWithoutPassesIsFatal) {
   Seq_Add_Control(SEQ_LOOP_START, 0);
-  EXPECT_EXIT(Seq_Run_Demo(), ::testing::ExitedWithCode(1), "");
+  EXPECT_FATAL(Seq_Run_Demo(), "Seq: Loop start without passes");
 }
 
 TEST_F(SequencerDeath, LoopEndWithoutLoopStartIsFatal) {
   Seq_Add_Control(SEQ_LOOP_END, 0);
-  EXPECT_EXIT(Seq_Run_Demo(), ::testing::ExitedWithCode(1), "");
+  EXPECT_FATAL(Seq_Run_Demo(), "Seq: Loop end without loop start");
 }
 
 TEST_F(SequencerDeath, FullEventTableIsFatal) {
   for (u32 i = 0; i < kSeqMaxEvents; i++) Seq_Add_Event(0, 1, A);
-  EXPECT_EXIT(Seq_Add_Event(0, 1, A), ::testing::ExitedWithCode(1), "");
+  EXPECT_FATAL(Seq_Add_Event(0, 1, A), "Seq: Too many events");
 }
 
 namespace {
@@ -205,6 +215,25 @@ TEST_F(DebugKeys, HoldingPHoldsTheShowWithoutBlocking) {
   Key_Set_Up('P');
   EXPECT_TRUE(Seq_Run_Frame());
   EXPECT_EQ(calls.size(), 1u);
+}
+
+TEST_F(DebugKeys, SpaceMovesOneOrderAheadAndCtrlToTheEventsEnd) {
+  i64 base = End();
+  Seq_Add_Event(0, 32, A);
+  Seq_Add_Event(0, 16, B);
+  Seq_Add_Event(0, 48, C);
+  Seq_Run_Demo();
+  Hear(base + 5);
+  Key_Set_Down(KEY_SPACE);
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(i64(heard_order) * 64 + heard_row, base + 64 + 5);
+  // The next frame runs each event whose end the jump passed once more and leaves it.
+  ASSERT_TRUE(Frame());
+  EXPECT_EQ(calls, (std::vector<std::string>{"A", "A", "B", "C"}));
+  EXPECT_EQ(Seq_Get_Current(), 2);
+  Key_Set_Down(KEY_CTRL);
+  Seq_Run_Frame();
+  EXPECT_EQ(i64(heard_order) * 64 + heard_row, base + 96);
 }
 
 TEST_F(DebugKeys, DebugKeysAreReadOnlyInDebugMode) {

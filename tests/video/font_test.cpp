@@ -10,6 +10,7 @@
 #include "runtime/mem.h"
 #include "video/pcx.h"
 #include "video/vbe.h"
+#include "tests/video/video_fixture.h"
 #include "writer.h"
 
 namespace {
@@ -181,7 +182,7 @@ TEST_F(Frame, FontCreateCutsTheCellsOfTheMap) {
   EXPECT_EQ(At(8, 3), 0u);  // B's zero pixel
   EXPECT_EQ(At(9, 3), 0x107u);
   EXPECT_EQ(At(10, 4), 0x109u);
-  EXPECT_EXIT(Font_Print(&font, 0, 0, "A"), ::testing::ExitedWithCode(1), "");
+  Expect_Fatal([&] { Font_Print(&font, 0, 0, "A"); }, "Font: Font_Print needs a 32-bit font");
   Expect_Margins_Untouched();
   Mem_Free(font.block);
   Pcx_Free(&picture);

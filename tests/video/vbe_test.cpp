@@ -114,6 +114,12 @@ TEST_F(VideoTest, ModeSetRefusesAMissingOrSmallSurfaceAndHeightsBeyondTheLineTab
   Expect_Fatal([] { Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)); }, "Vbe: Unable to initialize video mode");
 }
 
+TEST_F(VideoTest, PageCountsAboveThreeAreRefused) {
+  Vbe_Set_Page_Count(3);
+  EXPECT_EQ(vbe_screen.page_count, 3);
+  Expect_Fatal([] { Vbe_Set_Page_Count(4); }, "Vbe: Illegal page count 4");
+}
+
 TEST_F(VideoTest, LineTablesHoldOffsetsOfEveryLine) {
   Open_Mode(960, 600);
   EXPECT_EQ(vbe_screen.frame_lines[1023], 1023u * 3840);
