@@ -162,12 +162,12 @@ TEST_F(Frame, FontCreateCutsTheCellsOfTheMap) {
   Font_Create(&font, &picture, 0, 0, 3, 2, 2, 1, "AB");
   for (u32 c = 0; c < 128; c++)
     if (c != 'A' && c != 'B') { ASSERT_EQ(font.glyph[c], nullptr) << c; }
-  ASSERT_NE(font.glyph['A'], nullptr);
-  EXPECT_EQ(font.glyph['A']->width, 3u);
-  EXPECT_EQ(font.glyph['A']->height, 2u);
-  EXPECT_EQ(std::vector<u8>(Vbe_Bitmap_Bytes(font.glyph['A']), Vbe_Bitmap_Bytes(font.glyph['A']) + 6),
+  ASSERT_NE(font.glyph[u8('A')], nullptr);
+  EXPECT_EQ(font.glyph[u8('A')]->width, 3u);
+  EXPECT_EQ(font.glyph[u8('A')]->height, 2u);
+  EXPECT_EQ(std::vector<u8>(Vbe_Bitmap_Bytes(font.glyph[u8('A')]), Vbe_Bitmap_Bytes(font.glyph[u8('A')]) + 6),
             (std::vector<u8>{1, 2, 3, 4, 5, 6}));
-  EXPECT_EQ(std::vector<u8>(Vbe_Bitmap_Bytes(font.glyph['B']), Vbe_Bitmap_Bytes(font.glyph['B']) + 6),
+  EXPECT_EQ(std::vector<u8>(Vbe_Bitmap_Bytes(font.glyph[u8('B')]), Vbe_Bitmap_Bytes(font.glyph[u8('B')]) + 6),
             (std::vector<u8>{0, 7, 8, 0, 0, 9}));
   EXPECT_EQ(Mem_Get_Size(font.block), (3u * 2 + 16) * 2 + 16);
   EXPECT_STREQ(Mem_Get_Description(font.block), "Font: Pcx: grid.pcx");
@@ -192,8 +192,8 @@ TEST_F(Frame, FontPrintDrawsThirtyTwoBitGlyphs) {
   PcxPicture picture = Grid(true);
   FontTable font;
   Font_Create(&font, &picture, 0, 0, 3, 2, 2, 1, "B\xe9");  // the second code is above 127: left out
-  EXPECT_EQ(font.glyph['A'], nullptr);
-  ASSERT_NE(font.glyph['B'], nullptr);
+  EXPECT_EQ(font.glyph[u8('A')], nullptr);
+  ASSERT_NE(font.glyph[u8('B')], nullptr);
   EXPECT_EQ(Font_Print(&font, 0, 0, "BB"), 0);
   // B is the first cell of the map: values 1 2 3 over 4 5 6.
   EXPECT_EQ(At(0, 0), 0x00010203u);
