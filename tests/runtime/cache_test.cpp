@@ -10,49 +10,7 @@
 
 namespace {
 u32 Off(void* p) { return u32(static_cast<u8*>(p) - Cache_Get_Arena()); }
-
-std::vector<std::pair<u32, u32>> Free_Pairs(void) {
-  std::vector<std::pair<u32, u32>> v;
-  for (u32 i = 0; i < Cache_Get_Free_Count(); i++) v.push_back({Cache_Get_Free(i)->offset, Cache_Get_Free(i)->size});
-  return v;
-}
 }  // namespace
-
-TEST(CacheArena, FirstFitTakesTheFirstPairLargeEnough) {
-  Cache_Init(600);
-  void* a = Cache_Alloc(16);
-  Cache_Alloc(84);
-  void* c = Cache_Alloc(500);
-  Cache_Free(a);
-  Cache_Free(c);
-  ASSERT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 16}, {100, 500}}));
-  EXPECT_EQ(Off(Cache_Alloc(32)), 100u);
-  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 16}, {132, 468}}));
-  EXPECT_EQ(Off(Cache_Alloc(16)), 0u);
-  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{132, 468}}));
-}
-
-TEST(CacheArena, FreeingMergesWithBothNeighbours) {
-  Cache_Init(1000);
-  void* a = Cache_Alloc(100);
-  void* b = Cache_Alloc(200);
-  void* c = Cache_Alloc(300);
-  Cache_Free(b);
-  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{100, 200}, {600, 400}}));
-  Cache_Free(a);
-  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 300}, {600, 400}}));
-  Cache_Free(c);
-  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 1000}}));
-  EXPECT_EQ(Cache_Get_Used_Count(), 0u);
-
-  a = Cache_Alloc(100);
-  b = Cache_Alloc(200);
-  c = Cache_Alloc(300);
-  Cache_Free(a);
-  Cache_Free(c);
-  Cache_Free(b);
-  EXPECT_EQ(Free_Pairs(), (std::vector<std::pair<u32, u32>>{{0, 1000}}));
-}
 
 TEST(CacheArena, AFullArenaAndUnknownBlocksAreFatal) {
   Cache_Init(1000);

@@ -83,37 +83,10 @@ TEST_F(Overlay, TimersShowTheirSlotsOnceAndStartAgain) {
   EXPECT_EQ(Cpu_Get_Timer_Count(), kCpuTimerSlots);
 }
 
-TEST_F(Overlay, TheProfileShowsItsTwoRowsWithCountsOfZero) {
-  Cpu_Show_Profile();
-  EXPECT_EQ(Lines(), 0u) << "nothing before profiling starts";
-  Cpu_Profile_Start(0, 1);
-  EXPECT_TRUE(Cpu_Is_Profiling());
-  EXPECT_STREQ(Cpu_Get_Event(0)->name, "UV instructions ");
-  EXPECT_EQ(Cpu_Get_Event(19)->code, 0x1B);
-  Cpu_Counters_Start();
-  Cpu_Counters_Stop();
-  Cpu_Show_Profile();
-  EXPECT_EQ(Lines(), 3u);
-}
-
 TEST(CpuLeds, CapsAndNumLockBitsChangePlaces) {
   const u8 expected[8] = {0, 1, 4, 5, 2, 3, 6, 7};
   for (u32 bits = 0; bits < 8; bits++) {
     Cpu_Set_Leds(bits);
     EXPECT_EQ(Cpu_Get_Led_Byte(), expected[bits]) << bits;
   }
-}
-
-TEST(CpuListing, FlagsAndTheCompilerListing) {
-  testing::internal::CaptureStdout();
-  Cpu_Show_Flag("x", 1);
-  Cpu_Show_Flag("y", 0);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "   [x]   x.\n   [ ]   y.\n");
-  std::string listing = Output_Of(Cpu_Show_Compiler_Info);
-  EXPECT_EQ(listing.rfind("Cpu: Compiler info:\n\n\n  Optimizations:\n   [ ]   (-oa)    Relaxed alias checking.\n", 0), 0u);
-  EXPECT_NE(listing.find("\n  General:\n   [ ]   (-3r)    register calling conventions.\n"), std::string::npos);
-  EXPECT_NE(listing.find("   [ ]   (-fp5)   Optimize floating point for Pentium.\n"), std::string::npos);
-  size_t lines = 0;
-  for (char c : listing) lines += c == '\n';
-  EXPECT_EQ(lines, 2u + 2 + 10 + 2 + 6);
 }

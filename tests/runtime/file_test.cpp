@@ -1,6 +1,8 @@
 // The data file and file layer: directory, lookups, reads, seeks, byte reads, loads, unpacking, bad files.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -350,4 +352,26 @@ TEST(FileBadInput, APackedEntryThatDoesNotInflateIsFatal) {
   File_Init();
   File_Unpack_On();
   EXPECT_FATAL(File_Open("z"), "Zlib: ");
+}
+
+TEST(FileBadInput, APackedSizeTheStreamCannotReachIsRefusedBeforeItsBlockIsTaken) {
+  std::vector<u8> bytes;
+  std::string why;
+  ASSERT_TRUE(Datafile_Build({{"z", Counting(3000), DATAFILE_ZLIB}}, {}, &bytes, &why));
+  // 3.75 GB declared in the entry's size field and in its record alike.
+  const u8 huge[4] = {0, 0, 0, 0xF0};
+  memcpy(&bytes[0], huge, 4);
+  memcpy(&bytes[bytes.size() - 10 - 14 + 9], huge, 4);  // the record: length, "z", stored, offset, unpacked
+  Write_Bytes(Test_Path("dat"), bytes);
+  File_Set_Datafile(Test_Path("dat").c_str());
+  File_Init();
+  File_Unpack_On();
+  // In 1 GB of address space no block of the declared size can be had: the message tells which check ended
+  // the load.
+  auto load_in_one_gigabyte = [] {
+    const rlimit limit = {1u << 30, 1u << 30};
+    setrlimit(RLIMIT_AS, &limit);
+    File_Load("z");
+  };
+  EXPECT_FATAL(load_in_one_gigabyte(), "Zlib: Unable to complete inflating.");
 }

@@ -15,6 +15,7 @@
 #include "runtime/mem.h"
 #include "video/font.h"
 #include "video/vbe.h"
+#include "tests/runtime/runtime_test_util.h"
 #include "writer.h"
 
 namespace {
@@ -60,19 +61,26 @@ TEST(LoadingBar, LengthsAbove127DrawNoDots) {
 
 TEST(LoadingBar, EscapeDuringLoadingEndsTheProgram) {
   Demo_Add_Init(Loader_Escape);
-  EXPECT_EXIT(Demo_Run_Init_Sequence(0, 0), ::testing::ExitedWithCode(0), "");
+  std::string out = Test_Path("out.txt");
+  EXPECT_EXIT(
+      {
+        if (!freopen(out.c_str(), "w", stdout)) abort();
+        Demo_Run_Init_Sequence(0, 0);
+      },
+      ::testing::ExitedWithCode(0), "");
+  EXPECT_EQ(Read_Text(out), Bar(".]\b\b\xfe\n"));
   Key_Set_Up(KEY_ESCAPE);
   testing::internal::CaptureStdout();
   Demo_Run_Init_Sequence(0, 0);  // empties the list again
   testing::internal::GetCapturedStdout();
 }
 
-TEST(LoadingBar, A53rdLoaderIsRefused) {
-  EXPECT_EXIT(
+TEST(FrameFatal, A53rdLoaderIsRefused) {
+  EXPECT_FATAL(
       {
         for (u32 i = 0; i < kDemoMaxLoaders + 1; i++) Demo_Add_Init(Loader_A);
       },
-      ::testing::ExitedWithCode(1), "");
+      "Demo: Too many loaders");
 }
 
 TEST(Trace, LinesAreNumberedInGroupsOfSeven) {
