@@ -216,30 +216,6 @@ TEST_F(Pcx, SaveReturnCodes) {
   EXPECT_EQ(Pcx_Save(&pixel, 1, 1, 32, "/dev/full"), PCX_SAVE_WRITE_ERROR);
 }
 
-TEST_F(Pcx, RoundTripsThroughWriterAndReader) {
-  for (u32 width : {1u, 5u, 64u, 257u}) {
-    u32 height = 7;
-    std::vector<u8> rgb = Test_Rgb(width, height);
-    std::vector<u32> frame(width * height);
-    for (u32 i = 0; i < width * height; i++) frame[i] = Pixel_Of(&rgb[i * 3]) | (i % 3) << 24;  // spare bytes dropped
-    ASSERT_EQ(Pcx_Save(frame.data(), i32(width), i32(height), 32, "pcx_round.pcx"), PCX_SAVE_OK);
-    std::vector<u8> file;
-    ASSERT_TRUE(Read_File("pcx_round.pcx", &file));
-    PcxPicture picture = Decode_Ok(file);
-    for (u32 i = 0; i < width * height; i++) ASSERT_EQ(Pcx_Get_Pixel(&picture, i32(i % width), i32(i / width)), frame[i] & 0xFFFFFF);
-    Pcx_Free(&picture);
-
-    std::vector<u8> indices(width * height);
-    for (u32 i = 0; i < indices.size(); i++) indices[i] = rgb[i * 3];
-    ASSERT_EQ(Pcx_Save(indices.data(), i32(width), i32(height), 8, "pcx_round8.pcx"), PCX_SAVE_OK);
-    ASSERT_TRUE(Read_File("pcx_round8.pcx", &file));
-    picture = Decode_Ok(file);
-    EXPECT_EQ(std::vector<u8>(picture.pixels, picture.pixels + indices.size()), indices);
-    EXPECT_EQ(picture.palette[3 * 200 + 1], 200 >> 2);
-    Pcx_Free(&picture);
-  }
-}
-
 TEST_F(Pcx, ReadsTrueColourAndPaletteFilesMadeByImageMagick) {
   Require_Tool("convert");
   for (u32 width : {1u, 5u, 8u, 255u}) {

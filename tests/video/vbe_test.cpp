@@ -157,15 +157,6 @@ TEST_F(VideoTest, MixBufferIsTakenOnceAndSwapsWithTheFrame) {
   EXPECT_EQ(vbe_screen.frame_allocated, 0);
 }
 
-TEST_F(VideoTest, OptionSettersPrintTheirLinesAndDisableBufferingOnlyOnce) {
-  EXPECT_EQ(Output_Of(Vbe_Disable_Buffering), "Vbe: Video buffering disabled.\n");
-  EXPECT_EQ(vbe_screen.paging, 0);
-  EXPECT_EQ(Output_Of(Vbe_Disable_Buffering), "");
-  EXPECT_EQ(Output_Of(Vbe_Set_Scanline_Smoothing), "Vbe: Scanline-smoothing enabled.\n");
-  EXPECT_EQ(Output_Of(Vbe_Set_Black_White), "Vbe: Using standard VGA in black & white.\n");
-  EXPECT_EQ(Output_Of(Vbe_Set_Fake_24), "Vbe: Faking 24bit colors in tweaked VGA mode.\n");
-}
-
 TEST_F(VideoTest, SmoothingHalvesTheFrameAndPicksTheSmoothPresent) {
   Make_Surface(640, 400);
   Output_Of([] {
@@ -276,18 +267,6 @@ TEST_F(VideoTest, PaletteFadeStepsTheFirst255EntriesOneUnitPerStep) {
   std::vector<u32> table(256, 0xFF000000u);
   Vbe_Grey_Palette(table.data(), 7);
   EXPECT_EQ(table[255], 0xFF070707u);
-}
-
-TEST_F(VideoTest, TextScreenSaveAndRestore) {
-  Vbe_Text_Screen()[0] = 0x0741;
-  Vbe_Text_Screen()[1999] = 0x0742;
-  Vbe_Save_Text_Screen();
-  Vbe_Text_Screen()[0] = 0;
-  Vbe_Text_Screen()[1999] = 0;
-  Vbe_Restore_Text_Screen();
-  EXPECT_EQ(Vbe_Text_Screen()[0], 0x0741u);
-  EXPECT_EQ(Vbe_Text_Screen()[1999], 0x0742u);
-  Vbe_Restore_Text_Screen();  // nothing saved: nothing happens
 }
 
 }  // namespace
