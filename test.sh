@@ -6,7 +6,8 @@ source scripts/setup.sh
 velmoran_install "${VELMORAN_PACKAGES[@]}" "${VELMORAN_TEST_PACKAGES[@]}" "${VELMORAN_WINDOWS_PACKAGES[@]}"
 status=0
 
-# Fuzzers and the show under AddressSanitizer and UBSan, built with clang.
+# Fuzzers and the show under AddressSanitizer and UBSan, built with clang; the unit test programs are
+# compiled there too (run in the main build only), so clang sees them as well as gcc.
 velmoran_build build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF
 (cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize' --timeout 900) || status=1

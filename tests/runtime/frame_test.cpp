@@ -25,6 +25,18 @@ void Loader_B(void) { calls.push_back(2); }
 void Loader_Escape(void) { Key_Set_Down(KEY_ESCAPE); }
 
 std::string Bar(const std::string& dots_and_after) { return "Demo: Loading [" + dots_and_after; }
+
+// The show's mode over a fresh surface: forced resolution, selection, a letterbox of 7 per cent, opening.
+void Open_Show_Mode(std::vector<u32>* surface, u32 width, u32 height) {
+  Mem_Init(0);
+  surface->assign(size_t(width) * height, 0);
+  Vbe_Init();
+  Vbe_Set_Host_Surface(surface->data(), width, height);
+  Demo_Force_Resolution(width, height);
+  Demo_Select_Mode();
+  Demo_Set_Border(7);
+  Demo_Open_Mode();
+}
 }  // namespace
 
 TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
@@ -152,15 +164,9 @@ TEST_P(Modes, BorderOfSevenLetterboxesTheFrame) {
   auto [width, height] = GetParam();
   EXPECT_EXIT(
       {
-        Mem_Init(0);
-        std::vector<u32> surface(width * height, 0);
-        Vbe_Init();
-        Vbe_Set_Host_Surface(surface.data(), width, height);
-        Demo_Force_Resolution(width, height);
-        Demo_Select_Mode();
+        std::vector<u32> surface;
+        Open_Show_Mode(&surface, width, height);
         if (Demo_Get_Selected_Mode() == 0) exit(10);
-        Demo_Set_Border(7);
-        Demo_Open_Mode();
         u32 p = height * 7 / 100;
         if (vbe_screen.width != width || vbe_screen.height != height - 2 * p) exit(11);
         if (vbe_screen.visible_page != reinterpret_cast<u8*>(surface.data() + p * width)) exit(12);
@@ -180,14 +186,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, Modes,
 TEST(FrameHook, DebugModeDrawsTheOverlayBeforePresenting) {
   EXPECT_EXIT(
       {
-        Mem_Init(0);
-        std::vector<u32> surface(320 * 200, 0);
-        Vbe_Init();
-        Vbe_Set_Host_Surface(surface.data(), 320, 200);
-        Demo_Force_Resolution(320, 200);
-        Demo_Select_Mode();
-        Demo_Set_Border(7);
-        Demo_Open_Mode();
+        std::vector<u32> surface;
+        Open_Show_Mode(&surface, 320, 200);
         Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
         Demo_Frame_Hook();
         // "FPS: 0.00": the F's top row (FC) at x 15 of line 10, 14 lines down the surface.
@@ -207,14 +207,8 @@ TEST(FrameHook, DebugModeDrawsTheOverlayBeforePresenting) {
 TEST(FrameHook, OverlayAddsTheVrLinesWhileASceneIsSelected) {
   EXPECT_EXIT(
       {
-        Mem_Init(0);
-        std::vector<u32> surface(320 * 200, 0);
-        Vbe_Init();
-        Vbe_Set_Host_Surface(surface.data(), 320, 200);
-        Demo_Force_Resolution(320, 200);
-        Demo_Select_Mode();
-        Demo_Set_Border(7);
-        Demo_Open_Mode();
+        std::vector<u32> surface;
+        Open_Show_Mode(&surface, 320, 200);
         Demo_Show_Debug_Info();
         u32 plain = Vbe_Get_Print_Line();
         Mesh_Reset();
