@@ -210,14 +210,14 @@ i32 WinMain(void) {
   Plat_Set_Status_Hook(Win_Status);
   // Platform failures from here on shut the started engine down and say so in the exit code.
   if (!Plat_Register_Class(&window_class)) {
-    fprintf(stderr, "Velmoran: Unable to register the window class.\n");
     Win_Free_All();
+    Win_Error_Box("Unable to register the window class.");
     return WIN_EXIT_WINDOW;
   }
   win_main = Plat_Create_Window(kTitle, kTitle, i32(win_screen.width), i32(win_screen.height));
   if (!win_main) {
-    fprintf(stderr, "Velmoran: Unable to create the window.\n");
     Win_Free_All();
+    Win_Error_Box("Unable to create the window.");
     return WIN_EXIT_WINDOW;
   }
   i32 cw, ch;

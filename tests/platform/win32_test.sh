@@ -78,7 +78,7 @@ dialog)
 failures)
   VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
     "box:Failed to initialize Direct3D!"
-  VELMORAN_SETUP=run VELMORAN_FAIL=window drive 102 "Unable to create the window" --
+  VELMORAN_SETUP=run VELMORAN_FAIL=window drive 102 -- "box:Unable to create the window."
   VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" -- \
     "box:Could not get the backbuffer! Rendering stopped." escape:500
   ;;
