@@ -1,64 +1,24 @@
-// Coon scene: the edge curves, the patch against its closed form, the label bookkeeping and whole frames.
+// Coon scene: the patch against its closed form and its bounds, the label bookkeeping, the load.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <set>
 #include <vector>
 
 #include "art.h"
 #include "art_coon.h"
-#include "art_plasma.h"
 #include "demo/coon/coon.h"
 #include "scene_fixture.h"
 #include "music/music.h"
 #include "runtime/math.h"
 
 namespace {
-std::string Coon_Show_Data(void) {
-  std::vector<DatafileEntry> entries;
-  const std::string scratch = Scene_Temp("parts");
-  std::filesystem::create_directories(scratch);
-  EXPECT_TRUE(Art_Coon_Entries(scratch, &entries));
-  return Scene_Datafile(entries);
-}
-
 // The drawing surface the patch checks, set for the length of a test and put back after.
 class CoonSurface : public ::testing::Test {
  protected:
-  u32 saved_width = 0, saved_height = 0;
-  void SetUp() override {
-    Math_Init();
-    saved_width = vbe_screen.width;
-    saved_height = vbe_screen.height;
-    vbe_screen.width = 320;
-    vbe_screen.height = 200;
-  }
-  void TearDown() override {
-    vbe_screen.width = saved_width;
-    vbe_screen.height = saved_height;
-  }
-};
-
-class CoonLabelsTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Math_Seed_Random();
-    Coon_Reset_Labels();
-    Note(0, 0);
-  }
-  void TearDown() override { Note(0, 0); }
-  static void Note(u8 a, u8 b) {
-    music_channel_levels.levels[kCoonChannelA][0] = a;
-    music_channel_levels.levels[kCoonChannelB][0] = b;
-  }
-  // Occupied places among the rows drawn, the blocked one included.
-  static u32 Occupied(void) {
-    u32 n = 0;
-    for (u32 c = 0; c < kCoonGridColumns; c++)
-      for (u32 r = 0; r < kCoonShownRows; r++) n += Coon_Get_Labels()->grid[c][r];
-    return n;
-  }
+  const u32 saved_width = vbe_screen.width, saved_height = vbe_screen.height;
+  void SetUp() override { Math_Init(), vbe_screen.width = 320, vbe_screen.height = 200; }
+  void TearDown() override { vbe_screen.width = saved_width, vbe_screen.height = saved_height; }
 };
 
 struct Exact {
@@ -83,23 +43,6 @@ Exact Closed_Form(const CoonCurve* b, u32 u, u32 v) {
 
 u32 Texture_Index(i64 column, i64 row) { return u32((row * 320 + column) & 65535); }
 }  // namespace
-
-TEST_F(CoonSurface, CurvesAtPhaseZeroStartWhereTheEdgesMeet) {
-  Coon_Make_Curves(0, 0);
-  const CoonCurve* b = Coon_Get_Bound();
-  // Curve, point, x, y: top's first, the left's last, right's first and bottom's last points (k = 0).
-  const f32 points[4][4] = {{0, 0, 0, 0}, {3, 199, 100, 50}, {1, 0, 319, 0}, {2, 319, 50, 199}};
-  for (auto& p : points) {
-    EXPECT_EQ(b[u32(p[0])].npt, u32(p[0]) % 2 ? 200u : 320u);
-    EXPECT_FLOAT_EQ(b[u32(p[0])].pt[u32(p[1])].x, p[2]);
-    EXPECT_FLOAT_EQ(b[u32(p[0])].pt[u32(p[1])].y, p[3]);
-  }
-  // Angles run on past a turn: phase 2048 draws the same curves as 0.
-  const CoonPoint first = b[0].pt[100];
-  Coon_Make_Curves(2048, 2048);
-  EXPECT_FLOAT_EQ(b[0].pt[100].x, first.x);
-  EXPECT_FLOAT_EQ(b[0].pt[100].y, first.y);
-}
 
 TEST_F(CoonSurface, PatchFollowsTheClosedFormWithinRounding) {
   // Texel i holds i, so each pixel tells where the patch looked.
@@ -134,20 +77,14 @@ TEST_F(CoonSurface, PatchDrawsNoMoreRowsThanTheSurfaceHolds) {
   std::vector<u32> texture(65536, 0x123456);
   Coon_Make_Curves(40, 40);
   vbe_screen.height = 172;
-  std::vector<u32> out(320 * 200, 0);
-  Coon_Patch(texture.data(), out.data(), Coon_Get_Bound(), 0, 0);
-  EXPECT_EQ(out[171 * 320 + 319], 0x123456u);
-  EXPECT_EQ(out[172 * 320], 0u);
   // An offset moves the patch down and right; the rows still end at the surface's bottom.
   std::vector<u32> moved(320 * 200, 0);
   CoonCurve narrow[4];
   std::copy(Coon_Get_Bound(), Coon_Get_Bound() + 4, narrow);
   narrow[0].npt = narrow[2].npt = 300;
   Coon_Patch(texture.data(), moved.data(), narrow, 20, 10);
-  EXPECT_EQ(moved[10 * 320 + 19], 0u);
-  EXPECT_EQ(moved[10 * 320 + 20], 0x123456u);
-  EXPECT_EQ(moved[171 * 320 + 319], 0x123456u);
-  EXPECT_EQ(moved[9 * 320 + 100], 0u);
+  EXPECT_EQ(std::vector<u32>({moved[10 * 320 + 19], moved[10 * 320 + 20], moved[171 * 320 + 319], moved[172 * 320]}),
+            std::vector<u32>({0, 0x123456, 0x123456, 0}));
 }
 
 TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
@@ -165,134 +102,39 @@ TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
   EXPECT_SCENE_FATAL("Coon: The patch does not fit the 320-pixel rows", Coon_Patch(texture.data(), out.data(), b, 1, 0));
 }
 
-TEST_F(CoonLabelsTest, ResetClearsTheSlotsAndBlocksTheTopRightPlace) {
+// A note two rows after the last label adds one, one row after does not; ten labels take places of their
+// own among the seventeen free ones, and the eleventh reuses the first slot and frees its place.
+TEST(CoonLabels, NotesAddLabelsThatTakeFreePlacesAndTheEleventhReusesTheFirstSlot) {
+  Math_Seed_Random();
+  Coon_Reset_Labels();
   const CoonLabels* c = Coon_Get_Labels();
-  for (const CoonSlot& s : c->slot) EXPECT_EQ(s.piece, -1);
-  EXPECT_EQ(Occupied(), 1u);
-  EXPECT_EQ(c->grid[2][0], 1);
-}
-
-TEST_F(CoonLabelsTest, ANoteTwoRowsAfterTheLastLabelAddsOneOneRowAfterDoesNot) {
-  const CoonLabels* c = Coon_Get_Labels();
-  const u32 slot = c->slot_index;
-  Coon_Trigger(c->last_trigger_row + 5);  // no note
-  EXPECT_EQ(c->slot_index, slot);
-  const u32 start = (c->last_trigger_row + 10) % 60;
-  Note(1, 0);
-  Coon_Trigger(start);
-  ASSERT_EQ(c->last_trigger_row, start);
-  ASSERT_EQ(c->slot_index, (slot + 1) % kCoonSlots);
-  const i32 first = c->slot[c->slot_index].piece;
-  EXPECT_GE(first, 0);
-  Coon_Trigger(start + 1);
-  EXPECT_EQ(c->last_trigger_row, start);
-  EXPECT_EQ(c->slot_index, (slot + 1) % kCoonSlots);
-  Note(0, 9);  // channel 14 counts as well
-  Coon_Trigger(start + 2);
-  EXPECT_EQ(c->last_trigger_row, start + 2);
-  EXPECT_EQ(c->slot_index, (slot + 2) % kCoonSlots);
-  EXPECT_EQ(c->slot[c->slot_index].piece, i32((u32(first) + 1) % kCoonPieces));
-  // Backwards counts too: across an order the row falls from 63 to 0.
-  Coon_Trigger(start + 1);
-  EXPECT_EQ(c->last_trigger_row, start + 2);
-  Coon_Trigger(0);
-  EXPECT_EQ(c->last_trigger_row, 0u);
-}
-
-TEST_F(CoonLabelsTest, TheEleventhLabelReusesSlotOneAndFreesItsPlace) {
-  const CoonLabels* c = Coon_Get_Labels();
-  const u32 first_slot = (c->slot_index + 1) % kCoonSlots;
-  const u32 first_piece = c->next_piece;
-  Note(1, 1);
-  u32 row = c->last_trigger_row;
-  std::set<std::pair<u32, u32>> places;
-  for (u32 n = 0; n < kCoonSlots; n++) {
-    row = (row + 2) % 64;
-    Coon_Trigger(row);
-    const CoonSlot& s = c->slot[c->slot_index];
-    EXPECT_LT(s.column, kCoonGridColumns);
-    EXPECT_LT(s.row, kCoonShownRows);
-    places.insert({s.column, s.row});
-  }
-  // Ten labels on seventeen free places: each found one of its own, never the blocked one.
-  EXPECT_EQ(places.size(), kCoonSlots);
-  EXPECT_EQ(places.count({2, 0}), 0u);
-  EXPECT_EQ(Occupied(), kCoonSlots + 1);
-  EXPECT_EQ(c->slot_index, (first_slot + kCoonSlots - 1) % kCoonSlots);
-  const CoonSlot before = c->slot[first_slot];
-  row = (row + 2) % 64;
+  auto note = [](u8 a, u8 b) {
+    music_channel_levels.levels[kCoonChannelA][0] = a;
+    music_channel_levels.levels[kCoonChannelB][0] = b;
+  };
+  const u32 first = (c->slot_index + 1) % kCoonSlots, piece = c->next_piece;
+  u32 row = (c->last_trigger_row + 10) % 60;
+  note(1, 0);
   Coon_Trigger(row);
-  EXPECT_EQ(c->slot_index, first_slot);
-  EXPECT_EQ(c->slot[first_slot].piece, i32((first_piece + kCoonSlots) % kCoonPieces));
-  // The old place was freed before the new one was taken.
-  const CoonSlot& now = c->slot[first_slot];
-  if (now.column != before.column || now.row != before.row) { EXPECT_EQ(c->grid[before.column][before.row], 0); }
-  EXPECT_EQ(Occupied(), kCoonSlots + 1);
-}
-
-TEST_F(CoonLabelsTest, PiecesRunThroughAllTwentySevenAndWrap) {
-  const CoonLabels* c = Coon_Get_Labels();
-  Note(1, 0);
-  const u32 start = c->next_piece;
-  u32 row = c->last_trigger_row;
-  for (u32 n = 0; n < kCoonPieces; n++) {
-    row = (row + 2) % 64;
+  Coon_Trigger(row + 1);
+  EXPECT_EQ(std::make_pair(c->last_trigger_row, c->slot_index), std::make_pair(row, first));
+  note(0, 9);  // the second channel counts as well
+  std::set<std::pair<u32, u32>> places = {{c->slot[first].column, c->slot[first].row}};
+  for (u32 n = 1; n < kCoonSlots; n++) {
+    row = (row + 2) % 64;  // across an order the row falls from 63 to 0: that counts too
     Coon_Trigger(row);
-    EXPECT_EQ(c->slot[c->slot_index].piece, i32((start + n) % kCoonPieces));
+    places.insert({c->slot[c->slot_index].column, c->slot[c->slot_index].row});
   }
-  EXPECT_EQ(c->next_piece, start);
-}
-
-// A label drawn on a black frame is the piece's blue byte in grey, at its place or one design pixel up-left.
-TEST(CoonScene, ALabelLandsInItsPlaceAtEveryScale) {
-  for (u32 width : {320u, 640u}) {
-    EXPECT_SCENE_IN_CHILD(([width] {
-      std::vector<u32> surface;
-      Engine_Start_Host(width, width * 5 / 8, Coon_Show_Data(), &surface);
-      Coon_Load();
-      Coon_Init();
-      music_channel_levels.levels[kCoonChannelA][0] = 60;
-      Coon_Trigger(music_position.row + 2);
-      const CoonLabels* c = Coon_Get_Labels();
-      const CoonSlot& s = c->slot[c->slot_index];
-      if (s.piece != 0) return false;
-      const u32 fw = vbe_screen.width, fh = vbe_screen.height;
-      std::fill(vbe_screen.frame, vbe_screen.frame + fw * fh, 0u);
-      Coon_Draw_Labels();
-      const i32 k = Vbe_Scale_X(1), x0 = Vbe_Scale_X(100) * i32(s.column) + Vbe_Scale_X(10);
-      const i32 y0 = Vbe_Scale_Y(22) * i32(s.row) + Vbe_Scale_Y(30);
-      const i32 w = Vbe_Scale_X(86), h = Vbe_Scale_Y(21);
-      const u32* piece = Coon_Get_Piece(0);
-      for (i32 dy : {0, -k})
-        for (i32 dx : {0, -k}) {
-          bool match = true;
-          for (u32 y = 0; y < fh && match; y++)
-            for (u32 x = 0; x < fw && match; x++) {
-              const i32 px = i32(x) - x0 - dx, py = i32(y) - y0 - dy;
-              const bool inside = px >= 0 && px < w && py >= 0 && py < h;
-              const u32 blue = inside ? piece[py * i32(fw) + px] & 255 : 0;
-              match = vbe_screen.frame[y * fw + x] == blue * 0x010101u;
-            }
-          if (match) return true;
-        }
-      return false;
-    }()));
+  EXPECT_EQ(places.size(), kCoonSlots);
+  EXPECT_EQ(places.count({2, 0}), 0u);  // the top right place is blocked
+  const CoonSlot before = c->slot[first];
+  Coon_Trigger((row + 2) % 64);
+  EXPECT_EQ(c->slot_index, first);
+  EXPECT_EQ(c->slot[first].piece, i32((piece + kCoonSlots) % kCoonPieces));
+  if (c->slot[first].column != before.column || c->slot[first].row != before.row) {
+    EXPECT_EQ(c->grid[before.column][before.row], 0);
   }
-}
-
-TEST(CoonScene, TheDesignBufferKeepsItsLastTenRows) {
-  EXPECT_SCENE_IN_CHILD(([] {
-    std::vector<u32> surface;
-    Engine_Start_Host(640, 400, Coon_Show_Data(), &surface);
-    Coon_Load();
-    Coon_Init();
-    u32* design = Vbe_Design_Buffer();
-    std::fill(design, design + 320 * 200, 0xDE000000u);
-    Coon_Draw();
-    for (u32 i = 0; i < 320 * 200; i++)
-      if ((design[i] == 0xDE000000u) != (i >= 190 * 320)) return fprintf(stderr, "pixel %u\n", i), false;
-    return true;
-  }()));
+  note(0, 0);
 }
 
 // A 64x64 picture (4096 different texels) fills the 65536 the patch reads by repetition; a label sheet

@@ -1,21 +1,19 @@
-// Eye scene: the blink machine, the setters, the camera, the texture pastes and whole frames on real data.
+// Eye scene: the blink machine, the lid setters, the camera's roll and a picture too small.
 #include "demo/eye/eye.h"
 
 #include "art.h"
 #include "art_eye.h"
 #include "music/music.h"
 #include "render/mesh.h"
-#include "render/texture.h"
-#include "render/vrpath.h"
 #include "scene_fixture.h"
 
 namespace {
 class EyeTest : public SceneTest {
  protected:
-  void Load(u32 width = 320, u32 height = 200) {
+  void Load(void) {
     std::vector<DatafileEntry> entries;
     ASSERT_TRUE(Art_Eye_Entries(Scene_Scratch_Dir(), &entries));
-    Start(width, height, entries);
+    Start(320, 200, entries);
     Eye_Load();
   }
   const EyeState& State() { return *Eye_Get_State(); }
@@ -71,21 +69,6 @@ TEST_F(EyeTest, LidSettersKeepTheFrameIndexAPicture) {
   EXPECT_EQ(State().frame_index, 0);
 }
 
-TEST_F(EyeTest, BlinkResetRestsInTheSetOfTheLid) {
-  Load();
-  Eye_Event_Blink_On();
-  Eye_Event_Lid_Half();
-  Eye_Event_Lid_Down();
-  Eye_Event_Blink_Reset();
-  EXPECT_EQ(State().blinking, 0);
-  EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), std::make_pair(u8(3), 5));
-  EXPECT_GE(State().countdown, 180);
-  EXPECT_LE(State().countdown, 219);
-  Eye_Event_Lid_Half();
-  Eye_Event_Blink_Reset();
-  EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), std::make_pair(u8(0), 1));
-}
-
 // The camera's roll is -600, -200 or 1000 by the direction's sign, and turns by the direction every tick.
 TEST_F(EyeTest, DirectionRollsTheCameraEveryTick) {
   Load();
@@ -99,51 +82,6 @@ TEST_F(EyeTest, DirectionRollsTheCameraEveryTick) {
   Eye_Event_Dir_Flip();
   Eye_Event_Camera();
   EXPECT_EQ(Roll(), 1000);
-  Ticks(400);
-  EXPECT_EQ(Roll(), (1000 + 1200) & 2047);
-  Eye_Event_Dir_Up();
-  EXPECT_EQ(State().direction, 4);
-  Eye_Event_Dir_Zero();
-  EXPECT_EQ(State().direction, 0);
-}
-
-// With the angles at 0 the camera sits on the axis at the sway amplitude less 1200.
-TEST_F(EyeTest, CameraPullsBackAndForthWithTheSway) {
-  Load();
-  for (i32 amplitude : {0, 540, -600}) {
-    design_state.sway_amplitude = amplitude;
-    Eye_Draw();
-    EXPECT_EQ(std::vector<f32>(vr_camera.position, vr_camera.position + 3), std::vector<f32>({0, 0, amplitude - 1200.0f}));
-  }
-}
-
-TEST_F(EyeTest, PastesOnlyWhenThePictureChanges) {
-  Load();
-  const EyeState& e = State();
-  u32* texel = e.texture + (74 + 65) * 256 + 42 + 80;
-  const u32 open = *texel;
-  Eye_Event_Lid_Half();
-  Eye_Draw();
-  EXPECT_EQ(e.shown_index, 1);
-  EXPECT_EQ(*texel, Vbe_Bitmap_Pixels(e.frames[1])[65 * 160 + 80]);
-  EXPECT_NE(*texel, open);
-  // A mark survives a second frame with the same picture: nothing is pasted over it.
-  *texel = 0x123456;
-  Eye_Draw();
-  EXPECT_EQ(*texel, 0x123456u);
-  Eye_Event_Lid_Reset();
-  Eye_Draw();
-  EXPECT_EQ(*texel, open);
-}
-
-TEST_F(EyeTest, FrameInstallsTheTickAndTheSnapshotHook) {
-  Load();
-  Eye_Event_Blink_On();
-  Eye_Frame();
-  EXPECT_EQ(design_state.snapshot_hook, Eye_Draw);
-  EXPECT_STREQ(Seq_Get_Part_Name(), "eye");
-  Music_Call_Callback();
-  EXPECT_EQ(State().countdown, 39);
 }
 
 TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {

@@ -51,23 +51,11 @@ inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
   ::testing::GTEST_FLAG(death_test_style) = "threadsafe"; \
   EXPECT_CHILD_PASSES(Scene_Temp("stdout.txt"), __VA_ARGS__)
 
-// The intro's real entries (logos, flare pictures, sky), with the sky replaced when one is given.
-inline std::vector<DatafileEntry> Intro_Entries(const std::vector<u8>* sky = nullptr) {
+// The intro's real entries (logos, flare pictures, sky).
+inline std::vector<DatafileEntry> Intro_Entries(void) {
   std::vector<DatafileEntry> entries;
   if (!Art_Intro_Entries(Scene_Scratch_Dir(), &entries)) ADD_FAILURE() << "cannot make the intro's pictures";
-  if (sky)
-    for (DatafileEntry& e : entries)
-      if (e.name == "sky/sky.pic") e.data = *sky;
   return entries;
-}
-
-// A cloud animation for the sky layer: 32 frames of soft drifting blobs.
-inline std::vector<u8> Scene_Test_Sky(void) {
-  std::vector<u8> sky(kSkyFileBytes);
-  for (u32 f = 0; f < kSkyFrames; f++)
-    for (u32 y = 0; y < kSkyHeight; y++)
-      for (u32 x = 0; x < kSkyWidth; x++) sky[f * kSkyFrameBytes + y * kSkyWidth + x] = u8(((((x + f * 5) % kSkyWidth) * 7) ^ (y * 5)) % 96);
-  return sky;
 }
 
 // The row the post-effect layer's sway hears in the race and box tests: the one put in the music position.
@@ -96,10 +84,7 @@ class SceneTest : public EngineTest {
     Seq_Set_Position_Reader(Engine_Test_Position);
     Design_Init();
   }
-  void Start(u32 width, u32 height, const std::vector<DatafileEntry>& entries) {
-    Start(width, height);
-    Serve(entries);
-  }
+  void Start(u32 width, u32 height, const std::vector<DatafileEntry>& entries) { Start(width, height), Serve(entries); }
   // The engine over a width x height window in the host's order (renderers first), with the sequencer and
   // the music at four rows a beat.
   void Start_As_Host(u32 width, u32 height) {
@@ -112,12 +97,10 @@ class SceneTest : public EngineTest {
   }
 
   void Serve(const std::vector<DatafileEntry>& entries) {
-    datafile = Scene_Temp("velmoran.dat");
     // Children of death tests end through exit: the file goes then too.
     static std::string served;
-    served = datafile;
-    static const bool cleanup = atexit([] { std::remove(served.c_str()); }) == 0;
-    (void)cleanup;
+    served = datafile = Scene_Temp("velmoran.dat");
+    [[maybe_unused]] static const bool cleanup = atexit([] { std::remove(served.c_str()); }) == 0;
     Engine_Serve(datafile, entries);
   }
 
@@ -142,13 +125,14 @@ class SceneTest : public EngineTest {
     std::vector<DatafileEntry> entries;
     EXPECT_TRUE(Art_Rig_Entries(Scene_Scratch_Dir(), &entries));
     if (with_term) { EXPECT_TRUE(Art_Term_Entries(Scene_Scratch_Dir(), &entries)); }
-    entries.push_back({"sky/sky.pic", Scene_Test_Sky(), DATAFILE_RAW});
+    std::vector<u8> sky(kSkyFileBytes);  // soft bands of cloud
+    for (u32 i = 0; i < kSkyFileBytes; i++) sky[i] = u8((i % kSkyWidth * 7 ^ i / kSkyWidth * 5) % 96);
+    entries.push_back({"sky/sky.pic", sky, DATAFILE_RAW});
     return entries;
   }
-  // The rig (and the term) loaded at width x height as the host loads them.
-  void Load_Rig(u32 width, u32 height, bool with_term) {
-    Start(width, height);
-    Serve(Rig_Entries(with_term));
+  // The rig (and the term) loaded at 320x200 as the host loads them.
+  void Load_Rig(bool with_term) {
+    Start(320, 200, Rig_Entries(with_term));
     Rig_Load();
     if (with_term) Term_Load();
     Sky_Load();
@@ -158,15 +142,6 @@ class SceneTest : public EngineTest {
   static void Ticks(u32 n) { Engine_Ticks(n); }
   static u32& At(u32 x, u32 y) { return vbe_screen.frame[y * vbe_screen.width + x]; }
   static void Fill(u32 colour) { std::fill(vbe_screen.frame, vbe_screen.frame + vbe_screen.frame_size / 4, colour); }
-  // Fills the frame with a pattern of its coordinates.
-  static void Gradient(void) {
-    for (u32 y = 0; y < vbe_screen.height; y++)
-      for (u32 x = 0; x < vbe_screen.width; x++) At(x, y) = ((x & 255) << 16) | ((y & 255) << 8) | ((x + y) & 255);
-  }
-  // Writes the frame as a PNG picture when VELMORAN_SCENE_DUMP names a directory (for looking at it).
-  static void Dump(const char* name) {
-    if (const char* dir = getenv("VELMORAN_SCENE_DUMP")) Engine_Dump_Frame(std::string(dir) + "/" + name + ".png");
-  }
 };
 
 // The fixture's set-up outside a fixture, for cases run in a child process.
