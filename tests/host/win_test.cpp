@@ -1,7 +1,9 @@
 // The host's frame clock and setup script, and the frame step's flow on the headless platform.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host/present.h"
@@ -10,90 +12,63 @@
 #include "runtime/key.h"
 #include "runtime/seq.h"
 
-TEST(FrameClock, HalfPeriodStepsRunOneTickEveryOtherStep) {
-  f32 acc = 0;
-  f32 half = f32(f64(1) / 170.0);
-  EXPECT_EQ(Win_Due_Ticks(&acc, half), 0u);
-  EXPECT_EQ(Win_Due_Ticks(&acc, half), 1u);
-  EXPECT_NEAR(acc, 0.0f, 1e-9f);
-}
-
-TEST(FrameClock, RoundsToNearestAndKeepsTheDeficit) {
-  f32 acc = 0;
-  EXPECT_EQ(Win_Due_Ticks(&acc, 2.4f * kWinTickPeriod), 2u);
-  EXPECT_NEAR(acc / kWinTickPeriod, 0.4f, 1e-5f);
-  acc = 0;
-  EXPECT_EQ(Win_Due_Ticks(&acc, 0.029411765f), 3u);  // 2.5 periods in single precision
-  EXPECT_NEAR(acc / kWinTickPeriod, -0.5f, 1e-5f);
-  EXPECT_EQ(Win_Due_Ticks(&acc, 1.4f * kWinTickPeriod), 0u);  // the deficit is made up first
-  EXPECT_EQ(Win_Due_Ticks(&acc, 0.2f * kWinTickPeriod), 1u);
-}
-
-TEST(FrameClock, ALongStallRunsEveryDueTick) {
-  f32 acc = 0;
-  EXPECT_EQ(Win_Due_Ticks(&acc, 1.0f), 85u);
+// Each step runs the due ticks rounded to the nearest and keeps the rest, a deficit included, which is made
+// up first; a long stall runs every tick due. Runs of steps: seconds passed, ticks run, rest in periods.
+TEST(FrameClock, DueTicksRoundToTheNearestAndKeepTheRest) {
+  const f32 p = kWinTickPeriod, half = f32(f64(1) / 170.0), any = NAN;
+  const std::vector<std::tuple<f32, u32, f32>> runs[] = {
+      {{half, 0, any}, {half, 1, 0}}, {{2.4f * p, 2, 0.4f}}, {{1.0f, 85, any}},
+      {{0.029411765f, 3, -0.5f}, {1.4f * p, 0, any}, {0.2f * p, 1, any}}};  // 2.5 periods in single precision
+  for (auto& run : runs) {
+    f32 acc = 0;
+    for (auto [seconds, ticks, rest] : run) {
+      EXPECT_EQ(Win_Due_Ticks(&acc, seconds), ticks) << seconds;
+      if (!std::isnan(rest)) { EXPECT_NEAR(acc / p, rest, 1e-5f) << seconds; }
+    }
+  }
 }
 
 namespace {
 u32 heard_order = 0, heard_row = 0;
-void Heard(u32* order, u32* row) {
-  *order = heard_order;
-  *row = heard_row;
-}
-std::vector<std::string> calls;
-void Draw(void) { calls.push_back("draw"); }
-void Set1(void) { calls.push_back("set1"); }
-void Set2(void) { calls.push_back("set2"); }
+std::string calls;
 intptr_t destroys = 0;
-
 intptr_t Test_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
-  if (message == WM_DESTROY) {
-    destroys++;
-    Plat_Post_Quit(0);
-    return 0;
-  }
-  return Win_Window_Proc(window, message, wparam, lparam);
+  if (message != WM_DESTROY) return Win_Window_Proc(window, message, wparam, lparam);
+  destroys++;
+  Plat_Post_Quit(0);
+  return 0;
 }
 }  // namespace
 
+// A drawing event of 8 rows, two setters, another drawing event and the end: each step draws the current
+// frame event and passes what is due; the step that reaches the end sends destroy and presents nothing.
 TEST(FrameStep, SettersPassInOneStepAndTheEndSendsDestroyWithoutPresenting) {
   PlatConfig config;
   config.backend = PLAT_HEADLESS;
   ASSERT_TRUE(Plat_Init(config));
   PlatClass cls = {Test_Proc, "VelMoran / Tarvek", 8};
   ASSERT_TRUE(Plat_Register_Class(&cls));
-  PlatWindow window = Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239);
-  ASSERT_NE(window, 0u);
-  Win_Set_Main_Window(window);
+  Win_Set_Main_Window(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239));
   ASSERT_EQ(Win_Init_Direct3D(1), 0);
   Key_Init();
-  Seq_Set_Position_Reader(Heard);
+  Seq_Set_Position_Reader([](u32* order, u32* row) { *order = heard_order, *row = heard_row; });
   Seq_Init();
-  u32 start = Seq_Get_End_Order();
-  Seq_Add_Event(0, 8, Draw);
-  Seq_Add_Event(0, 0, Set1);
-  Seq_Add_Event(0, 0, Set2);
-  Seq_Add_Event(0, 8, Draw);
+  heard_order = Seq_Get_End_Order();
+  Seq_Add_Event(0, 8, [] { calls += "draw "; });
+  Seq_Add_Event(0, 0, [] { calls += "set1 "; });
+  Seq_Add_Event(0, 0, [] { calls += "set2 "; });
+  Seq_Add_Event(0, 8, [] { calls += "draw "; });
   Seq_Add_Control(SEQ_END, 0);
-  heard_order = start;
-  heard_row = 0;
   Win_Start_Demo();
-
-  Win_Frame_Step();
-  EXPECT_EQ(calls, (std::vector<std::string>{"draw"}));
-  EXPECT_EQ(Plat_Presented_Frames(), 1u);
-  calls.clear();
-  heard_row = 8;
-  Win_Frame_Step();
-  EXPECT_EQ(calls, (std::vector<std::string>{"draw", "set1", "set2", "draw"}));
-  EXPECT_EQ(Plat_Presented_Frames(), 2u);
-  calls.clear();
-  heard_row = 16;
-  Win_Frame_Step();
-  EXPECT_EQ(calls, (std::vector<std::string>{"draw"}));
-  EXPECT_EQ(destroys, 1);
-  EXPECT_EQ(Plat_Presented_Frames(), 2u);  // no frame in the step that ended the show
-  EXPECT_EQ(Seq_Get_Current(), 4);         // the end event
+  const std::tuple<u32, const char*, u32, intptr_t> steps[] = {
+      {0, "draw ", 1, 0}, {8, "draw set1 set2 draw ", 2, 0}, {16, "draw ", 2, 1}};  // row, calls, frames, destroys
+  for (auto [row, called, frames, destroyed] : steps) {
+    heard_row = row;
+    calls.clear();
+    Win_Frame_Step();
+    EXPECT_EQ(std::make_tuple(calls, Plat_Presented_Frames(), destroys), std::make_tuple(called, frames, destroyed));
+  }
+  EXPECT_EQ(Seq_Get_Current(), 4);  // the end event
   Seq_Set_Position_Reader(nullptr);
   Win_Release_Direct3D();
   Plat_Done();
