@@ -55,7 +55,9 @@ f64 Run_Show(const std::string& program, u32 width, const std::vector<std::strin
   int status = 0;
   rusage usage{};
   if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return -1;
-  return f64(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + f64(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+  const timeval& u = usage.ru_utime;
+  const timeval& s = usage.ru_stime;
+  return f64(u.tv_sec + s.tv_sec) + f64(u.tv_usec + s.tv_usec) * 1e-6;
 }
 
 // The show's frame count, from one run at the smallest size with the frame log on.

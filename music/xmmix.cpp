@@ -357,7 +357,8 @@ void Xm_Mix_Voice(XmVoice* voice, f32* out, u32 frames) {
     }
     // A gain ramp starts when a target moved; a running one may cut the pass short. A voice settled
     // at its targets would only work out deltas of 0 again (the plain path works them out).
-    const bool settled = xm_path != XM_MIX_PLAIN && voice->ramp_frames_left == 0 && voice->left_target == voice->last_left_target &&
+    const bool settled = xm_path != XM_MIX_PLAIN && voice->ramp_frames_left == 0 &&
+                         voice->left_target == voice->last_left_target &&
                          voice->right_target == voice->last_right_target &&
                          voice->left_current == voice->left_target * 256 &&
                          voice->right_current == voice->right_target * 256 && voice->left_delta == 0 &&
