@@ -30,13 +30,13 @@ enum WalkKind { WALK_X, WALK_UV, WALK_UVST };
 i32 Edge_Step(i32 difference, i32 lines) {
   i32 q;
   if (Math_Div_Lookup(lines, i16(difference), &q)) return q;
-  return i32(i64(difference) * 65536 / lines);
+  return i32(i64(difference) * kFix16One / lines);
 }
 
 i32 Texture_Step(i32 difference, i32 lines) {
   i32 q;
-  if (Math_Div_Lookup(lines, i16(difference), &q)) return q >> 8;
-  return difference * 256 / lines;
+  if (Math_Div_Lookup(lines, i16(difference), &q)) return Fix16_To_Fix8(q);
+  return difference * kFix8One / lines;
 }
 
 template <WalkKind K>
@@ -54,19 +54,19 @@ void Walk(const PolyVertex& a, const PolyVertex& b) {
     return;
   }
   const u32 x_step = u32(Edge_Step(bottom->slot[POLY_X] - top->slot[POLY_X], h));
-  u32 x = u32(top->slot[POLY_X]) << 16;
+  u32 x = Fix16_From_Int(top->slot[POLY_X]);
   u32 uv = 0, uv_step = 0, st_pair = 0, st_step = 0;
   if constexpr (K != WALK_X) {
     i32 du = Texture_Step(bottom->slot[POLY_U] - top->slot[POLY_U], h);
     i32 dv = Texture_Step(bottom->slot[POLY_V] - top->slot[POLY_V], h);
-    uv_step = (u32(du) << 16) | (u32(dv) & 0xFFFF);
-    uv = (u32(top->slot[POLY_U]) << 24) | ((u32(top->slot[POLY_V]) & 0xFF) << 8);
+    uv_step = Fix_Pack(u32(du), u32(dv));
+    uv = Fix_Pack(Fix8_From_Int(u32(top->slot[POLY_U])), Fix8_From_Int(u32(top->slot[POLY_V]) & 0xFF));
   }
   if constexpr (K == WALK_UVST) {
     i32 ds = Texture_Step(bottom->slot[POLY_S] - top->slot[POLY_S], h);
     i32 dt = Texture_Step(bottom->slot[POLY_T] - top->slot[POLY_T], h);
-    st_step = (u32(ds) << 16) | (u32(dt) & 0xFFFF);
-    st_pair = (u32(top->slot[POLY_S]) << 24) | (u32(top->slot[POLY_T]) << 8);
+    st_step = Fix_Pack(u32(ds), u32(dt));
+    st_pair = Fix_Pack(Fix8_From_Int(u32(top->slot[POLY_S])), Fix8_From_Int(u32(top->slot[POLY_T])));
   }
   i32 y = ty;
   if (y < 0) {
@@ -159,7 +159,7 @@ void Fill_Lines(Draw draw) {
     const i32 xa = line.xa;
     line.xa = kPolyEmpty;
     if (xa == kPolyEmpty || !row || y >= drawn_lines) continue;
-    i32 l = i32(u32(xa) >> 16), r = i32(u32(line.xb) >> 16);
+    i32 l = i32(Fix16_Whole(u32(xa))), r = i32(Fix16_Whole(u32(line.xb)));
     u32 uvl = line.uva, uvr = line.uvb, stl = line.sta, str = line.stb;
     if (l > r) {
       std::swap(l, r);
@@ -176,15 +176,15 @@ void Fill_Lines(Draw draw) {
 }
 
 // Packed accumulator (first coordinate high, second low, 8.8 each) to a texel index: row high, column low.
-inline u32 Index(u32 acc) { return ((acc >> 16) & 0xFF00u) | ((acc >> 8) & 0xFFu); }
+inline u32 Index(u32 acc) { return ((acc >> kFix16Bits) & 0xFF00u) | ((acc >> kFix8Bits) & 0xFFu); }
 
 // The accumulator and step of an affine span from the packed end pairs: (second << 16) | first.
 inline void Affine_Setup(u32 left, u32 right, i32 w, u32* acc, u32* step) {
-  const u32 ul = left >> 16, vl = left & 0xFFFF, ur = right >> 16, vr = right & 0xFFFF;
+  const u32 ul = Fix_High(left), vl = Fix_Low(left), ur = Fix_High(right), vr = Fix_Low(right);
   const i16 du = i16((i32(ur) - i32(ul)) / w);
   const i16 dv = i16((i32(vr) - i32(vl)) / w);
-  *acc = (vl << 16) | ul;
-  *step = (u32(u16(dv)) << 16) | u16(du);
+  *acc = Fix_Pack(vl, ul);
+  *step = Fix_Pack(u32(u16(dv)), u16(du));
 }
 
 inline u32 Sat_Plain(u32 p, u32 t) {
@@ -393,8 +393,8 @@ void Persp_Span(const Span& s, Segment segment) {
     w += wa16;
     r = 1.0f / w;
     fill_divisions++;
-    const u32 acc = (u32(i32(us) >> 8) << 16) | (u32(i32(vs) >> 8) & 0xFFFF);
-    const u32 step = (u32(du >> 8) << 16) | (u32(dv >> 8) & 0xFFFF);
+    const u32 acc = Fix_Pack(u32(Fix16_To_Fix8(i32(us))), u32(Fix16_To_Fix8(i32(vs))));
+    const u32 step = Fix_Pack(u32(Fix16_To_Fix8(du)), u32(Fix16_To_Fix8(dv)));
     const i32 visible = std::min(n, s.count - drawn);
     if (visible > 0) segment(s.pixels + drawn, visible, acc, step);
     drawn += n;

@@ -16,6 +16,10 @@ namespace {
 const u32 kHeaderBytes = 4;
 const u32 kNameBytes = 15;
 const u32 kPointBytes = 12;
+const u32 kMaxFramePoints = 0xFFFF;
+
+// An object of no points still carries one point record, which is read and added like any other.
+u32 Records(u16 points) { return points == 0 ? 1 : points; }
 
 u8 k3d_object_mode = 0;
 u8 k3d_attribute_a = 0, k3d_attribute_b = 0;
@@ -89,7 +93,7 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
       s.at += kNameBytes;
       u16 p = s.U16();
       sum += p;
-      s.at += p * kPointBytes;
+      s.at += Records(p) * kPointBytes;
       u16 q = s.U16();
       for (u32 k = 0; k < q; k++) s.at += 2 + 2 * s.bytes[s.at];
     }
@@ -113,7 +117,7 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
     MeshObject& o = mesh_work.objects[mesh_work.last_object];
     strcpy(o.name, object_name);
     const u32 base = u32(mesh_work.last_point + 1);
-    for (u32 k = 0; k < p; k++) Add_Point(r, ox, oy, oz, scale, axes);
+    for (u32 k = 0; k < Records(p); k++) Add_Point(r, ox, oy, oz, scale, axes);
     const u16 q = r.U16();
     for (u32 k = 0; k < q; k++) {
       const u8 n = r.U8();
@@ -133,7 +137,7 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
       for (u32 b = 0; b < objects; b++) {
         r.at += kNameBytes;
         const u16 p = r.U16();
-        for (u32 k = 0; k < p; k++) Add_Point(r, ox, oy, oz, scale, axes);
+        for (u32 k = 0; k < Records(p); k++) Add_Point(r, ox, oy, oz, scale, axes);
       }
     Mesh_End_Anim_Points();
   }
@@ -170,11 +174,10 @@ const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, MeshK3dT
     if (!memchr(bytes + r.at, 0, kNameBytes)) return Fail("Mesh: K3D %s: object %d name has no end", name, int(o));
     r.at += kNameBytes;
     const u16 p = r.U16();
-    if (p == 0) return Fail("Mesh: K3D %s: object %d has no points", name, int(o));
     counts[o] = p;
     sum += p;
-    if (!r.Has(u64(p) * kPointBytes + 2)) return Fail("Mesh: K3D %s is truncated", name);
-    r.at += p * kPointBytes;
+    if (!r.Has(u64(Records(p)) * kPointBytes + 2)) return Fail("Mesh: K3D %s is truncated", name);
+    r.at += Records(p) * kPointBytes;
     const u16 q = r.U16();
     for (u32 k = 0; k < q; k++) {
       if (!r.Has(1)) return Fail("Mesh: K3D %s is truncated", name);
@@ -183,13 +186,15 @@ const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, MeshK3dT
       if (!r.Has(2u * n + 1)) return Fail("Mesh: K3D %s is truncated", name);
       for (u32 v = 0; v < n; v++) {
         const u16 index = r.U16();
-        if (index >= p) return Fail("Mesh: K3D %s: point index %d out of range", name, int(index));
+        if (index >= Records(p)) return Fail("Mesh: K3D %s: point index %d out of range", name, int(index));
       }
       r.U8();
     }
   }
-  // A buffer sized from the header must hold every point of a frame.
-  if ((target == MESH_K3D_MOVABLE_NEW && sum > frame_total) || (frames > 0 && sum > 0xFFFF))
+  // Frames are counted in 16 bits, and a buffer sized from the header must hold every point of a frame.
+  if (frames > 0 && sum > kMaxFramePoints)
+    return Fail("Mesh: K3D %s: %u points in a frame, more than %u", name, unsigned(sum), unsigned(kMaxFramePoints));
+  if (target == MESH_K3D_MOVABLE_NEW && sum > frame_total)
     return Fail("Mesh: K3D %s: frame point total %d below %d", name, int(frame_total), int(sum));
   for (u32 f = 1; f < frames; f++)
     for (u32 o = 0; o < objects; o++) {
@@ -199,8 +204,8 @@ const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, MeshK3dT
       if (p != counts[o])
         return Fail("Mesh: K3D %s: frame %d object %d has %d points, expected %d", name, int(f), int(o), int(p),
                     int(counts[o]));
-      if (!r.Has(u64(p) * kPointBytes)) return Fail("Mesh: K3D %s is truncated", name);
-      r.at += p * kPointBytes;
+      if (!r.Has(u64(Records(p)) * kPointBytes)) return Fail("Mesh: K3D %s is truncated", name);
+      r.at += Records(p) * kPointBytes;
     }
   return nullptr;
 }

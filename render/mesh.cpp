@@ -36,6 +36,7 @@ i32 mesh_open_object = -1;
 MeshVector mesh_face_normal = {0, 0, 0, 0};
 
 const char* const kBlockNames[6] = {"points  ", "normals ", "polys   ", "objects ", "movables", "doors   "};
+enum { MESH_BLOCK_POINTS, MESH_BLOCK_NORMALS, MESH_BLOCK_POLYS, MESH_BLOCK_OBJECTS, MESH_BLOCK_MOVABLES, MESH_BLOCK_DOORS };
 
 // floor() as a whole number; values outside the 32-bit range (and NaN) give the hardware's 0x80000000.
 i32 Floor_To_Int(f32 v) {
@@ -63,6 +64,14 @@ u32 Anim_Capacity(const MeshPoint* buffer) {
 void* Scene_Block(const MeshScene& s, u32 k) {
   void* blocks[6] = {s.points, s.normals, s.polys, s.objects, s.movables, s.doors};
   return blocks[k];
+}
+
+// One of a scene's arrays; a size the 32-bit block layer cannot hold is refused, not wrapped.
+void* Alloc_Array(u32 scene, u32 block, u64 count, u64 record_bytes) {
+  const u64 bytes = count * record_bytes;
+  if (bytes > UINT32_MAX)
+    Err_Error("Mesh: Scene %d %s too large (%llu records)", int(scene), kBlockNames[block], (unsigned long long)count);
+  return Mem_Alloc(u32(bytes));
 }
 
 void Describe(void* block, const char* text) {
@@ -106,13 +115,13 @@ u32 Mesh_Create_Scene(u32 max_points, u32 max_polys, u32 max_objects, u32 max_mo
   s.max[MESH_MAX_OBJECTS] = max_objects;
   s.max[MESH_MAX_MOVABLES] = max_movables;
   s.last_point = s.last_poly = s.last_normal = s.last_object = -1;
-  s.points = static_cast<MeshPoint*>(Mem_Alloc((max_points + 2) * sizeof(MeshPoint)));
-  s.normals = static_cast<MeshNormal*>(Mem_Alloc((max_normals + 2) * sizeof(MeshNormal)));
-  s.polys = static_cast<MeshPoly*>(Mem_Alloc((max_polys + 2) * sizeof(MeshPoly)));
-  s.objects = static_cast<MeshObject*>(Mem_Alloc((max_objects + 2) * sizeof(MeshObject)));
-  s.movables = static_cast<u32*>(Mem_Alloc((max_movables + 2) * sizeof(u32)));
-  s.doors = static_cast<MeshDoor*>(Mem_Alloc(kMeshMaxDoors * sizeof(MeshDoor)));
   const u32 maxima[6] = {max_points, max_normals, max_polys, max_objects, max_movables, kMeshMaxDoors};
+  s.points = static_cast<MeshPoint*>(Alloc_Array(n, MESH_BLOCK_POINTS, max_points + u64(2), sizeof(MeshPoint)));
+  s.normals = static_cast<MeshNormal*>(Alloc_Array(n, MESH_BLOCK_NORMALS, max_normals + u64(2), sizeof(MeshNormal)));
+  s.polys = static_cast<MeshPoly*>(Alloc_Array(n, MESH_BLOCK_POLYS, max_polys + u64(2), sizeof(MeshPoly)));
+  s.objects = static_cast<MeshObject*>(Alloc_Array(n, MESH_BLOCK_OBJECTS, max_objects + u64(2), sizeof(MeshObject)));
+  s.movables = static_cast<u32*>(Alloc_Array(n, MESH_BLOCK_MOVABLES, max_movables + u64(2), sizeof(u32)));
+  s.doors = static_cast<MeshDoor*>(Alloc_Array(n, MESH_BLOCK_DOORS, kMeshMaxDoors, sizeof(MeshDoor)));
   for (u32 k = 0; k < 6; k++) {
     char text[48];
     snprintf(text, sizeof text, "Scene %d %s(%d)", int(n), kBlockNames[k], int(maxima[k]));

@@ -114,8 +114,9 @@ void Mesh_Polygon_Reduction(u32 object, f32 tolerance, f32 ratio, u8 make_quads)
       const u32 s0 = match_shared[0], s1 = match_shared[1];
       Mesh_Delete_Poly(j);
       if (!open) o.poly_count--;
-      // The polygon that moved into place j is not compared in this pass; the end moves with it.
-      end--;
+      // The polygon that moved into place j is not compared in this pass; the end moves down with
+      // the object's end, but a window's end stays where it is.
+      end = std::min(end, first + Poly_Count(object));
       if (make_quads) {
         u32 lo = 3, hi = 0;
         for (u32 k = 0; k < 3; k++)

@@ -106,8 +106,11 @@ void Poly_Fill_Dwords(void* destination, i32 n, u32 value) {
   for (i32 i = 0; i < n; i++) d[i] = value;
 }
 
+// Word by word from the lowest address up: a destination one word above the source repeats the first word.
 void Poly_Copy_Dwords(const void* source, void* destination, i32 n) {
-  if (n > 0) memmove(destination, source, size_t(n) * 4);
+  const u32* s = static_cast<const u32*>(source);
+  u32* d = static_cast<u32*>(destination);
+  for (i32 i = 0; i < n; i++) d[i] = s[i];
 }
 
 void Poly_Clear_Raster(void) {
@@ -197,9 +200,13 @@ void Poly_Clip_Near(PolyVertex* in, PolyVertex* out) {
     const f32* a = Camera_Point(in[i].slot[POLY_POINT]);
     const f32* b = Camera_Point(in[i + 1].slot[POLY_POINT]);
     if ((near_z - a[2]) * (near_z - b[2]) < 0.0f) {
-      f32 t = (near_z - a[2]) / (b[2] - a[2]);
-      f32 cx = a[0] + (b[0] - a[0]) * t;
-      f32 cy = a[1] + (b[1] - a[1]) * t;
+      // The crossing is taken from the nearer end whichever way the edge is walked, so the two
+      // polygons sharing an edge cut it at the very same point.
+      const f32* from = a[2] < b[2] ? a : b;
+      const f32* to = a[2] < b[2] ? b : a;
+      f32 t = (near_z - from[2]) / (to[2] - from[2]);
+      f32 cx = from[0] + (to[0] - from[0]) * t;
+      f32 cy = from[1] + (to[1] - from[1]) * t;
       PolyVertex& r = out[count++];
       Copy_Slots(in[i + 1], r, n);
       r.slot[POLY_X] = Poly_Float_To_Int(poly_state.kx * cx * inverse) + poly_state.centre_x;
@@ -261,7 +268,7 @@ void Poly_Draw_Textured_Exact(PolyVertex* list) {
     line.xa = kPolyEmpty;
     // A line no first edge reached belongs to a shape the outline cannot describe.
     if (xa == kPolyEmpty || !st.target || !st.map1 || (st.target_lines > 0 && y >= st.target_lines)) continue;
-    i32 l = u16(u32(xa) >> 16), r = u16(u32(line.xb) >> 16);
+    i32 l = u16(Fix16_Whole(u32(xa))), r = u16(Fix16_Whole(u32(line.xb)));
     if (l > r) std::swap(l, r);
     if (r > st.pitch / 4) r = st.pitch / 4;
     u32* row = reinterpret_cast<u32*>(st.target + (st.line_table ? st.line_table[y] : u32(y) * u32(st.pitch)));
@@ -271,8 +278,8 @@ void Poly_Draw_Textured_Exact(PolyVertex* list) {
       f32 w = st.wa * dx + st.wb * dy + st.wc;
       f32 u = (st.ua * dx + st.ub * dy + st.uc) / w;
       f32 v = (st.va * dx + st.vb * dy + st.vc) / w;
-      u32 tu = u32(Poly_Float_To_Int(u) + (st.u_origin >> 16)) & 0xFF;
-      u32 tv = u32(Poly_Float_To_Int(v) + (st.v_origin >> 16)) & 0xFF;
+      u32 tu = u32(Poly_Float_To_Int(u) + (st.u_origin >> kFix16Bits)) & 0xFF;
+      u32 tv = u32(Poly_Float_To_Int(v) + (st.v_origin >> kFix16Bits)) & 0xFF;
       row[x] = st.map1[tu * 256 + tv];
     }
   }

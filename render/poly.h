@@ -34,7 +34,7 @@ struct PolyRasterLine {
 };
 static_assert(sizeof(PolyRasterLine) == 32);
 
-const i32 kPolyEmpty = 0x7FFF0000;
+const i32 kPolyEmpty = i32(Fix16_From_Int(0x7FFF));
 const u32 kPolyRasterLines = 1600;
 const u32 kPolyRasterBytes = kPolyRasterLines * sizeof(PolyRasterLine);
 

@@ -129,7 +129,8 @@ void VR_Set_Sprite_Shifts(i32, i32 depth_shift, i32 height_shift) {
 }
 
 void VR_Set_Fov(i16 degrees) {
-  const f32 half = f32(vbe_screen.height) * 0.5f;
+  // The mode's screen height, not the drawing height a letterbox cuts, so the picture keeps its proportions.
+  const f32 half = f32(vbe_screen.screen_height) * 0.5f;
   const f32 f = half / f32(Dmath_Tan(f32(degrees) * 0.5f * 3.1415927f * 0.0055555557f));
   const f32 g = f32(i16(VR_Clamp_To_Int(std::floor(f))));
   vr_view.base_focal = vr_view.focal_x = vr_view.focal_y = g;
@@ -137,8 +138,8 @@ void VR_Set_Fov(i16 degrees) {
 }
 
 void VR_Set_Aspect(f32 ratio) {
-  const f32 height = f32(vbe_screen.height) * (vbe_screen.low_res ? 2.0f : 1.0f);
-  const f32 q = f32(vbe_screen.width) / height;
+  const f32 height = f32(vbe_screen.screen_height) * (vbe_screen.low_res ? 2.0f : 1.0f);
+  const f32 q = f32(vbe_screen.screen_width) / height;
   if (q < ratio)
     vr_view.focal_x = vr_view.focal_x / (ratio / q);
   else if (q > ratio)

@@ -305,8 +305,8 @@ void VR_Draw_Polygon(void) {
       st.n = 2;
       st.su = p.u_scale;
       st.sv = p.v_scale;
-      st.u_origin = i32(u32(p.u[0]) << 16);
-      st.v_origin = i32(u32(p.v[0]) << 16);
+      st.u_origin = i32(Fix16_From_Int(p.u[0]));
+      st.v_origin = i32(Fix16_From_Int(p.v[0]));
       const bool plane = f & 0x20000000;
       const bool known = plane && i64(p.extra) <= i64(mesh_work.last_poly);
       Build_List(p, FORM_PERSP, known ? p.extra : vr_current_polygon);

@@ -87,15 +87,15 @@ void Sprite_Env(const MeshObject& o) {
   VR_Sprite_Env_Coords(o.first_point, mesh_work.points[o.first_point].normal, o.point_count, o.shade);
 }
 
-// A camera-facing object: its normals turned toward the camera; a light also keeps its matrix.
+// A camera-facing object: its normals turned by the camera matrix as it stands; a light also keeps
+// the matrix of its own direction.
 void Face_Camera(MeshObject& o) {
   i32 saved[3];
   std::memcpy(saved, vr_camera.angles, sizeof(saved));
   VR_Direction_To_Angles(o.position[0] - vr_camera.position[0], o.position[1] - vr_camera.position[1],
                          o.position[2] - vr_camera.position[2]);
   vr_camera.angles[VR_ROLL] = 0;
-  vr_object_matrix =
-      VR_Camera_Matrix_Of(vr_camera.angles[VR_PITCH], vr_camera.angles[VR_YAW], vr_camera.angles[VR_ROLL]);
+  vr_object_matrix = vr_camera_matrix;
   Rotate_Normals(o.anim_buffer, o.point_count, true, o.type, o.shade);
   if ((o.flags & 0x80000) && vr_light_count < kVrMaxLights)
     vr_lights[vr_light_count++] =

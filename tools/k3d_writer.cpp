@@ -7,6 +7,10 @@
 #include "writer.h"
 
 namespace {
+const size_t kK3dMaxObjects = 255;
+const u32 kK3dMaxPoints = 0xFFFF;
+const size_t kK3dMaxPolygons = 0xFFFF;
+
 // A whole decimal number from 0 to max; false for anything else (no exception, no wrapping).
 bool Parse_Number(const std::string& text, u32 max, u32* value) {
   if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -54,18 +58,22 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
   std::istringstream in(text);
   std::string line;
   int number = 0;
+  u32 total = 0;
+  auto fail = [&](const std::string& why) {
+    *error = "line " + std::to_string(number) + ": " + why;
+    return false;
+  };
   while (std::getline(in, line)) {
     number++;
     std::istringstream l(line);
-    std::string word;
+    std::string word, extra;
     if (!(l >> word) || word[0] == '#') continue;
     if (word == "o") {
       K3dObject o;
       l >> o.name;
-      if (o.name.size() > 14) {
-        *error = "line " + std::to_string(number) + ": name longer than 14 characters";
-        return false;
-      }
+      if (o.name.size() > 14) return fail("name longer than 14 characters");
+      if (l >> extra) return fail("extra text '" + extra + "'");
+      if (mesh->objects.size() >= kK3dMaxObjects) return fail("more than 255 objects");
       mesh->objects.push_back(o);
       continue;
     }
@@ -76,10 +84,10 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
     K3dObject& o = mesh->objects.back();
     if (word == "v") {
       K3dPoint p;
-      if (!(l >> p[0] >> p[1] >> p[2])) {
-        *error = "line " + std::to_string(number) + ": bad point";
-        return false;
-      }
+      if (!(l >> p[0] >> p[1] >> p[2])) return fail("bad point");
+      if (l >> extra) return fail("extra text '" + extra + "'");
+      // Point counts and the header's total are 16-bit fields.
+      if (++total > kK3dMaxPoints) return fail("more than 65535 points in the file");
       o.points.push_back(p);
     } else if (word == "f") {
       K3dPolygon p{{}, 0};
@@ -105,6 +113,7 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
           *error = "line " + std::to_string(number) + ": point index out of range";
           return false;
         }
+      if (o.polygons.size() >= kK3dMaxPolygons) return fail("more than 65535 polygons in the object");
       o.polygons.push_back(p);
     } else {
       *error = "line " + std::to_string(number) + ": unknown word " + word;

@@ -47,6 +47,11 @@ bool Path_Parse_Text(const std::string& text, std::vector<u8>* bytes, std::strin
         *error = "line " + std::to_string(number) + ": needs " + std::to_string(want) + " numbers";
         return false;
       }
+    std::string extra;
+    if (in >> extra) {
+      *error = "line " + std::to_string(number) + ": extra text '" + extra + "'";
+      return false;
+    }
     if (kind == "c")
       cameras.push_back({{v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6]});
     else

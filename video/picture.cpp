@@ -48,7 +48,7 @@ void Vbe_Set_Raster_Target(u32* target) {
 }
 
 // The 16.16 step of a factor, truncated: 21845 at factor 3, so the stretch starts one pixel late.
-inline u32 Vbe_Step(f32 factor) { return u32(i64(65536.0 / double(factor))); }
+inline u32 Vbe_Step(f32 factor) { return u32(i64(double(kFix16One) / double(factor))); }
 
 // Float to integer as the processor does it: truncation, and 0x80000000 when out of range.
 inline i32 Vbe_Float_To_Int(f32 value) {
@@ -191,10 +191,10 @@ void Vbe_Scale_Rows(const u32* source, u32* destination, u32 new_width, u32 new_
   u32 row_length = u32(double(new_width) / double(fx));
   u32 y_sum = 0;
   for (u32 j = 0; j < new_height; j++) {
-    const u32* row = source + u64(y_sum >> 16) * row_length;
+    const u32* row = source + u64(Fix16_Whole(y_sum)) * row_length;
     u32 x_sum = 0;
     for (u32 i = 0; i < new_width; i++) {
-      *destination++ = row[x_sum >> 16];
+      *destination++ = row[Fix16_Whole(x_sum)];
       x_sum += x_step;
     }
     y_sum += y_step;
@@ -248,11 +248,11 @@ namespace {
 // Source row and column of the stretch, kept inside the design buffer should the frame have grown
 // since the factors were taken.
 inline u32 Vbe_Design_Row(u32 y_sum) {
-  u32 row = y_sum >> 16;
+  u32 row = Fix16_Whole(y_sum);
   return vbe_design_rows[row < vbe_design_height ? row : vbe_design_height - 1];
 }
 inline u32 Vbe_Design_Column(u32 x_sum) {
-  u32 column = x_sum >> 16;
+  u32 column = Fix16_Whole(x_sum);
   return column < vbe_design_width ? column : vbe_design_width - 1;
 }
 

@@ -65,6 +65,48 @@ void Make_Textures(void) {
   for (u32 k = 0; k < 4; k++) Poly_Add_Texture(floor + quarters[k]);
 }
 
+// How the corridor's file texture numbers become slots: the slot after the first wall slot, quarter turns
+// of the point order, the first vertex's texture origin and the perspective scales (kKeep leaves a field).
+const i16 kKeep = -1;
+struct GangTextureRule {
+  u8 slot;
+  u8 turns;
+  i16 u0, v0;
+  i16 u_scale, v_scale;
+};
+const GangTextureRule kGangTextureRule[] = {
+    {7, 0, kKeep, kKeep, kKeep, kKeep},  // floor
+    {5, 0, kKeep, kKeep, 118, 118},
+    {0, 0, kKeep, kKeep, 118, 118},
+    {4, 0, kKeep, kKeep, 124, 124},
+    {2, 3, 55, 2, 70, 35},
+    {2, 1, kKeep, kKeep, 45, 118},
+    {2, 3, 55, 39, 70, 35},
+    {2, 3, 55, 2, 70, 35},
+    {2, 3, 55, 39, 70, 35},
+    {0, 3, kKeep, kKeep, 118, 118},
+    {3, 0, 30, 2, kKeep, kKeep},
+    {1, 0, kKeep, kKeep, 124, kKeep},
+};
+const u32 kGangTextureRules = sizeof(kGangTextureRule) / sizeof(kGangTextureRule[0]);
+
+// The figure's planar maps: texture rectangle, the file texture they take, the polygons' new flags,
+// the direction the map looks along and the slot drawn into.
+const u32 kMapTextured = 0x4;              // affine texture with the polygon's own coordinates
+const u32 kMapTexturedGlossy = 0x4 | 0x8;  // the same plus the environment map of the type slot
+struct GangBake {
+  u32 x, y, w, h;
+  u8 texture;
+  u32 flags;
+  f32 direction[3];
+  i32 GangSlots::*slot;
+};
+const GangBake kGangBakes[] = {
+    {1, 3, 126, 127, 4, kMapTextured, {0, 0, -1.0f}, &GangSlots::face},
+    {1, 1, 64, 64, 5, kMapTextured, {0, 1.0f, 0}, &GangSlots::face},
+    {2, 2, 60, 60, 2, kMapTexturedGlossy, {0, 0, -1.0f}, &GangSlots::body},
+};
+
 // One planar map: every figure polygon of the given file texture gets flags and coordinates in slot.
 void Bake(u32 x, u32 y, u32 w, u32 h, u8 texture, u32 flags, f32 dx, f32 dy, f32 dz, i32 slot) {
   const MeshObject& o = mesh_work.objects[gang.figure];
@@ -141,69 +183,19 @@ void Gang_Load(void) {
 void Gang_Assign_Textures(u32 first, u32 end, i32 w) {
   for (u32 i = first; i < end; i++) {
     MeshPoly& p = mesh_work.polys[i];
-    const u8 number = p.texture;
-    const auto scales = [&](f32 u, f32 v) { p.u_scale = u, p.v_scale = v; };
-    const auto rotate = [&](u32 times) {
-      for (u32 k = 0; k < times; k++) Mesh_Rotate_Poly_Indices(i);
-    };
-    switch (number) {
-      case 0:
-        p.texture = u8(w + 7);
-        break;
-      case 1:
-        p.texture = u8(w + 5);
-        scales(118, 118);
-        break;
-      case 2:
-        p.texture = u8(w);
-        scales(118, 118);
-        break;
-      case 3:
-        p.texture = u8(w + 4);
-        scales(124, 124);
-        break;
-      case 4:
-      case 7:
-        p.texture = u8(w + 2);
-        rotate(3);
-        p.u[0] = 55, p.v[0] = 2;
-        scales(70, 35);
-        break;
-      case 5:
-        p.texture = u8(w + 2);
-        rotate(1);
-        scales(45, 118);
-        break;
-      case 6:
-      case 8:
-        p.texture = u8(w + 2);
-        rotate(3);
-        p.u[0] = 55, p.v[0] = 39;
-        scales(70, 35);
-        break;
-      case 9:
-        p.texture = u8(w);
-        rotate(3);
-        scales(118, 118);
-        break;
-      case 10:
-        p.texture = u8(w + 3);
-        p.u[0] = 30, p.v[0] = 2;
-        break;
-      case 11:
-        p.texture = u8(w + 1);
-        p.u_scale = 124;
-        break;
-      default:
-        break;
-    }
+    if (p.texture >= kGangTextureRules) continue;
+    const GangTextureRule& r = kGangTextureRule[p.texture];
+    p.texture = u8(w + r.slot);
+    for (u32 k = 0; k < r.turns; k++) Mesh_Rotate_Poly_Indices(i);
+    if (r.u0 != kKeep) p.u[0] = u8(r.u0), p.v[0] = u8(r.v0);
+    if (r.u_scale != kKeep) p.u_scale = f32(r.u_scale);
+    if (r.v_scale != kKeep) p.v_scale = f32(r.v_scale);
   }
 }
 
 void Gang_Bake_Maps(void) {
-  Bake(1, 3, 126, 127, 4, 0x4, 0, 0, -1.0f, gang.slots.face);
-  Bake(1, 1, 64, 64, 5, 0x4, 0, 1.0f, 0, gang.slots.face);
-  Bake(2, 2, 60, 60, 2, 0xC, 0, 0, -1.0f, gang.slots.body);
+  for (const GangBake& b : kGangBakes)
+    Bake(b.x, b.y, b.w, b.h, b.texture, b.flags, b.direction[0], b.direction[1], b.direction[2], gang.slots.*b.slot);
 }
 
 // Moves the shutter's lower edge by the event's value and keeps its pictures' density as it grows.

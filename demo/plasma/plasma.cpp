@@ -145,9 +145,10 @@ void Plasma_Make_Gradient(u32* table, u32 first, u32 second) {
   for (u32 k = 0; k < 256; k++) table[k] = 0;
   for (u32 shift = 0; shift < 24; shift += 8) {
     const i32 from = i32((first >> shift) & 255), to = i32((second >> shift) & 255);
-    const i32 step = (to - from) * 256 / 256;
-    i32 value = from * 256;
-    for (u32 k = 0; k < 256; k++, value += step) table[k] |= u32(value >> 8) << shift;
+    // An 8.8 ramp over the 256 entries.
+    const i32 step = (to - from) * kFix8One / 256;
+    i32 value = from * kFix8One;
+    for (u32 k = 0; k < 256; k++, value += step) table[k] |= u32(value >> kFix8Bits) << shift;
   }
 }
 

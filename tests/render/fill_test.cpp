@@ -175,13 +175,18 @@ TEST_F(FillTest, TwoMapOperations) {
   Poly_Fill_Offset_Tex(quad());
   u32 a = m1[i2];
   EXPECT_EQ(c.at(1, 0), a + m2[(i1 + (a & 0xFFFF)) & 0xFFFF]);
+  // The second map's index wraps within its 65536 texels: 1283 + 0x12345 lands on 1283 + 0x2345.
+  m1[i2] = 0x12345;
   Poly_Fill_Shade_Table(quad());
-  EXPECT_EQ(c.at(1, 0), m2[(i1 + m1[i2]) & 0xFFFF]);
+  EXPECT_EQ(c.at(1, 0), m2[1283 + 0x2345]);
   std::vector<PolyBumpTexel> bump(65536, PolyBumpTexel{0x10, 0});
   bump[i2] = PolyBumpTexel{0x40, -256};
   poly_state.map1 = reinterpret_cast<const u32*>(bump.data());
   Poly_Fill_Bump_Tex(quad());
-  EXPECT_EQ(c.at(1, 0), 0x40 + m2[i1 - 256]);
+  EXPECT_EQ(c.at(1, 0), 0x40 + m2[1283 - 256]);
+  bump[i2] = PolyBumpTexel{0x40, -0x7000};  // 1283 - 28672 wraps to 38147
+  Poly_Fill_Bump_Tex(quad());
+  EXPECT_EQ(c.at(1, 0), 0x40 + m2[38147]);
 }
 
 TEST_F(FillTest, PerspectiveSpanRestartsEverySixteenPixels) {

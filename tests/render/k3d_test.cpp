@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "tests/engine_fixture.h"
 #include "k3d_writer.h"
 #include "render/mesh.h"
 #include "render/meshtool.h"
+#include "runtime/err.h"
 #include "runtime/file.h"
 #include "runtime/mem.h"
 #include "writer.h"
@@ -41,6 +43,12 @@ K3dObject Triangle(const char* name, f32 x) {
   return K3dObject{name, {{x, 0, 0}, {x + 1, 0, 0}, {x, 1, 0}}, {{{0, 1, 2}, 1}}};
 }
 
+std::string Repeat(const std::string& line, int n) {
+  std::string t;
+  for (int i = 0; i < n; i++) t += line;
+  return t;
+}
+
 K3dMesh Two_Objects() {
   K3dMesh m;
   m.objects = {Triangle("first", 0), Triangle("second", 10)};
@@ -49,17 +57,41 @@ K3dMesh Two_Objects() {
 }
 }  // namespace
 
-TEST_F(K3dTest, WriterProducesTheDocumentedQuad) {
+// One horizontal unit quad, written out byte by byte: header, name, four points, one polygon.
+const std::vector<u8> kQuadFile = {
+    4, 0, 0, 1, 'q', 'u', 'a', 'd', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0,     //
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                                       // (0, 0, 0)
+    0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0,                                 // (1, 0, 0)
+    0, 0, 0x80, 0x3F, 0, 0, 0x80, 0x3F, 0, 0, 0, 0,                           // (1, 1, 0)
+    0, 0, 0, 0, 0, 0, 0x80, 0x3F, 0, 0, 0, 0,                                 // (0, 1, 0)
+    1, 0, 4, 0, 0, 1, 0, 2, 0, 3, 0, 0};                                      // quad 0 1 2 3, texture 0
+
+TEST_F(K3dTest, TheEightyOneByteQuadLoadsAndTheWriterMakesIt) {
   K3dMesh m;
   m.objects = {K3dObject{"quad", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{{0, 1, 2, 3}, 0}}}};
-  std::vector<u8> bytes = K3d_Write(m);
-  const u8 expected_head[] = {4, 0, 0, 1, 'q', 'u', 'a', 'd', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0};
-  ASSERT_EQ(bytes.size(), 81u);
-  EXPECT_TRUE(std::equal(std::begin(expected_head), std::end(expected_head), bytes.begin()));
-  const u8 expected_tail[] = {1, 0, 4, 0, 0, 1, 0, 2, 0, 3, 0, 0};
-  EXPECT_TRUE(std::equal(std::begin(expected_tail), std::end(expected_tail), bytes.end() - 12));
-  EXPECT_EQ(bytes[21 + 12 + 2], 0x80);  // 1.0f = 0000803F
-  EXPECT_EQ(bytes[21 + 12 + 3], 0x3F);
+  ASSERT_EQ(kQuadFile.size(), 81u);
+  EXPECT_EQ(K3d_Write(m), kQuadFile);
+  // z up in the file, y down in the engine: (c0, c1, c2) becomes (c0, -c2, c1).
+  Mesh_Set_Axis_Order(0, -2, 1);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Load(kQuadFile);
+  ASSERT_EQ(mesh_work.last_point, 3);
+  EXPECT_EQ(Mesh_Get_Point(2).x, 1.0f);
+  EXPECT_EQ(Mesh_Get_Point(2).y, 0.0f);
+  EXPECT_EQ(Mesh_Get_Point(2).z, 1.0f);
+  EXPECT_EQ(mesh_work.polys[0].vertex_count, 4);
+  EXPECT_EQ(mesh_work.polys[0].point[3], 3u);
+}
+
+// An object of no points still carries one point record, which is added; the next block counts from after it.
+TEST_F(K3dTest, ObjectWithoutPointsLoads) {
+  K3dMesh m = Two_Objects();
+  m.objects[0] = K3dObject{"empty", {}, {}};
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Load(K3d_Write(m));
+  EXPECT_EQ(mesh_work.last_point, 3);
+  EXPECT_EQ(mesh_work.polys[0].point[0], 1u);
+  EXPECT_EQ(Mesh_Get_Point(1).x, 10.0f);
 }
 
 TEST_F(K3dTest, PlainLoadMergesEveryBlockIntoTheCurrentObject) {
@@ -198,10 +230,11 @@ TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {
   EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: polygon with 0 vertices");
   m.objects[1].polygons[0].points = {0, 3, 1};
   EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: point index 3 out of range");
-  m = Two_Objects();
-  m.objects[0].points.clear();
-  m.objects[0].polygons.clear();
-  EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: object 0 has no points");
+  // Frames count their points in 16 bits.
+  K3dMesh big;
+  big.frame_count = 1;
+  big.objects = {K3dObject{"a", std::vector<K3dPoint>(40000), {}}, K3dObject{"b", std::vector<K3dPoint>(30000), {}}};
+  EXPECT_STREQ(Check(K3d_Write(big)), "Mesh: K3D bad.k3d: 70000 points in a frame, more than 65535");
 
   m = Two_Objects();
   m.frame_count = 2;
@@ -217,21 +250,23 @@ TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {
   EXPECT_EQ(Check(K3d_Write(m), MESH_K3D_MOVABLE_NEW), nullptr);
 }
 
+// The fatal exit's hook reports the scene's newest point: the check runs before anything is added.
+void Report_Points(void) { printf("newest point %d\n", int(mesh_work.last_point)); }
+
 TEST_F(K3dTest, LoaderStopsOnBadFilesBeforeChangingTheScene) {
   K3dMesh m = Two_Objects();
   m.objects[1].polygons[0].points = {0, 9, 1};
-  std::vector<u8> bad = K3d_Write(m);
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_EXIT(Load(bad), ::testing::ExitedWithCode(1), "");
-  // Frames need a movable object, and a movable one a big enough frame point total.
+  Err_Set_Exit_Hook(Report_Points);
+  EXPECT_FATAL_OUTPUT(Test_Temp("k3d.txt"), "newest point -1\n\n\xFE Mesh: K3D test.k3d: point index 9 out of range", Load(K3d_Write(m)));
   m = Two_Objects();
   m.frame_count = 2;
   m.frames = {{m.objects[0].points, m.objects[1].points}};
-  EXPECT_EXIT(Load(K3d_Write(m)), ::testing::ExitedWithCode(1), "");
+  EXPECT_FATAL_OUTPUT(Test_Temp("k3d.txt"), "newest point -1\n\n\xFE Mesh: K3D test.k3d: animation needs a movable object", Load(K3d_Write(m)));
   m.frame_point_total = 5;
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
-  EXPECT_EXIT(Load(K3d_Write(m)), ::testing::ExitedWithCode(1), "");
-  EXPECT_EQ(mesh_work.last_point, -1);
+  EXPECT_FATAL_OUTPUT(Test_Temp("k3d.txt"), "newest point -1\n\n\xFE Mesh: K3D test.k3d: frame point total 5 below 6", Load(K3d_Write(m)));
+  Err_Set_Exit_Hook(nullptr);
 }
 
 TEST_F(K3dTest, TextFormatOfTheTool) {
@@ -241,7 +276,21 @@ TEST_F(K3dTest, TextFormatOfTheTool) {
   ASSERT_EQ(m.objects.size(), 1u);
   EXPECT_EQ(m.objects[0].polygons[0].texture, 3);
   EXPECT_EQ(m.objects[0].points[1][0], 1.0f);
-  K3dMesh bad;
-  EXPECT_FALSE(K3d_Parse_Text("v 0 0 0\n", &bad, &error));
-  EXPECT_FALSE(K3d_Parse_Text("o a\nv 0 0 0\nf 0 1\n", &bad, &error));
+  const struct {
+    std::string text;
+    const char* error;
+  } bad[] = {
+      {"v 0 0 0\n", "line 1: no object yet"},
+      {"o a\nv 0 0 0\nf 0 1\n", "line 3: point index out of range"},
+      {"o a\nv 0 0 0 7\n", "line 2: extra text '7'"},
+      {"o a b\n", "line 1: extra text 'b'"},
+      {Repeat("o x\n", 256), "line 256: more than 255 objects"},
+      {"o a\n" + Repeat("v 0 0 0\n", 65536),
+       "line 65537: more than 65535 points in the file"},
+  };
+  for (const auto& b : bad) {
+    K3dMesh out;
+    EXPECT_FALSE(K3d_Parse_Text(b.text, &out, &error));
+    EXPECT_EQ(error, b.error);
+  }
 }

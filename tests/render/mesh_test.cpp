@@ -68,6 +68,8 @@ TEST_F(MeshTest, ListLimitsFailWithTheirOwnMessages) {
   Mesh_Add_Point(0, 0, 0);
   EXPECT_FATAL(Mesh_Add_Point(0, 0, 0), "Mesh: Too many normals");
   EXPECT_FATAL(Mesh_Add_To_Normal(2, 1, 1, 1), "Mesh: Invalid normal index");
+  // (268435454 + 2) x 16 bytes do not fit in 32 bits.
+  EXPECT_FATAL(Mesh_Create_Scene(268435454, 1, 1, 1, 1), "Mesh: Scene 1 points   too large (268435456 records)");
 }
 
 TEST_F(MeshTest, MovableListTakesOneMoreThanItsMaximum) {

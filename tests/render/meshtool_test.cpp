@@ -81,6 +81,21 @@ TEST_F(MeshToolTest, WithoutQuadsTheSecondTriangleGoes) {
   EXPECT_EQ(mesh_work.last_poly, 1);
 }
 
+// With a window, a merge does not pull the window's end in: the pair after it still gets compared.
+TEST_F(MeshToolTest, WindowEndStaysPutAfterAMerge) {
+  Square();
+  Mesh_Add_Point(0, -1, 0);  // e: a thin triangle under the edge a-b, in the square's plane
+  for (u32 k = 0; k < 3; k++) Mesh_Add_Point(50, 50, 50 + f32(k));
+  Tri(0, 1, 2);  // (a, b, c)
+  Tri(1, 3, 2);  // (b, d, c): shares b-c
+  Tri(5, 6, 7);  // elsewhere
+  Tri(0, 4, 1);  // (a, e, b): shares a-b
+  Mesh_End_Object();
+  Mesh_Set_Reduction_Window(3);
+  Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 0);
+  EXPECT_EQ(mesh_work.objects[0].poly_count, 2);
+}
+
 TEST_F(MeshToolTest, ReductionOfAnOpenObjectKeepsItsRangeRight) {
   Square();
   Tri(0, 1, 2);

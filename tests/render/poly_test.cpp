@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
@@ -195,6 +196,33 @@ TEST_F(PolyTest, NearClipSplitsAtThePlaneAndDropsVerticesOnIt) {
   EXPECT_EQ(out[2].slot[POLY_X], 160);
 }
 
+// Two polygons sharing an edge walk it in opposite directions; both must cut it at the same pixel.
+TEST_F(PolyTest, NearClipCutsASharedEdgeAlikeBothWays) {
+  std::srand(7);
+  MeshPoint cam[2] = {};
+  poly_state.camera_points = cam;
+  Poly_Set_Near(50.0f);
+  Poly_Set_Projection(218.0f, 204.375f);
+  Poly_Set_Centre(320, 200);
+  poly_state.n = 4;
+  auto random = [](f32 lo, f32 hi) { return lo + (hi - lo) * f32(std::rand()) / f32(RAND_MAX); };
+  PolyVertex* in = poly_lists.a;
+  const PolyVertex* out = poly_lists.c;
+  for (u32 i = 0; i < 20000; i++) {
+    cam[0] = MeshPoint{random(-3000, 3000), random(-3000, 3000), random(-500, 49.9f), 0, 0};
+    cam[1] = MeshPoint{random(-3000, 3000), random(-3000, 3000), random(50.1f, 5000), 0, 0};
+    // A two-vertex polygon walks the edge 0 to 1, then back: out is the crossing, vertex 1, the crossing.
+    in[0].slot[POLY_POINT] = 0;
+    in[1].slot[POLY_POINT] = 1;
+    in[2] = in[0];
+    poly_state.vertex_count = 2;
+    Poly_Clip_Near(in, poly_lists.c);
+    ASSERT_EQ(poly_state.vertex_count, 3);
+    ASSERT_EQ(out[0].slot[POLY_X], out[2].slot[POLY_X]) << i;
+    ASSERT_EQ(out[0].slot[POLY_Y], out[2].slot[POLY_Y]) << i;
+  }
+}
+
 TEST_F(PolyTest, GradientsMapTheFirstAndClosingEdges) {
   // A quad in camera space; the texture runs su along P0->P1 and sv along P0->PL.
   MeshPoint cam[4] = {};
@@ -248,6 +276,10 @@ TEST_F(PolyTest, DwordHelpers) {
   EXPECT_EQ(b[3], 0u);
   Poly_Copy_Dwords(a, b, 5);
   EXPECT_EQ(b[4], 5u);
+  // Upward, a word at a time: one word above its source the copy repeats the first word.
+  Poly_Copy_Dwords(a, a + 1, 5);
+  EXPECT_EQ(a[5], 1u);
+  a[1] = 2;
   Poly_Copy_Dwords(a, b, -3);
   Poly_Fill_Dwords(b, -3, 0);
   EXPECT_EQ(b[0], 1u);

@@ -53,8 +53,8 @@ class VrTest : public ::testing::Test {
     File_Set_Datafile("");
     File_Init();
     frame.assign(size_t(width) * height, 0);
-    vbe_screen.width = width;
-    vbe_screen.height = height;
+    vbe_screen.width = vbe_screen.screen_width = width;
+    vbe_screen.height = vbe_screen.screen_height = height;
     vbe_screen.frame = frame.data();
     vbe_screen.low_res = 0;
     vbe_screen.smoothing = 0;

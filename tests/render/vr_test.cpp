@@ -39,6 +39,30 @@ TEST_F(VrTest, FieldOfViewSetsAllThreeFocals) {
   VR_Set_Aspect(1.0f);  // narrower: y shrinks
   EXPECT_FLOAT_EQ(vr_view.focal_y, (1.0f / 1.6f) * 214.0f);
   EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 133);
+  // A letterbox cuts the drawing height, not the focal factors: at 640 x 400 with 28 lines off at top and
+  // bottom, 85 degrees give 200 / tan 42.5 = 218.3 and aspect 1.5 against 1.6 gives y 1.5 / 1.6 x 218.
+  vbe_screen.screen_width = 640;
+  vbe_screen.screen_height = 400;
+  vbe_screen.height = 344;
+  VR_Set_Fov(85);
+  VR_Set_Aspect(1.5f);
+  EXPECT_EQ(poly_state.kx, 218.0f);
+  EXPECT_FLOAT_EQ(poly_state.ky, 204.375f);
+  EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 204);
+}
+
+// A camera-facing object turns its normals with the camera's own matrix, not one aimed at the object.
+TEST_F(VrTest, CameraFacingObjectTakesTheCameraMatrix) {
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  Mesh_Add_Object(300, 100, 500, 0, 0, kMeshObjectMovable | 0x10000, nullptr);
+  Mesh_Add_Point(0, 0, 0);
+  Mesh_End_Object();
+  VR_Rotate_Camera(100, 200, 0);
+  VR_Store_Scene();
+  VR_Select_Scene(0);
+  VR_Render_Frame();
+  VR_Make_Camera_Matrix();
+  for (u32 k = 0; k < 9; k++) EXPECT_EQ(vr_object_matrix.m[k], vr_camera_matrix.m[k]) << k;
 }
 
 TEST_F(VrTest, ViewportSetsCentreClipAndPitch) {

@@ -267,7 +267,14 @@ TEST_F(VrPathTest, PathWriterTextForm) {
   f32 roll;
   std::memcpy(&roll, &bytes[24], 4);
   EXPECT_EQ(roll, 7.0f);
-  EXPECT_FALSE(Path_Parse_Text("c 1 2 3\n", &bytes, &error));
-  EXPECT_FALSE(Path_Parse_Text("c 1 2 3 4 5 6 7\no 1 2 3 4 5 6 7 8 9 10 11 12\n", &bytes, &error));
-  EXPECT_FALSE(Path_Parse_Text("", &bytes, &error));
+  const char* const bad[][2] = {
+      {"c 1 2 3\n", "line 1: needs 7 numbers"},
+      {"c 1 2 3 4 5 6 7\nc 1 2 3 4 5 6 7 8\n", "line 2: extra text '8'"},
+      {"c 1 2 3 4 5 6 7\no 1 2 3 4 5 6 7 8 9 10 11 12\n", "camera and object records mixed"},
+      {"", "no records"},
+  };
+  for (const auto& b : bad) {
+    EXPECT_FALSE(Path_Parse_Text(b[0], &bytes, &error));
+    EXPECT_EQ(error, b[1]);
+  }
 }
