@@ -3,7 +3,6 @@
 #pragma once
 #include <zlib.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -73,11 +72,6 @@ inline u32 Engine_Crc(const u32* pixels, size_t count) {
 // The checksum of the visible frame (width x height pixels).
 inline u32 Engine_Frame_Crc(void) {
   return Engine_Crc(vbe_screen.frame, size_t(vbe_screen.width) * vbe_screen.height);
-}
-// Pixels of the frame that are not black.
-inline size_t Engine_Lit_Pixels(void) {
-  return size_t(std::count_if(vbe_screen.frame, vbe_screen.frame + size_t(vbe_screen.width) * vbe_screen.height,
-                              [](u32 p) { return (p & 0xFFFFFF) != 0; }));
 }
 // The checksum of the whole frame buffer (frame_size bytes).
 inline u32 Engine_Buffer_Crc(void) { return Engine_Crc(vbe_screen.frame, vbe_screen.frame_size / 4); }
