@@ -287,33 +287,6 @@ TEST_F(FillTest, FastFillersMatchThePlainOnes) {
   }
 }
 
-TEST_F(FillTest, SceneChecksum) {
-  Canvas c(320, 200, 0x00101010);
-  poly_state.u_origin = 0x30000;
-  poly_state.v_origin = 0x8000;
-  std::vector<u32> tex(65536);
-  for (u32 i = 0; i < 65536; i++) tex[i] = ((i >> 8) ^ i) * 0x010203u;
-  poly_state.map1 = poly_state.map2 = tex.data();
-  poly_state.colour = 0x00FF8000;
-  Poly_Fill_Flat(List({V(5, 5), V(100, 20), V(60, 90)}));
-  Poly_Fill_Tex(List({V(120, 10, 0, 0), V(300, 30, 255, 10), V(280, 190, 240, 250), V(110, 150, 5, 200)}));
-  Poly_Fill_Tex_Sat(List({V(50, 100, 10, 10), V(200, 120, 200, 30), V(150, 199, 100, 220)}));
-  Poly_Fill_Two_Tex(List({V(10, 120, 0, 0, 9, 9), V(90, 110, 90, 5, 80, 30), V(60, 195, 30, 120, 20, 200)}));
-  poly_state.wa = 0.001f;
-  poly_state.wb = 0.002f;
-  poly_state.wc = 1.5f;
-  poly_state.ua = 0.5f;
-  poly_state.ub = -0.1f;
-  poly_state.uc = 20;
-  poly_state.va = 0.05f;
-  poly_state.vb = 0.4f;
-  poly_state.vc = -10;
-  Poly_Set_Centre(160, 100);
-  Poly_Fill_Persp(List({V(200, 60), V(319, 80), V(310, 199), V(190, 170)}));
-  EXPECT_TRUE(c.Guards_Intact());
-  EXPECT_EQ(c.Checksum(), 6675648963125325517ull);
-}
-
 TEST_F(FillTest, WalkersTakeTheirStepsFromTheDivisionTableOnceItIsBuilt) {
   Canvas c(64, 32);
   // u falls by 1 over 3 lines: dividing truncates toward zero (-85/256 a line), the table's 16.16

@@ -4,37 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <fstream>
-#include <sstream>
-#include <string>
 
 #include "render/poly.h"
 #include "render/texture.h"
 #include "runtime/mem.h"
+#include "tests/engine_fixture.h"
 
 namespace {
-std::string Read_Text(const char* path) {
-  std::ifstream in(path);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-// Runs stmt in a child that must die with exit code 1 and print text.
-#define EXPECT_FATAL(stmt, text)                                                          \
-  do {                                                                                    \
-    std::string out_name = std::string("mesh_fatal_") +                                   \
-                           ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".txt"; \
-    const char* out_path = out_name.c_str();                                              \
-    EXPECT_EXIT(                                                                          \
-        {                                                                                 \
-          if (!freopen(out_path, "w", stdout)) exit(99);                                  \
-          stmt;                                                                           \
-        },                                                                                \
-        ::testing::ExitedWithCode(1), "");                                                \
-    EXPECT_NE(Read_Text(out_path).find(text), std::string::npos) << Read_Text(out_path); \
-  } while (0)
+#define EXPECT_FATAL(stmt, text) EXPECT_FATAL_OUTPUT(Test_File_Name("mesh_fatal.txt"), text, stmt)
 
 class MeshTest : public ::testing::Test {
  protected:
@@ -225,22 +202,6 @@ TEST_F(MeshTest, SpritesAndDots) {
   EXPECT_EQ(d.v[0], 40);
 }
 
-TEST_F(MeshTest, AnimationFramesCycle) {
-  Mesh_Create_Scene(10, 10, 10, 2, 10);
-  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(30));
-  Mesh_Set_Anim_Frames(3, 10);
-  const MeshObject& o = mesh_work.objects[0];
-  u32 seen[4];
-  for (int i = 0; i < 4; i++) {
-    seen[i] = o.frame_offset;
-    Mesh_Next_Anim_Frame(0);
-  }
-  EXPECT_EQ(seen[0], 0u);
-  EXPECT_EQ(seen[1], 10u);
-  EXPECT_EQ(seen[2], 20u);
-  EXPECT_EQ(seen[3], 0u);
-}
-
 namespace {
 u8 tick_flag = 0;
 u8 Tick_Flag(void) { return tick_flag; }
@@ -283,20 +244,6 @@ TEST_F(MeshTest, ScenesKeepTheirOwnCounters) {
   EXPECT_EQ(mesh_work.last_point, 9);
   EXPECT_EQ(mesh_work.last_object, 0);
   EXPECT_EQ(mesh_work.max[MESH_MAX_POINTS], 200u);
-}
-
-TEST_F(MeshTest, SceneViewIsKeptPerScene) {
-  Mesh_Create_Scene(5, 5, 5, 5, 5);
-  int record[4];
-  Mesh_Set_Scene_View(&record[1], record, 48, 4, 3);
-  void *current, *buffer;
-  u32 size, count, left;
-  Mesh_Get_Scene_View(&current, &buffer, &size, &count, &left);
-  EXPECT_EQ(current, &record[1]);
-  EXPECT_EQ(buffer, record);
-  EXPECT_EQ(size, 48u);
-  EXPECT_EQ(count, 4u);
-  EXPECT_EQ(left, 3u);
 }
 
 TEST_F(MeshTest, ObjectRangesAndDefaults) {

@@ -7,6 +7,7 @@
 
 #include "render/poly.h"
 #include "runtime/mem.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 class TextureTest : public ::testing::Test {
@@ -34,7 +35,7 @@ TEST_F(TextureTest, SlotsAreHandedOutInOrder) {
 
 TEST_F(TextureTest, TooManyTexturesIsFatal) {
   for (int i = 0; i < 256; i++) Poly_New_Slot();
-  EXPECT_EXIT(Poly_New_Slot(), ::testing::ExitedWithCode(1), "");
+  EXPECT_FATAL_OUTPUT(Test_File_Name("slot.txt"), "Poly: Too many textures", Poly_New_Slot());
 }
 
 TEST_F(TextureTest, AnimatedSlotStepsThroughItsFrames) {
