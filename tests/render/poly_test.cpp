@@ -34,56 +34,33 @@ class PolyTest : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(PolyTest, EdgeOnTheBoundComesBackUnchanged) {
-  PolyVertex a = Vx(5, 0), b = Vx(50, 100);
-  PolyVertex *pa = &a, *pb = &b;
-  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
-  EXPECT_EQ(poly_state.entry, 0);
-  EXPECT_EQ(pa, &a);
-  EXPECT_EQ(pb, &b);
-}
-
-TEST_F(PolyTest, EdgeEndingOnTheBoundCollapsesToItsLowerEnd) {
-  PolyVertex a = Vx(5, -20, 1, 2), b = Vx(50, 0, 3, 4);
-  PolyVertex *pa = &a, *pb = &b;
-  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
-  EXPECT_EQ(poly_state.entry, 1);
-  EXPECT_NE(pa, &a);
-  EXPECT_EQ(pa->slot[POLY_X], 50);
-  EXPECT_EQ(pa->slot[POLY_Y], 0);
-  EXPECT_EQ(pa->slot[POLY_V], 4);
-}
-
-TEST_F(PolyTest, EdgesOutsideAreRejected) {
-  PolyVertex a = Vx(5, 200), b = Vx(50, 300), c = Vx(0, -5), d = Vx(9, -1);
-  PolyVertex *pa = &a, *pb = &b;
-  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 0);
-  pa = &c;
-  pb = &d;
-  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 0);
-  PolyVertex e = Vx(-10, 5), f = Vx(-1, 50);
-  pa = &e;
-  pb = &f;
-  EXPECT_EQ(Poly_Clip_Edge_X(&pa, &pb), 0);
-}
-
-TEST_F(PolyTest, BisectionLandsExactlyOnTheBound) {
-  PolyVertex a = Vx(0, -10, 0, 0), b = Vx(100, 10, 200, 0);
-  PolyVertex *pa = &a, *pb = &b;
-  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
-  EXPECT_EQ(pa->slot[POLY_Y], 0);
-  EXPECT_NEAR(pa->slot[POLY_X], 50, 1);
-  EXPECT_NEAR(pa->slot[POLY_U], 100, 1);
-  // Crossing both bounds: both ends replaced, the flag set for the first.
-  PolyVertex c = Vx(0, -100), d = Vx(600, 500);
-  pa = &c;
-  pb = &d;
-  EXPECT_EQ(Poly_Clip_Edge_Y(&pa, &pb), 1);
-  EXPECT_EQ(pa->slot[POLY_Y], 0);
-  EXPECT_EQ(pb->slot[POLY_Y], 199);
-  EXPECT_NEAR(pa->slot[POLY_X], 100, 1);
-  EXPECT_NEAR(pb->slot[POLY_X], 299, 1);
-  EXPECT_EQ(poly_state.entry, 1);
+// Edge clips against the window (0, 0)-(319, 199): result, entry flag and where both ends finish
+// (bisected ends within a pixel of the true crossing).
+TEST_F(PolyTest, EdgeClipsByBisection) {
+  const struct {
+    PolyVertex a, b;
+    bool on_x;
+    i32 result, entry, ax, ay, bx, by;
+  } rows[] = {
+      {Vx(5, 0), Vx(50, 100), false, 1, 0, 5, 0, 50, 100},          // upper end on the bound: unchanged
+      {Vx(5, -20), Vx(50, 0), false, 1, 1, 50, 0, 50, 0},           // ends on the bound: its lower end
+      {Vx(0, -10), Vx(100, 10), false, 1, 1, 50, 0, 100, 10},       // crossing at the midpoint
+      {Vx(0, -100), Vx(600, 500), false, 1, 1, 100, 0, 299, 199},   // crossing both bounds
+      {Vx(5, 200), Vx(50, 300), false, 0, 0, 0, 0, 0, 0},          // below
+      {Vx(0, -5), Vx(9, -1), false, 0, 0, 0, 0, 0, 0},             // above
+      {Vx(-10, 5), Vx(-1, 50), true, 0, 0, 0, 0, 0, 0},            // left
+  };
+  for (const auto& r : rows) {
+    PolyVertex a = r.a, b = r.b;
+    PolyVertex *pa = &a, *pb = &b;
+    ASSERT_EQ((r.on_x ? Poly_Clip_Edge_X : Poly_Clip_Edge_Y)(&pa, &pb), r.result) << r.ay;
+    if (!r.result) continue;
+    EXPECT_EQ(poly_state.entry, r.entry) << r.ay;
+    EXPECT_NEAR(pa->slot[POLY_X], r.ax, 1) << r.ay;
+    EXPECT_EQ(pa->slot[POLY_Y], r.ay);
+    EXPECT_NEAR(pb->slot[POLY_X], r.bx, 1) << r.by;
+    EXPECT_EQ(pb->slot[POLY_Y], r.by);
+  }
 }
 
 TEST_F(PolyTest, PolygonClipAddsVerticesOnEachBound) {
