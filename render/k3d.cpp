@@ -18,7 +18,8 @@ const u32 kNameBytes = 15;
 const u32 kPointBytes = 12;
 const u32 kMaxFramePoints = 0xFFFF;
 
-// An object of no points still carries one point record, which is read and added like any other.
+// An object of no points still carries one point record, which is read and added like any other; it
+// counts in a frame's size, so buffers hold it and later frames line up.
 u32 Records(u16 points) { return points == 0 ? 1 : points; }
 
 u8 k3d_object_mode = 0;
@@ -92,7 +93,7 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
     for (u32 o = 0; o < objects; o++) {
       s.at += kNameBytes;
       u16 p = s.U16();
-      sum += p;
+      sum += Records(p);
       s.at += Records(p) * kPointBytes;
       u16 q = s.U16();
       for (u32 k = 0; k < q; k++) s.at += 2 + 2 * s.bytes[s.at];
@@ -111,7 +112,7 @@ u16 Load(const char* name, const u8* bytes, u32 size, f32 ox, f32 oy, f32 oz, f3
     r.at += kNameBytes;
     const u16 p = r.U16();
     if (object_mode) {
-      MeshPoint* buffer = (k3d_flags & kMeshObjectMovable) ? Mesh_Alloc_Anim_Buffer(p) : nullptr;
+      MeshPoint* buffer = (k3d_flags & kMeshObjectMovable) ? Mesh_Alloc_Anim_Buffer(Records(p)) : nullptr;
       Mesh_Add_Object(ox, oy, oz, k3d_attribute_a, k3d_attribute_b, k3d_flags, buffer);
     }
     MeshObject& o = mesh_work.objects[mesh_work.last_object];
@@ -175,7 +176,7 @@ const char* Mesh_Check_K3D(const char* name, const u8* bytes, u32 size, MeshK3dT
     r.at += kNameBytes;
     const u16 p = r.U16();
     counts[o] = p;
-    sum += p;
+    sum += Records(p);
     if (!r.Has(u64(Records(p)) * kPointBytes + 2)) return Fail("Mesh: K3D %s is truncated", name);
     r.at += Records(p) * kPointBytes;
     const u16 q = r.U16();

@@ -85,34 +85,34 @@ TEST_F(VrTransformTest, QuarterYawLooksAlongWorldX) {
   EXPECT_NEAR(out.z, 100.0f, 1e-3);
 }
 
-TEST_F(VrTransformTest, PointsOnOrBehindTheCameraLandOnPlaneOne) {
-  VrProjectedPoint q = Project(1.5f, -2.25f, 0.0f);
-  EXPECT_EQ(q.x, 160 + 240);
-  EXPECT_EQ(q.y, 100 - 360);
-  EXPECT_EQ(q.z, 1);
-  q = Project(-1.0f, 1.0f, -50.0f);
-  EXPECT_EQ(q.x, 0);
-  EXPECT_EQ(q.y, 260);
-  EXPECT_EQ(q.z, 1);
-}
-
-TEST_F(VrTransformTest, PointsJustInFrontStayFinite) {
-  const VrProjectedPoint q = Project(1000.0f, -1000.0f, 1e-30f);
-  EXPECT_EQ(q.x, 1000000000 + 160);
-  EXPECT_EQ(q.y, -1000000000 + 100);
-  EXPECT_EQ(q.outcode, kVrOutFar);
-}
-
-TEST_F(VrTransformTest, OutcodesFollowTheClipWindow) {
-  auto code_at = [&](i32 x, i32 y) { return Project(f32(x - 160), f32(y - 100), 160.0f).outcode; };
-  EXPECT_EQ(code_at(700, 50), kVrOutFar);
-  EXPECT_EQ(code_at(400, 50), kVrOutRight);
-  EXPECT_EQ(code_at(-5, 50), kVrOutLeft);
-  EXPECT_EQ(code_at(50, 250), kVrOutBelow);
-  EXPECT_EQ(code_at(50, -5), kVrOutAbove);
-  EXPECT_EQ(code_at(-5, -5), kVrOutLeft | kVrOutAbove);
-  EXPECT_EQ(code_at(319, 199), 0);
-  EXPECT_EQ(code_at(50, 450), kVrOutFar);
+// Focal 160 and centre (160, 100): x = 160 x / z + 160. Points on or behind the camera project from
+// plane z = 1; points just in front stay within the bound; the window (0, 0)-(319, 199) sets the outcode.
+TEST_F(VrTransformTest, ProjectionAndOutcodes) {
+  const u8 kAny = 0xFF;
+  const struct {
+    f32 x, y, z;
+    i32 qx, qy, qz;
+    u8 outcode;
+  } rows[] = {
+      {1.5f, -2.25f, 0, 400, -260, 1, kAny},
+      {-1, 1, -50, 0, 260, 1, kAny},
+      {1000, -1000, 1e-30f, 1000000000 + 160, -1000000000 + 100, 0, kVrOutFar},
+      {540, -50, 160, 700, 50, 160, kVrOutFar},
+      {240, -50, 160, 400, 50, 160, kVrOutRight},
+      {-165, -50, 160, -5, 50, 160, kVrOutLeft},
+      {-110, 150, 160, 50, 250, 160, kVrOutBelow},
+      {-110, -105, 160, 50, -5, 160, kVrOutAbove},
+      {-165, -105, 160, -5, -5, 160, kVrOutLeft | kVrOutAbove},
+      {159, 99, 160, 319, 199, 160, 0},
+      {-110, 350, 160, 50, 450, 160, kVrOutFar},
+  };
+  for (const auto& r : rows) {
+    const VrProjectedPoint q = Project(r.x, r.y, r.z);
+    EXPECT_EQ(q.x, r.qx) << r.x << " " << r.y;
+    EXPECT_EQ(q.y, r.qy) << r.x << " " << r.y;
+    EXPECT_TRUE(r.qz == 0 || q.z == r.qz) << r.x << " " << r.y;
+    EXPECT_TRUE(r.outcode == kAny || q.outcode == r.outcode) << r.x << " " << r.y;
+  }
 }
 
 TEST_F(VrTransformTest, ClassesFromFacingAndEdges) {
