@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "datafile_writer.h"
 #include "k3d_writer.h"
 #include "runtime/types.h"
 
@@ -13,6 +14,40 @@ bool Art_Pcx_Bytes(const void* pixels, u32 width, u32 height, u32 bits, const st
 // 0x00RRGGBB pixels as 24-bit PCX file bytes.
 bool Art_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
              std::vector<u8>* bytes);
+
+// A named maker of a 256 x 256 picture, for a scene's list of pictures.
+struct ArtPicture {
+  const char* name;
+  std::vector<u32> (*pixels)(void);
+};
+// Each listed picture as a raw PCX entry, in order, through one scratch file.
+bool Art_Pcx_Entries(const ArtPicture* pictures, size_t count, const std::string& scratch_path,
+                     std::vector<DatafileEntry>* entries);
+
+// The builder's block font: letters of 5 x 7 cells, six cells apart.
+const i32 kArtGlyphColumns = 5;
+const i32 kArtGlyphRows = 7;
+const i32 kArtGlyphAdvance = 6;
+// A letter's seven rows, the leftmost cell in bit 4; nullptr for a space or a letter the font lacks.
+// round_d picks the rounder D that the coon scene's labels use.
+const u8* Art_Glyph_Rows(char c, bool round_d);
+// Pixels a text takes across at the given scale.
+i32 Art_Text_Width(const char* text, i32 scale);
+// Calls put(x, y) for each lit pixel of the text, each cell scale x scale, its top-left corner at (x, y).
+template <typename Put>
+void Art_Text_Pixels(i32 x, i32 y, const char* text, i32 scale, bool round_d, Put put) {
+  for (i32 i = 0; text[i]; i++) {
+    const u8* rows = Art_Glyph_Rows(text[i], round_d);
+    if (!rows) continue;
+    const i32 left = x + i * kArtGlyphAdvance * scale;
+    for (i32 r = 0; r < kArtGlyphRows; r++)
+      for (i32 c = 0; c < kArtGlyphColumns; c++) {
+        if (!(rows[r] & (0x10 >> c))) continue;
+        for (i32 dy = 0; dy < scale; dy++)
+          for (i32 dx = 0; dx < scale; dx++) put(left + c * scale + dx, y + r * scale + dy);
+      }
+  }
+}
 
 // A channel value cut to 0..255 (fractions dropped).
 inline u32 Art_Byte(f32 v) { return u32(std::clamp(v, 0.0f, 255.0f)); }

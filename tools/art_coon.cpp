@@ -7,34 +7,6 @@
 #include "art.h"
 
 namespace {
-// 5 x 7 capitals: seven rows of five bits, the leftmost pixel in bit 4.
-struct ArtGlyph {
-  char c;
-  u8 rows[7];
-};
-const ArtGlyph kArtFont[] = {
-    {'A', {14, 17, 17, 31, 17, 17, 17}}, {'B', {30, 17, 17, 30, 17, 17, 30}}, {'C', {14, 17, 16, 16, 16, 17, 14}},
-    {'D', {28, 18, 17, 17, 17, 18, 28}}, {'E', {31, 16, 16, 30, 16, 16, 31}}, {'F', {31, 16, 16, 30, 16, 16, 16}},
-    {'G', {14, 17, 16, 23, 17, 17, 15}}, {'H', {17, 17, 17, 31, 17, 17, 17}}, {'I', {14, 4, 4, 4, 4, 4, 14}},
-    {'J', {7, 2, 2, 2, 2, 18, 12}},      {'K', {17, 18, 20, 24, 20, 18, 17}}, {'L', {16, 16, 16, 16, 16, 16, 31}},
-    {'M', {17, 27, 21, 21, 17, 17, 17}}, {'N', {17, 17, 25, 21, 19, 17, 17}}, {'O', {14, 17, 17, 17, 17, 17, 14}},
-    {'P', {30, 17, 17, 30, 16, 16, 16}}, {'Q', {14, 17, 17, 17, 21, 18, 13}}, {'R', {30, 17, 17, 30, 20, 18, 17}},
-    {'S', {15, 16, 16, 14, 1, 1, 30}},   {'T', {31, 4, 4, 4, 4, 4, 4}},       {'U', {17, 17, 17, 17, 17, 17, 14}},
-    {'V', {17, 17, 17, 17, 17, 10, 4}},  {'W', {17, 17, 17, 21, 21, 21, 10}}, {'X', {17, 17, 10, 4, 10, 17, 17}},
-    {'Y', {17, 17, 10, 4, 4, 4, 4}},     {'Z', {31, 1, 2, 4, 8, 16, 31}},     {'0', {14, 17, 19, 21, 25, 17, 14}},
-    {'1', {4, 12, 4, 4, 4, 4, 14}},      {'2', {14, 17, 1, 2, 4, 8, 31}},     {'3', {31, 2, 4, 2, 1, 17, 14}},
-    {'4', {2, 6, 10, 18, 31, 2, 2}},     {'5', {31, 16, 30, 1, 1, 17, 14}},   {'6', {6, 8, 16, 30, 17, 17, 14}},
-    {'7', {31, 1, 2, 4, 8, 8, 8}},       {'8', {14, 17, 17, 14, 17, 17, 14}}, {'9', {14, 17, 17, 15, 1, 2, 12}},
-    {'!', {4, 4, 4, 4, 4, 0, 4}},        {'.', {0, 0, 0, 0, 0, 12, 12}},      {'-', {0, 0, 0, 31, 0, 0, 0}},
-    {'&', {12, 18, 20, 8, 21, 18, 13}},  {'/', {1, 1, 2, 4, 8, 16, 16}},      {' ', {0, 0, 0, 0, 0, 0, 0}},
-};
-
-const ArtGlyph* Art_Glyph(char c) {
-  for (const ArtGlyph& g : kArtFont)
-    if (g.c == c) return &g;
-  return nullptr;
-}
-
 // Seven letters at most: at two pixels a cell a label then fits the 86 columns the scene shows of it.
 const char* const kArtLabelText[kArtLabels] = {
     "KALDERA", "MOSSBYT", "QUARTZ", "NIMBUS",  "VERTEX", "ORBITAL", "FJORD",  "CINDER", "HALCYON",
@@ -65,27 +37,12 @@ u32 Art_Hue(f64 hue, f64 level) {
   }
   return out;
 }
+
+// Text in the builder's font with the rounder D.
+void Art_Coon_Text(std::vector<u32>* pixels, u32 width, i32 x, i32 y, const char* text, i32 scale, u32 colour) {
+  Art_Text_Pixels(x, y, text, scale, true, [&](i32 px, i32 py) { Art_Put(pixels, width, px, py, colour); });
+}
 }  // namespace
-
-u32 Art_Text_Width(const char* text, u32 scale) {
-  const u32 n = u32(strlen(text));
-  return n ? n * 6 * scale - scale : 0;
-}
-
-u32 Art_Text(std::vector<u32>* pixels, u32 width, i32 x, i32 y, const char* text, u32 scale, u32 colour) {
-  i32 at = x;
-  for (const char* c = text; *c; c++, at += i32(6 * scale)) {
-    const ArtGlyph* g = Art_Glyph(*c);
-    if (!g) continue;
-    for (u32 r = 0; r < 7; r++)
-      for (u32 b = 0; b < 5; b++)
-        if (g->rows[r] & (16 >> b))
-          for (u32 sy = 0; sy < scale; sy++)
-            for (u32 sx = 0; sx < scale; sx++)
-              Art_Put(pixels, width, at + i32(b * scale + sx), y + i32(r * scale + sy), colour);
-  }
-  return Art_Text_Width(text, scale);
-}
 
 std::vector<u32> Art_Coon_Picture(void) {
   const u32 w = kArtCoonWidth, h = kArtCoonRows;
@@ -105,14 +62,14 @@ std::vector<u32> Art_Coon_Picture(void) {
     }
   const char* title = "VELMORAN";
   const char* group = "TARVEK";
-  const u32 title_scale = 3, group_scale = 2;
-  const i32 tx = i32(w - Art_Text_Width(title, title_scale)) / 2, ty = 80;
-  const i32 gx = i32(w - Art_Text_Width(group, group_scale)) / 2, gy = 112;
+  const i32 title_scale = 3, group_scale = 2;
+  const i32 tx = (i32(w) - Art_Text_Width(title, title_scale)) / 2, ty = 80;
+  const i32 gx = (i32(w) - Art_Text_Width(group, group_scale)) / 2, gy = 112;
   // A dark shadow under bright letters.
-  Art_Text(&out, w, tx + 3, ty + 3, title, title_scale, 0x100818);
-  Art_Text(&out, w, tx, ty, title, title_scale, 0xFFF4C0);
-  Art_Text(&out, w, gx + 2, gy + 2, group, group_scale, 0x100818);
-  Art_Text(&out, w, gx, gy, group, group_scale, 0xC0F0FF);
+  Art_Coon_Text(&out, w, tx + 3, ty + 3, title, title_scale, 0x100818);
+  Art_Coon_Text(&out, w, tx, ty, title, title_scale, 0xFFF4C0);
+  Art_Coon_Text(&out, w, gx + 2, gy + 2, group, group_scale, 0x100818);
+  Art_Coon_Text(&out, w, gx, gy, group, group_scale, 0xC0F0FF);
   return out;
 }
 
@@ -134,8 +91,8 @@ std::vector<u32> Art_Coon_Greets(void) {
       }
     }
     const char* text = kArtLabelText[n];
-    const i32 tx = i32(left + (kArtLabelShownWidth - Art_Text_Width(text, 2)) / 2), ty = i32(top + 4);
-    Art_Text(&out, w, tx, ty, text, 2, Art_Grey(255));
+    const i32 tx = i32(left + (kArtLabelShownWidth - u32(Art_Text_Width(text, 2))) / 2), ty = i32(top + 4);
+    Art_Coon_Text(&out, w, tx, ty, text, 2, Art_Grey(255));
   }
   return out;
 }

@@ -22,8 +22,5 @@ std::vector<u32> Art_Coon_Picture(void);
 const char* Art_Coon_Label(u32 n);
 // 320 x 200 pixels: the labels in white on black, each with corner marks inside its 21-row box.
 std::vector<u32> Art_Coon_Greets(void);
-// Writes text in the builder's 5 x 7 capitals, each pixel a scale x scale block; returns the width drawn.
-u32 Art_Text(std::vector<u32>* pixels, u32 width, i32 x, i32 y, const char* text, u32 scale, u32 colour);
-u32 Art_Text_Width(const char* text, u32 scale);
 // "coon/coon1.pcx" and "coon/greets.pcx".
 bool Art_Coon_Entries(const std::string& dir, std::vector<DatafileEntry>* entries);

@@ -1,8 +1,9 @@
-// Pictures of the post-effect layer's overlays and the small block font that letters them and the credits.
+// Pictures of the post-effect layer's overlays, lettered in the builder's block font.
 #pragma once
 #include <string>
 #include <vector>
 
+#include "art.h"
 #include "datafile_writer.h"
 #include "runtime/types.h"
 
@@ -16,8 +17,6 @@ struct ArtCanvas {
   void Lighten(i32 x, i32 y, u32 colour);
 };
 
-// Pixels a text takes across at the given scale (letters 5 x 7 cells, one cell between them).
-i32 Art_Text_Width(const char* text, i32 scale);
 // Draws upper-case text with its top-left corner at (x, y), each cell scale x scale pixels, with a dim
 // rim of glow_colour one pixel around the letters (glow_colour 0: none).
 void Art_Text(ArtCanvas* canvas, i32 x, i32 y, const char* text, i32 scale, u32 colour, u32 glow_colour);

@@ -390,19 +390,12 @@ std::vector<u32> Gang_Art_Floor(void) {
 
 bool Gang_Art_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
   const std::string scratch = dir + "/gang.pcx.part";
-  const struct {
-    const char* name;
-    std::vector<u32> (*make)(void);
-  } pictures[5] = {{"gang/wface1.pcx", Gang_Art_Face},
-                   {"gang/wbody2.pcx", Gang_Art_Body},
-                   {"gang/gangp8.pcx", Gang_Art_Gloss},
-                   {"gang/wall7.pcx", Gang_Art_Wall},
-                   {"gang/floor2.pcx", Gang_Art_Floor}};
-  for (const auto& picture : pictures) {
-    DatafileEntry entry{picture.name, {}, DATAFILE_RAW};
-    if (!Art_Pcx(picture.make(), 256, 256, scratch, &entry.data)) return false;
-    entries->push_back(entry);
-  }
+  const ArtPicture pictures[] = {{"gang/wface1.pcx", Gang_Art_Face},
+                                 {"gang/wbody2.pcx", Gang_Art_Body},
+                                 {"gang/gangp8.pcx", Gang_Art_Gloss},
+                                 {"gang/wall7.pcx", Gang_Art_Wall},
+                                 {"gang/floor2.pcx", Gang_Art_Floor}};
+  if (!Art_Pcx_Entries(pictures, std::size(pictures), scratch, entries)) return false;
   entries->push_back({"gang/kgang7.k3d", K3d_Write(Gang_Art_Corridor()), DATAFILE_RAW});
   entries->push_back({"gang/anim.k3d", K3d_Write(Gang_Art_Figure()), DATAFILE_RAW});
   entries->push_back({"gang/kgang6.cam", Path_Write_Camera(Gang_Art_Camera_Keys()), DATAFILE_RAW});

@@ -335,18 +335,11 @@ std::vector<u32> Art_Rig_Form_Pixels(void) {
 }
 
 bool Art_Rig_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
-  const struct {
-    const char* name;
-    std::vector<u32> (*pixels)(void);
-  } pictures[] = {{"rig/horizd.pcx", Art_Rig_Horizon_Pixels},
-                  {"rig/water3.pcx", Art_Rig_Water_Pixels},
-                  {"rig/ksky6.pcx", Art_Rig_Sky_Pixels},
-                  {"rig/rigformo.pcx", Art_Rig_Form_Pixels}};
-  for (const auto& p : pictures) {
-    DatafileEntry e{p.name, {}, DATAFILE_RAW};
-    if (!Art_Pcx(p.pixels(), 256, 256, dir + "/rigpicture.pcx.part", &e.data)) return false;
-    entries->push_back(e);
-  }
+  const ArtPicture pictures[] = {{"rig/horizd.pcx", Art_Rig_Horizon_Pixels},
+                                 {"rig/water3.pcx", Art_Rig_Water_Pixels},
+                                 {"rig/ksky6.pcx", Art_Rig_Sky_Pixels},
+                                 {"rig/rigformo.pcx", Art_Rig_Form_Pixels}};
+  if (!Art_Pcx_Entries(pictures, std::size(pictures), dir + "/rigpicture.pcx.part", entries)) return false;
   entries->push_back({"rig/rig6.k3d", K3d_Write(Art_Rig_Surroundings()), DATAFILE_RAW});
   entries->push_back({"rig/rigform7.k3d", K3d_Write(Art_Rig_Structure()), DATAFILE_RAW});
   entries->push_back({"rig/rigformb.cam", Path_Write_Camera(Art_Rig_Camera_Keys()), DATAFILE_RAW});

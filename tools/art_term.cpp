@@ -340,18 +340,12 @@ std::vector<u32> Art_Term_Lens_Pixels(void) {
 }
 
 bool Art_Term_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
-  const struct {
-    const char* name;
-    std::vector<u32> (*pixels)(void);
-  } pictures[] = {{"Term/wface2.pcx", Art_Term_Face_Pixels},    {"Term/wbody2.pcx", Art_Term_Body_Pixels},
-                  {"Term/envir24p.pcx", Art_Term_Env_Pixels},   {"Term/Term1.pcx", Art_Term_Wall_Pixels},
-                  {"Term/newdone3.pcx", Art_Term_Screen_Pixels}, {"Term/Termp9.pcx", Art_Term_Panel_Pixels},
-                  {"term/klensf.pcx", Art_Term_Lens_Pixels}};
-  for (const auto& p : pictures) {
-    DatafileEntry e{p.name, {}, DATAFILE_RAW};
-    if (!Art_Pcx(p.pixels(), 256, 256, dir + "/termpicture.pcx.part", &e.data)) return false;
-    entries->push_back(e);
-  }
+  const ArtPicture pictures[] = {
+      {"Term/wface2.pcx", Art_Term_Face_Pixels},     {"Term/wbody2.pcx", Art_Term_Body_Pixels},
+      {"Term/envir24p.pcx", Art_Term_Env_Pixels},    {"Term/Term1.pcx", Art_Term_Wall_Pixels},
+      {"Term/newdone3.pcx", Art_Term_Screen_Pixels}, {"Term/Termp9.pcx", Art_Term_Panel_Pixels},
+      {"term/klensf.pcx", Art_Term_Lens_Pixels}};
+  if (!Art_Pcx_Entries(pictures, std::size(pictures), dir + "/termpicture.pcx.part", entries)) return false;
   entries->push_back({"Term/tanim.k3d", K3d_Write(Art_Term_Figure()), DATAFILE_RAW});
   entries->push_back({"Term/kTerm8.k3d", K3d_Write(Art_Term_Hall()), DATAFILE_RAW});
   entries->push_back({"Term/kTerma.cam", Path_Write_Camera(Art_Term_Camera_Keys()), DATAFILE_RAW});
