@@ -61,6 +61,15 @@ u32 Anim_Capacity(const MeshPoint* buffer) {
   return Mem_Get_Size(buffer) / sizeof(MeshPoint);
 }
 
+// One point of an object's animation buffer, at the object's load scale.
+void Put_Anim_Point(MeshPoint* r, f32 x, f32 y, f32 z, u16 normal) {
+  r->x = mesh_object_scale * x;
+  r->y = mesh_object_scale * y;
+  r->z = mesh_object_scale * z;
+  r->normal = normal;
+  r->spare = 0;
+}
+
 void* Scene_Block(const MeshScene& s, u32 k) {
   void* blocks[6] = {s.points, s.normals, s.polys, s.objects, s.movables, s.doors};
   return blocks[k];
@@ -138,36 +147,13 @@ void Mesh_Select_Scene(u32 scene) {
   if (scene >= mesh_scene_count || !mesh_scenes[scene].in_use) Err_Error("Mesh: Invalid scene %d", int(scene));
   const MeshScene& s = mesh_scenes[scene];
   mesh_selected = i32(scene);
-  mesh_work.points = s.points;
-  mesh_work.normals = s.normals;
-  mesh_work.polys = s.polys;
-  mesh_work.objects = s.objects;
-  mesh_work.movables = s.movables;
-  mesh_work.doors = s.doors;
-  mesh_work.last_point = s.last_point;
-  mesh_work.last_poly = s.last_poly;
-  mesh_work.last_normal = s.last_normal;
-  mesh_work.last_object = s.last_object;
-  mesh_work.movable_count = s.movable_count;
-  mesh_work.door_count = s.door_count;
-  memcpy(mesh_work.max, s.max, sizeof s.max);
+  mesh_work = s;
 }
 
 void Mesh_Store_Scene(void) {
   if (mesh_selected < 0) Err_Error("Mesh: No scene selected");
   MeshScene& s = mesh_scenes[mesh_selected];
-  s.points = mesh_work.points;
-  s.normals = mesh_work.normals;
-  s.polys = mesh_work.polys;
-  s.objects = mesh_work.objects;
-  s.movables = mesh_work.movables;
-  s.doors = mesh_work.doors;
-  s.last_point = mesh_work.last_point;
-  s.last_poly = mesh_work.last_poly;
-  s.last_normal = mesh_work.last_normal;
-  s.last_object = mesh_work.last_object;
-  s.movable_count = mesh_work.movable_count;
-  s.door_count = mesh_work.door_count;
+  static_cast<MeshWork&>(s) = mesh_work;
   const i32 used[6] = {mesh_work.last_point,         mesh_work.last_normal,         mesh_work.last_poly,
                        mesh_work.last_object,        i32(mesh_work.movable_count), i32(mesh_work.door_count)};
   const u32 maxima[6] = {mesh_work.max[MESH_MAX_POINTS],  mesh_work.max[MESH_MAX_NORMALS],
@@ -180,7 +166,6 @@ void Mesh_Store_Scene(void) {
     Mem_Set_Description(block, "!");
     Describe(block, text);
   }
-  memcpy(s.max, mesh_work.max, sizeof s.max);
 }
 
 void Mesh_Free_Scene(u32 scene) {
@@ -262,14 +247,19 @@ void Mesh_Move_Point(u32 point, f32 x, f32 y, f32 z) {
 
 // ---- adds ----
 
+i32 Mesh_Claim(i32* last, MeshLimit limit, const char* what) {
+  const i32 n = *last + 1;
+  if (n >= i32(mesh_work.max[limit])) Err_Error("Mesh: Too many %s", what);
+  *last = n;
+  return n;
+}
+
 void Mesh_Set_Scale(f32 scale) { mesh_point_scale = scale; }
 
 u32 Mesh_Add_Object(f32 x, f32 y, f32 z, u8 attribute_a, u8 attribute_b, u32 flags, MeshPoint* anim_buffer) {
   Need_Scene();
   mesh_object_scale = mesh_point_scale;
-  i32 n = mesh_work.last_object + 1;
-  if (n >= i32(mesh_work.max[MESH_MAX_OBJECTS])) Err_Error("Mesh: Too many objects");
-  mesh_work.last_object = n;
+  const i32 n = Mesh_Claim(&mesh_work.last_object, MESH_MAX_OBJECTS, "objects");
   MeshObject& o = mesh_work.objects[n];
   memset(&o, 0, sizeof o);
   o.position[0] = mesh_point_scale * x;
@@ -299,29 +289,17 @@ u32 Mesh_Add_Point(f32 x, f32 y, f32 z) {
   MeshObject& o = Current_Object();
   if (mesh_anim_mode) {
     if (mesh_anim_next >= Anim_Capacity(o.anim_buffer)) Err_Error("Mesh: Animation buffer overflow");
-    MeshPoint& r = o.anim_buffer[mesh_anim_next];
-    r.x = mesh_object_scale * x;
-    r.y = mesh_object_scale * y;
-    r.z = mesh_object_scale * z;
-    r.normal = 0;
-    r.spare = 0;
+    Put_Anim_Point(&o.anim_buffer[mesh_anim_next], x, y, z, 0);
     return mesh_anim_next++;
   }
-  i32 n = mesh_work.last_point + 1;
-  if (n >= i32(mesh_work.max[MESH_MAX_POINTS])) Err_Error("Mesh: Too many points");
-  mesh_work.last_point = n;
+  const i32 n = Mesh_Claim(&mesh_work.last_point, MESH_MAX_POINTS, "points");
   u32 normal = Mesh_Add_Normal(0, 0, 0);
   if (o.flags & kMeshObjectMovable) {
     // A movable object created without a buffer gets one big enough for every point the scene can still take.
     if (!o.anim_buffer) o.anim_buffer = Mesh_Alloc_Anim_Buffer(mesh_work.max[MESH_MAX_POINTS] + 2 - o.first_point);
     u32 k = u32(n) - o.first_point;
     if (k >= Anim_Capacity(o.anim_buffer)) Err_Error("Mesh: Animation buffer overflow");
-    MeshPoint& r = o.anim_buffer[k];
-    r.x = mesh_object_scale * x;
-    r.y = mesh_object_scale * y;
-    r.z = mesh_object_scale * z;
-    r.normal = u16(normal);
-    r.spare = 0;
+    Put_Anim_Point(&o.anim_buffer[k], x, y, z, u16(normal));
   }
   MeshPoint& p = mesh_work.points[n];
   p.x = f32(i16(Floor_To_Int(mesh_point_scale * x))) + o.position[0];
@@ -334,9 +312,7 @@ u32 Mesh_Add_Point(f32 x, f32 y, f32 z) {
 
 u32 Mesh_Add_Normal(f32 x, f32 y, f32 z) {
   Need_Scene();
-  i32 n = mesh_work.last_normal + 1;
-  if (n >= i32(mesh_work.max[MESH_MAX_NORMALS])) Err_Error("Mesh: Too many normals");
-  mesh_work.last_normal = n;
+  const i32 n = Mesh_Claim(&mesh_work.last_normal, MESH_MAX_NORMALS, "normals");
   MeshNormal& r = mesh_work.normals[n];
   r.x = x;
   r.y = y;
@@ -354,9 +330,7 @@ void Mesh_Add_To_Normal(u16 normal, f32 x, f32 y, f32 z) {
 
 u32 Mesh_Add_Poly(u8 type, u8 texture, u32 flags, u8 vertex_count, const u32* points) {
   Need_Scene();
-  i32 n = mesh_work.last_poly + 1;
-  if (n >= i32(mesh_work.max[MESH_MAX_POLYS])) Err_Error("Mesh: Too many polys");
-  mesh_work.last_poly = n;
+  const i32 n = Mesh_Claim(&mesh_work.last_poly, MESH_MAX_POLYS, "polys");
   MeshPoly& p = mesh_work.polys[n];
   p.type = type;
   p.texture = texture;

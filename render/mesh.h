@@ -92,34 +92,6 @@ struct MeshDoor {
 // Indices into the five maxima of a scene.
 enum MeshLimit : u8 { MESH_MAX_POINTS, MESH_MAX_NORMALS, MESH_MAX_POLYS, MESH_MAX_OBJECTS, MESH_MAX_MOVABLES };
 
-struct MeshScene {
-  u32 in_use;
-  MeshPoint* points;
-  MeshNormal* normals;
-  MeshPoly* polys;
-  MeshObject* objects;
-  u32* movables;
-  MeshDoor* doors;
-  i32 last_point, last_poly, last_normal, last_object;
-  u32 movable_count;
-  u32 door_count;
-  // Camera path state, kept for the VR engine's path stepping.
-  void* path_current;
-  void* path_buffer;
-  u32 path_file_size;
-  u32 path_record_count;
-  u32 path_records_left;
-  u8 path_loops;
-  u8 path_on;
-  u32 max[5];  // indexed by MeshLimit
-  f32 camera_position[3];
-  f32 focal_x;
-  i32 focal_y;
-  i32 camera_angles[3];
-  i32 second_angles[3];
-  u8 sector_world;
-};
-
 // The selected scene's arrays, counters and maxima: what every add and query works on.
 struct MeshWork {
   MeshPoint* points;
@@ -131,8 +103,27 @@ struct MeshWork {
   i32 last_point, last_poly, last_normal, last_object;
   u32 movable_count;
   u32 door_count;
-  u32 max[5];
+  u32 max[5];  // indexed by MeshLimit
 };
+// A scene: its working set, kept here while another scene is selected, and its camera state.
+struct MeshScene : MeshWork {
+  u32 in_use;
+  // Camera path state, kept for the VR engine's path stepping.
+  void* path_current;
+  void* path_buffer;
+  u32 path_file_size;
+  u32 path_record_count;
+  u32 path_records_left;
+  u8 path_loops;
+  u8 path_on;
+  f32 camera_position[3];
+  f32 focal_x;
+  i32 focal_y;
+  i32 camera_angles[3];
+  i32 second_angles[3];
+  u8 sector_world;
+};
+
 extern MeshWork mesh_work;
 
 // ---- scenes and defaults ----
@@ -163,6 +154,8 @@ void Mesh_Set_Point(u32 point, f32 x, f32 y, f32 z);
 void Mesh_Move_Point(u32 point, f32 x, f32 y, f32 z);
 
 // ---- adds ----
+// Claims the index after *last in one of the selected scene's arrays; "Mesh: Too many <what>" when it is full.
+i32 Mesh_Claim(i32* last, MeshLimit limit, const char* what);
 void Mesh_Set_Scale(f32 scale);
 u32 Mesh_Add_Object(f32 x, f32 y, f32 z, u8 attribute_a, u8 attribute_b, u32 flags, MeshPoint* anim_buffer);
 u32 Mesh_Add_Point(f32 x, f32 y, f32 z);

@@ -32,10 +32,6 @@ u32 Poly_Count(u32 object) {
   if (i32(object) == Mesh_Get_Open_Object()) return u32(mesh_work.last_poly + 1 - o.first_poly);
   return o.poly_count;
 }
-
-void Need_Room(i32 index, MeshLimit limit, const char* what) {
-  if (index >= i32(mesh_work.max[limit])) Err_Error("Mesh: Too many %s", what);
-}
 }  // namespace
 
 // ---- doors ----
@@ -317,20 +313,17 @@ u32 Mesh_Add_Grid(f32 ox, f32 oy, f32 oz, f32 cx, f32 cy, f32 cz, f32 rx, f32 ry
 }
 
 void Mesh_Add_Raw_Point(f32 x, f32 y, f32 z) {
-  Need_Room(mesh_work.last_point + 1, MESH_MAX_POINTS, "points");
-  Need_Room(mesh_work.last_normal + 1, MESH_MAX_NORMALS, "normals");
-  MeshPoint& p = mesh_work.points[++mesh_work.last_point];
+  MeshPoint& p = mesh_work.points[Mesh_Claim(&mesh_work.last_point, MESH_MAX_POINTS, "points")];
   p.x = x;
   p.y = y;
   p.z = z;
-  p.normal = u16(++mesh_work.last_normal);
+  p.normal = u16(Mesh_Claim(&mesh_work.last_normal, MESH_MAX_NORMALS, "normals"));
   p.spare = 0;
 }
 
 void Mesh_Add_Raw_Triangle(u8 type, u8 texture, u32 flags, u32 p0, u32 p1, u32 p2, u8 u0, u8 v0, u8 u1, u8 v1, u8 u2,
                            u8 v2) {
-  Need_Room(mesh_work.last_poly + 1, MESH_MAX_POLYS, "polys");
-  MeshPoly& p = mesh_work.polys[++mesh_work.last_poly];
+  MeshPoly& p = mesh_work.polys[Mesh_Claim(&mesh_work.last_poly, MESH_MAX_POLYS, "polys")];
   p.type = type;
   p.texture = texture;
   p.flags = flags;
@@ -349,8 +342,7 @@ void Mesh_Add_Raw_Triangle(u8 type, u8 texture, u32 flags, u32 p0, u32 p1, u32 p
 }
 
 void Mesh_Add_Raw_Object(u16 first_point, u16 point_count, u16 first_poly, u16 poly_count, u32 flags) {
-  Need_Room(mesh_work.last_object + 1, MESH_MAX_OBJECTS, "objects");
-  MeshObject& o = mesh_work.objects[++mesh_work.last_object];
+  MeshObject& o = mesh_work.objects[Mesh_Claim(&mesh_work.last_object, MESH_MAX_OBJECTS, "objects")];
   o.position[0] = o.position[1] = o.position[2] = 0;
   o.first_point = first_point;
   o.point_count = point_count;
