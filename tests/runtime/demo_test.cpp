@@ -10,55 +10,45 @@
 #include "runtime/mem.h"
 #include "tests/runtime/runtime_test_util.h"
 
-namespace {
-const std::string kBanner = "\xF0 Tarvek demo engine v1.1b - Nolt demo system \xF0\n";
-
-// Runs Demo_Init in a child with its output in a file; the output and the exit code.
-std::string Start(const std::string& datafile, int code) {
-  std::string path = Test_Path("out.txt");
-  EXPECT_EXIT(
-      {
-        if (!freopen(path.c_str(), "w", stdout)) abort();
-        Demo_Init(datafile.c_str(), 0);
-        // Started: every module is up; shut down: every module is down again.
-        bool up = Err_Is_Initialised() && Mem_Is_Initialised() && File_Is_Initialised();
-        Demo_Shutdown();
-        bool down = !Err_Is_Initialised() && !Mem_Is_Initialised() && !File_Is_Initialised();
-        printf("[%d%d]", int(up), int(down));
-        exit(0);
-      },
-      ::testing::ExitedWithCode(code), "");
-  return Read_Text(path);
-}
-}  // namespace
-
 TEST(EngineStart, BannerFirstThenTheModulesInOrderOrTheFirstFailure) {
+  const std::string banner = "\xF0 Tarvek demo engine v1.1b - Nolt demo system \xF0\n", mem = "Mem: Init OK.  0 KB free.\n";
   std::string dat = "start_empty.dat";  // names within the buffer's size
   Write_Bytes(dat, {0, 0, 2, 0, 0, 0, 0, 0, 0, 0});  // an empty data file: no records, the trailer alone
   std::string long_name(kDemoNameBytes, 'n');
-  struct Row {
+  const struct {
     std::string datafile;
     int code;
     std::string output;
   } rows[] = {
-      {"", 0, kBanner + "Mem: Init OK.  0 KB free.\n"},
-      {dat, 0, kBanner + "Mem: Init OK.  0 KB free.\n"},
+      {"", 0, banner + mem},
+      {dat, 0, banner + mem},
       // The file layer fails after memory started; the exit hook shuts the engine down.
-      {"start_missing.dat", 1, kBanner + "Mem: Init OK.  0 KB free.\n\n\xFE File: Unable to open datafile\r\n"},
+      {"start_missing.dat", 1, banner + mem + "\n\xFE File: Unable to open datafile\r\n"},
       // The name is refused before any module starts.
-      {long_name, 1, kBanner + "\n\xFE Demo: Data file name too long: " + long_name.substr(0, 45) + "\r\n"},
+      {long_name, 1, banner + "\n\xFE Demo: Data file name too long: " + long_name.substr(0, 45) + "\r\n"},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.datafile);
-    std::string out = Start(row.datafile, row.code);
+    std::string path = Test_Path("out.txt");
+    EXPECT_EXIT(
+        {
+          if (!freopen(path.c_str(), "w", stdout)) abort();
+          Demo_Init(row.datafile.c_str(), 0);
+          // Started: every module is up; shut down: every module is down again.
+          bool up = Err_Is_Initialised() && Mem_Is_Initialised() && File_Is_Initialised();
+          Demo_Shutdown();
+          bool down = !Err_Is_Initialised() && !Mem_Is_Initialised() && !File_Is_Initialised();
+          printf("[%d%d]", int(up), int(down));
+          exit(0);
+        },
+        ::testing::ExitedWithCode(row.code), "");
+    std::string out = Read_Text(path);
     EXPECT_EQ(out.substr(0, row.output.size()), row.output);
     if (row.code == 0) {
       EXPECT_EQ(out.substr(out.size() - 4), "[11]");
     }
   }
-}
-
-TEST(EngineStart, ANameOfTheBuffersSizeLessOneIsKept) {
+  // A name of the buffer's size less one is kept.
   std::string name(kDemoNameBytes - 1, 'a');
   Demo_Set_Music_Name(name.c_str());
   EXPECT_EQ(Demo_Get_Music_Name(), name);
@@ -67,12 +57,9 @@ TEST(EngineStart, ANameOfTheBuffersSizeLessOneIsKept) {
 }
 
 TEST(ConsoleGlyph, Utf8OnlyOnAUtf8Terminal) {
-  struct Row {
-    const char* locale;
-    bool terminal, utf8;
-  } rows[] = {{"C.UTF-8", true, true},   {"en_US.utf8", true, true}, {"de_DE.UTF-8", false, false},
-              {"C", true, false},        {"POSIX", true, false},     {"", true, false}};
-  for (const Row& row : rows) EXPECT_EQ(Con_Wants_Utf8(row.locale, row.terminal), row.utf8) << row.locale;
+  EXPECT_TRUE(Con_Wants_Utf8("C.UTF-8", true) && Con_Wants_Utf8("en_US.utf8", true));
+  for (const char* other : {"C", "POSIX", ""}) EXPECT_FALSE(Con_Wants_Utf8(other, true)) << other;
+  EXPECT_FALSE(Con_Wants_Utf8("de_DE.UTF-8", false)) << "not on a terminal";
   EXPECT_STREQ(Con_Glyph_Text(CON_TRIPLE_BAR, false), "\xF0");
   EXPECT_STREQ(Con_Glyph_Text(CON_SQUARE, false), "\xFE");
   EXPECT_STREQ(Con_Glyph_Text(CON_TRIPLE_BAR, true), "\xE2\x89\xA1");  // U+2261

@@ -1,4 +1,4 @@
-// The project's own elementary functions against the C library's, and the sine table's angle.
+// The project's own elementary functions against the C library's.
 #include "runtime/dmath.h"
 
 #include <gtest/gtest.h>
@@ -29,14 +29,4 @@ TEST(Dmath, AgreesWithTheCLibraryWithinAFewUnitsInTheLastPlace) {
   EXPECT_EQ(Dmath_Asin(1.0), kDmathPi / 2);
   EXPECT_TRUE(std::isnan(Dmath_Asin(1.5)));
   EXPECT_EQ(Dmath_Exp2(10.0), 1024.0);
-}
-
-TEST(Dmath, RatioAnglesKeepTheProductsLowBits) {
-  // 3/4 of the rounded 2 pi lies just past 3 pi / 2: the cosine is the tiny excess, which only an
-  // angle formed without rounding (here: in extended precision) gets right.
-  f64 s, c;
-  Dmath_Sin_Cos_Of_Ratio(1536, 6.28318530718, 2048, &s, &c);
-  const long double x = 1536.0L * static_cast<long double>(6.28318530718) / 2048.0L;
-  EXPECT_EQ(s, -1.0);
-  EXPECT_NEAR(c, f64(cosl(x)), 1e-25);
 }

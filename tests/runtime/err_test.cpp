@@ -7,21 +7,16 @@
 #include "runtime/err.h"
 #include "tests/runtime/runtime_test_util.h"
 
-namespace {
-void Hook_Says_Hello(void) { fputs("hook;", stdout); }
-void Hook_Fails_Again(void) { Err_Error("Mem: Unable to find memory block"); }
-}  // namespace
-
 TEST(FatalError, HookThenTheMarkedLineThenExitWithTheMessagesIndex) {
-  struct Row {
+  const struct {
     const char* what;
     std::function<void()> fail;
     int code;
     std::string output;
   } rows[] = {
-      {"format",
+      {"hook first",
        [] {
-         Err_Set_Exit_Hook(Hook_Says_Hello);
+         Err_Set_Exit_Hook([] { fputs("hook;", stdout); });
          Err_Error("File: %s not found in datafile", "pics/logo.pcx");
        },
        1, "hook;\n\xFE File: pics/logo.pcx not found in datafile\r\n"},
@@ -30,20 +25,15 @@ TEST(FatalError, HookThenTheMarkedLineThenExitWithTheMessagesIndex) {
        "\n\xFE File: " + std::string(70, 'x') + "\r\n"},
       {"a failing hook runs once; the newest index is the code",
        [] {
-         Err_Set_Exit_Hook(Hook_Fails_Again);
+         Err_Set_Exit_Hook([] { Err_Error("Mem: Unable to find memory block"); });
          Err_Error("Seq: Illegal control event");
        },
        2, "\n\xFE Mem: Unable to find memory block\r\n"},
       {"no code after the text", [] { Err_Uncaught_Exception(); }, 1, "\n\xFE Err: Uncaught exception, code:\r\n"},
-      {"numbered from one",
-       [] {
-         Err_Message("first");
-         Err_Message("second");
-         Err_Exit(Err_Message("third"));
-       },
-       3, "\n\xFE third\r\n"},
+      {"numbered from one", [] { Err_Message("first"), Err_Message("second"), Err_Exit(Err_Message("third")); }, 3,
+       "\n\xFE third\r\n"},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
     std::string path = Test_Path("out.txt");
     EXPECT_EXIT(

@@ -16,10 +16,8 @@
 namespace {
 const u32 kMaxOut = 1 << 20;
 
-std::string Fuzz_Path(void) { return "/tmp/velmoran_file_fuzz_" + std::to_string(getpid()) + ".dat"; }
-
 void Fuzz_Datafile(const uint8_t* data, size_t size) {
-  static std::string path = Fuzz_Path();
+  static std::string path = "/tmp/velmoran_file_fuzz_" + std::to_string(getpid()) + ".dat";
   FILE* f = fopen(path.c_str(), "wb");
   if (!f) return;
   fwrite(data, 1, size, f);
@@ -33,24 +31,9 @@ void Fuzz_Datafile(const uint8_t* data, size_t size) {
     File_Read(block, sizeof block);
     File_Seek(-3, 2);
     for (int k = 0; k < 10; k++) File_Get_Byte();
-    File_Seek(1, 0);
-    File_Tell();
     File_Close();
     // Longer names do not fit a block description: loading them is a (correct) fatal error.
-    if (strlen(e->name) > 44) continue;
-    File_Load(e->name);
-    const FileEntry* row = File_Get_Entry(File_Find(e->name));
-    if (row->packed && row->unpacked_size <= kMaxOut) {
-      std::vector<u8> out(row->unpacked_size + 1);
-      Zlib_Inflate_Status(row->data + 4, out.data(), row->size - 4, row->unpacked_size);
-    }
-    if (File_Is_Klz(row->name) && row->size >= 4) {
-      u32 n = u32(row->data[0]) | u32(row->data[1]) << 8 | u32(row->data[2]) << 16 | u32(row->data[3]) << 24;
-      if (n > 0 && n <= kMaxOut && n <= Lzh_Max_Size(row->size - 4)) {
-        std::vector<u8> out(n);
-        Lzh_Decode(row->data + 4, row->size - 4, out.data(), n);
-      }
-    }
+    if (strlen(e->name) <= 44) File_Load(e->name);
   }
   File_Done();
   Mem_Free_All();
@@ -65,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (mode == 0) {
     Fuzz_Datafile(data, size);
   } else if (size >= 4) {
-    u32 n = u32(data[0]) | u32(data[1]) << 8 | u32(data[2]) << 16 | u32(data[3]) << 24;
-    n %= kMaxOut;
+    u32 n = (u32(data[0]) | u32(data[1]) << 8 | u32(data[2]) << 16 | u32(data[3]) << 24) % kMaxOut;
     std::vector<u8> out(n + 1);
     if (mode == 1)
       Lzh_Decode(data + 4, u32(size - 4), out.data(), n);

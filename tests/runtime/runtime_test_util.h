@@ -1,12 +1,15 @@
-// Helpers of the runtime tests: scratch files per test and fatal-error checks with the printed message.
+// Helpers of the runtime tests: scratch files per test, memory blocks and fatal-error checks with the message.
 #pragma once
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "runtime/mem.h"
 #include "runtime/types.h"
 
 // A file name of the running test, so tests running side by side never share files.
@@ -16,23 +19,20 @@ inline std::string Test_Path(const std::string& suffix) {
 }
 
 inline std::string Read_Text(const std::string& path) {
-  std::string text;
-  FILE* f = fopen(path.c_str(), "rb");
-  if (!f) return text;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, f)) > 0) text.append(buffer, n);
-  fclose(f);
-  return text;
+  std::stringstream all;
+  all << std::ifstream(path, std::ios::binary).rdbuf();
+  return all.str();
 }
 
 inline void Write_Bytes(const std::string& path, const std::vector<u8>& bytes) {
-  FILE* f = fopen(path.c_str(), "wb");
-  ASSERT_NE(f, nullptr);
-  if (!bytes.empty()) {
-    ASSERT_EQ(fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-  }
-  fclose(f);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+// An engine memory block holding the bytes.
+inline void* Block_Of(const std::vector<u8>& bytes) {
+  void* b = Mem_Alloc(u32(bytes.size()));
+  memcpy(b, bytes.data(), bytes.size());
+  return b;
 }
 
 // The statement must end the program through the engine's error path (exit code 1) with the message.
