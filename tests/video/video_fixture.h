@@ -1,6 +1,8 @@
-// Shared set-up for the video tests: engine memory, a zero-filled host surface and a mode helper.
+// Shared set-up for the video tests: engine memory, a zero-filled host surface, a mode helper and fatal checks.
 #pragma once
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -9,24 +11,27 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "runtime/err.h"
-#include "runtime/math.h"
 #include "runtime/mem.h"
 #include "video/picture.h"
 #include "video/pixel.h"
 #include "video/present.h"
 #include "video/vbe.h"
 
+// Captures what `body` prints on standard output.
+inline std::string Output_Of(const std::function<void()>& body) {
+  testing::internal::CaptureStdout();
+  body();
+  fflush(stdout);
+  return testing::internal::GetCapturedStdout();
+}
+
 class VideoTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::internal::CaptureStdout();
-    Mem_Init(0);
-    Vbe_Reset();
-    fflush(stdout);
-    testing::internal::GetCapturedStdout();
+    Output_Of([] {
+      Mem_Init(0);
+      Vbe_Reset();
+    });
   }
   void TearDown() override {
     Mem_Done();
@@ -44,15 +49,11 @@ class VideoTest : public ::testing::Test {
   // frame buffer, clear.
   void Open_Mode(u32 width, u32 height, u32 border = 7) {
     if (surface.size() != size_t(width) * height) Make_Surface(width, height);
-    testing::internal::CaptureStdout();
-    u16 mode = Vbe_Detect_16M(width, height);
-    Vbe_Set_Mode(mode);
+    Output_Of([&] { Vbe_Set_Mode(Vbe_Detect_16M(width, height)); });
     u32 p = height * border / 100;
     Vbe_Squeze(p, height - p);
     Vbe_Alloc_Buffer();
     Vbe_Clear();
-    fflush(stdout);
-    testing::internal::GetCapturedStdout();
   }
 
   std::vector<u32> surface;
@@ -69,17 +70,8 @@ inline void Expect_Fatal(const std::function<void()>& body, const std::string& t
         body();
       },
       ::testing::ExitedWithCode(1), "");
-  std::ifstream in(path, std::ios::binary);
   std::stringstream all;
-  all << in.rdbuf();
+  all << std::ifstream(path, std::ios::binary).rdbuf();
   EXPECT_NE(all.str().find(text), std::string::npos) << "output: " << all.str();
   std::remove(path.c_str());
-}
-
-// Captures what `body` prints on standard output.
-inline std::string Output_Of(const std::function<void()>& body) {
-  testing::internal::CaptureStdout();
-  body();
-  fflush(stdout);
-  return testing::internal::GetCapturedStdout();
 }
