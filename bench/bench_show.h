@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "demo/design.h"
+#include "host/win.h"
 #include "render/mesh.h"
 #include "render/poly.h"
 #include "render/vr.h"
@@ -45,14 +46,6 @@ inline void Bench_Start_Host(const std::string& datafile) {
   bench_host_surface.assign(size_t(kBenchWidth) * kBenchHeight, 0);
   Vbe_Set_Host_Surface(bench_host_surface.data(), kBenchWidth, kBenchHeight);
   Demo_Force_Resolution(kBenchWidth, kBenchHeight);
-  Demo_Select_Mode();
-  Demo_Set_Border(7);
-  Math_Init();
-  Poly_Init();
-  Mesh_Reset();
-  VR_Init();
-  Demo_Open_Mode();
-  Vbe_Resize_Buffer(320, 200);
-  Vbe_Alloc_Mix_Buffer();
+  Win_Open_Engine(false);
   Design_Init();
 }

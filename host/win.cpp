@@ -90,6 +90,19 @@ void Demo_Load_Music(void) { Music_Load("velmoran.xm"); }
 
 bool Win_Open_Console(void) { return Plat_Open_Console(); }
 
+void Win_Open_Engine(bool music) {
+  Demo_Select_Mode();
+  Demo_Set_Border(7);
+  Math_Init();
+  Poly_Init();
+  Mesh_Reset();
+  VR_Init();
+  if (music) Music_Setup();
+  Demo_Open_Mode();
+  Vbe_Resize_Buffer(320, 200);
+  Vbe_Alloc_Mix_Buffer();
+}
+
 i32 Win_Init_Demo(void) {
   SetupDialog dialog(kSetupDialogId, 0);
   i32 end_code = i32(dialog.Dialog_Run());
@@ -108,16 +121,7 @@ i32 Win_Init_Demo(void) {
   Win_Create_Dib();
   Demo_Force_Resolution(win_screen.width, win_screen.height);
   Demo_Init("velmoran.dat", 0);
-  Demo_Select_Mode();
-  Demo_Set_Border(7);
-  Math_Init();
-  Poly_Init();
-  Mesh_Reset();
-  VR_Init();
-  Music_Setup();
-  Demo_Open_Mode();
-  Vbe_Resize_Buffer(320, 200);
-  Vbe_Alloc_Mix_Buffer();
+  Win_Open_Engine(true);
   Demo_Add_Init(Demo_Load_Music);
   Demo_Add_Init(Design_Init);
   Demo_Add_Init(Eye_Load);

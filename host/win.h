@@ -16,6 +16,10 @@ enum : i32 { WIN_EXIT_DIALOG = 101, WIN_EXIT_WINDOW = 102, WIN_EXIT_PRESENTER = 
 extern const f32 kWinTickPeriod;  // the 32-bit float nearest 1/85 s
 
 i32 WinMain(void);
+// After the data file and the forced resolution: the mode picked with its letterbox, the renderers started
+// (before the mode opens, so the viewport it sets stands), music set up when asked, the mode opened and the
+// design and mix buffers allocated.
+void Win_Open_Engine(bool music);
 i32 Win_Init_Demo(void);
 void Win_Start_Demo(void);
 void Win_Create_Dib(void);

@@ -10,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/capture.h"
 #include "platform/plat_dialog.h"
+#include "runtime/mem.h"
 
 namespace {
 // 44100 x 85: an audio frame and an animation tick are both whole numbers of units.
@@ -153,23 +154,7 @@ bool Hl_Present_Init(u32 width, u32 height, bool, bool) {
   return true;
 }
 
-// Eight stores a round, which the compiler merges into vector stores (a word at a time it does not).
-void Hl_Present_Clear(u32 argb) {
-  u32* d = hl_back.data();
-  const size_t n = hl_back.size();
-  size_t i = 0;
-  for (; i + 8 <= n; i += 8) {
-    d[i] = argb;
-    d[i + 1] = argb;
-    d[i + 2] = argb;
-    d[i + 3] = argb;
-    d[i + 4] = argb;
-    d[i + 5] = argb;
-    d[i + 6] = argb;
-    d[i + 7] = argb;
-  }
-  for (; i < n; i++) d[i] = argb;
-}
+void Hl_Present_Clear(u32 argb) { Mem_Fill32(hl_back.data(), hl_back.size(), argb); }
 
 bool Hl_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
   *pixels = hl_back.data();

@@ -5,6 +5,7 @@
 
 #include "render/texture.h"
 #include "runtime/math.h"
+#include "runtime/mem.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -434,22 +435,7 @@ void Fill_Fast(const PolyVertex* list) {
   if constexpr (K == POLY_FILL_FLAT) {
     if (!Walk_All(list, WALK_X)) return;
     const u32 colour = poly_state.colour;
-    Fill_Lines([colour](const Span& s) {
-      // Eight stores a round, which the compiler merges into vector stores.
-      u32* d = s.pixels;
-      i32 i = 0;
-      for (; i + 8 <= s.count; i += 8) {
-        d[i] = colour;
-        d[i + 1] = colour;
-        d[i + 2] = colour;
-        d[i + 3] = colour;
-        d[i + 4] = colour;
-        d[i + 5] = colour;
-        d[i + 6] = colour;
-        d[i + 7] = colour;
-      }
-      for (; i < s.count; i++) d[i] = colour;
-    });
+    Fill_Lines([colour](const Span& s) { Mem_Fill32(s.pixels, size_t(s.count), colour); });
   } else if constexpr (K == POLY_FILL_PERSP || K == POLY_FILL_PERSP_ADD) {
     if (!Walk_All(list, WALK_X)) return;
     Fill_Lines([](const Span& s) {

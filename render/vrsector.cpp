@@ -49,19 +49,24 @@ void Transform_Project(u32 first, u32 count) {
   VR_Project_Points(vr_transformed + first, vr_projected + first, count);
 }
 
+// Rotates scene normal source into table entry n.
+void Rotate_Normal(u32 source, u32 n) {
+  const MeshNormal& m = mesh_work.normals[source];
+  const f32 in[3] = {m.x, m.y, m.z};
+  f32 out[3];
+  VR_Rotate_Object_Vector(in, out);
+  vr_normals[n].x = out[0];
+  vr_normals[n].y = out[1];
+  vr_normals[n].z = out[2];
+}
+
 // Rotates the normals of the given points into the rotated-normal table; with env, gives them
 // environment coordinates of the form.
 void Rotate_Normals(const MeshPoint* points, u32 count, bool env, u32 form, u32 shade) {
   for (u32 i = 0; i < count; i++) {
     const u32 n = points[i].normal;
     if (i64(n) > mesh_work.last_normal || n >= kVrMaxNormals) continue;
-    const MeshNormal& m = mesh_work.normals[n];
-    const f32 in[3] = {m.x, m.y, m.z};
-    f32 out[3];
-    VR_Rotate_Object_Vector(in, out);
-    vr_normals[n].x = out[0];
-    vr_normals[n].y = out[1];
-    vr_normals[n].z = out[2];
+    Rotate_Normal(n, n);
     if (env) VR_Normal_Env_Coords(n, 1, form, shade);
   }
 }
@@ -72,13 +77,7 @@ void Rotate_Frame_Normals(const MeshObject& o) {
     const u32 n = o.anim_buffer[i].normal;
     const u32 source = n + o.frame_offset;
     if (i64(source) > mesh_work.last_normal || n >= kVrMaxNormals) continue;
-    const MeshNormal& m = mesh_work.normals[source];
-    const f32 in[3] = {m.x, m.y, m.z};
-    f32 out[3];
-    VR_Rotate_Object_Vector(in, out);
-    vr_normals[n].x = out[0];
-    vr_normals[n].y = out[1];
-    vr_normals[n].z = out[2];
+    Rotate_Normal(source, n);
   }
 }
 
@@ -425,6 +424,19 @@ void VR_Add_Map_Polygon(u32 polygon) {
 
 void VR_Set_Map_Params(f32 x, f32 y, f32 z) {
   vr_map_direction[0] = x, vr_map_direction[1] = y, vr_map_direction[2] = z;
+}
+
+void VR_Map_Object_Texture(u32 object, u32 x, u32 y, u32 w, u32 h, u8 texture, u32 flags, f32 dx, f32 dy, f32 dz,
+                           u32 slot) {
+  const MeshObject& o = mesh_work.objects[object];
+  Mesh_Set_Uv_Rect(x, y, w, h);
+  for (u32 p = o.first_poly; p < u32(o.first_poly) + o.poly_count; p++) {
+    if (mesh_work.polys[p].texture != texture) continue;
+    VR_Add_Map_Polygon(p);
+    Mesh_Set_Poly_Flags(p, flags);
+  }
+  VR_Set_Map_Params(dx, dy, dz);
+  VR_Render_Polygon_Map(slot);
 }
 
 void VR_Set_Map_Dump(const char* name) {

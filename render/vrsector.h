@@ -25,4 +25,8 @@ void VR_Add_Map_Polygon(u32 polygon);
 void VR_Set_Map_Params(f32 x, f32 y, f32 z);
 void VR_Set_Map_Dump(const char* name);
 void VR_Render_Polygon_Map(u32 slot);
+// One planar map of an object: its polygons of one file texture get flags and coordinates within the
+// rectangle (x, y, w, h), projected along (dx, dy, dz) into texture slot.
+void VR_Map_Object_Texture(u32 object, u32 x, u32 y, u32 w, u32 h, u8 texture, u32 flags, f32 dx, f32 dy, f32 dz,
+                           u32 slot);
 void VR_Map_Polygon_Pair(u32 a, u32 b, u32 slot);

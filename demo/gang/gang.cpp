@@ -107,19 +107,6 @@ const GangBake kGangBakes[] = {
     {2, 2, 60, 60, 2, kMapTexturedGlossy, {0, 0, -1.0f}, &GangSlots::body},
 };
 
-// One planar map: every figure polygon of the given file texture gets flags and coordinates in slot.
-void Bake(u32 x, u32 y, u32 w, u32 h, u8 texture, u32 flags, f32 dx, f32 dy, f32 dz, i32 slot) {
-  const MeshObject& o = mesh_work.objects[gang.figure];
-  Mesh_Set_Uv_Rect(x, y, w, h);
-  for (u32 p = o.first_poly; p < u32(o.first_poly) + o.poly_count; p++) {
-    if (mesh_work.polys[p].texture != texture) continue;
-    VR_Add_Map_Polygon(p);
-    Mesh_Set_Poly_Flags(p, flags);
-  }
-  VR_Set_Map_Params(dx, dy, dz);
-  VR_Render_Polygon_Map(u32(slot));
-}
-
 f32 As_Float(u32 bits) {
   f32 f;
   std::memcpy(&f, &bits, sizeof f);
@@ -195,7 +182,8 @@ void Gang_Assign_Textures(u32 first, u32 end, i32 w) {
 
 void Gang_Bake_Maps(void) {
   for (const GangBake& b : kGangBakes)
-    Bake(b.x, b.y, b.w, b.h, b.texture, b.flags, b.direction[0], b.direction[1], b.direction[2], gang.slots.*b.slot);
+    VR_Map_Object_Texture(gang.figure, b.x, b.y, b.w, b.h, b.texture, b.flags, b.direction[0], b.direction[1],
+                          b.direction[2], u32(gang.slots.*b.slot));
 }
 
 // Moves the shutter's lower edge by the event's value and keeps its pictures' density as it grows.

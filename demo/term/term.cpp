@@ -128,18 +128,6 @@ void Term_Dress_Room(void) {
   }
 }
 
-// One pass of the figure's maps: the polygons of one texture number, projected along a direction.
-void Term_Map_Pass(u32 x, u32 y, u32 w, u32 h, u8 texture, u32 flags, f32 dx, f32 dy, f32 dz, i32 slot) {
-  Mesh_Set_Uv_Rect(x, y, w, h);
-  const MeshObject& o = mesh_work.objects[term.figure];
-  for (u32 p = o.first_poly; p < u32(o.first_poly) + o.poly_count; p++) {
-    if (mesh_work.polys[p].texture != texture) continue;
-    VR_Add_Map_Polygon(p);
-    Mesh_Set_Poly_Flags(p, flags);
-  }
-  VR_Set_Map_Params(dx, dy, dz);
-  VR_Render_Polygon_Map(u32(slot));
-}
 }  // namespace
 
 void Term_Load(void) {
@@ -201,9 +189,9 @@ void Term_Load(void) {
 
 void Term_Build_Maps(void) {
   const TermSlots& s = term.slots;
-  Term_Map_Pass(1, 4, 126, 129, 4, 4, 0, 0, -1.0f, s.face_2);
-  Term_Map_Pass(1, 1, 64, 64, 5, 4, 0, 1.0f, 0, s.face_2);
-  Term_Map_Pass(3, 3, 60, 60, 2, 12, 0, 0, -1.0f, s.body_2);
+  VR_Map_Object_Texture(term.figure, 1, 4, 126, 129, 4, 4, 0, 0, -1.0f, u32(s.face_2));
+  VR_Map_Object_Texture(term.figure, 1, 1, 64, 64, 5, 4, 0, 1.0f, 0, u32(s.face_2));
+  VR_Map_Object_Texture(term.figure, 3, 3, 60, 60, 2, 12, 0, 0, -1.0f, u32(s.body_2));
 }
 
 void Term_Free(void) {}
