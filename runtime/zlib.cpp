@@ -24,6 +24,17 @@ u32 Zlib_Packed_Size(const u8* field, u32 length) {
   return size;
 }
 
+// Opens a packed file and reads its size field; returns a block for the unpacked bytes, with the file's
+// length and the unpacked size.
+u8* Zlib_Open_File(const char* name, u32* length, u32* size) {
+  File_Open(name);
+  *length = File_Size();
+  u8 field[4] = {};
+  File_Read(field, 4);
+  *size = Zlib_Packed_Size(field, *length);
+  return static_cast<u8*>(Mem_Alloc(*size));
+}
+
 void Zlib_Start(z_stream* s) {
   // The installed library's own version and record size: an old version text is refused by it.
   if (inflateInit(s) != Z_OK) Err_Error("Zlib: Unable to initialise inflating.");
@@ -72,12 +83,8 @@ void* Zlib_Inflate(const void* source, void* destination, u32 source_length, u32
 }
 
 u8* Zlib_Decompress_File(const char* name) {
-  File_Open(name);
-  u32 length = File_Size();
-  u8 field[4] = {};
-  File_Read(field, 4);
-  u32 size = Zlib_Packed_Size(field, length);
-  u8* out = static_cast<u8*>(Mem_Alloc(size));
+  u32 length = 0, size = 0;
+  u8* out = Zlib_Open_File(name, &length, &size);
   u8* in = static_cast<u8*>(Mem_Alloc(length - 4));
   if (File_Read(in, length - 4) != length - 4) Err_Error("Zlib: Unable to complete inflating.");
   File_Close();
@@ -104,12 +111,8 @@ u32 Zlib_Refill(z_stream_s* stream) {
 }
 
 u8* Zlib_Decompress_Stream(const char* name, u32 chunk) {
-  File_Open(name);
-  u32 length = File_Size();
-  u8 field[4] = {};
-  File_Read(field, 4);
-  u32 size = Zlib_Packed_Size(field, length);
-  u8* out = static_cast<u8*>(Mem_Alloc(size));
+  u32 length = 0, size = 0;
+  u8* out = Zlib_Open_File(name, &length, &size);
   zlib_chunk_size = chunk ? chunk : 1;
   zlib_chunk = static_cast<u8*>(Mem_Alloc(zlib_chunk_size));
   z_stream s;

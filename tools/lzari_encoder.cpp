@@ -3,15 +3,11 @@
 
 #include <cstring>
 
+#include "runtime/lzh.h"
+
 namespace {
-const u32 kRing = 4096;
-const u32 kLookAhead = 60;
-const u32 kThreshold = 2;
-const u32 kChars = 256 - kThreshold + kLookAhead;
-const u32 kMaxCum = 32767;
-const u32 kQ1 = 32768, kQ2 = 65536, kQ3 = 98304, kQ4 = 131072;
-const u32 kStart = kRing - kLookAhead;  // the decoder's ring holds blanks before this position
-const u32 kMaxDistance = kRing - kLookAhead;
+const u32 kStart = kLzhRing - kLzhLookAhead;  // the decoder's ring holds blanks before this position
+const u32 kMaxDistance = kLzhRing - kLzhLookAhead;
 const u32 kHashBits = 15;
 const u32 kMaxChain = 1024;
 
@@ -19,37 +15,25 @@ class Encoder {
  public:
   std::vector<u8> out;
 
-  Encoder() {
-    cum_[kChars] = 0;
-    for (u32 s = kChars; s >= 1; s--) {
-      char_to_sym_[s - 1] = s;
-      sym_to_char_[s] = s - 1;
-      freq_[s] = 1;
-      cum_[s - 1] = cum_[s] + 1;
-    }
-    freq_[0] = 0;
-    pos_cum_[kRing] = 0;
-    for (u32 i = kRing; i >= 1; i--) pos_cum_[i - 1] = pos_cum_[i] + 10000 / (i + 200);
-  }
+  Encoder() { Lzh_Model_Start(&model_); }
 
   void Char(u32 c) {
-    u32 s = char_to_sym_[c];
-    Narrow(cum_[s - 1], cum_[s], cum_[0]);
-    Update(s);
+    u32 s = model_.char_to_sym[c];
+    Narrow(model_.cum[s - 1], model_.cum[s], model_.cum[0]);
+    Lzh_Model_Update(&model_, s);
   }
 
-  void Position(u32 p) { Narrow(pos_cum_[p], pos_cum_[p + 1], pos_cum_[0]); }
+  void Position(u32 p) { Narrow(model_.pos_cum[p], model_.pos_cum[p + 1], model_.pos_cum[0]); }
 
   void Finish() {
     pending_++;
-    Emit(low_ < kQ1 ? 0 : 1);
+    Emit(low_ < kLzhQ1 ? 0 : 1);
     while (bit_count_ != 0) Put(0);
   }
 
  private:
-  u32 freq_[kChars + 1], cum_[kChars + 1], sym_to_char_[kChars + 1], char_to_sym_[kChars];
-  u32 pos_cum_[kRing + 1];
-  u32 low_ = 0, high_ = kQ4, pending_ = 0;
+  LzhModel model_;
+  u32 low_ = 0, high_ = kLzhQ4, pending_ = 0;
   u32 bits_ = 0, bit_count_ = 0;
 
   void Put(u32 bit) {
@@ -71,45 +55,22 @@ class Encoder {
     high_ = low_ + range * cum_high / total;
     low_ += range * cum_low / total;
     for (;;) {
-      if (high_ <= kQ2) {
+      if (high_ <= kLzhQ2) {
         Emit(0);
-      } else if (low_ >= kQ2) {
+      } else if (low_ >= kLzhQ2) {
         Emit(1);
-        low_ -= kQ2;
-        high_ -= kQ2;
-      } else if (low_ >= kQ1 && high_ <= kQ3) {
+        low_ -= kLzhQ2;
+        high_ -= kLzhQ2;
+      } else if (low_ >= kLzhQ1 && high_ <= kLzhQ3) {
         pending_++;
-        low_ -= kQ1;
-        high_ -= kQ1;
+        low_ -= kLzhQ1;
+        high_ -= kLzhQ1;
       } else {
         break;
       }
       low_ += low_;
       high_ += high_;
     }
-  }
-
-  void Update(u32 s) {
-    if (cum_[0] >= kMaxCum) {
-      u32 c = 0;
-      for (u32 i = kChars; i > 0; i--) {
-        cum_[i] = c;
-        freq_[i] = (freq_[i] + 1) >> 1;
-        c += freq_[i];
-      }
-      cum_[0] = c;
-    }
-    u32 i = s;
-    while (freq_[i] == freq_[i - 1]) i--;
-    if (i < s) {
-      u32 ci = sym_to_char_[i], cs = sym_to_char_[s];
-      sym_to_char_[i] = cs;
-      sym_to_char_[s] = ci;
-      char_to_sym_[ci] = s;
-      char_to_sym_[cs] = i;
-    }
-    freq_[i]++;
-    while (i > 0) cum_[--i]++;
   }
 };
 
@@ -134,9 +95,9 @@ std::vector<u8> Lzari_Encode(const u8* data, size_t size) {
   Encoder enc;
   size_t q = kStart;
   while (q < total) {
-    size_t limit = total - q < kLookAhead ? total - q : kLookAhead;
+    size_t limit = total - q < kLzhLookAhead ? total - q : kLzhLookAhead;
     size_t best = 0, best_distance = 0;
-    if (limit > kThreshold) {
+    if (limit > kLzhThreshold) {
       u32 chain = 0;
       for (i32 c = head[Hash3(&text[q])]; c >= 0 && chain < kMaxChain; c = prev[c], chain++) {
         size_t distance = q - size_t(c);
@@ -151,8 +112,8 @@ std::vector<u8> Lzari_Encode(const u8* data, size_t size) {
         }
       }
     }
-    if (best > kThreshold) {
-      enc.Char(u32(255 - kThreshold + best));
+    if (best > kLzhThreshold) {
+      enc.Char(u32(255 - kLzhThreshold + best));
       enc.Position(u32(best_distance - 1));
     } else {
       best = 1;
