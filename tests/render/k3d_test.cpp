@@ -27,10 +27,6 @@ class K3dTest : public ::testing::Test {
   u16 Load(const std::vector<u8>& bytes, u8 base = 0) {
     return Mesh_Load_K3D_Buffer("test.k3d", bytes.data(), u32(bytes.size()), 0, 0, 0, 1.0f, base);
   }
-  u16 Load_Objects(const std::vector<u8>& bytes, u32 flags = 0) {
-    return Mesh_Load_K3D_Objects_Buffer("test.k3d", bytes.data(), u32(bytes.size()), 0, 0, 0, 1.0f, 0x107, 0x208, 0,
-                                        flags);
-  }
   const char* Check(const std::vector<u8>& bytes, MeshK3dTarget target = MESH_K3D_MOVABLE_BUFFER) {
     return Mesh_Check_K3D("bad.k3d", bytes.data(), u32(bytes.size()), target);
   }
@@ -91,31 +87,17 @@ TEST_F(K3dTest, ObjectWithoutPointsLoads) {
   EXPECT_EQ(Mesh_Get_Point(1).x, 10.0f);
 }
 
-TEST_F(K3dTest, TextureNumbersWrapWithTheBase) {
-  K3dMesh m = Two_Objects();
-  m.objects[0].polygons[0].texture = 250;
-  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  Load(K3d_Write(m), 10);
-  EXPECT_EQ(mesh_work.polys[0].texture, 4);
-}
-
 TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
   K3dMesh m;
-  K3dObject o{"walker", {}, {}};
-  for (int i = 0; i < 100; i++) o.points.push_back({f32(i), 0, 0});
-  m.objects = {o};
+  m.objects = {K3dObject{"walker", std::vector<K3dPoint>(100), {}}};
   m.frame_count = 3;
-  for (int f = 1; f < 3; f++) {
-    std::vector<K3dPoint> frame;
-    for (int i = 0; i < 100; i++) frame.push_back({f32(i), f32(f), 0});
-    m.frames.push_back({frame});
-  }
+  for (int f = 1; f < 3; f++) m.frames.push_back({std::vector<K3dPoint>(100, K3dPoint{0, f32(f), 0})});
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
   Load(K3d_Write(m));
   const MeshObject& obj = mesh_work.objects[0];
   ASSERT_NE(obj.anim_buffer, nullptr);
   EXPECT_EQ(Mem_Get_Size(obj.anim_buffer), 400u * 16);
-  EXPECT_EQ(obj.anim_buffer[2 * 100 + 7].y, 2.0f);
+  EXPECT_EQ(obj.anim_buffer[2 * 100].y, 2.0f);
   EXPECT_EQ(obj.anim_buffer[100 + 99].y, 1.0f);
   u32 offsets[4];
   for (u32& off : offsets) {
@@ -123,19 +105,6 @@ TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
     Mesh_Next_Anim_Frame(0);
   }
   EXPECT_EQ(std::vector<u32>(offsets, offsets + 4), (std::vector<u32>{0, 100, 200, 0}));
-}
-
-TEST_F(K3dTest, ReductionRequestHoldsForOneLoad) {
-  // A unit square as two triangles sharing an edge.
-  K3dMesh m;
-  m.objects = {K3dObject{"sq", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{{0, 1, 2}, 0}, {{0, 2, 3}, 0}}}};
-  std::vector<u8> bytes = K3d_Write(m);
-  Mesh_Set_Auto_Reduction(0.1f, 0.25f, 1);
-  Load_Objects(bytes);
-  EXPECT_EQ(mesh_work.objects[0].poly_count, 1);
-  EXPECT_EQ(mesh_work.polys[0].vertex_count, 4);
-  Load_Objects(bytes);
-  EXPECT_EQ(mesh_work.objects[1].poly_count, 2);
 }
 
 TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {

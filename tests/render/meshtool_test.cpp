@@ -1,4 +1,4 @@
-// Tests of the mesh tools: polygon reduction, object lookup, texture scales and the door list.
+// Tests of the mesh tools: polygon reduction and the door list.
 #include "render/meshtool.h"
 
 #include <gtest/gtest.h>
@@ -27,10 +27,7 @@ class MeshToolTest : public ::testing::Test {
   }
   // Points a (0,0), b (1,0), c (0,1), d (1,1) of a unit square, then the end of the object.
   void Square(f32 lift_d = 0) {
-    Mesh_Add_Point(0, 0, 0);
-    Mesh_Add_Point(10, 0, 0);
-    Mesh_Add_Point(0, 10, 0);
-    Mesh_Add_Point(10, 10, lift_d);
+    for (u32 i = 0; i < 4; i++) Mesh_Add_Point(i & 1 ? 10 : 0, i & 2 ? 10 : 0, i == 3 ? lift_d : 0);
   }
 };
 }  // namespace
@@ -93,54 +90,6 @@ TEST_F(MeshToolTest, WindowEndStaysPutAfterAMerge) {
   Mesh_Set_Reduction_Window(3);
   Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 0);
   EXPECT_EQ(mesh_work.objects[0].poly_count, 2);
-}
-
-TEST_F(MeshToolTest, ReductionOfAnOpenObjectKeepsItsRangeRight) {
-  Square();
-  Tri(0, 1, 2);
-  Tri(1, 3, 2);
-  Mesh_Reduce_Object(0.1f, 0.25f, 1);
-  Mesh_End_Object();
-  EXPECT_EQ(mesh_work.objects[0].poly_count, 1);
-}
-
-TEST_F(MeshToolTest, DeletingMovesLaterObjectsDown) {
-  Square();
-  Tri(0, 1, 2);
-  Tri(1, 3, 2);
-  Mesh_End_Object();
-  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  Tri(0, 1, 2);
-  Mesh_End_Object();
-  Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 1);
-  EXPECT_EQ(mesh_work.objects[1].first_poly, 1);
-  EXPECT_EQ(Mesh_Get_Object_Last_Poly(1), 1u);
-}
-
-TEST_F(MeshToolTest, ObjectsAreFoundByTheirBoxesNewestFirst) {
-  Mesh_End_Object();
-  MeshObject& a = mesh_work.objects[0];
-  const f32 box[6] = {0, 10, 0, 10, 0, 10};
-  std::copy(box, box + 6, a.bbox);
-  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectNoHit, nullptr);
-  std::copy(box, box + 6, mesh_work.objects[1].bbox);
-  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  const f32 inner[6] = {5, 10, 5, 10, 5, 10};
-  std::copy(inner, inner + 6, mesh_work.objects[2].bbox);
-  EXPECT_EQ(Mesh_Find_Object_At(10, 0, 0), 0);  // on a face
-  EXPECT_EQ(Mesh_Find_Object_At(7, 7, 7), 2);
-  EXPECT_EQ(Mesh_Find_Object_At(11, 0, 0), -1);
-}
-
-TEST_F(MeshToolTest, TextureScaleFromEdgeLengths) {
-  Mesh_Add_Point(0, 0, 0);
-  Mesh_Add_Point(300, 400, 0);
-  Mesh_Add_Point(0, 0, 1000);
-  Tri(0, 1, 2);
-  Mesh_End_Object();
-  Mesh_Set_Object_Tex_Scale(0, 2000.0f, 128.0f);
-  EXPECT_EQ(mesh_work.polys[0].u_scale, 32.0f);
-  EXPECT_EQ(mesh_work.polys[0].v_scale, 64.0f);
 }
 
 TEST_F(MeshToolTest, DoorListIsBounded) {

@@ -12,7 +12,6 @@
 
 #include "render/fill.h"
 #include "render/mesh.h"
-#include "render/texture.h"
 #include "runtime/mem.h"
 
 namespace {
@@ -90,11 +89,6 @@ TEST_F(PolyTest, PolygonClipAddsVerticesOnEachBound) {
   EXPECT_EQ(out[8].slot[POLY_Y], out[0].slot[POLY_Y]);
 }
 
-TEST_F(PolyTest, PolygonOutsideClipsToNothing) {
-  Poly_Clip_X(List({Vx(400, 10), Vx(500, 10), Vx(450, 90)}), poly_lists.d);
-  EXPECT_EQ(poly_state.vertex_count, 0);
-}
-
 TEST_F(PolyTest, WindowEdgesAreDrawnUpToTheLastColumnAndLine) {
   Poly_Set_Clip(0, 0, 320, 200);
   poly_state.n = 2;
@@ -106,26 +100,6 @@ TEST_F(PolyTest, WindowEdgesAreDrawnUpToTheLastColumnAndLine) {
   poly_state.colour = 9;
   Poly_Fill_Flat(poly_lists.b);
   EXPECT_EQ(std::count(frame.begin(), frame.end(), 9u), 320 * 200);
-}
-
-TEST_F(PolyTest, IntegerDepthClip) {
-  poly_state.n = 2;
-  poly_state.z_limit = 15;
-  PolyVertex a = {}, b = {};
-  a.slot[2] = 5;
-  b.slot[2] = 25;
-  b.slot[0] = 100;
-  PolyVertex *pa = &a, *pb = &b;
-  EXPECT_EQ(Poly_Clip_Edge_Z(&pa, &pb), 1);
-  EXPECT_EQ(pa->slot[2], 15);
-  EXPECT_NEAR(pa->slot[0], 50, 1);
-  EXPECT_EQ(poly_state.entry, 1);
-  PolyVertex c = {}, d = {};
-  c.slot[2] = 3;
-  d.slot[2] = 14;
-  pa = &c;
-  pb = &d;
-  EXPECT_EQ(Poly_Clip_Edge_Z(&pa, &pb), 0);
 }
 
 TEST_F(PolyTest, NearClipSplitsAtThePlaneAndDropsVerticesOnIt) {

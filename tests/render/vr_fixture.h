@@ -50,7 +50,6 @@ class VrTest : public ::testing::Test {
     Mesh_Init();
     Poly_Init();
     vr_engine = VrEngine{};
-    vr_fly = VrFly{0, 0, {0, 0, 0}, {0, 0, 0}, {20, 20, 20}};
     VR_Init();
   }
 
@@ -96,10 +95,7 @@ inline u32 Vr_Add_Box_Sector(const char* name, f32 z0, f32 z1, u32 colour, bool 
 // A portal quad on the plane z (x and y within +/-50), without polygons.
 inline u32 Vr_Add_View(const char* name, f32 z) {
   const u32 o = Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  Mesh_Add_Point(-50, -50, z);
-  Mesh_Add_Point(50, -50, z);
-  Mesh_Add_Point(50, 50, z);
-  Mesh_Add_Point(-50, 50, z);
+  for (u32 i = 0; i < 4; i++) Mesh_Add_Point(i == 1 || i == 2 ? 50 : -50, i < 2 ? -50 : 50, z);
   Mesh_End_Object();
   std::snprintf(mesh_work.objects[o].name, kMeshNameBytes, "%s", name);
   return o;

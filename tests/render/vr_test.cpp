@@ -1,4 +1,4 @@
-// Tests of the VR view and camera calls: angle wrapping, focal factors, the camera-facing matrix, environment coordinates.
+// Tests of the VR view and camera calls: angle wrapping, focal factors, the camera-facing matrix, additive quads.
 #include "render/vr.h"
 
 #include "vr_fixture.h"
@@ -54,25 +54,6 @@ TEST_F(VrTest, CameraFacingObjectTakesTheCameraMatrix) {
   VR_Render_Frame();
   VR_Make_Camera_Matrix();
   for (u32 k = 0; k < 9; k++) EXPECT_EQ(vr_object_matrix.m[k], vr_camera_matrix.m[k]) << k;
-}
-
-TEST_F(VrTest, EnvironmentCoordinates) {
-  vr_normals[3] = VrRotatedNormal{10.7f, -20.2f, 30.9f, 1, 1};
-  VR_Normal_Env_Coords(3, 1, 0, 128);
-  EXPECT_EQ(vr_normals[3].s, 138);
-  EXPECT_EQ(vr_normals[3].t, u16(0 - 107));
-  VR_Normal_Env_Coords(3, 1, 1, 128);
-  EXPECT_EQ(vr_normals[3].t, u16(-158));
-  // Sprites: far off screen the coordinate is clamped to 250 before it is scaled.
-  vr_projected[0] = VrProjectedPoint{-500, 0, 0, {0, 0, 0}, 0};
-  vr_transformed[0] = MeshPoint{0, 0, 100000, 0, 0};
-  vr_projected[1] = VrProjectedPoint{100, 0, 0, {0, 0, 0}, 0};
-  vr_transformed[1] = MeshPoint{0, -64, 320, 0, 0};
-  VR_Sprite_Env_Coords(0, 5, 2, 128);
-  EXPECT_EQ(vr_normals[5].s, 5);
-  EXPECT_EQ(vr_normals[5].t, 5);
-  EXPECT_EQ(vr_normals[6].s, 70);
-  EXPECT_EQ(vr_normals[6].t, 255 - (20 + 2));
 }
 
 TEST_F(VrTest, AdditiveQuadSaturatesAndClips) {

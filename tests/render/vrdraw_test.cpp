@@ -55,7 +55,6 @@ TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
   EXPECT_EQ(list[0].key, (100 + 200 + 300 + 300) / 4 + 1000);  // a triangle's last point is its third
   EXPECT_EQ(list[1].key, 41000);
   EXPECT_EQ(list[2].key, u16(67000));
-  EXPECT_EQ(vr_engine.sectors_drawn, 1u);
 }
 
 TEST_F(VrDrawTest, PolygonsAtTheNearLimitAreLeftOut) {
@@ -105,7 +104,6 @@ TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
   VR_Set_Current_Polygon(poly);
   VR_Draw_Polygon();
   ASSERT_EQ(VR_Get_Flare_Count(), 1u);
-  EXPECT_EQ(VR_Get_Flares()[0].kind, 1);
   const std::vector<u32> before = frame;
   VR_Draw_Lens_Flares();  // the light pixel is 0, not the flare's colour
   EXPECT_EQ(frame, before);

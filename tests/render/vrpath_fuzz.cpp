@@ -15,43 +15,31 @@
 #include "runtime/math.h"
 #include "runtime/mem.h"
 
-namespace {
-std::string fuzz_path;
-
-// A size the loader refuses ends the program with a message; the target checks sizes first, so reaching
-// a fatal error here is a finding.
-void Fatal_Is_A_Finding(void) { std::abort(); }
-
-void Start(void) {
-  Mem_Init(0);
-  Math_Init();
-  Err_Set_Exit_Hook(Fatal_Is_A_Finding);
-  File_Set_Datafile("");
-  File_Init();
-  Mesh_Init();
-  Poly_Init();
-  VR_Init();
-  Mesh_Create_Scene(16, 16, 4, 2, 16);
-  Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(4));
-  Mesh_End_Object();
-  fuzz_path = "vrpath_fuzz_" + std::to_string(getpid()) + ".cam";
-}
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static bool started = false;
-  if (!started) {
-    Start();
-    started = true;
+  static std::string path;
+  if (path.empty()) {
+    Mem_Init(0);
+    Math_Init();
+    // The target checks sizes first, so a fatal error from the loader is a finding.
+    Err_Set_Exit_Hook([] { std::abort(); });
+    File_Set_Datafile("");
+    File_Init();
+    Mesh_Init();
+    Poly_Init();
+    VR_Init();
+    Mesh_Create_Scene(16, 16, 4, 2, 16);
+    Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(4));
+    Mesh_End_Object();
+    path = "vrpath_fuzz_" + std::to_string(getpid()) + ".cam";
   }
   if (size > 1 << 20 || VR_Check_Path_Size(u32(size))) return 0;
-  FILE* f = std::fopen(fuzz_path.c_str(), "wb");
+  FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);
   std::fclose(f);
   const i32 n = size > 0 ? data[0] : 0;
-  VR_Load_Camera_Path(fuzz_path.c_str(), 1.5f);
-  VR_Load_Object_Path(fuzz_path.c_str(), 0.5f);
+  VR_Load_Camera_Path(path.c_str(), 1.5f);
+  VR_Load_Object_Path(path.c_str(), 0.5f);
   VR_Store_Scene();
   for (i32 i = 0; i < n % 7 + 2; i++) VR_Step_All_Paths();
   for (i32 i = 0; i < n % 5 + 2; i++) VR_Step_All_Paths_Back();
@@ -64,6 +52,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   VR_Apply_Object_Path(0);
   VR_Free_Object_Paths();
   VR_Free_Camera_Path();
-  std::remove(fuzz_path.c_str());
+  std::remove(path.c_str());
   return 0;
 }

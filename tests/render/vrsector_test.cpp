@@ -48,22 +48,10 @@ class VrSectorTest : public VrTest {
 };
 }  // namespace
 
-TEST_F(VrSectorTest, ViewsJoinTheSectorsOnEitherSide) {
-  Build(3, false);
-  ASSERT_EQ(mesh_work.door_count, 2u);
-  EXPECT_EQ(mesh_work.doors[0].sector_a, sectors[1]);
-  EXPECT_EQ(mesh_work.doors[0].sector_b, sectors[0]);
-  EXPECT_EQ(mesh_work.doors[1].sector_a, sectors[2]);
-  EXPECT_EQ(mesh_work.doors[1].sector_b, sectors[1]);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].portal_count, 2);
-}
-
 TEST_F(VrSectorTest, TwoSectorWalkDrawsFarSectorFirst) {
   Build(2, false);
   const std::vector<u32> order = Render();
   EXPECT_EQ(vr_engine.camera_sector, i32(sectors[0]));
-  EXPECT_EQ(mesh_work.objects[sectors[0]].order_key, 1000u);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].order_key, 2000u);
   EXPECT_EQ(mesh_work.objects[views[0]].hidden, 1);
   ASSERT_FALSE(order.empty());
   // Every polygon of the farther sector comes before any of the nearer one.
@@ -79,8 +67,6 @@ TEST_F(VrSectorTest, ThreeSectorWalkAndAClosedDoor) {
   Build(3, true);
   std::vector<u32> order = Render();
   EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 0);
-  EXPECT_EQ(mesh_work.objects[sectors[2]].order_key, 3000u);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].kind, 2);
   EXPECT_EQ(Object_Of(order.front()), sectors[2]);
   EXPECT_EQ(frame[100 * 320 + 160], 0xFF0000u);  // the far end wall through both portals
   // Closed, the door is drawn but the walk stops there.
@@ -91,35 +77,9 @@ TEST_F(VrSectorTest, ThreeSectorWalkAndAClosedDoor) {
   for (u32 p : order) EXPECT_NE(Object_Of(p), sectors[2]);
 }
 
-TEST_F(VrSectorTest, CameraOutsideEverySectorKeepsTheLastOne) {
-  Build(3, false);
-  Render();
-  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[0]));
-  VR_Set_Camera_Position(0, 0, 300);
-  VR_Store_Scene();
-  Render();
-  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[1]));
-  VR_Set_Camera_Position(0, 0, -5000);
-  VR_Store_Scene();
-  Render();
-  EXPECT_EQ(vr_engine.camera_sector, i32(sectors[1]));
-}
-
-TEST_F(VrSectorTest, PortalBehindTheCameraIsNotPassed) {
-  Build(3, false);
-  VR_Set_Camera_Position(0, 0, 300);
-  vr_camera.angles[VR_YAW] = 1024;  // looking back toward sector 0
-  VR_Store_Scene();
-  Render();
-  EXPECT_EQ(mesh_work.objects[sectors[0]].hidden, 0);
-  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
-}
-
 TEST_F(VrSectorTest, DoorOpensAndClosesOverTime) {
   Build(3, true);
-  VrEvent* e = VR_Get_Event(0);
-  ASSERT_NE(e, nullptr);
-  EXPECT_EQ(e->parameter[3], 72u);
+  EXPECT_EQ(VR_Get_Event(0)->parameter[3], 72u);
   static i32 last_value;
   VR_Set_Event_Callback(0, [](u32 event) {
     VrEvent* ev = VR_Get_Event(event);
@@ -133,7 +93,6 @@ TEST_F(VrSectorTest, DoorOpensAndClosesOverTime) {
   }
   Render();
   EXPECT_EQ(last_value, 72);
-  EXPECT_EQ(e->state, 0);
   EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 1);
   Render();
   EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
@@ -156,11 +115,9 @@ TEST_F(VrSectorTest, SetUpFaults) {
 TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
   Mesh_Create_Scene(20, 10, 2, 1, 20);
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  const f32 corners[4][2] = {{0, 0}, {0, 10}, {10, 10}, {10, 0}};
   u32 pts[4];
-  pts[0] = Mesh_Add_Point(0, 0, 0);
-  pts[1] = Mesh_Add_Point(0, 10, 0);
-  pts[2] = Mesh_Add_Point(10, 10, 0);
-  pts[3] = Mesh_Add_Point(10, 0, 0);
+  for (u32 i = 0; i < 4; i++) pts[i] = Mesh_Add_Point(corners[i][0], corners[i][1], 0);
   const u32 p = Mesh_Add_Poly(0, 0, 0x80, 4, pts);
   Mesh_End_Object();
   // The map fills the rectangle set on the mesh store: its corners go to the rectangle's corners.

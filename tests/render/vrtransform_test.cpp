@@ -3,8 +3,6 @@
 
 #include <cmath>
 
-#include "runtime/demo.h"
-#include "runtime/key.h"
 #include "vr_fixture.h"
 
 namespace {
@@ -30,12 +28,6 @@ class VrTransformTest : public VrTest {
     vr_view.centre_x = 160;
     vr_view.centre_y = 100;
     Poly_Set_Clip(0, 0, 319, 199);
-  }
-  VrProjectedPoint Project(f32 x, f32 y, f32 z) {
-    MeshPoint p = P(x, y, z);
-    VrProjectedPoint q{};
-    VR_Project_Points(&p, &q, 1);
-    return q;
   }
 };
 }  // namespace
@@ -79,7 +71,9 @@ TEST_F(VrTransformTest, ProjectionAndOutcodes) {
       {-110, 350, 160, 50, 450, 160, kVrOutFar},
   };
   for (const auto& r : rows) {
-    const VrProjectedPoint q = Project(r.x, r.y, r.z);
+    MeshPoint p = P(r.x, r.y, r.z);
+    VrProjectedPoint q{};
+    VR_Project_Points(&p, &q, 1);
     EXPECT_EQ(q.x, r.qx) << r.x << " " << r.y;
     EXPECT_EQ(q.y, r.qy) << r.x << " " << r.y;
     EXPECT_TRUE(r.qz == 0 || q.z == r.qz) << r.x << " " << r.y;
@@ -122,48 +116,4 @@ TEST_F(VrTransformTest, BackFaceTestOnHugeCoordinatesDoesNotOverflow) {
   vr_projected[0].outcode = vr_projected[1].outcode = kVrOutLeft;
   vr_projected[2].outcode = kVrOutRight;
   EXPECT_EQ(VR_Classify_Poly(p), 1);
-}
-
-TEST_F(VrTransformTest, FlySpeedsRiseToTheirLimitAndDecay) {
-  Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
-  Mesh_Create_Scene(10, 10, 2, 1, 10);
-  Key_Init();
-  Key_Set_Down(0x26);
-  Key_Set_Down(0x41);
-  for (int i = 0; i < 30; i++) VR_Debug_Fly_Keys();
-  EXPECT_EQ(vr_fly.speed[VR_PITCH], 20);
-  EXPECT_EQ(vr_fly.forward_speed, 64);
-  Key_Set_Up(0x26);
-  for (int i = 0; i < 19; i++) VR_Debug_Fly_Keys();
-  EXPECT_EQ(vr_fly.speed[VR_PITCH], 1);
-  VR_Debug_Fly_Keys();
-  EXPECT_EQ(vr_fly.speed[VR_PITCH], 0);
-  // Opposite keys cancel.
-  Key_Set_Down(0x25);
-  Key_Set_Down(0x27);
-  VR_Debug_Fly_Keys();
-  EXPECT_EQ(vr_fly.speed[VR_YAW], 0);
-  // The forward speed moved the camera along +z (yaw and pitch 0) and the pitch speed turned the record.
-  EXPECT_GT(vr_camera.position[2], 1000.0f);
-  EXPECT_NE(Mesh_Get_Scene(0)->camera_angles[VR_PITCH], 0);
-  Key_Init();
-  Demo_Set_Flag(DEMO_FLAG_DEBUG, 0);
-}
-
-TEST_F(VrTransformTest, FloatProjectionVariants) {
-  vr_view.base_focal = 100.0f;
-  MeshPoint in[2] = {P(10, -20, 50), P(3, 4, 0)};
-  MeshPoint out[2] = {};
-  VR_Project_Points_Float(in, out, 2);
-  EXPECT_FLOAT_EQ(out[0].x, 20.0f);
-  EXPECT_FLOAT_EQ(out[0].y, -40.0f);
-  EXPECT_FLOAT_EQ(out[0].z, 50.0f);
-  EXPECT_FLOAT_EQ(out[1].x, 300.0f);
-  EXPECT_FLOAT_EQ(out[1].z, 1.0f);
-  VrProjectedPoint q[2] = {};
-  VR_Float_To_Screen(out, q, 2);
-  EXPECT_EQ(q[0].x, 180);
-  EXPECT_EQ(q[0].y, 60);
-  EXPECT_EQ(q[0].z, 50);
-  EXPECT_EQ(q[1].z, 0);  // y 500 is beyond twice the window
 }
