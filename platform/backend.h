@@ -3,6 +3,21 @@
 #pragma once
 #include "platform/plat.h"
 
+// A system whose own message queue runs the window (win32): the real loop, posting, paint requests,
+// the default procedure and the quit message. Its window procedure hands every message to
+// Plat_Window_Message.
+struct PlatSystemLoop {
+  bool (*get_message)(PlatMsg* message);  // false on the quit message; window 1: the main window
+  void (*translate_message)(void);        // of the message got last
+  intptr_t (*dispatch_message)(void);
+  intptr_t (*send_message)(u32 message, uintptr_t wparam, intptr_t lparam);
+  void (*post_message)(u32 message, uintptr_t wparam, intptr_t lparam);
+  void (*post_quit)(i32 code);
+  void (*invalidate)(void);
+  void (*update_window)(void);
+  intptr_t (*def_window_proc)(u32 message, uintptr_t wparam, intptr_t lparam);
+};
+
 struct PlatBackend {
   bool (*init)(const PlatConfig& config);
   void (*done)(void);
@@ -43,6 +58,7 @@ struct PlatBackend {
   // The host surface (null: zero-filled memory of the layer's own).
   u32* (*create_surface)(u32 width, u32 height);
   void (*free_surface)(u32* pixels);
+  const PlatSystemLoop* system_loop;  // null: the layer's own queue and paint requests
 };
 
 const PlatBackend* Plat_Sdl_Backend(void);
@@ -57,6 +73,8 @@ void (*Plat_Audio_Pump(void))(void);
 void Plat_Status_Text(char* text, u32 size);
 void Plat_Request_Close(void);  // a limit or the user asks the window to close
 void Plat_Check_Time_Limit(void);
+// The system's window procedure passes each message of the main window here (system loop only).
+intptr_t Plat_Window_Message(u32 message, uintptr_t wparam, intptr_t lparam);
 // A dialog run by the system itself (win32): ending it and its controls' messages; false when the
 // handle is not such a dialog's.
 bool Plat_System_End_Dialog(PlatWindow dialog, intptr_t code);

@@ -102,6 +102,8 @@ void Plat_Before_Paint(void) {
   }
   Plat_Check_Time_Limit();
 }
+
+const PlatSystemLoop* Plat_Loop(void) { return plat ? plat->system_loop : nullptr; }
 }  // namespace
 
 void Plat_Check_Time_Limit(void) {
@@ -202,6 +204,15 @@ bool Plat_Register_Class(const PlatClass* description) {
 PlatWindow Plat_Create_Window(const char* class_name, const char* title, i32 width, i32 height) {
   if (!plat_class_registered || strcmp(class_name, plat_class.name) != 0) return 0;
   if (plat_window != 0 || (plat_config.fail & PLAT_FAIL_WINDOW)) return 0;
+  if (Plat_Loop()) {
+    // The system sends WM_CREATE from inside the creation: the procedure must know the window then.
+    plat_window = 1;
+    plat_window_live = true;
+    if (plat->create_window(title, width, height)) return plat_window;
+    plat_window = 0;
+    plat_window_live = false;
+    return 0;
+  }
   if (!plat->create_window(title, width, height)) return 0;
   plat_window = 1;
   plat_window_live = true;
@@ -220,6 +231,10 @@ void Plat_Show_Window(PlatWindow window) {
 }
 
 void Plat_Update_Window(PlatWindow window) {
+  if (Plat_Loop()) {
+    if (window == plat_window && plat_window_live) Plat_Loop()->update_window();
+    return;
+  }
   if (window != plat_window || !Plat_Paint_Due()) return;
   Plat_Before_Paint();
   // The paint runs synchronously, before the message loop; a close it caused waits in the queue.
@@ -235,6 +250,12 @@ static void Plat_Script_Keys(void) {
 }
 
 bool Plat_Get_Message(PlatMsg* message) {
+  if (const PlatSystemLoop* loop = Plat_Loop()) {
+    bool more = loop->get_message(message);
+    if (message->window) message->window = plat_window;
+    if (!more) plat_quit_code = i32(message->wparam);
+    return more;
+  }
   for (;;) {
     Plat_Script_Keys();
     plat->pump();
@@ -262,43 +283,67 @@ bool Plat_Get_Message(PlatMsg* message) {
   }
 }
 
-void Plat_Translate_Message(const PlatMsg*) {}
+void Plat_Translate_Message(const PlatMsg*) {
+  if (Plat_Loop()) Plat_Loop()->translate_message();
+}
 
 intptr_t Plat_Dispatch_Message(const PlatMsg* message) {
+  if (Plat_Loop()) return Plat_Loop()->dispatch_message();
   if (message->window == 0 || message->window != plat_window || !plat_class.proc) return 0;
   return plat_class.proc(message->window, message->message, message->wparam, message->lparam);
 }
 
 intptr_t Plat_Send_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
   if (window == 0 || window != plat_window || !plat_class.proc) return 0;
+  if (Plat_Loop() && plat_window_live) return Plat_Loop()->send_message(message, wparam, lparam);
   return plat_class.proc(window, message, wparam, lparam);
 }
 
 void Plat_Post_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (Plat_Loop() && window == plat_window) return Plat_Queue_Message(message, wparam, lparam);
   plat_queue.push_back({window, message, wparam, lparam});
 }
 
 void Plat_Queue_Message(u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (plat_window_live && Plat_Loop()) return Plat_Loop()->post_message(message, wparam, lparam);
   if (plat_window_live) plat_queue.push_back({plat_window, message, wparam, lparam});
 }
 
 void Plat_Post_Quit(i32 code) {
   plat_quit_posted = true;
   plat_quit_code = code;
+  if (Plat_Loop()) Plat_Loop()->post_quit(code);
 }
 
 i32 Plat_Quit_Code(void) { return plat_quit_code; }
 void Plat_Invalidate(PlatWindow window) {
   if (window == plat_window && plat_window_live) plat_window_invalid = true;
+  if (window == plat_window && plat_window_live && Plat_Loop()) Plat_Loop()->invalidate();
 }
 
-intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t, intptr_t) {
+intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (Plat_Loop()) return window == plat_window ? Plat_Loop()->def_window_proc(message, wparam, lparam) : 0;
   if (message == WM_CLOSE && window == plat_window && plat_window_live) {
     // Closing destroys the window: no further paints, then the procedure hears WM_DESTROY.
     plat_window_live = false;
     plat_class.proc(window, WM_DESTROY, 0, 0);
   }
   return 0;
+}
+
+// The system's messages for the main window: each paint is a frame request (limits and scripted
+// keys are taken at the paint), the rest goes to the window's procedure as it comes.
+intptr_t Plat_Window_Message(u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (!plat_window || !plat_class.proc) return Plat_Loop()->def_window_proc(message, wparam, lparam);
+  if (message == WM_DESTROY) plat_window_live = false;
+  if (message != WM_PAINT) return plat_class.proc(plat_window, message, wparam, lparam);
+  Plat_Script_Keys();
+  if (plat_limit_reached) return 0;  // the close is posted and comes before the next paint
+  Plat_Before_Paint();
+  if (plat_limit_reached) return 0;
+  intptr_t result = plat_class.proc(plat_window, message, wparam, lparam);
+  Plat_Script_Keys();  // posted now, they arrive before the next paint
+  return result;
 }
 
 void Plat_Request_Close(void) {

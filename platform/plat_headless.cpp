@@ -243,6 +243,7 @@ const PlatBackend hl_backend = {
     .dialog_item_message = nullptr,
     .create_surface = nullptr,
     .free_surface = nullptr,
+    .system_loop = nullptr,
 };
 }  // namespace
 

@@ -314,6 +314,7 @@ const PlatBackend sdl_backend = {
     .dialog_item_message = nullptr,
     .create_surface = nullptr,
     .free_surface = nullptr,
+    .system_loop = nullptr,
 };
 }  // namespace
 

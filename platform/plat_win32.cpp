@@ -1,5 +1,5 @@
-// Win32 backend: a USER32 window and its messages, the performance counter, message boxes, the
-// program's dialogs from its resources, the host surface as a DIB section, Direct3D 9
+// Win32 backend: a USER32 window driven by its real message loop, the performance counter, message
+// boxes, the program's dialogs from its resources, the host surface as a DIB section, Direct3D 9
 // presentation and waveOut.
 #include <cstdio>
 
@@ -18,6 +18,9 @@ HINSTANCE w32_instance = nullptr;
 HWND w32_window = nullptr;
 const char* w32_class = nullptr;
 bool w32_minimised = false;
+bool w32_forwarding = false;  // the window's messages go to the layer until the backend closes
+MSG w32_message = {};         // the message got last from the real queue
+const LPARAM kW32KeyUpBits = LPARAM(0xC0000001u);  // previous state down, transition up, one repeat
 
 HWND w32_dialog = nullptr;
 PlatWndProc w32_dialog_proc = nullptr;
@@ -49,10 +52,12 @@ bool W32_Init(const PlatConfig& config) {
   w32_config = config;
   w32_instance = GetModuleHandleA(nullptr);
   w32_minimised = false;
+  w32_forwarding = true;
   return true;
 }
 
 void W32_Done(void) {
+  w32_forwarding = false;
   if (w32_window) DestroyWindow(w32_window);
   w32_window = nullptr;
   if (w32_class) UnregisterClassA(w32_class, w32_instance);
@@ -75,32 +80,65 @@ i64 W32_Counter(void) {
 
 void W32_Sleep(u32 milliseconds) { Sleep(milliseconds); }
 
-// The real window's procedure hands keys and the close request to the layer's queue; frames come
-// from the layer's paint requests, so a system paint only validates.
+// The real window's procedure: every message, paints and keys included, goes to the layer and from
+// there to the program's procedure. The handle is known from the first message of the creation on.
 LRESULT CALLBACK W32_Window_Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
-  switch (message) {
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-      Plat_Queue_Message(message, wparam, 0);
-      return 0;
-    case WM_CLOSE:
-      Plat_Request_Close();
-      return 0;
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      BeginPaint(window, &paint);
-      EndPaint(window, &paint);
-      return 0;
-    }
-    case WM_ERASEBKGND:
-      return 1;
-    case WM_SIZE:
-      w32_minimised = wparam == SIZE_MINIMIZED;
-      return 0;
-    default:
-      return DefWindowProcA(window, message, wparam, lparam);
-  }
+  if (!w32_window) w32_window = window;
+  if (window != w32_window || !w32_forwarding) return DefWindowProcA(window, message, wparam, lparam);
+  if (message == WM_SIZE) w32_minimised = wparam == SIZE_MINIMIZED;
+  LRESULT result = Plat_Window_Message(message, wparam, lparam);
+  if (message == WM_NCDESTROY) w32_window = nullptr;
+  return result;
 }
+
+bool W32_Get_Message(PlatMsg* out) {
+  BOOL got = GetMessageA(&w32_message, nullptr, 0, 0);
+  if (got == -1) w32_message = MSG{nullptr, WM_QUIT, 0, 0, 0, {}};
+  *out = {w32_message.hwnd && w32_message.hwnd == w32_window ? 1u : 0u, w32_message.message, w32_message.wParam,
+          w32_message.lParam};
+  return got > 0;
+}
+
+void W32_Translate_Message(void) { TranslateMessage(&w32_message); }
+intptr_t W32_Dispatch_Message(void) { return DispatchMessageA(&w32_message); }
+
+intptr_t W32_Send_Message(u32 message, uintptr_t wparam, intptr_t lparam) {
+  return w32_window ? SendMessageA(w32_window, message, wparam, lparam) : 0;
+}
+
+// Key-up messages carry the bits the system gives them, as scripted keys arrive like typed ones.
+void W32_Post_Message(u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (message == WM_KEYUP && lparam == 0) lparam = kW32KeyUpBits;
+  if (message == WM_KEYDOWN && lparam == 0) lparam = 1;
+  if (w32_window) PostMessageA(w32_window, message, wparam, lparam);
+}
+
+void W32_Post_Quit(i32 code) { PostQuitMessage(code); }
+
+// The whole client area, no erase: the paint that follows is never validated.
+void W32_Invalidate(void) {
+  if (w32_window) InvalidateRgn(w32_window, nullptr, FALSE);
+}
+
+void W32_Update_Window(void) {
+  if (w32_window) UpdateWindow(w32_window);
+}
+
+intptr_t W32_Def_Window_Proc(u32 message, uintptr_t wparam, intptr_t lparam) {
+  return w32_window ? DefWindowProcA(w32_window, message, wparam, lparam) : 0;
+}
+
+const PlatSystemLoop w32_loop = {
+    .get_message = W32_Get_Message,
+    .translate_message = W32_Translate_Message,
+    .dispatch_message = W32_Dispatch_Message,
+    .send_message = W32_Send_Message,
+    .post_message = W32_Post_Message,
+    .post_quit = W32_Post_Quit,
+    .invalidate = W32_Invalidate,
+    .update_window = W32_Update_Window,
+    .def_window_proc = W32_Def_Window_Proc,
+};
 
 bool W32_Create_Window(const char* title, i32 width, i32 height) {
   WNDCLASSEXA description = {};
@@ -135,24 +173,14 @@ void W32_Set_Outer_Size(i32 width, i32 height) {
 
 void W32_Show(void) {
   ShowWindow(w32_window, SW_SHOWDEFAULT);
-  UpdateWindow(w32_window);
   i32 w, h;
   W32_Client_Size(&w, &h);
   printf("Plat: Window shown, client area %dx%d.\n", w, h);
   fflush(stdout);
 }
 
-void W32_Pump(void) {
-  MSG message;
-  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
-  Plat_Check_Time_Limit();
-}
-
-void W32_Wait(void) { MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT); }
-void W32_Frame_Advance(void) {}
+// The layer's own queue is not used here: the system loop above delivers everything.
+void W32_Nothing(void) {}
 bool W32_Minimised(void) { return w32_minimised; }
 
 bool W32_Message_Box(const char* text, const char* caption) {
@@ -374,9 +402,9 @@ const PlatBackend w32_backend = {
     .client_size = W32_Client_Size,
     .set_outer_size = W32_Set_Outer_Size,
     .show = W32_Show,
-    .pump = W32_Pump,
-    .wait = W32_Wait,
-    .frame_advance = W32_Frame_Advance,
+    .pump = W32_Nothing,
+    .wait = W32_Nothing,
+    .frame_advance = W32_Nothing,
     .minimised = W32_Minimised,
     .message_box = W32_Message_Box,
     .present_init = W32_Present_Init,
@@ -399,6 +427,7 @@ const PlatBackend w32_backend = {
     .dialog_item_message = W32_Dialog_Item_Message,
     .create_surface = W32_Create_Surface,
     .free_surface = W32_Free_Surface,
+    .system_loop = &w32_loop,
 };
 }  // namespace
 
