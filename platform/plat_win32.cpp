@@ -305,7 +305,8 @@ u32 W32_Wave_Position(void) {
   MMTIME time = {};
   time.wType = TIME_BYTES;
   waveOutGetPosition(w32_wave, &time, sizeof time);
-  return time.u.cb;
+  // A driver that cannot count bytes answers in another format; samples convert exactly.
+  return time.wType == TIME_SAMPLES ? time.u.sample * kW32FrameBytes : time.u.cb;
 }
 
 void W32_Wave_Stop(void) {
