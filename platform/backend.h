@@ -7,6 +7,7 @@
 // the default procedure and the quit message. Its window procedure hands every message to
 // Plat_Window_Message.
 struct PlatSystemLoop {
+  bool (*register_class)(const char* name, u32 style);
   bool (*get_message)(PlatMsg* message);  // false on the quit message; window 1: the main window
   void (*translate_message)(void);        // of the message got last
   intptr_t (*dispatch_message)(void);

@@ -196,6 +196,7 @@ void Plat_Sleep(u32 milliseconds) { plat->sleep(milliseconds); }
 
 bool Plat_Register_Class(const PlatClass* description) {
   if (plat_config.fail & PLAT_FAIL_CLASS) return false;
+  if (Plat_Loop() && !Plat_Loop()->register_class(description->name, description->style)) return false;
   plat_class = *description;
   plat_class_registered = true;
   return true;

@@ -128,33 +128,26 @@ intptr_t W32_Def_Window_Proc(u32 message, uintptr_t wparam, intptr_t lparam) {
   return w32_window ? DefWindowProcA(w32_window, message, wparam, lparam) : 0;
 }
 
-const PlatSystemLoop w32_loop = {
-    .get_message = W32_Get_Message,
-    .translate_message = W32_Translate_Message,
-    .dispatch_message = W32_Dispatch_Message,
-    .send_message = W32_Send_Message,
-    .post_message = W32_Post_Message,
-    .post_quit = W32_Post_Quit,
-    .invalidate = W32_Invalidate,
-    .update_window = W32_Update_Window,
-    .def_window_proc = W32_Def_Window_Proc,
-};
-
-bool W32_Create_Window(const char* title, i32 width, i32 height) {
+bool W32_Register_Class(const char* name, u32 style) {
   WNDCLASSEXA description = {};
   description.cbSize = sizeof description;
-  description.style = CS_DBLCLKS;
+  description.style = style;
   description.lpfnWndProc = W32_Window_Proc;
   description.hInstance = w32_instance;
   description.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
   description.hCursor = LoadCursorA(nullptr, IDC_NO);
-  description.lpszClassName = title;
+  description.lpszClassName = name;
   if (!RegisterClassExA(&description)) {
     fprintf(stderr, "Plat: RegisterClassExA failed (%lu)\n", GetLastError());
     return false;
   }
-  w32_class = title;
-  w32_window = CreateWindowExA(0, title, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, width, height, nullptr,
+  w32_class = name;
+  return true;
+}
+
+bool W32_Create_Window(const char* title, i32 width, i32 height) {
+  if (!w32_class) return false;
+  w32_window = CreateWindowExA(0, w32_class, title, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, 0, width, height, nullptr,
                                nullptr, w32_instance, nullptr);
   if (!w32_window) fprintf(stderr, "Plat: CreateWindowExA failed (%lu)\n", GetLastError());
   return w32_window != nullptr;
@@ -392,6 +385,19 @@ void W32_Free_Surface(u32*) {
   w32_memory_dc = nullptr;
   w32_bitmap = nullptr;
 }
+
+const PlatSystemLoop w32_loop = {
+    .register_class = W32_Register_Class,
+    .get_message = W32_Get_Message,
+    .translate_message = W32_Translate_Message,
+    .dispatch_message = W32_Dispatch_Message,
+    .send_message = W32_Send_Message,
+    .post_message = W32_Post_Message,
+    .post_quit = W32_Post_Quit,
+    .invalidate = W32_Invalidate,
+    .update_window = W32_Update_Window,
+    .def_window_proc = W32_Def_Window_Proc,
+};
 
 const PlatBackend w32_backend = {
     .init = W32_Init,

@@ -1,6 +1,7 @@
 // Drives the Windows program's real user interface from outside, as a person would: starts it,
-// clicks setup-dialog controls by id, presses Escape in its window, answers its error box.
-// usage: velmoran-drive <program> [click:ID,ID,...] [escape:MS] [box:TEXT] ...; prints "exit N".
+// clicks setup-dialog controls by id, presses Escape in its window or its close box, answers its
+// error box. usage: velmoran-drive <program> [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] ...;
+// prints "exit N".
 #include <windows.h>
 
 #include <cstdio>
@@ -52,6 +53,16 @@ bool Drive_Escape(int ms) {
   return true;
 }
 
+// The close box as the system menu gives it: the program's default procedure closes the window.
+bool Drive_Close(int ms) {
+  HWND window = Drive_Find("VelMoran / Tarvek", "VelMoran / Tarvek");
+  if (!window) return printf("no main window\n"), false;
+  Sleep(ms);
+  PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+  printf("close box pressed\n");
+  return true;
+}
+
 bool Drive_Box(const char* text) {
   HWND box = Drive_Find("#32770", "Error");
   if (!box) return printf("no error box\n"), false;
@@ -76,6 +87,7 @@ int main(int argc, char** argv) {
     fflush(stdout);
     if (strncmp(argv[i], "click:", 6) == 0) ok = Drive_Click(argv[i] + 6);
     else if (strncmp(argv[i], "escape:", 7) == 0) ok = Drive_Escape(atoi(argv[i] + 7));
+    else if (strncmp(argv[i], "close:", 6) == 0) ok = Drive_Close(atoi(argv[i] + 6));
     else if (strncmp(argv[i], "box:", 4) == 0) ok = Drive_Box(argv[i] + 4);
     else ok = false;
   }

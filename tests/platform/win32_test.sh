@@ -68,10 +68,11 @@ d3dutil)
 window)
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" \
     "Direct3D 9 presented [1-9]" -- escape:1500
-  # Frames are the window's paint messages: the frame limit counts them, and a scripted Escape comes
-  # through the window's real message queue.
+  # Frames are the window's paint messages: the frame limit counts them, a scripted Escape comes
+  # through the window's real message queue, and the close box ends the show through the system.
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 drive 124 "Direct3D 9 presented 40 frames" --
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
+  VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
   ;;
 dialog)
   drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" -- \
