@@ -302,7 +302,13 @@ u32 W32_Wave_Position(void) {
   return time.wType == TIME_SAMPLES ? time.u.sample * kW32FrameBytes : time.u.cb;
 }
 
+// The device stops reading the ring before the header is unprepared and the ring given back.
 void W32_Wave_Stop(void) {
+  if (w32_wave && w32_ring) {
+    u64 millis = u64(W32_Wave_Position()) * 1000 / (kW32Rate * kW32FrameBytes);
+    printf("Plat: waveOut played %u ms of sound.\n", u32(millis));
+    fflush(stdout);
+  }
   if (w32_wave) {
     waveOutReset(w32_wave);
     if (w32_header_prepared) waveOutUnprepareHeader(w32_wave, &w32_header, sizeof w32_header);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program under wine: the whole show headless against the Linux build's frames, an AVI
 # written through AVIFile, the Direct3D utilities on real surfaces, and the win32 backend's real
-# window, Direct3D 9, setup dialog and error boxes under Xvfb.
-# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|failures>
+# window, Direct3D 9, setup dialog, wave-out and error boxes under Xvfb.
+# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|audio|failures>
 set -u
 win=$1
 linux=$2
@@ -66,7 +66,7 @@ d3dutil)
   grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || fail "the Direct3D utilities"
   ;;
 window)
-  VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" \
+  VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" "No audio device" \
     "Direct3D 9 presented [1-9]" -- escape:1500
   # Frames are the window's paint messages: the frame limit counts them, a scripted Escape comes
   # through the window's real message queue, and the close box ends the show through the system.
@@ -79,6 +79,14 @@ dialog)
     click:1003,1003,1005,1 escape:1500
   drive 0 "320 x 200 checked" -- click:2
   grep -a -q "Window shown" out.txt && fail "Exit still opened the window"
+  ;;
+audio)
+  # A wave device through wine's ALSA driver (the ALSA null device here): the show's start plays
+  # through the real waveOut ring, the position moves on (unpaced: that device keeps no time).
+  mkdir -p home && printf 'pcm.!default { type null }\nctl.!default { type null }\n' > home/.asoundrc
+  HOME=$work/home WINEDLLOVERRIDES="mscoree,mshtml,winepulse.drv=" VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=4 \
+    drive 124 "waveOut played [1-9][0-9]* ms" "presented [1-9]" --
+  grep -a -q "No audio device" out.txt && fail "no wave device"
   ;;
 failures)
   VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
