@@ -38,19 +38,11 @@ f32 Fractal(f32 x, f32 y, u32 cells, u32 octaves, u32 seed) {
 }
 
 
-// File axes for a load scale: (x, z, up) over the scale.
-
 // Builds an object in engine units. Faces are given by their corners as seen from outside (top-left,
 // top-right, bottom-right, bottom-left) and stored so that they face that side and, after the loader
 // turns each polygon's texture corners twice, show their tile upright.
-struct Builder {
-  K3dObject object;
-  f32 scale;
-  Builder(const char* name, f32 s) : scale(s) { object.name = name; }
-  u16 Point(Vec p) {
-    object.points.push_back(Art_File_Point(p, scale));
-    return u16(object.points.size() - 1);
-  }
+struct Builder : ArtMesh {
+  using ArtMesh::ArtMesh;
   void Face(u16 tl, u16 tr, u16 br, u16 bl, u8 texture) { object.polygons.push_back({{br, tr, tl, bl}, texture}); }
   // A box from its smaller to its larger corner; textures for the sides, the top and the bottom.
   void Box(Vec a, Vec b, u8 sides, u8 top, u8 bottom) {

@@ -16,17 +16,10 @@ f32 Smooth(f32 edge0, f32 edge1, f32 x) {
   return t * t * (3 - 2 * t);
 }
 
-
 // One K3D object in engine units; quads are given by their corners as seen from the side they face
 // (top-left, top-right, bottom-right, bottom-left) and stored [top-left, bottom-left, bottom-right, top-right].
-struct Builder {
-  K3dObject object;
-  f32 scale;
-  Builder(const char* name, f32 s) : scale(s) { object.name = name; }
-  u16 Point(Vec p) {
-    object.points.push_back(Art_File_Point(p, scale));
-    return u16(object.points.size() - 1);
-  }
+struct Builder : ArtMesh {
+  using ArtMesh::ArtMesh;
   void Face(u16 tl, u16 tr, u16 br, u16 bl, u8 texture) { object.polygons.push_back({{tl, bl, br, tr}, texture}); }
 };
 
