@@ -325,67 +325,68 @@ std::vector<u32> Gang_Art_Gloss(void) {
   return p;
 }
 
-std::vector<u32> Gang_Art_Wall(void) {
+// A 256 x 256 picture of four 128 x 128 quarters (q 0-3, row by row): colour gives each pixel from its
+// quarter and place in it, and a grain of noise (seeded) scales it by base + spread * noise.
+template <typename Colour>
+std::vector<u32> Quarters(u32 seed, f32 base, f32 spread, Colour colour) {
   std::vector<u32> p(65536);
   for (u32 y = 0; y < 256; y++)
     for (u32 x = 0; x < 256; x++) {
       const u32 lx = x & 127, ly = y & 127, q = (y >> 7) * 2 + (x >> 7);
-      const f32 n = Noise(x, y, 1);
+      const f32 n = Noise(x, y, seed);
       f32 r, g, b;
-      if (q == 0) {  // concrete panel: a rim, bolts, streaks of grime
-        const f32 streak = 0.85f + 0.15f * std::sin(f32(lx) * 0.31f + Noise(lx, 0, 2) * 4.0f) * Smooth(20, 127, f32(ly));
-        r = 118 * streak, g = 124 * streak, b = 112 * streak;
-        if (lx < 5 || ly < 5 || lx > 122 || ly > 122) r *= 0.55f, g *= 0.55f, b *= 0.55f;
-        const u32 bx = lx < 64 ? 12 : 115, by = ly < 64 ? 12 : 115;
-        if ((lx - bx) * (lx - bx) + (ly - by) * (ly - by) < 10) r = g = b = 170;
-      } else if (q == 1) {  // pipes along the wall
-        const f32 c = std::fmod(f32(lx), 32.0f);
-        const f32 round = std::sin(kPi * std::clamp((c - 4.0f) / 22.0f, 0.0f, 1.0f));
-        r = 60 + 110 * round, g = 70 + 90 * round, b = 62 + 60 * round;
-        if (c < 4.0f || c > 26.0f) r = 40, g = 44, b = 42;
-        if (ly % 48 < 5 && c >= 4.0f && c <= 26.0f) r *= 0.6f, g *= 0.6f, b *= 0.6f;
-      } else if (q == 2) {  // hazard trim of the doorways
-        const bool stripe = ((lx + ly) / 16) & 1;
-        r = stripe ? 210 : 40, g = stripe ? 160 : 36, b = stripe ? 30 : 30;
-        if (lx < 8 || lx > 119) r = 80, g = 82, b = 86;
-      } else {  // the shutter: ribbed plates with rivets and a red band
-        const f32 rib = 0.8f + 0.2f * std::sin(f32(ly) * kPi / 8.0f);
-        r = 132 * rib, g = 138 * rib, b = 146 * rib;
-        if (ly > 56 && ly < 72) r = 170, g = 40, b = 34;
-        if ((lx % 32 == 4 || lx % 32 == 28) && ly % 16 == 4) r = g = b = 200;
-      }
-      const f32 k = 0.88f + 0.24f * n;
+      colour(q, lx, ly, r, g, b);
+      const f32 k = base + spread * n;
       p[y * 256 + x] = Art_Rgb(r * k, g * k, b * k);
     }
   return p;
 }
 
-std::vector<u32> Gang_Art_Floor(void) {
-  std::vector<u32> p(65536);
-  for (u32 y = 0; y < 256; y++)
-    for (u32 x = 0; x < 256; x++) {
-      const u32 lx = x & 127, ly = y & 127, q = (y >> 7) * 2 + (x >> 7);
-      const f32 n = Noise(x, y, 9);
-      f32 r, g, b;
-      if (q == 1) {  // ceiling: panels round a strip light
-        r = 70, g = 72, b = 78;
-        if (lx < 3 || ly < 3) r = g = b = 40;
-        const f32 d = std::fabs(f32(lx) - 64.0f);
-        if (d < 10.0f && ly > 10 && ly < 118) {
-          const f32 glow = 1.0f - d / 10.0f;
-          r = 190 + 60 * glow, g = 200 + 50 * glow, b = 190 + 40 * glow;
-        }
-      } else {  // floor tiles, darker in the lower quarters
-        const bool joint = (lx % 64) < 3 || (ly % 64) < 3;
-        const f32 tile = 0.8f + 0.2f * Noise(lx / 64, ly / 64 + q * 4, 4);
-        r = 92 * tile, g = 86 * tile, b = 78 * tile;
-        if (joint) r = 36, g = 34, b = 32;
-        if (q >= 2) r *= 0.7f, g *= 0.7f, b *= 0.7f;
-      }
-      const f32 k = 0.86f + 0.28f * n;
-      p[y * 256 + x] = Art_Rgb(r * k, g * k, b * k);
+std::vector<u32> Gang_Art_Wall(void) {
+  return Quarters(1, 0.88f, 0.24f, [](u32 q, u32 lx, u32 ly, f32& r, f32& g, f32& b) {
+    if (q == 0) {  // concrete panel: a rim, bolts, streaks of grime
+      const f32 streak = 0.85f + 0.15f * std::sin(f32(lx) * 0.31f + Noise(lx, 0, 2) * 4.0f) * Smooth(20, 127, f32(ly));
+      r = 118 * streak, g = 124 * streak, b = 112 * streak;
+      if (lx < 5 || ly < 5 || lx > 122 || ly > 122) r *= 0.55f, g *= 0.55f, b *= 0.55f;
+      const u32 bx = lx < 64 ? 12 : 115, by = ly < 64 ? 12 : 115;
+      if ((lx - bx) * (lx - bx) + (ly - by) * (ly - by) < 10) r = g = b = 170;
+    } else if (q == 1) {  // pipes along the wall
+      const f32 c = std::fmod(f32(lx), 32.0f);
+      const f32 round = std::sin(kPi * std::clamp((c - 4.0f) / 22.0f, 0.0f, 1.0f));
+      r = 60 + 110 * round, g = 70 + 90 * round, b = 62 + 60 * round;
+      if (c < 4.0f || c > 26.0f) r = 40, g = 44, b = 42;
+      if (ly % 48 < 5 && c >= 4.0f && c <= 26.0f) r *= 0.6f, g *= 0.6f, b *= 0.6f;
+    } else if (q == 2) {  // hazard trim of the doorways
+      const bool stripe = ((lx + ly) / 16) & 1;
+      r = stripe ? 210 : 40, g = stripe ? 160 : 36, b = stripe ? 30 : 30;
+      if (lx < 8 || lx > 119) r = 80, g = 82, b = 86;
+    } else {  // the shutter: ribbed plates with rivets and a red band
+      const f32 rib = 0.8f + 0.2f * std::sin(f32(ly) * kPi / 8.0f);
+      r = 132 * rib, g = 138 * rib, b = 146 * rib;
+      if (ly > 56 && ly < 72) r = 170, g = 40, b = 34;
+      if ((lx % 32 == 4 || lx % 32 == 28) && ly % 16 == 4) r = g = b = 200;
     }
-  return p;
+  });
+}
+
+std::vector<u32> Gang_Art_Floor(void) {
+  return Quarters(9, 0.86f, 0.28f, [](u32 q, u32 lx, u32 ly, f32& r, f32& g, f32& b) {
+    if (q == 1) {  // ceiling: panels round a strip light
+      r = 70, g = 72, b = 78;
+      if (lx < 3 || ly < 3) r = g = b = 40;
+      const f32 d = std::fabs(f32(lx) - 64.0f);
+      if (d < 10.0f && ly > 10 && ly < 118) {
+        const f32 glow = 1.0f - d / 10.0f;
+        r = 190 + 60 * glow, g = 200 + 50 * glow, b = 190 + 40 * glow;
+      }
+    } else {  // floor tiles, darker in the lower quarters
+      const bool joint = (lx % 64) < 3 || (ly % 64) < 3;
+      const f32 tile = 0.8f + 0.2f * Noise(lx / 64, ly / 64 + q * 4, 4);
+      r = 92 * tile, g = 86 * tile, b = 78 * tile;
+      if (joint) r = 36, g = 34, b = 32;
+      if (q >= 2) r *= 0.7f, g *= 0.7f, b *= 0.7f;
+    }
+  });
 }
 
 bool Gang_Art_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
