@@ -140,6 +140,13 @@ u8* Pcx_Load_Global(const char* name) {
 
 const PcxPicture* Pcx_Global(void) { return &pcx_global; }
 
+u32* Pcx_Load_Global_Rgb(const char* name, u32 width, u32 height) {
+  u8* pixels = Pcx_Load_Global(name);
+  const PcxHeader& h = pcx_global.header;
+  if (h.colour_planes != 4 || h.hres < width || h.vres < height) return nullptr;
+  return reinterpret_cast<u32*>(pixels);
+}
+
 cbitmap* Pcx_Load_Bitmap(const char* name) {
   PcxPicture picture;
   pcx_prefix = sizeof(cbitmap);

@@ -34,6 +34,9 @@ enum : i32 { PCX_SAVE_OK = 0, PCX_SAVE_CANNOT_OPEN = -1, PCX_SAVE_WRITE_ERROR = 
 void Pcx_Load(const char* name, PcxPicture* picture);
 u8* Pcx_Load_Global(const char* name);
 const PcxPicture* Pcx_Global(void);
+// Pcx_Load_Global of a picture that must be 24-bit and at least width x height: its pixels, or
+// nullptr when it is not such a picture (the caller names the fault).
+u32* Pcx_Load_Global_Rgb(const char* name, u32 width, u32 height);
 cbitmap* Pcx_Load_Bitmap(const char* name);
 void Pcx_Free(PcxPicture* picture);
 u32 Pcx_Get_Pixel(const PcxPicture* picture, i32 x, i32 y);

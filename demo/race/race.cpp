@@ -39,10 +39,8 @@ u32 race_fields[kRaceFieldCount] = {};
 
 // Loads a 24-bit picture of at least the size the scene reads from it.
 u32* Race_Picture(const char* name, u32 width, u32 height) {
-  u32* pixels = reinterpret_cast<u32*>(Pcx_Load_Global(name));
-  const PcxHeader& h = Pcx_Global()->header;
-  if (h.colour_planes != 4 || h.hres < width || h.vres < height)
-    Err_Error("Race: %s is not a %ux%u 24-bit picture", name, width, height);
+  u32* pixels = Pcx_Load_Global_Rgb(name, width, height);
+  if (!pixels) Err_Error("Race: %s is not a %ux%u 24-bit picture", name, width, height);
   return pixels;
 }
 
