@@ -23,6 +23,14 @@ bool Demo_Set_Once(DemoFlag flag) {
   return true;
 }
 
+// Sets a flag the first time, first printing its line; false when it was set already.
+bool Demo_Announce_Once(DemoFlag flag, const char* line) {
+  if (Demo_Get_Flag(flag)) return false;
+  printf("%s\n", line);
+  Demo_Set_Flag(flag, 1);
+  return true;
+}
+
 void Option_Config(void) {
   Demo_Set_Flag(DEMO_FLAG_VIDEO_SETTINGS, 1);
   Demo_Set_Flag(DEMO_FLAG_SOUND_SETTINGS, 1);
@@ -32,17 +40,9 @@ void Option_Video(void) { Demo_Set_Flag(DEMO_FLAG_VIDEO_SETTINGS, 1); }
 void Option_Black_White(void) { Vbe_Set_Black_White(); }
 void Option_Fake(void) { Vbe_Set_Fake_24(); }
 
-void Option_Hicolor(void) {
-  if (Demo_Get_Flag(DEMO_FLAG_HICOLOR)) return;
-  printf("Demo: Using linear 15bit mode (32K colors).\n");
-  Demo_Set_Flag(DEMO_FLAG_HICOLOR, 1);
-}
+void Option_Hicolor(void) { Demo_Announce_Once(DEMO_FLAG_HICOLOR, "Demo: Using linear 15bit mode (32K colors)."); }
 
-void Option_Retrace(void) {
-  if (Demo_Get_Flag(DEMO_FLAG_RETRACE)) return;
-  printf("Demo: Retrace check enabled.\n");
-  Demo_Set_Flag(DEMO_FLAG_RETRACE, 1);
-}
+void Option_Retrace(void) { Demo_Announce_Once(DEMO_FLAG_RETRACE, "Demo: Retrace check enabled."); }
 
 void Option_No_Video_Buffer(void) { Vbe_Disable_Buffering(); }
 
@@ -65,17 +65,10 @@ void Option_Help(void) {
   Demo_Exit();
 }
 
-void Option_Debug(void) {
-  if (Demo_Get_Flag(DEMO_FLAG_DEBUG)) return;
-  printf("Demo: Debug-mode enabled.\n");
-  Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
-}
+void Option_Debug(void) { Demo_Announce_Once(DEMO_FLAG_DEBUG, "Demo: Debug-mode enabled."); }
 
 void Option_Raster(void) {
-  if (Demo_Get_Flag(DEMO_FLAG_RASTER)) return;
-  printf("Demo: Raster-mode enabled.\n");
-  Demo_Set_Flag(DEMO_FLAG_RASTER, 1);
-  Vbe_Set_Black_White();
+  if (Demo_Announce_Once(DEMO_FLAG_RASTER, "Demo: Raster-mode enabled.")) Vbe_Set_Black_White();
 }
 
 void Option_Cpu(void) {
