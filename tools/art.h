@@ -63,6 +63,14 @@ inline u32 Art_Hash(u32 a, u32 b, u32 salt) {
   return h;
 }
 
+const f32 kArtPi = 3.14159265f;
+
+// A smooth step from 0 to 1 as v goes from e0 to e1 (e1 may be below e0 for a falling step).
+inline f32 Art_Smooth(f32 e0, f32 e1, f32 v) {
+  const f32 t = std::clamp((v - e0) / (e1 - e0), 0.0f, 1.0f);
+  return t * t * (3.0f - 2.0f * t);
+}
+
 // a when t is 0, b when t is 1.
 inline f32 Art_Lerp(f32 a, f32 b, f32 t) { return a + (b - a) * t; }
 

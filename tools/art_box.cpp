@@ -8,16 +8,7 @@
 #include "art_race.h"
 
 namespace {
-const f32 kPi = 3.14159265f;
-
 using Vec = ArtVec;
-
-
-// Smooth 0 .. 1 step between e0 and e1.
-f32 Step(f32 e0, f32 e1, f32 v) {
-  const f32 t = std::clamp((v - e0) / (e1 - e0), 0.0f, 1.0f);
-  return t * t * (3.0f - 2.0f * t);
-}
 
 // Egg point at latitude a (0 at the top tip, pi at the bottom) and longitude b.
 Vec Egg_At(f32 a, f32 b) {
@@ -58,7 +49,7 @@ std::vector<u32> Art_Box_Crate_Pixels(void) {
         r = 20.0f + grid * 0.3f, g = 70.0f + grid, b = 80.0f + grid;
         const f32 u = fx - mid, v = fy - mid;
         const f32 brace = std::min(std::fabs(u - v), std::fabs(u + v)) * 0.70710678f;
-        const f32 glow = 1.0f - Step(5.0f, 11.0f, brace);
+        const f32 glow = 1.0f - Art_Smooth(5.0f, 11.0f, brace);
         r += 230.0f * glow, g += 120.0f * glow, b += 10.0f * glow;
         if (brace < 2.0f) r = 255.0f, g = 240.0f, b = 170.0f;
       }
@@ -75,10 +66,10 @@ std::vector<u32> Art_Box_Env_Pixels(void) {
       const f32 r = std::sqrt(dx * dx + dy * dy);
       if (r >= 1.0f) continue;
       // A deep violet body, a cyan rim and a white highlight toward the upper left.
-      const f32 rim = Step(0.6f, 1.0f, r);
+      const f32 rim = Art_Smooth(0.6f, 1.0f, r);
       const f32 h = std::hypot(dx + 0.35f, dy + 0.4f);
       const f32 shine = std::exp(-h * h * 18.0f), glow = std::exp(-h * h * 3.0f);
-      const f32 fade = 1.0f - Step(0.93f, 1.0f, r);
+      const f32 fade = 1.0f - Art_Smooth(0.93f, 1.0f, r);
       const f32 red = 70.0f + 60.0f * glow - 50.0f * rim + 255.0f * shine;
       const f32 green = 30.0f + 40.0f * glow + 150.0f * rim + 255.0f * shine;
       const f32 blue = 120.0f + 80.0f * glow + 110.0f * rim + 255.0f * shine;
@@ -122,13 +113,13 @@ K3dMesh Art_Box_Shell(void) {
   for (u32 i = 1; i <= rings; i++)
     for (u32 j = 0; j < segments; j++) {
       const u32 k = slot(Art_Box_Shell_Phase(i, j));
-      at[k] = Egg_At(kPi * f32(i) / f32(rings + 1), 2.0f * kPi * f32(j) / f32(segments));
+      at[k] = Egg_At(kArtPi * f32(i) / f32(rings + 1), 2.0f * kArtPi * f32(j) / f32(segments));
       grid[(i - 1) * segments + j] = u16(k);
     }
   // The two indices past 511 repeat the phases of k = 0 and 1: the bottom tip sits at the end of the
   // last ring's phases, the top tip at the start of the first ring's.
   const u16 bottom = 512, top = 513;
-  at[bottom] = Egg_At(kPi, 0.0f);
+  at[bottom] = Egg_At(kArtPi, 0.0f);
   at[top] = Egg_At(0.0f, 0.0f);
   ArtMesh b("egg", kArtBoxShellScale);
   for (const Vec& v : at) b.Point(v);

@@ -8,8 +8,6 @@
 #include "art.h"
 
 namespace {
-const f32 kPi = 3.14159265f;
-
 using Vec = ArtVec;
 
 // An object in engine units, with rectangles from a corner: texture rows along down, columns across.
@@ -121,8 +119,8 @@ Vec Turn(Vec p, f32 angle) {
 std::vector<Limb> Pose(f32 phase) {
   const f32 swing = 0.45f * std::sin(phase);
   const f32 bob = -10.0f * std::fabs(std::cos(phase));
-  const f32 knee_l = 0.5f * std::max(0.0f, std::sin(phase + kPi * 0.5f));
-  const f32 knee_r = 0.5f * std::max(0.0f, std::sin(phase - kPi * 0.5f));
+  const f32 knee_l = 0.5f * std::max(0.0f, std::sin(phase + kArtPi * 0.5f));
+  const f32 knee_r = 0.5f * std::max(0.0f, std::sin(phase - kArtPi * 0.5f));
   const Vec hip_l = {-62, 120 + bob, 0}, hip_r = {62, 120 + bob, 0};
   std::vector<Limb> limbs;
   limbs.push_back({{0, bob, 0}, {-118, -190, -52}, {118, 40, 52}, 0.05f});    // chest
@@ -164,10 +162,6 @@ K3dPoint To_File(Vec p) { return Art_File_Point(p, kGangFigureScale); }
 
 u32 Hash(u32 a, u32 b) { return Art_Hash(a, b, 0x2545F491u); }
 f32 Noise(u32 x, u32 y, u32 seed) { return f32(Hash(x + seed * 7919u, y) % 1000) / 1000.0f; }
-f32 Smooth(f32 a, f32 b, f32 v) {
-  const f32 t = std::clamp((v - a) / (b - a), 0.0f, 1.0f);
-  return t * t * (3 - 2 * t);
-}
 
 // The face in a 128-wide half: hair, skin, eyes, brows, nose and mouth; lit adds a cold glare.
 u32 Face_Texel(f32 x, f32 y, bool lit) {
@@ -257,7 +251,7 @@ K3dMesh Gang_Art_Figure(void) {
   }
   mesh.objects.push_back(body);
   for (u32 f = 1; f < kGangFigureFrames; f++) {
-    const std::vector<Vec> c = Corners(Pose(2.0f * kPi * f32(f) / f32(kGangFigureFrames)));
+    const std::vector<Vec> c = Corners(Pose(2.0f * kArtPi * f32(f) / f32(kGangFigureFrames)));
     std::vector<K3dPoint> points;
     for (const Vec& p : c) points.push_back(To_File(p));
     mesh.frames.push_back({points});
@@ -345,14 +339,15 @@ std::vector<u32> Quarters(u32 seed, f32 base, f32 spread, Colour colour) {
 std::vector<u32> Gang_Art_Wall(void) {
   return Quarters(1, 0.88f, 0.24f, [](u32 q, u32 lx, u32 ly, f32& r, f32& g, f32& b) {
     if (q == 0) {  // concrete panel: a rim, bolts, streaks of grime
-      const f32 streak = 0.85f + 0.15f * std::sin(f32(lx) * 0.31f + Noise(lx, 0, 2) * 4.0f) * Smooth(20, 127, f32(ly));
+      const f32 streak =
+          0.85f + 0.15f * std::sin(f32(lx) * 0.31f + Noise(lx, 0, 2) * 4.0f) * Art_Smooth(20, 127, f32(ly));
       r = 118 * streak, g = 124 * streak, b = 112 * streak;
       if (lx < 5 || ly < 5 || lx > 122 || ly > 122) r *= 0.55f, g *= 0.55f, b *= 0.55f;
       const u32 bx = lx < 64 ? 12 : 115, by = ly < 64 ? 12 : 115;
       if ((lx - bx) * (lx - bx) + (ly - by) * (ly - by) < 10) r = g = b = 170;
     } else if (q == 1) {  // pipes along the wall
       const f32 c = std::fmod(f32(lx), 32.0f);
-      const f32 round = std::sin(kPi * std::clamp((c - 4.0f) / 22.0f, 0.0f, 1.0f));
+      const f32 round = std::sin(kArtPi * std::clamp((c - 4.0f) / 22.0f, 0.0f, 1.0f));
       r = 60 + 110 * round, g = 70 + 90 * round, b = 62 + 60 * round;
       if (c < 4.0f || c > 26.0f) r = 40, g = 44, b = 42;
       if (ly % 48 < 5 && c >= 4.0f && c <= 26.0f) r *= 0.6f, g *= 0.6f, b *= 0.6f;
@@ -361,7 +356,7 @@ std::vector<u32> Gang_Art_Wall(void) {
       r = stripe ? 210 : 40, g = stripe ? 160 : 36, b = stripe ? 30 : 30;
       if (lx < 8 || lx > 119) r = 80, g = 82, b = 86;
     } else {  // the shutter: ribbed plates with rivets and a red band
-      const f32 rib = 0.8f + 0.2f * std::sin(f32(ly) * kPi / 8.0f);
+      const f32 rib = 0.8f + 0.2f * std::sin(f32(ly) * kArtPi / 8.0f);
       r = 132 * rib, g = 138 * rib, b = 146 * rib;
       if (ly > 56 && ly < 72) r = 170, g = 40, b = 34;
       if ((lx % 32 == 4 || lx % 32 == 28) && ly % 16 == 4) r = g = b = 200;

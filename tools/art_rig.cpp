@@ -7,8 +7,6 @@
 #include "art.h"
 
 namespace {
-const f32 kPi = 3.14159265f;
-
 using Vec = ArtVec;
 
 f32 Unit(u32 a, u32 b, u32 seed) { return f32(Art_Hash(a, b, seed) & 0xFFFF) / 65535.0f; }
@@ -36,7 +34,6 @@ f32 Fractal(f32 x, f32 y, u32 cells, u32 octaves, u32 seed) {
   }
   return sum / weight;
 }
-
 
 // Builds an object in engine units. Faces are given by their corners as seen from outside (top-left,
 // top-right, bottom-right, bottom-left) and stored so that they face that side and, after the loader
@@ -71,18 +68,18 @@ const Vec kDeckMin = {-320, kDeckTop, -560}, kDeckMax = {190, kDeckBottom, -40};
 
 // The camera's place at t (0 .. 1 round the orbit) and where it looks.
 Vec Orbit_Position(f32 t) {
-  const f32 a = 2 * kPi * t + 0.6f;
-  const f32 r = 950.0f + 250.0f * std::sin(2 * kPi * 2 * t);
-  const f32 y = -260.0f - 110.0f * std::sin(2 * kPi * 3 * t + 1.0f);
+  const f32 a = 2 * kArtPi * t + 0.6f;
+  const f32 r = 950.0f + 250.0f * std::sin(2 * kArtPi * 2 * t);
+  const f32 y = -260.0f - 110.0f * std::sin(2 * kArtPi * 3 * t + 1.0f);
   return {-90.0f + r * std::sin(a), y, -300.0f + r * std::cos(a)};
 }
 Vec Orbit_Target(f32 t) {
-  return {-70.0f + 60.0f * std::sin(2 * kPi * t), -330.0f + 40.0f * std::sin(2 * kPi * 2 * t + 0.3f), -300.0f};
+  return {-70.0f + 60.0f * std::sin(2 * kArtPi * t), -330.0f + 40.0f * std::sin(2 * kArtPi * 2 * t + 0.3f), -300.0f};
 }
 
 // The horizon's skyline height (in rows over the water line) along the panorama, 0 .. 511 round.
 f32 Skyline(f32 x) {
-  const f32 a = 2 * kPi * x / 512.0f;
+  const f32 a = 2 * kArtPi * x / 512.0f;
   f32 h = 18 + 10 * std::sin(a * 2 + 0.4f) + 7 * std::sin(a * 5 + 1.3f) + 4 * std::sin(a * 11 + 2.1f) +
           2 * std::sin(a * 23 + 0.2f);
   return std::max(h, 4.0f);
@@ -200,7 +197,7 @@ std::vector<PathCameraKey> Art_Rig_Camera_Keys(void) {
   for (u32 i = 0; i < kArtRigPathRecords; i++) {
     const f32 t = f32(i) / f32(kArtRigPathRecords);
     const Vec p = Orbit_Position(t), q = Orbit_Target(t);
-    const f32 roll = 4.0f * std::sin(2 * kPi * 2 * t);
+    const f32 roll = 4.0f * std::sin(2 * kArtPi * 2 * t);
     keys.push_back({{p.x / k, -p.y / k, p.z / k}, {q.x / k, -q.y / k, q.z / k}, roll});
   }
   return keys;
@@ -231,8 +228,8 @@ std::vector<u32> Art_Rig_Water_Pixels(void) {
   for (u32 y = 0; y < 256; y++)
     for (u32 x = 0; x < 256; x++) {
       const f32 fx = f32(x), fy = f32(y);
-      const f32 swell = std::sin(2 * kPi * (fx * 3 + fy * 5) / 256.0f) * 0.5f + 0.5f;
-      const f32 chop = std::sin(2 * kPi * (fx * 11 - fy * 7) / 256.0f + 3 * Fractal(fx, fy, 8, 2, 71));
+      const f32 swell = std::sin(2 * kArtPi * (fx * 3 + fy * 5) / 256.0f) * 0.5f + 0.5f;
+      const f32 chop = std::sin(2 * kArtPi * (fx * 11 - fy * 7) / 256.0f + 3 * Fractal(fx, fy, 8, 2, 71));
       const f32 grain = Fractal(fx, fy, 32, 3, 73);
       const f32 v = 120 + 55 * swell + 35 * chop * 0.5f + 50 * grain;
       pixels[y * 256 + x] = Art_Rgb(v * 0.25f, v * 0.62f, v);

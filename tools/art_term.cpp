@@ -7,14 +7,7 @@
 #include "art.h"
 
 namespace {
-const f32 kPi = 3.14159265f;
-
 using Vec = ArtVec;
-
-f32 Smooth(f32 edge0, f32 edge1, f32 x) {
-  const f32 t = std::clamp((x - edge0) / (edge1 - edge0), 0.0f, 1.0f);
-  return t * t * (3 - 2 * t);
-}
 
 // One K3D object in engine units; quads are given by their corners as seen from the side they face
 // (top-left, top-right, bottom-right, bottom-left) and stored [top-left, bottom-left, bottom-right, top-right].
@@ -95,7 +88,7 @@ Vec Figure_Chest(void) { return {0, kArtTermFigureY + 550, 0}; }
 void Env_Colour(f32 x, f32 y, f32* r, f32* g, f32* b) {
   const f32 d = std::sqrt(x * x + y * y);
   const f32 up = -y;
-  const f32 sky = Smooth(-0.1f, 0.6f, up);
+  const f32 sky = Art_Smooth(-0.1f, 0.6f, up);
   *r = Art_Lerp(110, 225, sky);
   *g = Art_Lerp(116, 232, sky);
   *b = Art_Lerp(126, 245, sky);
@@ -181,13 +174,14 @@ std::vector<PathCameraKey> Art_Term_Camera_Keys(void) {
     // Two turns a loop; at each sun view the camera swings out past the ceiling light's corner, away
     // from the sun, so that the light does not stand between them.
     f32 view = 0;
-    for (f32 c : kArtTermSunViews) view = std::max(view, Smooth(0.09f, 0.03f, std::abs(t - c)));
-    const f32 a = 4 * kPi * t + kArtTermOrbitStart, r = 2600 + 400 * std::sin(6 * kPi * t) * (1 - view) + 2000 * view;
-    const Vec p = {r * std::sin(a), 1900 + 350 * std::sin(2 * kPi * 3 * t), -r * std::cos(a)};
+    for (f32 c : kArtTermSunViews) view = std::max(view, Art_Smooth(0.09f, 0.03f, std::abs(t - c)));
+    const f32 a = 4 * kArtPi * t + kArtTermOrbitStart,
+              r = 2600 + 400 * std::sin(6 * kArtPi * t) * (1 - view) + 2000 * view;
+    const Vec p = {r * std::sin(a), 1900 + 350 * std::sin(2 * kArtPi * 3 * t), -r * std::cos(a)};
     // Turned partway to the sun: far off, it then stands to one side, and its flare chain crosses the view.
     f32 look_up = 0;
     for (f32 c : kArtTermSunViews)
-      look_up = std::max(look_up, kArtTermSunLook * Smooth(0.075f, 0.035f, std::abs(t - c)));
+      look_up = std::max(look_up, kArtTermSunLook * Art_Smooth(0.075f, 0.035f, std::abs(t - c)));
     const Vec q = chest * (1 - look_up) + sun * look_up;
     keys.push_back({{p.x / k, -p.y / k, p.z / k}, {q.x / k, -q.y / k, q.z / k}, 0});
   }
@@ -207,7 +201,7 @@ std::vector<u32> Art_Term_Face_Pixels(void) {
         const bool eye = y > 56 && y < 74 && ((x > 26 && x < 52) || (x > 76 && x < 102));
         if (eye) {
           const f32 ex = x < 64 ? f32(x) - 39 : f32(x) - 89, ey = f32(y) - 65;
-          const f32 iris = Smooth(9, 4, std::sqrt(ex * ex + ey * ey));
+          const f32 iris = Art_Smooth(9, 4, std::sqrt(ex * ex + ey * ey));
           r = 20, g = 20, b = 26;
           if (half == 1) r += 40 * iris, g += 200 * iris, b += 235 * iris;
           else r += 255 * iris, g += 40 * iris, b += 20 * iris;
@@ -225,7 +219,7 @@ std::vector<u32> Art_Term_Body_Pixels(void) {
   for (u32 y = 0; y < 64; y++)
     for (u32 x = 0; x < 64; x++) {
       const f32 dx = f32(x) - 31.5f, dy = f32(y) - 26;
-      const f32 core = Smooth(10, 3, std::sqrt(dx * dx + dy * dy));
+      const f32 core = Art_Smooth(10, 3, std::sqrt(dx * dx + dy * dy));
       const bool line = y % 16 == 0 || x == 8 || x == 55;
       f32 v = line ? 90 : 190 - f32(y);
       pixels[y * 256 + 64 + x] = Art_Rgb(v + 60 * core, v + 180 * core, v + 200 * core);
@@ -250,8 +244,8 @@ std::vector<u32> Art_Term_Wall_Pixels(void) {
     for (u32 x = 0; x < 128; x++) {
       if (x < 64) {
         // Smooth waves in green and blue: they shift where the rippled wall reads its reflection.
-        const f32 g = 128 + 120 * std::sin(2 * kPi * f32(y) / 32.0f + std::sin(2 * kPi * f32(x) / 64.0f));
-        const f32 b = 128 + 120 * std::sin(2 * kPi * f32(x) / 32.0f);
+        const f32 g = 128 + 120 * std::sin(2 * kArtPi * f32(y) / 32.0f + std::sin(2 * kArtPi * f32(x) / 64.0f));
+        const f32 b = 128 + 120 * std::sin(2 * kArtPi * f32(x) / 32.0f);
         pixels[y * 256 + x] = Art_Rgb(90, g, b);
       } else {
         const u32 px = x - 64, py = y % 64;
@@ -318,7 +312,7 @@ std::vector<u32> Art_Term_Lens_Pixels(void) {
   for (u32 y = 0; y < 128; y++)
     for (u32 x = 0; x < 128; x++) {
       const f32 d = std::sqrt((f32(x) - 64) * (f32(x) - 64) + (f32(y) - 64) * (f32(y) - 64)) / 64;
-      const f32 core = Smooth(0.25f, 0.05f, d), glow = std::max(0.0f, 1 - d) * std::max(0.0f, 1 - d);
+      const f32 core = Art_Smooth(0.25f, 0.05f, d), glow = std::max(0.0f, 1 - d) * std::max(0.0f, 1 - d);
       pixels[y * 256 + x] = Art_Rgb(255 * core + 255 * glow, 255 * core + 200 * glow, 255 * core + 90 * glow);
     }
   pixels[64 * 256 + 64] = 0xFFFFFF;

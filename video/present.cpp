@@ -81,12 +81,8 @@ void Vbe_Present_32(void) {
 void Vbe_Present_24(void) { Vbe_Present_Linear<3, 1, Vbe_Put_24>(); }
 void Vbe_Present_15(void) { Vbe_Present_Linear<2, 1, Vbe_Put_15>(); }
 
-void Vbe_Present_8(void) {
-  const VbeScreen& s = vbe_screen;
-  u32 bytes = s.frame_size & ~3u;
-  if (!Vbe_Present_Ready(bytes)) return;
-  memcpy(s.visible_page, s.frame, bytes);
-}
+// An 8-bit frame is copied byte for byte, as a 32-bit one is.
+void Vbe_Present_8(void) { Vbe_Present_32(); }
 
 void Vbe_Present_32_Smooth(void) { Vbe_Present_Rows<4, 1, Vbe_Put_32>(); }
 void Vbe_Present_24_Smooth(void) { Vbe_Present_Rows<3, 1, Vbe_Put_24>(); }

@@ -47,6 +47,24 @@ u32* vbe_saved_text = nullptr;
 
 u32 Vbe_Drawing_Bytes(void) { return vbe_screen.drawing_bits == 8 ? 1 : 4; }
 
+// The present routines of a page flip by screen format (32, 24 or 15 bits) and resolution (full, low).
+using VbePresenter = void (*)(void);
+const VbePresenter kVbeFlipPresent[3][2] = {
+    {Vbe_Present_32, Vbe_Present_32_Low}, {Vbe_Present_24, Vbe_Present_24_Low}, {Vbe_Present_15, Vbe_Present_15_Low}};
+const VbePresenter kVbeFlipPresentSmooth[3][2] = {{Vbe_Present_32_Smooth, Vbe_Present_32_Low_Smooth},
+                                                  {Vbe_Present_24_Smooth, Vbe_Present_24_Low_Smooth},
+                                                  {Vbe_Present_15_Smooth, Vbe_Present_15_Low_Smooth}};
+
+// Shows the next page: presents the frame into it with the table's routine and moves the display start.
+void Vbe_Flip_Through(const VbePresenter (&present)[3][2]) {
+  VbeScreen& s = vbe_screen;
+  if (++s.page_index >= s.page_count) s.page_index = 0;
+  s.visible_page = s.page_bases[s.page_index];
+  const u32 format = s.screen_bytes == 3 ? 1 : s.screen_bytes == 2 ? 2 : 0;
+  present[format][s.low_res ? 1 : 0]();
+  Vbe_Set_Display_Start(s.page_index * s.screen_height * s.screen_width);
+}
+
 void Vbe_Print_Support(u32 width, u32 height, i32 bits) {
   if (vbe_screen.mode_info.attributes & 1)
     printf("Vbe: Detected hardware support for %dx%dx%d LFB mode.\n", int(width), int(height), int(bits));
@@ -335,31 +353,9 @@ void Vbe_Squeze(u32 first_line, u32 end_line) {
   s.frame_size = Vbe_Drawing_Bytes() * s.width * (end_line - first_line);
 }
 
-void Vbe_Flip_Page(void) {
-  VbeScreen& s = vbe_screen;
-  if (++s.page_index >= s.page_count) s.page_index = 0;
-  s.visible_page = s.page_bases[s.page_index];
-  if (s.screen_bytes == 3)
-    s.low_res ? Vbe_Present_24_Low() : Vbe_Present_24();
-  else if (s.screen_bytes == 2)
-    s.low_res ? Vbe_Present_15_Low() : Vbe_Present_15();
-  else
-    s.low_res ? Vbe_Present_32_Low() : Vbe_Present_32();
-  Vbe_Set_Display_Start(s.page_index * s.screen_height * s.screen_width);
-}
+void Vbe_Flip_Page(void) { Vbe_Flip_Through(kVbeFlipPresent); }
 
-void Vbe_Flip_Page_Smooth(void) {
-  VbeScreen& s = vbe_screen;
-  if (++s.page_index >= s.page_count) s.page_index = 0;
-  s.visible_page = s.page_bases[s.page_index];
-  if (s.screen_bytes == 3)
-    s.low_res ? Vbe_Present_24_Low_Smooth() : Vbe_Present_24_Smooth();
-  else if (s.screen_bytes == 2)
-    s.low_res ? Vbe_Present_15_Low_Smooth() : Vbe_Present_15_Smooth();
-  else
-    s.low_res ? Vbe_Present_32_Low_Smooth() : Vbe_Present_32_Smooth();
-  Vbe_Set_Display_Start(s.page_index * s.screen_height * s.screen_width);
-}
+void Vbe_Flip_Page_Smooth(void) { Vbe_Flip_Through(kVbeFlipPresentSmooth); }
 
 u8* Vbe_Screen_End(void) { return vbe_screen.screen_base + vbe_screen_memory_bytes; }
 

@@ -168,28 +168,19 @@ void Flare_Add_Line(i32 x0, i32 y0, i32 x1, i32 y1, u32 colour) {
     Flare_Plot(q + kFlarePitch + 1, colour);
     Flare_Plot(q + kFlarePitch + 1, colour);
   };
-  if (2 * ay < 2 * ax) {
-    i64 e = -ax;
-    for (i64 i = 0; i < ax; i++) {
-      e += 2 * ay;
-      plot(p);
-      if (e >= 0) {
-        p += step_y;
-        e -= 2 * ax;
-      }
-      p += step_x;
+  // Steps along the longer axis, and along the shorter one whenever the error crosses zero.
+  const bool along_x = 2 * ay < 2 * ax;
+  const i64 major = along_x ? ax : ay, minor = along_x ? ay : ax;
+  const i64 step_major = along_x ? step_x : step_y, step_minor = along_x ? step_y : step_x;
+  i64 e = -major;
+  for (i64 i = 0; i < major; i++) {
+    e += 2 * minor;
+    plot(p);
+    if (e >= 0) {
+      p += step_minor;
+      e -= 2 * major;
     }
-  } else {
-    i64 e = -ay;
-    for (i64 i = 0; i < ay; i++) {
-      e += 2 * ax;
-      plot(p);
-      if (e >= 0) {
-        p += step_x;
-        e -= 2 * ay;
-      }
-      p += step_y;
-    }
+    p += step_major;
   }
 }
 
