@@ -164,20 +164,21 @@ void VR_Move_Camera(i16 dx, i16 dy, i16 dz) {
     std::memcpy(s->camera_position, vr_camera.position, sizeof(s->camera_position));
 }
 
+namespace {
+// Adds the three turns to a scene's stored angles, each wrapped into the angle range.
+void Turn(i32* angles, i32 d0, i32 d1, i32 d2) {
+  angles[0] = VR_Wrap_Angle(angles[0] + d0);
+  angles[1] = VR_Wrap_Angle(angles[1] + d1);
+  angles[2] = VR_Wrap_Angle(angles[2] + d2);
+}
+}  // namespace
+
 void VR_Rotate_Camera(i32 d0, i32 d1, i32 d2) {
-  MeshScene* s = VR_Scene_In_Context();
-  if (!s) return;
-  s->camera_angles[0] = VR_Wrap_Angle(s->camera_angles[0] + d0);
-  s->camera_angles[1] = VR_Wrap_Angle(s->camera_angles[1] + d1);
-  s->camera_angles[2] = VR_Wrap_Angle(s->camera_angles[2] + d2);
+  if (MeshScene* s = VR_Scene_In_Context()) Turn(s->camera_angles, d0, d1, d2);
 }
 
 void VR_Rotate_Camera_Aim(i32 d0, i32 d1, i32 d2) {
-  MeshScene* s = VR_Scene_In_Context();
-  if (!s) return;
-  s->second_angles[0] = VR_Wrap_Angle(s->second_angles[0] + d0);
-  s->second_angles[1] = VR_Wrap_Angle(s->second_angles[1] + d1);
-  s->second_angles[2] = VR_Wrap_Angle(s->second_angles[2] + d2);
+  if (MeshScene* s = VR_Scene_In_Context()) Turn(s->second_angles, d0, d1, d2);
 }
 
 void VR_Rotate_Object(u32 object, i32 d0, i32 d1, i32 d2) {

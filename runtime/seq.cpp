@@ -46,27 +46,22 @@ bool Seq_Debug_Pause(void) {
   return false;
 }
 
+// Debug keys that act once a press, in the order they are looked at.
+const struct {
+  u8 key;
+  void (*action)(void);
+} kSeqDebugKeys[] = {{'M', Music_Key_M},
+                     {KEY_SPACE, Seq_Jump_Next_Order},
+                     {KEY_CTRL, Seq_Skip_Event},
+                     {'C', VR_Toggle_Path_Override},
+                     {KEY_TAB, Demo_Toggle_Overlay}};
+
 void Seq_Debug_Keys(void) {
-  if (Key_Is_Down('M')) {
-    Key_Clear('M');
-    Music_Key_M();
-  }
-  if (Key_Is_Down(KEY_SPACE)) {
-    Key_Clear(KEY_SPACE);
-    Seq_Jump_Next_Order();
-  }
-  if (Key_Is_Down(KEY_CTRL)) {
-    Key_Clear(KEY_CTRL);
-    Seq_Skip_Event();
-  }
-  if (Key_Is_Down('C')) {
-    Key_Clear('C');
-    VR_Toggle_Path_Override();
-  }
-  if (Key_Is_Down(KEY_TAB)) {
-    Key_Clear(KEY_TAB);
-    Demo_Toggle_Overlay();
-  }
+  for (const auto& k : kSeqDebugKeys)
+    if (Key_Is_Down(k.key)) {
+      Key_Clear(k.key);
+      k.action();
+    }
   if (Key_Is_Down(KEY_NUMPAD_PLUS)) Music_Key_Plus();
   if (Key_Is_Down(KEY_NUMPAD_MINUS)) Music_Key_Minus();
   if (Key_Is_Down(KEY_RIGHT) && VR_Is_Path_Running()) {
