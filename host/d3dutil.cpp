@@ -28,23 +28,6 @@ const FormatRow kFormats[] = {
 };
 const FormatRow kUnknownFormat = {0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0};
 
-// The position of the lowest set bit; 0 for an empty mask.
-u32 D3d_Shift(u32 mask) {
-  u32 s = 0;
-  while (mask && !(mask & 1)) mask >>= 1, s++;
-  return s;
-}
-
-u32 D3d_Read_Pixel(const u8* p, u32 bits) {
-  if (bits == 16) return u32(p[0]) | u32(p[1]) << 8;
-  if (bits == 24) return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16;
-  return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24;
-}
-
-void D3d_Write_Pixel(u8* p, u32 bits, u32 v) {
-  for (u32 i = 0; i < bits / 8; i++) p[i] = u8(v >> (8 * i));
-}
-
 i32 D3d_Clamp(i32 v, i32 low, i32 high) { return v < low ? low : v > high ? high : v; }
 }  // namespace
 
@@ -135,9 +118,18 @@ u32 FormatInfo::Describe(u32 format, FormatDesc* desc) const {
   for (const FormatRow& r : kFormats)
     if (r.format == format) row = &r;
   *desc = {format,
-           D3d_Shift(row->red_mask), D3d_Shift(row->green_mask), D3d_Shift(row->blue_mask), D3d_Shift(row->alpha_mask),
-           row->alpha_mask, row->red_mask, row->green_mask, row->blue_mask,
-           row->alpha_max, row->red_max, row->green_max, row->blue_max,
+           Plat_Mask_Shift(row->red_mask),
+           Plat_Mask_Shift(row->green_mask),
+           Plat_Mask_Shift(row->blue_mask),
+           Plat_Mask_Shift(row->alpha_mask),
+           row->alpha_mask,
+           row->red_mask,
+           row->green_mask,
+           row->blue_mask,
+           row->alpha_max,
+           row->red_max,
+           row->green_max,
+           row->blue_max,
            row->bits};
   return row == &kUnknownFormat ? SURFACE_BAD_FORMAT : SURFACE_DONE;
 }
@@ -231,14 +223,14 @@ u32 OffscreenSurface::Copy_To(PlatSurface* dest, i32 x, i32 y, i32 left, i32 top
     u8* d = dst_bits + size_t(row) * dst_pitch;
     for (i64 col = 0; col < w; col++, s += from.bits / 8, d += to.bits / 8) {
       if (from.bits < 16) continue;
-      u32 pixel = D3d_Read_Pixel(s, from.bits), out = 0;
+      u32 pixel = Plat_Read_Pixel(s, from.bits), out = 0;
       for (u32 c = 0; c < 4; c++) {
         u32 channel = (pixel & src_masks[c]) >> src_shifts[c];
         // channel / source maximum x destination maximum, truncated, in exact integers.
         if (convert) channel = src_max[c] ? u32(u64(channel) * dst_max[c] / src_max[c]) : 0;
         out += (channel << dst_shifts[c]) & dst_masks[c];
       }
-      if (to.bits >= 16) D3d_Write_Pixel(d, to.bits, out);
+      if (to.bits >= 16) Plat_Write_Pixel(d, to.bits, out);
     }
   }
   Plat_Surface_Unlock(dest);

@@ -41,33 +41,17 @@ const Layout* Sf_Layout(u32 format) {
   return nullptr;
 }
 
-u32 Sf_Shift(u32 mask) {
-  u32 s = 0;
-  while (mask && !(mask & 1)) mask >>= 1, s++;
-  return s;
-}
-
 // One channel of 0..255 from a packed pixel; a missing alpha channel reads as opaque.
 u32 Sf_Get8(u32 pixel, u32 mask, u32 missing) {
   if (!mask) return missing;
-  u32 max = mask >> Sf_Shift(mask);
-  return (((pixel & mask) >> Sf_Shift(mask)) * 255 + max / 2) / max;
+  u32 max = mask >> Plat_Mask_Shift(mask);
+  return (((pixel & mask) >> Plat_Mask_Shift(mask)) * 255 + max / 2) / max;
 }
 
 u32 Sf_Put8(u32 value, u32 mask) {
   if (!mask) return 0;
-  u32 max = mask >> Sf_Shift(mask);
-  return (((value * max + 127) / 255) << Sf_Shift(mask)) & mask;
-}
-
-u32 Sf_Read(const u8* p, u32 bits) {
-  if (bits == 16) return u32(p[0]) | u32(p[1]) << 8;
-  if (bits == 24) return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16;
-  return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24;
-}
-
-void Sf_Write(u8* p, u32 bits, u32 v) {
-  for (u32 i = 0; i < bits / 8; i++) p[i] = u8(v >> (8 * i));
+  u32 max = mask >> Plat_Mask_Shift(mask);
+  return (((value * max + 127) / 255) << Plat_Mask_Shift(mask)) & mask;
 }
 
 // Scales 0xAARRGGBB pixels bilinearly (pixel centres matched, edges clamped), keys them, and
@@ -95,7 +79,7 @@ bool Sf_Store(PlatSurface* dest, const std::vector<u32>& argb, u32 sw, u32 sh, u
         f32 bottom = ch(x0, y1) + (ch(x1, y1) - ch(x0, y1)) * tx;
         out |= Sf_Put8(u32(top + (bottom - top) * ty + 0.5f), masks[c]);
       }
-      Sf_Write(&dest->bytes[size_t(y) * dest->pitch + size_t(x) * dest->bytes_per_pixel], l->bits, out);
+      Plat_Write_Pixel(&dest->bytes[size_t(y) * dest->pitch + size_t(x) * dest->bytes_per_pixel], l->bits, out);
     }
   }
   return true;
@@ -186,7 +170,7 @@ bool Plat_Load_Surface_From_Surface(PlatSurface* dest, PlatSurface* source, u32,
   std::vector<u32> pixels(size_t(source->width) * source->height);
   for (u32 y = 0; y < source->height; y++)
     for (u32 x = 0; x < source->width; x++) {
-      u32 p = Sf_Read(&source->bytes[size_t(y) * source->pitch + size_t(x) * source->bytes_per_pixel], l->bits);
+      u32 p = Plat_Read_Pixel(&source->bytes[size_t(y) * source->pitch + size_t(x) * source->bytes_per_pixel], l->bits);
       pixels[size_t(y) * source->width + x] = Sf_Get8(p, l->a, 255) << 24 | Sf_Get8(p, l->r, 0) << 16 |
                                               Sf_Get8(p, l->g, 0) << 8 | Sf_Get8(p, l->b, 0);
     }

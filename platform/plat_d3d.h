@@ -18,6 +18,22 @@ enum : u32 { PLAT_POOL_DEFAULT = 0, PLAT_POOL_SCRATCH = 3 };
 enum : u32 { PLAT_LOCK_READONLY = 0x10 };
 enum : u32 { PLAT_FILTER_LINEAR = 2 };
 
+// The position of a channel mask's lowest set bit; 0 for an empty mask.
+inline u32 Plat_Mask_Shift(u32 mask) {
+  u32 s = 0;
+  while (mask && !(mask & 1)) mask >>= 1, s++;
+  return s;
+}
+// A little-endian pixel of 16, 24 or 32 bits.
+inline u32 Plat_Read_Pixel(const u8* p, u32 bits) {
+  if (bits == 16) return u32(p[0]) | u32(p[1]) << 8;
+  if (bits == 24) return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16;
+  return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24;
+}
+inline void Plat_Write_Pixel(u8* p, u32 bits, u32 v) {
+  for (u32 i = 0; i < bits / 8; i++) p[i] = u8(v >> (8 * i));
+}
+
 struct PlatVec3 {
   f32 x, y, z;
 };
