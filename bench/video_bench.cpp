@@ -12,55 +12,42 @@
 #include "video/vbe.h"
 
 namespace {
+enum : u32 { FRAMES = 1, BYTES = 2 };
 
-
-void BM_Present32(benchmark::State& state) {
+// One frame operation run over and over in the show mode, counting frames and/or the frame's bytes.
+template <typename Op>
+void Frame_Loop(benchmark::State& state, u32 counts, Op op) {
   Bench_Open_Show_Mode();
   for (auto _ : state) {
-    vbe_screen.present();
+    op();
     benchmark::ClobberMemory();
   }
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  if (counts & FRAMES) state.SetItemsProcessed(state.iterations());
+  if (counts & BYTES) state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+}
+
+void BM_Present32(benchmark::State& state) {
+  Frame_Loop(state, BYTES, [] { vbe_screen.present(); });
 }
 BENCHMARK(BM_Present32);
 
 void BM_MemcpyFrame(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    memcpy(vbe_screen.visible_page, vbe_screen.frame, vbe_screen.frame_size);
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  Frame_Loop(state, BYTES, [] { memcpy(vbe_screen.visible_page, vbe_screen.frame, vbe_screen.frame_size); });
 }
 BENCHMARK(BM_MemcpyFrame);
 
 void BM_StretchDesign(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    Vbe_Stretch_Design();
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  Frame_Loop(state, BYTES, [] { Vbe_Stretch_Design(); });
 }
 BENCHMARK(BM_StretchDesign);
 
 void BM_StretchDesignPlain(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    Vbe_Stretch_Design_Plain();
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  Frame_Loop(state, BYTES, [] { Vbe_Stretch_Design_Plain(); });
 }
 BENCHMARK(BM_StretchDesignPlain);
 
 void BM_StretchDesignAdd(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    Vbe_Stretch_Design_Add();
-    benchmark::ClobberMemory();
-  }
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  Frame_Loop(state, BYTES, [] { Vbe_Stretch_Design_Add(); });
 }
 BENCHMARK(BM_StretchDesignAdd);
 
@@ -68,45 +55,26 @@ void BM_CrossfadeFrame(benchmark::State& state) {
   Bench_Open_Show_Mode();
   static std::vector<u32> a(vbe_screen.frame_size / 4, 0x00804020), b(vbe_screen.frame_size / 4, 0x00204080);
   Vbe_Set_Crossfade(460, 16, -2, 2, a.data(), b.data());
-  for (auto _ : state) {
+  Frame_Loop(state, FRAMES, [] {
     Vbe_Step_Crossfade();
     if (Vbe_Crossfade_Done()) Vbe_Set_Crossfade(460, 16, -2, 2, a.data(), b.data());
     Vbe_Draw_Crossfade();
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
+  });
 }
 BENCHMARK(BM_CrossfadeFrame);
 
 void BM_BrightenFrame(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    Vbe_Brighten(3);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  Frame_Loop(state, FRAMES | BYTES, [] { Vbe_Brighten(3); });
 }
 BENCHMARK(BM_BrightenFrame);
 
 void BM_BrightenFramePlain(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    Vbe_Brighten_Plain(3);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
-  state.SetBytesProcessed(i64(state.iterations()) * vbe_screen.frame_size);
+  Frame_Loop(state, FRAMES | BYTES, [] { Vbe_Brighten_Plain(3); });
 }
 BENCHMARK(BM_BrightenFramePlain);
 
 void BM_TrailFrame(benchmark::State& state) {
-  Bench_Open_Show_Mode();
-  for (auto _ : state) {
-    Vbe_Transition(7, 0);
-    benchmark::ClobberMemory();
-  }
-  state.SetItemsProcessed(state.iterations());
+  Frame_Loop(state, FRAMES, [] { Vbe_Transition(7, 0); });
 }
 BENCHMARK(BM_TrailFrame);
 
