@@ -1,7 +1,27 @@
 // The operations each platform backend (sdl, win32, headless) provides to the common platform code.
 // The tables are filled with designated initialisers, so a slot out of place does not compile.
 #pragma once
+#include <vector>
+
 #include "platform/plat.h"
+
+// A back buffer in memory, for backends that present from their own copy: width x height 0x00RRGGBB pixels.
+struct PlatMemoryBack {
+  std::vector<u32> pixels;
+  u32 width = 0, height = 0;
+  void Resize(u32 w, u32 h) {
+    width = w;
+    height = h;
+    pixels.assign(size_t(w) * h, 0);
+  }
+  bool Lock(u32** p, u32* pitch, u32* w, u32* h) {
+    *p = pixels.data();
+    *pitch = width * 4;
+    *w = width;
+    *h = height;
+    return true;
+  }
+};
 
 // A system whose own message queue runs the window (win32): the real loop, posting, paint requests,
 // the default procedure and the quit message. Its window procedure hands every message to

@@ -21,8 +21,7 @@ PlatConfig hl_config;
 i64 hl_counter = 0;
 i32 hl_outer_w = 0, hl_outer_h = 0;
 
-std::vector<u32> hl_back;  // the back buffer
-u32 hl_back_w = 0, hl_back_h = 0;
+PlatMemoryBack hl_back;
 FILE* hl_crc = nullptr;
 
 const u8* hl_ring = nullptr;
@@ -57,7 +56,7 @@ void Hl_Wav_Header(FILE* f, u32 data_bytes) {
 bool Hl_Init(const PlatConfig& config) {
   hl_config = config;
   hl_counter = 0;
-  hl_back.clear();
+  hl_back.pixels.clear();
   hl_crc = nullptr;
   if (config.crc_log[0] && !(hl_crc = fopen(config.crc_log, "wb"))) {
     fprintf(stderr, "Plat: cannot write %s\n", config.crc_log);
@@ -148,30 +147,24 @@ bool Hl_Present_Init(u32 width, u32 height, bool, bool) {
     width = u32(cw > 0 ? cw : 0);
     height = u32(ch > 0 ? ch : 0);
   }
-  hl_back_w = width;
-  hl_back_h = height;
-  hl_back.assign(size_t(width) * height, 0);
+  hl_back.Resize(width, height);
   return true;
 }
 
-void Hl_Present_Clear(u32 argb) { Mem_Fill32(hl_back.data(), hl_back.size(), argb); }
+void Hl_Present_Clear(u32 argb) { Mem_Fill32(hl_back.pixels.data(), hl_back.pixels.size(), argb); }
 
 bool Hl_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
-  *pixels = hl_back.data();
-  *pitch = hl_back_w * 4;
-  *width = hl_back_w;
-  *height = hl_back_h;
-  return true;
+  return hl_back.Lock(pixels, pitch, width, height);
 }
 
 void Hl_Present_Unlock(void) {}
 
 // One log line per presented frame: frame, virtual ms, the host's status, CRC-32 of the frame.
 void Hl_Present_Flip(void) {
-  Plat_Capture_Frame(Plat_Presented_Frames(), hl_back.data(), hl_back_w, hl_back_h);
+  Plat_Capture_Frame(Plat_Presented_Frames(), hl_back.pixels.data(), hl_back.width, hl_back.height);
   if (!hl_crc) return;
   uLong crc = crc32(0L, Z_NULL, 0);
-  crc = crc32(crc, reinterpret_cast<const Bytef*>(hl_back.data()), uInt(hl_back.size() * 4));
+  crc = crc32(crc, reinterpret_cast<const Bytef*>(hl_back.pixels.data()), uInt(hl_back.pixels.size() * 4));
   char status[64];
   Plat_Status_Text(status, sizeof status);
   fprintf(hl_crc, "%u %lld %s %08lx\n", Plat_Presented_Frames(), (long long)(hl_counter * 1000 / kFrequency),
@@ -180,7 +173,7 @@ void Hl_Present_Flip(void) {
 
 void Hl_Present_Release(void) {
   Plat_Capture_Stop();
-  hl_back.clear();
+  hl_back.pixels.clear();
 }
 
 bool Hl_Wave_Open(u32 rate, u32 channels, u32 bits) {

@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "runtime/mem.h"
 
 namespace {
 PlatConfig sdl_config;
 SDL_Window* sdl_window = nullptr;
 SDL_Renderer* sdl_renderer = nullptr;
 SDL_Texture* sdl_texture = nullptr;
-std::vector<u32> sdl_back;
-u32 sdl_back_w = 0, sdl_back_h = 0;
+PlatMemoryBack sdl_back;
 bool sdl_minimised = false;
 bool sdl_video = false;
 
@@ -162,30 +162,24 @@ bool Sdl_Present_Init(u32 width, u32 height, bool fullscreen, bool vsync) {
   sdl_texture = SDL_CreateTexture(sdl_renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, int(width),
                                   int(height));
   if (!sdl_texture) return false;
-  sdl_back_w = width;
-  sdl_back_h = height;
-  sdl_back.assign(size_t(width) * height, 0);
+  sdl_back.Resize(width, height);
   return true;
 }
 
-void Sdl_Present_Clear(u32 argb) { std::fill(sdl_back.begin(), sdl_back.end(), argb & 0xFFFFFF); }
+void Sdl_Present_Clear(u32 argb) { Mem_Fill32(sdl_back.pixels.data(), sdl_back.pixels.size(), argb & 0xFFFFFF); }
 
 bool Sdl_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
-  *pixels = sdl_back.data();
-  *pitch = sdl_back_w * 4;
-  *width = sdl_back_w;
-  *height = sdl_back_h;
-  return true;
+  return sdl_back.Lock(pixels, pitch, width, height);
 }
 
 void Sdl_Present_Unlock(void) {}
 
 // The back buffer goes to the window unscaled at its top left, on black.
 void Sdl_Present_Flip(void) {
-  SDL_UpdateTexture(sdl_texture, nullptr, sdl_back.data(), int(sdl_back_w * 4));
+  SDL_UpdateTexture(sdl_texture, nullptr, sdl_back.pixels.data(), int(sdl_back.width * 4));
   SDL_SetRenderDrawColor(sdl_renderer, 0, 0, 0, 255);
   SDL_RenderClear(sdl_renderer);
-  SDL_Rect r = {0, 0, int(sdl_back_w), int(sdl_back_h)};
+  SDL_Rect r = {0, 0, int(sdl_back.width), int(sdl_back.height)};
   SDL_RenderCopy(sdl_renderer, sdl_texture, nullptr, &r);
   SDL_RenderPresent(sdl_renderer);
 }
