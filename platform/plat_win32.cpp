@@ -2,8 +2,10 @@
 // boxes, the program's dialogs from its resources, the host surface as a DIB section, Direct3D 9
 // presentation and waveOut.
 #include <cstdio>
+#include <vector>
 
 #include "platform/backend.h"
+#include "platform/capture.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -36,6 +38,12 @@ IDirect3DDevice9* w32_device = nullptr;
 IDirect3DSurface9* w32_back = nullptr;
 const UINT kW32SdkVersion = 32;
 u32 w32_presented = 0;
+// The frame as locked, kept for capture (AVI or pictures) when the configuration asks for it.
+std::vector<u32> w32_captured;
+u32 w32_captured_width = 0, w32_captured_height = 0;
+bool w32_capture_due = false;
+D3DLOCKED_RECT w32_locked = {};
+const u32 kW32RgbMask = 0x00FFFFFFu;
 
 HWAVEOUT w32_wave = nullptr;
 WAVEHDR w32_header = {};
@@ -227,25 +235,43 @@ void W32_Present_Put_Back_Buffer(void) {
 
 bool W32_Present_Lock(u32** pixels, u32* pitch, u32* width, u32* height) {
   D3DSURFACE_DESC desc;
-  D3DLOCKED_RECT locked;
-  if (!w32_back || FAILED(w32_back->GetDesc(&desc)) || FAILED(w32_back->LockRect(&locked, nullptr, 0)))
+  if (!w32_back || FAILED(w32_back->GetDesc(&desc)) || FAILED(w32_back->LockRect(&w32_locked, nullptr, 0)))
     return false;
-  *pixels = static_cast<u32*>(locked.pBits);
-  *pitch = u32(locked.Pitch);
+  w32_capture_due = (w32_config.avi[0] || w32_config.dump_dir[0]) &&
+                    (desc.Format == D3DFMT_X8R8G8B8 || desc.Format == D3DFMT_A8R8G8B8);
+  w32_captured_width = desc.Width;
+  w32_captured_height = desc.Height;
+  *pixels = static_cast<u32*>(w32_locked.pBits);
+  *pitch = u32(w32_locked.Pitch);
   *width = desc.Width;
   *height = desc.Height;
   return true;
 }
 
+// A frame to capture is copied out of the back buffer before it is given back.
 void W32_Present_Unlock(void) {
-  if (w32_back) w32_back->UnlockRect();
+  if (!w32_back) return;
+  if (w32_capture_due) {
+    w32_captured.resize(size_t(w32_captured_width) * w32_captured_height);
+    for (u32 y = 0; y < w32_captured_height; y++) {
+      const u32* row = reinterpret_cast<const u32*>(w32_locked.pBits) + size_t(y) * (w32_locked.Pitch / 4);
+      u32* out = w32_captured.data() + size_t(y) * w32_captured_width;
+      for (u32 x = 0; x < w32_captured_width; x++) out[x] = row[x] & kW32RgbMask;
+    }
+  }
+  w32_back->UnlockRect();
 }
 
 void W32_Present_Flip(void) {
   if (SUCCEEDED(w32_device->Present(nullptr, nullptr, nullptr, nullptr))) w32_presented++;
+  if (w32_capture_due)
+    Plat_Capture_Frame(Plat_Presented_Frames(), w32_captured.data(), w32_captured_width, w32_captured_height);
+  w32_capture_due = false;
 }
 
 void W32_Present_Release(void) {
+  Plat_Capture_Stop();
+  w32_captured.clear();
   if (w32_device) printf("Plat: Direct3D 9 presented %u frames.\n", w32_presented);
   w32_presented = 0;
   W32_Present_Put_Back_Buffer();

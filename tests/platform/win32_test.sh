@@ -68,9 +68,12 @@ d3dutil)
 window)
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" "No audio device" \
     "Direct3D 9 presented [1-9]" -- escape:1500
-  # Frames are the window's paint messages: the frame limit counts them, a scripted Escape comes
-  # through the window's real message queue, and the close box ends the show through the system.
-  VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 drive 124 "Direct3D 9 presented 40 frames" --
+  # Frames are the window's paint messages: the frame limit counts them (and the AVI of the window
+  # holds them), a scripted Escape comes through the window's real message queue, and the close box
+  # ends the show through the system.
+  VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=window.avi drive 124 "Direct3D 9 presented 40 frames" --
+  got=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height -of csv=p=0 window.avi)
+  [ "$got" = "320,200,40" ] || fail "ffprobe read \"$got\" from the window's AVI, expected 320,200,40"
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
   VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
   ;;
