@@ -301,7 +301,11 @@ intptr_t Plat_Send_Message(PlatWindow window, u32 message, uintptr_t wparam, int
 }
 
 void Plat_Post_Message(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
-  if (Plat_Loop() && window == plat_window) return Plat_Queue_Message(message, wparam, lparam);
+  if (Plat_Loop()) {
+    // The system's queue takes posts to the live window only, as a post to a stale handle fails.
+    if (window == plat_window) Plat_Queue_Message(message, wparam, lparam);
+    return;
+  }
   plat_queue.push_back({window, message, wparam, lparam});
 }
 
