@@ -392,27 +392,29 @@ void Vbe_Set_Crossfade(i32 level_a, i32 level_b, i32 step_a, i32 step_b, const u
   vbe_crossfade_done = 0;
 }
 
+namespace {
+// Holds a crossfade level within its range; true when it had gone past an end.
+bool Vbe_Hold_Level(i32* level) {
+  if (*level > 1020) {
+    *level = 1020;
+    return true;
+  }
+  if (*level < 0) {
+    *level = 0;
+    return true;
+  }
+  return false;
+}
+}  // namespace
+
 void Vbe_Step_Crossfade(void) {
   if (vbe_crossfade_done) return;
   vbe_level_a += vbe_step_a;
   vbe_level_b += vbe_step_b;
-  bool a_marked = false;
-  if (vbe_level_a > 1020) {
-    vbe_level_a = 1020;
-    a_marked = true;
-  } else if (vbe_level_a < 0) {
-    vbe_level_a = 0;
-    a_marked = true;
-  }
-  if (vbe_level_b > 1020) {
-    vbe_level_b = 1020;
-    vbe_crossfade_done = a_marked;
-  } else if (vbe_level_b < 0) {
-    vbe_level_b = 0;
-    vbe_crossfade_done = a_marked;
-  } else {
-    vbe_crossfade_done = 0;
-  }
+  // Done once both levels reached an end in the same step.
+  const bool a_at_end = Vbe_Hold_Level(&vbe_level_a);
+  const bool b_at_end = Vbe_Hold_Level(&vbe_level_b);
+  vbe_crossfade_done = b_at_end && a_at_end;
 }
 
 void Vbe_Draw_Crossfade(void) {
