@@ -75,6 +75,6 @@ TEST_F(BoxTest, WobbleRefusesAnObjectWithoutAnimationRecords) {
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   for (u32 k = 0; k < 3; k++) Mesh_Add_Point(f32(k), 0, 0);
   Mesh_End_Object();
-  EXPECT_SCENE_FATAL("Box: Object 0 has no animation records for its 3 points", Box_Init_Wobble(0));
+  EXPECT_FATAL("Box: Object 0 has no animation records for its 3 points", Box_Init_Wobble(0));
 }
 

@@ -93,13 +93,13 @@ TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
   CoonCurve b[4];
   std::copy(Coon_Get_Bound(), Coon_Get_Bound() + 4, b);
   b[2].npt = 319;
-  EXPECT_SCENE_FATAL("Coon: Assertion failed: bound[2].npt==nu+1", Coon_Patch(texture.data(), out.data(), b, 0, 0));
+  EXPECT_FATAL("Coon: Assertion failed: bound[2].npt==nu+1", Coon_Patch(texture.data(), out.data(), b, 0, 0));
   b[2].npt = 320;
   b[3].npt = 201;
-  EXPECT_SCENE_FATAL("Coon: Assertion failed: bound[3].npt==nv+1", Coon_Patch(texture.data(), out.data(), b, 0, 0));
+  EXPECT_FATAL("Coon: Assertion failed: bound[3].npt==nv+1", Coon_Patch(texture.data(), out.data(), b, 0, 0));
   // Columns past the 320-pixel rows would write into the next row.
   b[3].npt = 200;
-  EXPECT_SCENE_FATAL("Coon: The patch does not fit the 320-pixel rows", Coon_Patch(texture.data(), out.data(), b, 1, 0));
+  EXPECT_FATAL("Coon: The patch does not fit the 320-pixel rows", Coon_Patch(texture.data(), out.data(), b, 1, 0));
 }
 
 // A note two rows after the last label adds one, one row after does not; ten labels take places of their
@@ -149,7 +149,7 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   const std::vector<u32> greets = Art_Coon_Greets();
   ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Scene_Temp("b.pcx"), &entries[1].data));
   const std::string data = Scene_Datafile(entries);
-  EXPECT_SCENE_IN_CHILD(([&data] {
+  EXPECT_CHILD(0, Child_Pass(([&data] {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, data, &surface);
     Coon_Load();
@@ -163,10 +163,10 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
     Coon_Release_Buffer();
     Coon_Free();
     return ok;
-  }()));
+  }())));
   ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Scene_Temp("b.pcx"), &entries[1].data));
   const std::string bad = Scene_Datafile(entries);
-  EXPECT_SCENE_FATAL("Coon: coon/greets.pcx must be 320x200", {
+  EXPECT_FATAL("Coon: coon/greets.pcx must be 320x200", {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, bad, &surface);
     Coon_Load();

@@ -77,7 +77,7 @@ TEST_F(Credits, PagesAreStripsOfThePictureAndPageSevenShowsNothing) {
 }
 
 TEST(CreditsLoad, APictureOfAnotherSizeIsRefused) {
-  EXPECT_SCENE_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
+  EXPECT_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
     SceneRun run;
     run.Start(320, 200);
     std::vector<DatafileEntry> entries(1);

@@ -154,7 +154,7 @@ TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) 
 }
 
 TEST(DesignLoad, TooSmallOrMissingPicturesAreFatal) {
-  EXPECT_SCENE_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
+  EXPECT_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
     SceneRun run;
     run.Start(320, 200);
     std::vector<DatafileEntry> entries(1);
@@ -163,7 +163,7 @@ TEST(DesignLoad, TooSmallOrMissingPicturesAreFatal) {
     run.Serve(entries);
     Design_Load_Overlays_1();
   });
-  EXPECT_SCENE_FATAL("design/prosa4.pcx", {
+  EXPECT_FATAL("design/prosa4.pcx", {
     SceneRun run;
     run.Start(320, 200);
     run.Serve(std::vector<DatafileEntry>());

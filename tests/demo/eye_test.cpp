@@ -90,7 +90,7 @@ TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {
   std::vector<u32> small(256 * 256, 0x404040);
   ASSERT_TRUE(Art_Pcx(small, 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
   Start(320, 200, entries);
-  EXPECT_SCENE_FATAL("Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high", Eye_Load());
+  EXPECT_FATAL("Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high", Eye_Load());
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ void Start(void) {
 // Lines plot up to but not the end point; the last column spills into the first of the next rows, and
 // plots past the 320x172 frame's end are dropped.
 TEST(FlareLine, PlotsStepAlongTheLongerAxisAndStayInTheFrame) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     Start();
     const struct {
       i32 x0, y0, x1, y1;
@@ -75,11 +75,11 @@ TEST(FlareLine, PlotsStepAlongTheLongerAxisAndStayInTheFrame) {
     vbe_screen.frame[60 * 320 + 61] = 0xF0FE05;
     Flare_Add_Line(60, 59, 61, 59, 0x030303);
     return ok && CHILD_EQ(vbe_screen.frame[60 * 320 + 61], 0xF6FF0Bu);
-  }());
+  }()));
 }
 
 TEST(FlareClip, BeamsAreCutAtTheViewWindow) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     Start();
     Flare_Set_View();  // the window (1, 35) - (319, 133)
     // Right: cut at x 319, which is not plotted; up: cut at row 35.
@@ -94,11 +94,11 @@ TEST(FlareClip, BeamsAreCutAtTheViewWindow) {
     Vbe_Clear();
     Flare_Clip_Line(0, 10, 300, 20, 1);  // wholly outside
     return Same(Lit(), {}, "outside") && ok;
-  }());
+  }()));
 }
 
 TEST(FlareLevels, StartFlashLastsThreeHundredEightyTicksAndFreezesTheLevels) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     Flare_Reset();
     bool ok = CHILD_EQ(Flare_Startup(), 190);
     for (i32 t = 1; t <= 380 && ok; t++) {
@@ -109,6 +109,6 @@ TEST(FlareLevels, StartFlashLastsThreeHundredEightyTicksAndFreezesTheLevels) {
     }
     for (int i = 0; i < 300; i++) Flare_Darken_Glow();
     return ok && CHILD_EQ(Flare_Glow_Level(), 255);
-  }());
-  EXPECT_SCENE_FATAL("Flare: Spark 150 out of range", Flare_Set_Spark(150, 0, 0));
+  }()));
+  EXPECT_FATAL("Flare: Spark 150 out of range", Flare_Set_Spark(150, 0, 0));
 }

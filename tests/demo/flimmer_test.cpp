@@ -33,11 +33,11 @@ TEST_F(Flimmer, SecondSetUpAddsPalettesAndReplacesTheMapAThirdIsRefused) {
   EXPECT_EQ(Flimmer_Palette_Count(), 16u);
   EXPECT_EQ(Flimmer_Palette(0), first);
   EXPECT_LE(Flimmer_Palette(12)[5] & 255, 49u);
-  EXPECT_SCENE_FATAL("Flimmer: No room for more than 16 palettes", Flimmer_Init(0, 1, 1, 1, 0, 320, 200));
+  EXPECT_FATAL("Flimmer: No room for more than 16 palettes", Flimmer_Init(0, 1, 1, 1, 0, 320, 200));
 }
 
 TEST(FlimmerLarge, AFrameLargerThanTheMapReadsInsideItsRepeatedTail) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     SceneRun run;
     run.Start(960, 600);
     Flimmer_Init(0, 13, 22, 22, 0, 320, 200);
@@ -48,7 +48,7 @@ TEST(FlimmerLarge, AFrameLargerThanTheMapReadsInsideItsRepeatedTail) {
     for (u32 i = 0; i < 20; i++) Flimmer_Draw();
     Flimmer_Draw_Const(0x010101);
     return ok;
-  }());
+  }()));
 }
 
 }  // namespace

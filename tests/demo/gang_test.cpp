@@ -95,9 +95,9 @@ TEST_F(GangTest, ForeignDataIsFatal) {
   for (DatafileEntry& e : small_wall)
     if (e.name == "gang/wall7.pcx") Art_Pcx(std::vector<u32>(128 * 128), 128, 128, Scene_Temp("w.pcx"), &e.data);
   Start(320, 200, four_doors);
-  EXPECT_SCENE_FATAL("Gang: gang/kgang7.k3d needs 5 doors", Gang_Load());
+  EXPECT_FATAL("Gang: gang/kgang7.k3d needs 5 doors", Gang_Load());
   Serve(small_wall);
-  EXPECT_SCENE_FATAL("Gang: gang/wall7.pcx must be a 24-bit picture of 256 x 256", Gang_Load());
+  EXPECT_FATAL("Gang: gang/wall7.pcx must be a 24-bit picture of 256 x 256", Gang_Load());
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ void Ticks(i32 n) {
 }  // namespace
 
 TEST(IntroSchedule, DarkensTheFlareOnItsFixedTimetable) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     Start();
     Music_Set_Callback(Intro_Tick);
     std::vector<std::pair<i32, i32>> levels;  // glow, beams after tick t
@@ -45,11 +45,11 @@ TEST(IntroSchedule, DarkensTheFlareOnItsFixedTimetable) {
     for (int i = 0; i < 100; i++) Flare_Lighten_Glow(), Flare_Lighten_Beams();
     Ticks(500);
     return ok && CHILD_EQ(Flare_Glow_Level(), 155) && CHILD_EQ(Flare_Beam_Level(), 155);
-  }());
+  }()));
 }
 
 TEST(IntroFades, LogoLevelsCountToTheirEndsAndStop) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     Start();
     Intro_Logo_Fade_Out();
     bool ok = true;
@@ -58,21 +58,21 @@ TEST(IntroFades, LogoLevelsCountToTheirEndsAndStop) {
     Intro_Start_Fade();
     for (i32 t = 0; t < 300; t++) Intro_Tick();
     return ok && CHILD_EQ(Intro_Logo_Level(), 255) && CHILD_EQ(Intro_Group_Level(), 255);
-  }());
+  }()));
 }
 
 TEST(IntroLoad, MissingLogoIsFatal) {
   std::vector<DatafileEntry> entries = Intro_Entries();
   std::erase_if(entries, [](const DatafileEntry& e) { return e.name == "intro/vellogo.pcx"; });
   const std::string data = Scene_Datafile(entries);
-  EXPECT_SCENE_FATAL("File: intro/vellogo.pcx not found in datafile", {
+  EXPECT_FATAL("File: intro/vellogo.pcx not found in datafile", {
     Engine_Start_Host(320, 200, data, &surface);
     Intro_Load();
   });
 }
 
 TEST(IntroFrame, TrailWhileTheFlareDrawsPlainBlurAfter) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     Start();
     Intro_Frame();
     // The trail keeps the last frame in the mix buffer.
@@ -86,5 +86,5 @@ TEST(IntroFrame, TrailWhileTheFlareDrawsPlainBlurAfter) {
     Intro_Frame();
     for (u32 i = 0; i < 320 * 172 && ok; i++) ok = CHILD_EQ(vbe_screen.mix[i], 0x010101u);
     return ok;
-  }());
+  }()));
 }

@@ -56,7 +56,7 @@ TEST(PlasmaOffsets, WindowsFollowThePhases) {
 }
 
 TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
-  EXPECT_SCENE_IN_CHILD(([] {
+  EXPECT_CHILD(0, Child_Pass(([] {
     // T(x, y) = x + 3y: every height is the same sum of the four window offsets.
     std::vector<u8> tunnel(640 * 400);
     for (u32 y = 0; y < 400; y++)
@@ -82,18 +82,18 @@ TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
     ok = ok && all(176);
     Plasma_Free();
     return ok;
-  }()));
+  }())));
 }
 
 TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
   const std::string data = Plasma_Data(kFlat.data());
-  EXPECT_SCENE_FATAL("Plasma: Column offset 321 outside 0..320", {
+  EXPECT_FATAL("Plasma: Column offset 321 outside 0..320", {
     std::vector<u32> surface;
     Engine_Start_Host(320, 200, data, &surface);
     Plasma_Load();
     Plasma_Draw(321, 25, 0, 25, 0, 25, 0, 25);
   });
-  EXPECT_SCENE_FATAL("Plasma: Row offset 186 outside 0..185", {
+  EXPECT_FATAL("Plasma: Row offset 186 outside 0..185", {
     std::vector<u32> surface;
     Engine_Start_Host(320, 200, data, &surface);
     Plasma_Load();
@@ -103,7 +103,7 @@ TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
 
 TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
   for (u32 width : {320u, 640u}) {
-    EXPECT_SCENE_IN_CHILD(([width] {
+    EXPECT_CHILD(0, Child_Pass(([width] {
       // Equal bytes everywhere: all four windows agree, so the map is 0.
       const std::vector<u32> texels = Index_Texels();
       std::vector<u32> surface;
@@ -118,7 +118,7 @@ TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
         for (u32 x = 0; x < 320 && ok; x++)
           ok = CHILD_EQ(drawn[y * 320 + x], Dimmed(texels[(y * 256 + x - 32639) & 65535]));
       return ok;
-    }()));
+    }())));
   }
 }
 
@@ -135,7 +135,7 @@ TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
               {kFlat.data(), 400, 8, 128, "Plasma: plasma/plasma5.pcx must be 24-bit"}};
   for (auto& r : rows) {
     const std::string data = Plasma_Data(r.tunnel, r.height, r.bits, r.colour_height);
-    EXPECT_SCENE_FATAL(r.said, {
+    EXPECT_FATAL(r.said, {
       std::vector<u32> surface;
       Engine_Start_Host(320, 200, data, &surface);
       Plasma_Load();

@@ -64,7 +64,7 @@ TEST_F(RaceTest, FramesArePaintedToTheEdges) {
 }
 
 TEST(RaceLoad, RefusesAPlateThatIsTooSmall) {
-  EXPECT_SCENE_FATAL("Race: race/metala.pcx is not a 256x256 24-bit picture", {
+  EXPECT_FATAL("Race: race/metala.pcx is not a 256x256 24-bit picture", {
     SceneRun run;
     run.Start_As_Host(320, 200);
     std::vector<DatafileEntry> entries;

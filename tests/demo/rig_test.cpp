@@ -86,9 +86,9 @@ TEST_F(RigTest, ForeignDataIsRefused) {
   for (DatafileEntry& e : entries)
     if (e.name == "rig/rig6.k3d") e.data = K3d_Write(two);
   Start(320, 200, entries);
-  EXPECT_SCENE_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
+  EXPECT_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
   for (DatafileEntry& e : entries)
     if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Scene_Temp("w.pcx"), &e.data);
   Serve(entries);
-  EXPECT_SCENE_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
+  EXPECT_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
 }

@@ -1,5 +1,5 @@
 // Test set-up for the demo's scenes and post-effect layer: the engine started as the host starts it, on
-// data made here, and cases run in a child process that starts the engine afresh.
+// data made here.
 #pragma once
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,14 +42,6 @@ inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
   if (!Datafile_Write(path, entries)) ADD_FAILURE() << "cannot write " << path;
   return path;
 }
-
-// Runs the statements in a child that must end with exit code 1 and print text.
-#define EXPECT_SCENE_FATAL(text, ...) EXPECT_FATAL_OUTPUT(Scene_Temp("fatal.txt"), text, __VA_ARGS__)
-// Runs body in a new run of the test program (not a fork), so no state of earlier tests reaches it; the
-// child passes when body returns true, and what it prints on stderr shows in a failure.
-#define EXPECT_SCENE_IN_CHILD(...)                        \
-  ::testing::GTEST_FLAG(death_test_style) = "threadsafe"; \
-  EXPECT_CHILD_PASSES(Scene_Temp("stdout.txt"), __VA_ARGS__)
 
 // The intro's real entries (logos, flare pictures, sky).
 inline std::vector<DatafileEntry> Intro_Entries(void) {

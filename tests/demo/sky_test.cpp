@@ -54,7 +54,7 @@ TEST(SkyPalette, EachByteStepsByOneAnEntryTowardsTheTarget) {
 
 // Fading in rises by two from 8 to 222 and stays; fading out falls by one from 204 to 69, then by two to 1.
 TEST(SkyLevel, FadesStepToTheirEndsAndStay) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     std::vector<i32> in, out;
     for (i32 l = 8; l <= 222; l += 2) in.push_back(l);
     for (i32 l = 204; l >= 69; l--) out.push_back(l);
@@ -67,11 +67,11 @@ TEST(SkyLevel, FadesStepToTheirEndsAndStay) {
       for (size_t i = 0; i < want.size() && ok; i++, Sky_Tick()) ok = CHILD_EQ(Sky_Level(), want[i]);
     }
     return ok;
-  }());
+  }()));
 }
 
 TEST(SkyLoad, PadsTheAnimationWithZerosAndAShortFileIsFatal) {
-  EXPECT_SCENE_IN_CHILD([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     const std::vector<u8> sky = Pattern_Sky();
     std::vector<u32> surface;
     Engine_Start_Host(320, 200, Scene_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
@@ -82,9 +82,9 @@ TEST(SkyLoad, PadsTheAnimationWithZerosAndAShortFileIsFatal) {
     ok = ok && Child_Check(std::all_of(a + kSkyFileBytes, a + kSkyFileBytes + kSkyPadBytes, [](u8 b) { return b == 0; }),
                            "zero tail");
     return ok && CHILD_EQ(Sky_Layer_Frame(0), 0) && CHILD_EQ(Sky_Layer_Frame(1), 16);
-  }());
+  }()));
   const std::string short_data = Scene_Datafile({{"sky/sky.pic", Pattern_Sky(kSkyFileBytes - 1), DATAFILE_RAW}});
-  EXPECT_SCENE_FATAL("Sky: sky/sky.pic too small", {
+  EXPECT_FATAL("Sky: sky/sky.pic too small", {
     std::vector<u32> surface;
     Engine_Start_Host(320, 200, short_data, &surface);
     Sky_Load();
@@ -95,7 +95,7 @@ TEST(SkyLoad, PadsTheAnimationWithZerosAndAShortFileIsFatal) {
 // the fade to 134 and layer A round to frame 0 again.
 TEST(SkyDraw, AddsBothLayersDoubledOnTheFrame) {
   for (u32 width : {320u, 640u}) {
-    EXPECT_SCENE_IN_CHILD(([width] {
+    EXPECT_CHILD(0, Child_Pass(([width] {
       const std::vector<u8> sky = Pattern_Sky();
       std::vector<u32> surface;
       Engine_Start_Host(width, width * 5 / 8, Scene_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
@@ -111,6 +111,6 @@ TEST(SkyDraw, AddsBothLayersDoubledOnTheFrame) {
         for (u32 x = 0; x < width && ok; x++)
           ok = CHILD_EQ(vbe_screen.frame[y * width + x], 0x010203u + Expected_Sky(sky, 0, 16, level, x / k, y / k));
       return ok;
-    }()));
+    }())));
   }
 }

@@ -48,5 +48,5 @@ TEST_F(TermTest, RefusesAPictureOfAnotherSize) {
     if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Scene_Temp("p.pcx"), &e.data);
   Serve(entries);
   Rig_Load();
-  EXPECT_SCENE_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());
+  EXPECT_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());
 }

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "host/d3dutil.h"
-#include "tests/test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 const f32 kPi = 3.14159265f;

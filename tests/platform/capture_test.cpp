@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/plat.h"
-#include "tests/test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 u32 Pattern(u32 x, u32 y, u32 frame) { return 0xEE000000u | ((x * 9 + frame) & 255) << 16 | ((y * 31) & 255) << 8 | (frame * 40 & 255); }

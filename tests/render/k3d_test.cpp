@@ -152,14 +152,14 @@ TEST_F(K3dTest, LoaderStopsOnBadFilesBeforeChangingTheScene) {
   m.objects[1].polygons[0].points = {0, 9, 1};
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   Err_Set_Exit_Hook(Report_Points);
-  EXPECT_FATAL_OUTPUT(Test_Temp("k3d.txt"), "newest point -1\n\n\xFE Mesh: K3D test.k3d: point index 9 out of range", Load(K3d_Write(m)));
+  EXPECT_FATAL("newest point -1\n\n\xFE Mesh: K3D test.k3d: point index 9 out of range", Load(K3d_Write(m)));
   m = Two_Objects();
   m.frame_count = 2;
   m.frames = {{m.objects[0].points, m.objects[1].points}};
-  EXPECT_FATAL_OUTPUT(Test_Temp("k3d.txt"), "newest point -1\n\n\xFE Mesh: K3D test.k3d: animation needs a movable object", Load(K3d_Write(m)));
+  EXPECT_FATAL("newest point -1\n\n\xFE Mesh: K3D test.k3d: animation needs a movable object", Load(K3d_Write(m)));
   m.frame_point_total = 5;
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
-  EXPECT_FATAL_OUTPUT(Test_Temp("k3d.txt"), "newest point -1\n\n\xFE Mesh: K3D test.k3d: frame point total 5 below 6", Load(K3d_Write(m)));
+  EXPECT_FATAL("newest point -1\n\n\xFE Mesh: K3D test.k3d: frame point total 5 below 6", Load(K3d_Write(m)));
   Err_Set_Exit_Hook(nullptr);
 }
 

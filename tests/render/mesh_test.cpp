@@ -11,7 +11,6 @@
 #include "tests/engine_fixture.h"
 
 namespace {
-#define EXPECT_FATAL(stmt, text) EXPECT_FATAL_OUTPUT(Test_File_Name("mesh_fatal.txt"), text, stmt)
 
 class MeshTest : public ::testing::Test {
  protected:
@@ -28,21 +27,21 @@ f32 Length(const MeshNormal& n) { return std::sqrt(n.x * n.x + n.y * n.y + n.z *
 }  // namespace
 
 TEST_F(MeshTest, ListLimitsFailWithTheirOwnMessages) {
-  EXPECT_FATAL(Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr), "Mesh: No scene selected");
+  EXPECT_FATAL("Mesh: No scene selected", Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr));
   Mesh_Create_Scene(10, 1, 1, 1, 2);
-  EXPECT_FATAL(Mesh_Add_Point(0, 0, 0), "Mesh: No current object");
-  EXPECT_FATAL(Mesh_Select_Scene(3), "Mesh: Invalid scene 3");
+  EXPECT_FATAL("Mesh: No current object", Mesh_Add_Point(0, 0, 0));
+  EXPECT_FATAL("Mesh: Invalid scene 3", Mesh_Select_Scene(3));
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
-  EXPECT_FATAL(Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr), "Mesh: Too many objects");
+  EXPECT_FATAL("Mesh: Too many objects", Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr));
   u32 pts[4] = {0, 0, 0, 0};
   Mesh_Add_Poly(0, 0, 0, 3, pts);
-  EXPECT_FATAL(Mesh_Add_Poly(0, 0, 0, 3, pts), "Mesh: Too many polys");
+  EXPECT_FATAL("Mesh: Too many polys", Mesh_Add_Poly(0, 0, 0, 3, pts));
   Mesh_Add_Point(0, 0, 0);
   Mesh_Add_Point(0, 0, 0);
-  EXPECT_FATAL(Mesh_Add_Point(0, 0, 0), "Mesh: Too many normals");
-  EXPECT_FATAL(Mesh_Add_To_Normal(2, 1, 1, 1), "Mesh: Invalid normal index");
+  EXPECT_FATAL("Mesh: Too many normals", Mesh_Add_Point(0, 0, 0));
+  EXPECT_FATAL("Mesh: Invalid normal index", Mesh_Add_To_Normal(2, 1, 1, 1));
   // (268435454 + 2) x 16 bytes do not fit in 32 bits.
-  EXPECT_FATAL(Mesh_Create_Scene(268435454, 1, 1, 1, 1), "Mesh: Scene 1 points   too large (268435456 records)");
+  EXPECT_FATAL("Mesh: Scene 1 points   too large (268435456 records)", Mesh_Create_Scene(268435454, 1, 1, 1, 1));
 }
 
 TEST_F(MeshTest, MovableListTakesOneMoreThanItsMaximum) {
@@ -50,9 +49,9 @@ TEST_F(MeshTest, MovableListTakesOneMoreThanItsMaximum) {
   for (int i = 0; i < 3; i++) Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
   EXPECT_EQ(mesh_work.movable_count, 3u);
   EXPECT_EQ(mesh_work.movables[2], 2u);
-  EXPECT_FATAL(Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr), "Mesh: Too many movable objects");
+  EXPECT_FATAL("Mesh: Too many movable objects", Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr));
   for (u32 i = 0; i < 10; i++) Mesh_Add_Point(0, 0, 0);
-  EXPECT_FATAL(Mesh_Add_Point(9, 9, 9), "Mesh: Too many points");
+  EXPECT_FATAL("Mesh: Too many points", Mesh_Add_Point(9, 9, 9));
 }
 
 TEST_F(MeshTest, PointsAreRoundedDownAndPlacedAtTheObject) {
@@ -81,7 +80,7 @@ TEST_F(MeshTest, AnimationPointsStayInsideTheirBuffer) {
   EXPECT_EQ(Mesh_Add_Point(5, 6, 7), 1u);
   EXPECT_EQ(mesh_work.objects[0].anim_buffer[1].y, 6.0f);
   EXPECT_EQ(mesh_work.last_point, -1);
-  EXPECT_FATAL(Mesh_Add_Point(5, 6, 7), "Mesh: Animation buffer overflow");
+  EXPECT_FATAL("Mesh: Animation buffer overflow", Mesh_Add_Point(5, 6, 7));
 }
 
 TEST_F(MeshTest, SmoothedNormalsOfAClosedShapeHaveLengthShadeMinusFour) {

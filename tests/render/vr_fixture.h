@@ -19,9 +19,6 @@
 #include "tests/engine_fixture.h"
 #include "video/vbe.h"
 
-// Runs stmt in a child that must end with exit code 1 and print text.
-#define EXPECT_VR_FATAL(stmt, text) EXPECT_FATAL_OUTPUT(Test_File_Name("fatal.txt"), text, stmt)
-
 class VrTest : public ::testing::Test {
  protected:
   std::vector<u32> frame;

@@ -54,12 +54,12 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
 
 TEST_F(VrPathTest, BadSizesAreFatal) {
   ASSERT_TRUE(Write_File(Test_File_Name("vr_empty.cam").c_str(), {}));
-  EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f), "VR: Empty path");
+  EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f));
   ASSERT_TRUE(Write_File(Test_File_Name("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
-  EXPECT_VR_FATAL(VR_Load_Camera_Path(Test_File_Name("vr_short.cam").c_str(), 1.0f), "VR: Empty path");
+  EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_File_Name("vr_short.cam").c_str(), 1.0f));
   ASSERT_TRUE(Write_File(Test_File_Name("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
-  EXPECT_VR_FATAL(VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f), "VR: No object for path");
-  EXPECT_VR_FATAL(VR_Select_Scene(7), "VR: Scene 7 does not exist");
+  EXPECT_FATAL("VR: No object for path", VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f));
+  EXPECT_FATAL("VR: Scene 7 does not exist", VR_Select_Scene(7));
 }
 
 TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
@@ -149,9 +149,9 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
 
 TEST_F(VrPathTest, EventTableIsBounded) {
   Vr_Add_Box_Sector("door0", 0, 100, 0, false);
-  EXPECT_VR_FATAL(VR_Event(0, 9, 0, 0, 0, 1), "VR: Event object 9 does not exist");
+  EXPECT_FATAL("VR: Event object 9 does not exist", VR_Event(0, 9, 0, 0, 0, 1));
   for (u32 i = 0; i < kVrMaxEvents; i++) VR_Event(0, 0, 0, 0, 0, 1);
-  EXPECT_VR_FATAL(VR_Event(0, 0, 0, 0, 0, 1), "VR: Too many events");
+  EXPECT_FATAL("VR: Too many events", VR_Event(0, 0, 0, 0, 0, 1));
 }
 
 TEST_F(VrPathTest, PathWriterTextForm) {

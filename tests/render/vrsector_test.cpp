@@ -108,8 +108,8 @@ TEST_F(VrSectorTest, SetUpFaults) {
   Mesh_Create_Scene(200, 100, 10, 2, 200);
   Vr_Add_Box_Sector("room0", 0, 200, 0, false);
   Vr_Add_View("view0", 1000);
-  EXPECT_VR_FATAL(VR_Init_Sectors(), "Unable to find view-sector for view at point #8");
-  EXPECT_VR_FATAL(VR_Traverse_Portals(-1, -1, 8, 1000), "VR: Negative sector!!");
+  EXPECT_FATAL("Unable to find view-sector for view at point #8", VR_Init_Sectors());
+  EXPECT_FATAL("VR: Negative sector!!", VR_Traverse_Portals(-1, -1, 8, 1000));
 }
 
 TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {

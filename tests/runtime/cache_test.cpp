@@ -5,18 +5,18 @@
 
 #include "runtime/cache.h"
 #include "runtime/mem.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 TEST(CacheArena, AFullArenaFullTablesAndUnknownBlocksAreFatal) {
   Cache_Init(1000);
   void* all = Cache_Alloc(1000);
-  EXPECT_FATAL(Cache_Alloc(1), "Cache: Out of free Cache_Mem. requested size: 1 bytes");
-  EXPECT_FATAL(Cache_Free(static_cast<u8*>(all) + 5), "Cache: Unable to find used block at offset: 5");
-  EXPECT_FATAL(Cache_Find_Free(7), "Cache: Unable to find free block at offset: 7");
+  EXPECT_FATAL("Cache: Out of free Cache_Mem. requested size: 1 bytes", Cache_Alloc(1));
+  EXPECT_FATAL("Cache: Unable to find used block at offset: 5", Cache_Free(static_cast<u8*>(all) + 5));
+  EXPECT_FATAL("Cache: Unable to find free block at offset: 7", Cache_Find_Free(7));
   Cache_Init(5000);
   EXPECT_NE(Cache_Alloc(0), Cache_Alloc(0)) << "a zero size takes a byte";
   for (u32 i = 2; i < kCachePairs; i++) Cache_Alloc(1);
-  EXPECT_FATAL(Cache_Alloc(1), "Cache: Too many used blocks.");
+  EXPECT_FATAL("Cache: Too many used blocks.", Cache_Alloc(1));
 }
 
 TEST(CacheArena, RandomAllocationsMatchASimpleModel) {

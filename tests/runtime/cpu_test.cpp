@@ -5,11 +5,11 @@
 #include <string>
 
 #include "runtime/cpu.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 TEST(CpuDetect, TheDetectionLineAgreesWithTheKernelsReport) {
   // The family number as CPUID reports it in bits 8 - 11 of leaf 1 (the extended family is added above 15).
-  std::string info = Read_Text("/proc/cpuinfo");
+  std::string info = Test_Read_Text("/proc/cpuinfo");
   size_t at = info.find("cpu family");
   ASSERT_NE(at, std::string::npos);
   int family = std::min(15, std::stoi(info.substr(info.find(':', at) + 1)));

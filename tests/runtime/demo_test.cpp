@@ -8,7 +8,7 @@
 #include "runtime/err.h"
 #include "runtime/file.h"
 #include "runtime/mem.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 TEST(EngineStart, BannerFirstThenTheModulesInOrderOrTheFirstFailure) {
   const std::string banner = "\xF0 Tarvek demo engine v1.1b - Nolt demo system \xF0\n", mem = "Mem: Init OK.  0 KB free.\n";
@@ -29,20 +29,15 @@ TEST(EngineStart, BannerFirstThenTheModulesInOrderOrTheFirstFailure) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.datafile);
-    std::string path = Test_Path("out.txt");
-    EXPECT_EXIT(
-        {
-          if (!freopen(path.c_str(), "w", stdout)) abort();
-          Demo_Init(row.datafile.c_str(), 0);
-          // Started: every module is up; shut down: every module is down again.
-          bool up = Err_Is_Initialised() && Mem_Is_Initialised() && File_Is_Initialised();
-          Demo_Shutdown();
-          bool down = !Err_Is_Initialised() && !Mem_Is_Initialised() && !File_Is_Initialised();
-          printf("[%d%d]", int(up), int(down));
-          exit(0);
-        },
-        ::testing::ExitedWithCode(row.code), "");
-    std::string out = Read_Text(path);
+    EXPECT_CHILD(row.code, {
+      Demo_Init(row.datafile.c_str(), 0);
+      // Started: every module is up; shut down: every module is down again.
+      bool up = Err_Is_Initialised() && Mem_Is_Initialised() && File_Is_Initialised();
+      Demo_Shutdown();
+      bool down = !Err_Is_Initialised() && !Mem_Is_Initialised() && !File_Is_Initialised();
+      printf("[%d%d]", int(up), int(down));
+    });
+    std::string out = Child_Output();
     EXPECT_EQ(out.substr(0, row.output.size()), row.output);
     if (row.code == 0) {
       EXPECT_EQ(out.substr(out.size() - 4), "[11]");
@@ -52,8 +47,8 @@ TEST(EngineStart, BannerFirstThenTheModulesInOrderOrTheFirstFailure) {
   std::string name(kDemoNameBytes - 1, 'a');
   Demo_Set_Music_Name(name.c_str());
   EXPECT_EQ(Demo_Get_Music_Name(), name);
-  EXPECT_FATAL(Demo_Set_Music_Name((name + "a").c_str()), "Demo: Music file name too long: aaa");
-  EXPECT_FATAL(File_Set_Datafile(std::string(80, 'f').c_str()), "File: Datafile name too long: fff");
+  EXPECT_FATAL("Demo: Music file name too long: aaa", Demo_Set_Music_Name((name + "a").c_str()));
+  EXPECT_FATAL("File: Datafile name too long: fff", File_Set_Datafile(std::string(80, 'f').c_str()));
 }
 
 TEST(ConsoleGlyph, Utf8OnlyOnAUtf8Terminal) {

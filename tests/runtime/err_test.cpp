@@ -5,7 +5,7 @@
 #include <string>
 
 #include "runtime/err.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 TEST(FatalError, HookThenTheMarkedLineThenExitWithTheMessagesIndex) {
   const struct {
@@ -35,13 +35,7 @@ TEST(FatalError, HookThenTheMarkedLineThenExitWithTheMessagesIndex) {
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    std::string path = Test_Path("out.txt");
-    EXPECT_EXIT(
-        {
-          if (!freopen(path.c_str(), "wb", stdout)) abort();
-          row.fail();
-        },
-        ::testing::ExitedWithCode(row.code), "");
-    EXPECT_EQ(Read_Text(path), row.output);
+    EXPECT_CHILD(row.code, row.fail());
+    EXPECT_EQ(Child_Output(), row.output);
   }
 }

@@ -10,7 +10,7 @@
 #include "datafile_writer.h"
 #include "runtime/file.h"
 #include "runtime/mem.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 std::vector<u8> Bytes(const char* text) { return std::vector<u8>(text, text + strlen(text)); }
@@ -34,8 +34,8 @@ std::vector<u8> Build(const std::vector<DatafileEntry>& entries, const DatafileL
 
 // Writes the bytes as the running test's data file and starts the layer on it.
 void Start_Bytes(const std::vector<u8>& bytes) {
-  Write_Bytes(Test_Path("dat"), bytes);
-  File_Set_Datafile(Test_Path("dat").c_str());
+  Write_Bytes(Test_File_Name("dat"), bytes);
+  File_Set_Datafile(Test_File_Name("dat").c_str());
   File_Init();
   File_Unpack_Off();
   File_Progress_Off();
@@ -78,17 +78,17 @@ TEST(FileDirectory, LookupIgnoresCaseFirstEqualNameWinsOneFileOpen) {
   EXPECT_EQ(File_Find("Sky/Sky.Pic"), 0);
   EXPECT_EQ(File_Find("OTHER"), 2);
   EXPECT_EQ(Read_Entry("SKY/SKY.PIC"), Bytes("first"));
-  EXPECT_FATAL(File_Find("missing.pcx"), "File: missing.pcx not found in datafile");
+  EXPECT_FATAL("File: missing.pcx not found in datafile", File_Find("missing.pcx"));
   File_Open("other");
-  EXPECT_FATAL(File_Open("other"), "File: File already in use");
+  EXPECT_FATAL("File: File already in use", File_Open("other"));
   File_Close();
-  EXPECT_FATAL(File_Read(nullptr, 1), "File: No file open");
+  EXPECT_FATAL("File: No file open", File_Read(nullptr, 1));
 }
 
 TEST(FileRead, ByteReadsFollowSeeksAndReadsStopAtTheEnd) {
   // A plain file, then an entry of the same bytes unloaded, then loaded.
   std::vector<u8> data = Counting(150000);
-  std::string plain = Test_Path("plain");
+  std::string plain = Test_File_Name("plain");
   Write_Bytes(plain, data);
   File_Set_Datafile("");
   File_Init();
@@ -118,8 +118,8 @@ TEST(FileRead, ByteReadsFollowSeeksAndReadsStopAtTheEnd) {
     EXPECT_EQ(File_Past_End(), 1);
     File_Close();
     if (mode == 0) {
-      EXPECT_FATAL(File_Load(plain.c_str()), "File_Load: only works when using datafile");
-      EXPECT_FATAL(File_Open("no such file"), "File: Unable to open file: no such file");
+      EXPECT_FATAL("File_Load: only works when using datafile", File_Load(plain.c_str()));
+      EXPECT_FATAL("File: Unable to open file: no such file", File_Open("no such file"));
     }
   }
 }
@@ -147,8 +147,8 @@ TEST(FileLoad, LoadsUnpackingAutoUnloadAndProgressMarks) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "File: Decompressing  [.]\b\b\xFE\n");
   EXPECT_EQ(Read_Entry("LZ/BIG.klz"), big);
   EXPECT_STREQ(Mem_Get_Description(File_Get_Data("lz/big.klz")), "Lzh: lz/big.KLZ");
-  EXPECT_FATAL(File_Unload("a"), "File_Unload: File not loaded");
-  EXPECT_FATAL(File_Unpack(0, nullptr), "File_Unpack: file not compressed.");
+  EXPECT_FATAL("File_Unload: File not loaded", File_Unload("a"));
+  EXPECT_FATAL("File_Unpack: file not compressed.", File_Unpack(0, nullptr));
 }
 
 TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
@@ -173,14 +173,14 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
     SCOPED_TRACE(row.at);
     std::vector<u8> bytes = good;
     row.at == ~0u ? bytes.resize(9) : void(bytes[row.at] = row.value);
-    Write_Bytes(Test_Path("bad"), bytes);
-    File_Set_Datafile(Test_Path("bad").c_str());
-    EXPECT_FATAL(File_Init(), row.message);
+    Write_Bytes(Test_File_Name("bad"), bytes);
+    File_Set_Datafile(Test_File_Name("bad").c_str());
+    EXPECT_FATAL(row.message, File_Init());
     EXPECT_NE(File_Try_Init(), nullptr);
     EXPECT_EQ(File_Is_Initialised(), 0);
   }
-  File_Set_Datafile(Test_Path("missing").c_str());
-  EXPECT_FATAL(File_Init(), "File: Unable to open datafile");
+  File_Set_Datafile(Test_File_Name("missing").c_str());
+  EXPECT_FATAL("File: Unable to open datafile", File_Init());
 }
 
 TEST(FileBadInput, BrokenOrUnreachablePackedEntriesAreFatal) {
@@ -188,7 +188,7 @@ TEST(FileBadInput, BrokenOrUnreachablePackedEntriesAreFatal) {
   broken[30] ^= 0x55;  // inside the deflate data
   Start_Bytes(broken);
   File_Unpack_On();
-  EXPECT_FATAL(File_Open("z"), "Zlib: ");
+  EXPECT_FATAL("Zlib: ", File_Open("z"));
   // 3.75 GB declared in the entry's size field and in its record (length, "z", stored, offset, unpacked).
   const u8 huge[4] = {0, 0, 0, 0xF0};
   memcpy(&bytes[0], huge, 4);
@@ -202,5 +202,5 @@ TEST(FileBadInput, BrokenOrUnreachablePackedEntriesAreFatal) {
     setrlimit(RLIMIT_AS, &limit);
     File_Load("z");
   };
-  EXPECT_FATAL(load_in_one_gigabyte(), "Zlib: Unable to complete inflating.");
+  EXPECT_FATAL("Zlib: Unable to complete inflating.", load_in_one_gigabyte());
 }

@@ -9,7 +9,7 @@
 #include "runtime/demo.h"
 #include "runtime/mem.h"
 #include "video/vbe.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 std::vector<int> calls;
@@ -45,32 +45,28 @@ TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
   EXPECT_EQ(Run_Loaders(0, 0), Bar("...]\b\b\b\b\xfe\xfe\xfe\n"));
   EXPECT_EQ(calls, (std::vector<int>{1, 2, 1}));
   EXPECT_EQ(Run_Loaders(0, 0), Bar("]\b\n")) << "the list was emptied";
-  EXPECT_FATAL(
-      {
+  EXPECT_FATAL("Demo: Too many loaders", {
         for (u32 i = 0; i < kDemoMaxLoaders + 1; i++) Demo_Add_Init(Loader_A);
-      },
-      "Demo: Too many loaders");
+      });
 }
 
 TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
-  EXPECT_EXIT(
-      {
-        std::vector<u32> surface;
-        Open_Show_Mode(&surface, 320, 200);
-        // 7 per cent of 200 lines above and below; a frame of ones presented leaves those rows untouched.
-        if (vbe_screen.width != 320 || vbe_screen.height != 200 - 2 * 14) exit(10);
-        std::fill(vbe_screen.frame, vbe_screen.frame + 320 * 172, 1);
-        Demo_Frame_Hook();
-        for (u32 y = 0; y < 200; y++)
-          if (surface[y * 320] != (y >= 14 && y < 186 ? 1u : 0u)) exit(11);
-        std::fill(vbe_screen.frame, vbe_screen.frame + 320 * 172, 0);
-        Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
-        Demo_Frame_Hook();
-        // "FPS: 0.00": the F's top row (FC) at x 15 of line 10, 14 lines down the surface.
-        u32 row = (14 + 10) * 320;
-        for (u32 x = 15; x < 21; x++)
-          if (surface[row + x] != 0xF0F0F0) exit(20);
-        exit(surface[row + 21] == 0 ? 0 : 21);
-      },
-      ::testing::ExitedWithCode(0), "");
+  EXPECT_CHILD(0, {
+    std::vector<u32> surface;
+    Open_Show_Mode(&surface, 320, 200);
+    // 7 per cent of 200 lines above and below; a frame of ones presented leaves those rows untouched.
+    if (vbe_screen.width != 320 || vbe_screen.height != 200 - 2 * 14) exit(10);
+    std::fill(vbe_screen.frame, vbe_screen.frame + 320 * 172, 1);
+    Demo_Frame_Hook();
+    for (u32 y = 0; y < 200; y++)
+      if (surface[y * 320] != (y >= 14 && y < 186 ? 1u : 0u)) exit(11);
+    std::fill(vbe_screen.frame, vbe_screen.frame + 320 * 172, 0);
+    Demo_Set_Flag(DEMO_FLAG_DEBUG, 1);
+    Demo_Frame_Hook();
+    // "FPS: 0.00": the F's top row (FC) at x 15 of line 10, 14 lines down the surface.
+    u32 row = (14 + 10) * 320;
+    for (u32 x = 15; x < 21; x++)
+      if (surface[row + x] != 0xF0F0F0) exit(20);
+    exit(surface[row + 21] == 0 ? 0 : 21);
+  });
 }

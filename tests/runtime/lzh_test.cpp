@@ -6,7 +6,7 @@
 
 #include "lzari_encoder.h"
 #include "runtime/lzh.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 std::vector<u8> Decode(const std::vector<u8>& image) {
@@ -64,7 +64,7 @@ TEST(LzhBadInput, StreamsThatEndEarlyOrSizesThatCannotBeAreRefused) {
   std::vector<u8> in = Mixed(20000, 13), image = Lzari_Pack(in), out(in.size());
   EXPECT_FALSE(Lzh_Decode(image.data() + 4, u32(image.size() / 2), out.data(), u32(in.size())));
   image.resize(image.size() / 2);
-  EXPECT_FATAL(Lzh_Decompress_Memory(Block_Of(image)), "Lzh_Decompress: Data ends early");
+  EXPECT_FATAL("Lzh_Decompress: Data ends early", Lzh_Decompress_Memory(Block_Of(image)));
   for (const std::vector<u8>& bad : {std::vector<u8>{0, 0, 0, 0, 0xca, 0x80}, {0xff, 0xff, 0xff, 0x7f, 0xca, 0x80}, {1, 0}})
-    EXPECT_FATAL(Lzh_Decompress_Memory(Block_Of(bad)), "Lzh_Decompress: Illegal file size");
+    EXPECT_FATAL("Lzh_Decompress: Illegal file size", Lzh_Decompress_Memory(Block_Of(bad)));
 }

@@ -6,7 +6,7 @@
 
 #include "runtime/math.h"
 #include "runtime/mem.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 TEST(MathTables, QuarterTurnsHoldTheirValuesAndAnglesWrap) {
   Math_Init();
@@ -57,7 +57,7 @@ TEST(MathTables, MultiplicationTableAndBadTables) {
   Math_Init_Mul_Table(5);
   EXPECT_EQ(Math_Mul_Signed(-3, -4), 12);
   EXPECT_EQ(Math_Mul_Signed(3, -4), -12);
-  EXPECT_FATAL(Math_Mul(5, 0), "Math: Mul-Table index out of range");
-  EXPECT_FATAL(Math_Mul_Signed(INT32_MIN, 1), "Math: Mul-Table index out of range");
-  EXPECT_FATAL(Math_Init_Div_Table(10, 1025), "Math: Illegal Div-Table size");
+  EXPECT_FATAL("Math: Mul-Table index out of range", Math_Mul(5, 0));
+  EXPECT_FATAL("Math: Mul-Table index out of range", Math_Mul_Signed(INT32_MIN, 1));
+  EXPECT_FATAL("Math: Illegal Div-Table size", Math_Init_Div_Table(10, 1025));
 }

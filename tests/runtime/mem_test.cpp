@@ -5,7 +5,7 @@
 #include <string>
 
 #include "runtime/mem.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 class MemoryBlocks : public ::testing::Test {
@@ -63,20 +63,18 @@ TEST_F(MemoryBlocks, ReallocKeepsRowDescriptionAndContents) {
   Mem_Set_Description(b, "!");
   Mem_Set_Description(b, std::string(50, 'd').c_str());
   EXPECT_EQ(strlen(Mem_Get_Description(b)), 50u) << "\"!\" starts afresh; fifty characters fit";
-  EXPECT_FATAL(Mem_Set_Description(b, "e"), "Mem: Block description too long ");
+  EXPECT_FATAL("Mem: Block description too long ", Mem_Set_Description(b, "e"));
 }
 
 TEST_F(MemoryBlocks, FatalPaths) {
   void* p = Mem_Alloc(4);
   Mem_Free(p);
-  EXPECT_FATAL(Mem_Free(p), "Mem: Unable to find memory block");
-  EXPECT_FATAL(Mem_Alloc(0xFFFFFFF0u), "Mem: Not enough free memory.");
-  EXPECT_FATAL(Mem_Alloc_Guarded(0xFFFF0000u, 0x10000u), "Mem: Not enough free memory.");
-  EXPECT_FATAL(
-      {
+  EXPECT_FATAL("Mem: Unable to find memory block", Mem_Free(p));
+  EXPECT_FATAL("Mem: Not enough free memory.", Mem_Alloc(0xFFFFFFF0u));
+  EXPECT_FATAL("Mem: Not enough free memory.", Mem_Alloc_Guarded(0xFFFF0000u, 0x10000u));
+  EXPECT_FATAL("Mem: Too many memory blocks.", {
         for (u32 i = 0; i <= kMemMaxBlocks; i++) Mem_Alloc(1);
-      },
-      "Mem: Too many memory blocks.");
-  EXPECT_FATAL(Mem_Init(1), "Mem: Not enough free memory.");
-  EXPECT_FATAL(Mem_Realloc(Mem_Alloc(64), 0xFFFFFFFFu - 30), "Mem_Realloc: Not enough free memory.");
+      });
+  EXPECT_FATAL("Mem: Not enough free memory.", Mem_Init(1));
+  EXPECT_FATAL("Mem_Realloc: Not enough free memory.", Mem_Realloc(Mem_Alloc(64), 0xFFFFFFFFu - 30));
 }

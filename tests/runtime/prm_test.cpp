@@ -9,7 +9,7 @@
 #include "runtime/mem.h"
 #include "runtime/options.h"
 #include "runtime/prm.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 void Parse(std::vector<const char*> arguments) {
@@ -37,13 +37,13 @@ TEST(PrmParse, NamesIgnoreCaseTakeAMinusOrSlashAndValuesReachTheirHandlers) {
 
 TEST(PrmParse, BadArgumentsAreFatal) {
   Demo_Add_Options();
-  EXPECT_FATAL(Parse({"mode:"}), "Prm: No parameter value specified in: mode:");
-  EXPECT_FATAL(Parse({"nonsense"}), "Prm: Illegal parameter: nonsense");
+  EXPECT_FATAL("Prm: No parameter value specified in: mode:", Parse({"mode:"}));
+  EXPECT_FATAL("Prm: Illegal parameter: nonsense", Parse({"nonsense"}));
   // The sign is dropped from the argument only, so the "-h" row never matches "-h".
-  EXPECT_FATAL(Parse({"-h"}), "Prm: Illegal parameter: -h");
+  EXPECT_FATAL("Prm: Illegal parameter: -h", Parse({"-h"}));
   std::string long_name = "data:" + std::string(100, 'n');
-  EXPECT_FATAL(Parse({long_name.c_str()}), "Prm: Illegal parameter: data:nnn");
-  EXPECT_FATAL(Prm_Remove_Option("nothing"), "Prm: Unable to remove parameter");
+  EXPECT_FATAL("Prm: Illegal parameter: data:nnn", Parse({long_name.c_str()}));
+  EXPECT_FATAL("Prm: Unable to remove parameter", Prm_Remove_Option("nothing"));
 }
 
 TEST(PrmParse, HelpListsTheTwelveSwitchesSuperHelpAddsFourteenAndBothEndWithCodeZero) {
@@ -54,14 +54,8 @@ TEST(PrmParse, HelpListsTheTwelveSwitchesSuperHelpAddsFourteenAndBothEndWithCode
     long lines;
   } rows[] = {{"/?", "Prm: Options:\n", 1 + 12 + 1}, {"superhelp", "Prm: Super Options:\n", 1 + 12 + 14 + 1}};
   for (const auto& row : rows) {
-    std::string out = Test_Path("out.txt");
-    EXPECT_EXIT(
-        {
-          if (!freopen(out.c_str(), "w", stdout)) abort();
-          Parse({row.option});
-        },
-        ::testing::ExitedWithCode(0), "");
-    std::string text = Read_Text(out);
+    EXPECT_CHILD(0, Parse({row.option}));
+    std::string text = Child_Output();
     EXPECT_EQ(text.rfind(row.heading, 0), 0u) << row.option;
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), row.lines) << row.option;
   }
@@ -69,7 +63,7 @@ TEST(PrmParse, HelpListsTheTwelveSwitchesSuperHelpAddsFourteenAndBothEndWithCode
 
 TEST(PrmTable, TablesAreBounded) {
   for (int i = 0; i < 49; i++) Prm_Add_Option("x", 1, nullptr, "");
-  EXPECT_FATAL(Prm_Add_Option("y", 1, nullptr, ""), "Prm: Too many options");
+  EXPECT_FATAL("Prm: Too many options", Prm_Add_Option("y", 1, nullptr, ""));
   for (int i = 0; i < 30; i++) Prm_Add_Argument("x");
-  EXPECT_FATAL(Prm_Add_Argument("x"), "Prm: Too many parameters");
+  EXPECT_FATAL("Prm: Too many parameters", Prm_Add_Argument("x"));
 }

@@ -6,7 +6,7 @@
 #include "runtime/demo.h"
 #include "runtime/key.h"
 #include "runtime/seq.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 i64 heard = 0;  // the music's position in rows, 64 to an order
@@ -91,14 +91,14 @@ TEST_F(Sequencer, EscapeAndListsWithoutEndEvent) {
 }
 
 TEST_F(Sequencer, BadControlEventsAndAFullTableAreFatal) {
-  EXPECT_FATAL(Seq_Control_Event(7, 0), "Seq: Illegal control event");
+  EXPECT_FATAL("Seq: Illegal control event", Seq_Control_Event(7, 0));
   Seq_Add_Control(SEQ_LOOP_START, 0);
-  EXPECT_FATAL(Seq_Run_Demo(), "Seq: Loop start without passes");
+  EXPECT_FATAL("Seq: Loop start without passes", Seq_Run_Demo());
   Seq_Init();
   Seq_Add_Control(SEQ_LOOP_END, 0);
-  EXPECT_FATAL(Seq_Run_Demo(), "Seq: Loop end without loop start");
+  EXPECT_FATAL("Seq: Loop end without loop start", Seq_Run_Demo());
   for (u32 i = 1; i < kSeqMaxEvents; i++) Seq_Add_Event(0, 1, A);
-  EXPECT_FATAL(Seq_Add_Event(0, 1, A), "Seq: Too many events");
+  EXPECT_FATAL("Seq: Too many events", Seq_Add_Event(0, 1, A));
 }
 
 TEST_F(Sequencer, DebugKeysHoldAndJumpOnlyInDebugMode) {

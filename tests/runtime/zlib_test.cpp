@@ -8,7 +8,7 @@
 
 #include "runtime/file.h"
 #include "runtime/zlib.h"
-#include "tests/runtime/runtime_test_util.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 std::vector<u8> Sample(size_t n) {
@@ -29,10 +29,10 @@ std::vector<u8> Packed(const std::vector<u8>& data, u32 size_field) {
 
 // Plain-file mode with the bytes in a file of the running test.
 std::string Plain_File(const std::vector<u8>& bytes) {
-  Write_Bytes(Test_Path("z"), bytes);
+  Write_Bytes(Test_File_Name("z"), bytes);
   File_Set_Datafile("");
   File_Init();
-  return Test_Path("z");
+  return Test_File_Name("z");
 }
 }  // namespace
 
@@ -49,27 +49,27 @@ TEST(ZlibInflate, FileMemoryAndChunkedPathsGiveTheSameBytes) {
 
 TEST(ZlibBadInput, EachFailureEndsWithItsMessage) {
   std::vector<u8> data = Sample(20000), right = Packed(data, 20000);
-  EXPECT_FATAL(Zlib_Decompress_Memory(Block_Of(Packed(data, 19999))), "Zlib: Output buffer overflow.");
-  EXPECT_FATAL(Zlib_Decompress_Memory(Block_Of(Packed(data, 20001))), "Zlib: Unable to complete inflating.");
+  EXPECT_FATAL("Zlib: Output buffer overflow.", Zlib_Decompress_Memory(Block_Of(Packed(data, 19999))));
+  EXPECT_FATAL("Zlib: Unable to complete inflating.", Zlib_Decompress_Memory(Block_Of(Packed(data, 20001))));
   std::vector<u8> cut(right.begin(), right.end() - 40);
-  EXPECT_FATAL(Zlib_Decompress_Memory(Block_Of(cut)), "Zlib: Unable to complete inflating.");
+  EXPECT_FATAL("Zlib: Unable to complete inflating.", Zlib_Decompress_Memory(Block_Of(cut)));
   std::vector<u8> bad = right;
   bad[4] = 0x77;  // not a zlib header
-  EXPECT_FATAL(Zlib_Decompress_Memory(Block_Of(bad)), "Zlib: Input data corrupted.");
-  EXPECT_FATAL(Zlib_Decompress_Memory(Block_Of({1, 2})), "Zlib: Input data corrupted.");
+  EXPECT_FATAL("Zlib: Input data corrupted.", Zlib_Decompress_Memory(Block_Of(bad)));
+  EXPECT_FATAL("Zlib: Input data corrupted.", Zlib_Decompress_Memory(Block_Of({1, 2})));
   std::vector<u8> absurd = right;
   absurd[3] = 0xF0;  // far more than deflate could ever pack into the stream
-  EXPECT_FATAL(Zlib_Decompress_Memory(Block_Of(absurd)), "Zlib: Unable to complete inflating.");
+  EXPECT_FATAL("Zlib: Unable to complete inflating.", Zlib_Decompress_Memory(Block_Of(absurd)));
 
   // A header asking for a preset dictionary (FDICT set, check bits right), then the dictionary's id.
   const u8 dictionary_stream[] = {0x78, 0xBB, 0, 0, 0, 1};
   u8 target[11];
-  EXPECT_FATAL(Zlib_Inflate(dictionary_stream, target, 6, 11), "Zlib: Preset dictionary is needed.");
+  EXPECT_FATAL("Zlib: Preset dictionary is needed.", Zlib_Inflate(dictionary_stream, target, 6, 11));
 
   // A chunked file that ends early is a failure, not a half-filled block.
   std::vector<u8> short_file = Packed(Sample(50000), 50000);
   short_file.resize(short_file.size() - 100);
   std::string name = Plain_File(short_file);
-  EXPECT_FATAL(Zlib_Decompress_Stream(name.c_str(), 1000), "Zlib: Unable to complete inflating.");
-  EXPECT_FATAL(Zlib_Decompress_File(name.c_str()), "Zlib: Unable to complete inflating.");
+  EXPECT_FATAL("Zlib: Unable to complete inflating.", Zlib_Decompress_Stream(name.c_str(), 1000));
+  EXPECT_FATAL("Zlib: Unable to complete inflating.", Zlib_Decompress_File(name.c_str()));
 }

@@ -17,7 +17,7 @@
 #include "art_race.h"
 #include "art_rig.h"
 #include "art_term.h"
-#include "tests/test_util.h"
+#include "tests/engine_fixture.h"
 #include "writer.h"
 
 namespace {

@@ -9,8 +9,7 @@
 
 #include "runtime/mem.h"
 #include "writer.h"
-#include "tests/test_util.h"
-#include "tests/video/video_fixture.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 using Pcx = VideoTest;
@@ -235,18 +234,18 @@ TEST_F(Pcx, LoadsThroughTheFileLayerAndCutsOnlyInsideThePicture) {
   u32 into[2 + 4];
   Pcx_Cut_Into(Pcx_Global(), 0, 1, 2, 2, into);
   EXPECT_EQ(std::vector<u32>(into, into + 6), (std::vector<u32>{2, 2, frame[160], frame[161], frame[320], frame[321]}));
-  Expect_Fatal([&] { Pcx_Cut_Bitmap(Pcx_Global(), 159, 0, 2, 1); }, "Pcx: Cut outside the picture");
+  EXPECT_FATAL("Pcx: Cut outside the picture", [&] { Pcx_Cut_Bitmap(Pcx_Global(), 159, 0, 2, 1); }());
   // A cut whose last row would lie beyond the largest row number is refused, not wrapped.
-  Expect_Fatal([&] { Pcx_Cut_Bitmap(Pcx_Global(), 0, 129, 1, INT32_MAX); }, "Pcx: Cut outside the picture");
-  Expect_Fatal([&] { Pcx_Get_Pixel(Pcx_Global(), 0, 130); }, "Pcx: Pixel outside the picture");
-  Expect_Fatal([&] { Pcx_Get_Pixel(Pcx_Global(), -1, 0); }, "Pcx: Pixel outside the picture");
+  EXPECT_FATAL("Pcx: Cut outside the picture", [&] { Pcx_Cut_Bitmap(Pcx_Global(), 0, 129, 1, INT32_MAX); }());
+  EXPECT_FATAL("Pcx: Pixel outside the picture", [&] { Pcx_Get_Pixel(Pcx_Global(), 0, 130); }());
+  EXPECT_FATAL("Pcx: Pixel outside the picture", [&] { Pcx_Get_Pixel(Pcx_Global(), -1, 0); }());
   std::vector<u8> file = Header(2, 1, 3, 2, 6);
   file.resize(file.size() + 6, 1);
   ASSERT_TRUE(Write_File("pcx_version6.pcx", file));
   PcxPicture picture;
-  Expect_Fatal([&] { Pcx_Load("pcx_version6.pcx", &picture); }, "Pcx: Unknown PCX format: pcx_version6.pcx");
+  EXPECT_FATAL("Pcx: Unknown PCX format: pcx_version6.pcx", [&] { Pcx_Load("pcx_version6.pcx", &picture); }());
   u8 index = 3;
   ASSERT_EQ(Pcx_Save(&index, 1, 1, 8, "pcx_eight.pcx"), PCX_SAVE_OK);
   // A cbitmap holds 32-bit pixels.
-  Expect_Fatal([&] { Pcx_Load_Bitmap("pcx_eight.pcx"); }, "Pcx: Not a 24-bit picture: pcx_eight.pcx");
+  EXPECT_FATAL("Pcx: Not a 24-bit picture: pcx_eight.pcx", [&] { Pcx_Load_Bitmap("pcx_eight.pcx"); }());
 }

@@ -1,5 +1,5 @@
 // Pixel and sprite routines: exact channel arithmetic, spare-byte rules, clipping, fast = plain.
-#include "tests/video/video_fixture.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 

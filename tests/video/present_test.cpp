@@ -1,5 +1,5 @@
 // Present routines: the copy loops agree, pixel formats, doubled pixels, skipped lines and the screen's bounds.
-#include "tests/video/video_fixture.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 
@@ -71,8 +71,8 @@ TEST_F(PresentTest, PresentRefusesToWritePastTheScreenMemoryAndDoesNothingBefore
   vbe_screen.present();
   std::vector<u8> screen(100, 0);
   Setup_Frame(8, 8, 4, screen);
-  Expect_Fatal([] { Vbe_Present_32(); }, "Vbe: Present outside the screen memory");
-  Expect_Fatal([] { Vbe_Present_32_Low_Smooth(); }, "Vbe: Present outside the screen memory");
+  EXPECT_FATAL("Vbe: Present outside the screen memory", [] { Vbe_Present_32(); }());
+  EXPECT_FATAL("Vbe: Present outside the screen memory", [] { Vbe_Present_32_Low_Smooth(); }());
 }
 
 }  // namespace

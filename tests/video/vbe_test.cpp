@@ -1,5 +1,5 @@
 // Screen modes and frame buffer: mode set, letterbox, simulated modes, buffers, updates and refusals.
-#include "tests/video/video_fixture.h"
+#include "tests/engine_fixture.h"
 
 namespace {
 
@@ -36,41 +36,37 @@ TEST_F(VideoTest, SimulatedLowResolutionNeedsSixFortyByFourHundred) {
   });
   EXPECT_EQ(vbe_screen.width * vbe_screen.height, 320u * 200);
   Make_Surface(640, 480);
-  Expect_Fatal(
-      [] {
+  EXPECT_FATAL("Vbe: Unable to simulate 320x200 in other resolutions than 640x400.", [] {
         Vbe_Set_Low_Res();
         Vbe_Set_Mode(Vbe_Detect_16M(640, 480));
-      },
-      "Vbe: Unable to simulate 320x200 in other resolutions than 640x400.");
+      }());
 }
 
 TEST_F(VideoTest, ModesBuffersAndPagesRefuseWhatTheyCannotHold) {
-  Expect_Fatal([] { Vbe_Squeze(10, 20); }, "Vbe_Squeze: Vbe not initialized");
-  Expect_Fatal([] { Vbe_Set_Mode(Vbe_Detect_16M(320, 200)); }, "Vbe: Unable to initialize linear frame buffer");
-  Expect_Fatal(
-      [] {
+  EXPECT_FATAL("Vbe_Squeze: Vbe not initialized", [] { Vbe_Squeze(10, 20); }());
+  EXPECT_FATAL("Vbe: Unable to initialize linear frame buffer", [] { Vbe_Set_Mode(Vbe_Detect_16M(320, 200)); }());
+  EXPECT_FATAL("Vbe: Unable to initialize video mode. No VBE 2.0 support. Try UNIVBE.", [] {
         Vbe_Init();
         Vbe_Set_Mode(0);
-      },
-      "Vbe: Unable to initialize video mode. No VBE 2.0 support. Try UNIVBE.");
+      }());
   Make_Surface(320, 199);
-  Expect_Fatal([] { Vbe_Set_Mode(Vbe_Detect_16M(320, 200)); }, "Vbe: Unable to initialize linear frame buffer");
+  EXPECT_FATAL("Vbe: Unable to initialize linear frame buffer", [] { Vbe_Set_Mode(Vbe_Detect_16M(320, 200)); }());
   Make_Surface(16, 1100);
-  Expect_Fatal([] { Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)); }, "Vbe: Unable to initialize video mode");
-  Expect_Fatal([] { Vbe_Set_Color_Order(16, 16, 0); }, "Vbe: Illegal plane index assignment");
+  EXPECT_FATAL("Vbe: Unable to initialize video mode", [] { Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)); }());
+  EXPECT_FATAL("Vbe: Illegal plane index assignment", [] { Vbe_Set_Color_Order(16, 16, 0); }());
   Open_Mode(320, 200);
   for (std::pair<u32, u32> range : std::vector<std::pair<u32, u32>>{{100, 100}, {150, 20}, {0, 201}})
-    Expect_Fatal([&] { Vbe_Squeze(range.first, range.second); }, "Vbe_Squeze:");
+    EXPECT_FATAL("Vbe_Squeze:", [&] { Vbe_Squeze(range.first, range.second); }());
   Vbe_Alloc_Mix_Buffer();
   u32 *mix = vbe_screen.mix, *frame = vbe_screen.frame;
   Vbe_Swap_Buffers();
   EXPECT_EQ(vbe_screen.frame, mix);
   EXPECT_EQ(vbe_screen.mix, frame);
   Vbe_Free_Mix_Buffer();
-  Expect_Fatal([] { Vbe_Swap_Buffers(); }, "Vbe_Swap_Buffers: No mix buffer");
+  EXPECT_FATAL("Vbe_Swap_Buffers: No mix buffer", [] { Vbe_Swap_Buffers(); }());
   Vbe_Set_Page_Count(3);
   EXPECT_EQ(vbe_screen.page_count, 3);
-  Expect_Fatal([] { Vbe_Set_Page_Count(4); }, "Vbe: Illegal page count 4");
+  EXPECT_FATAL("Vbe: Illegal page count 4", [] { Vbe_Set_Page_Count(4); }());
 }
 
 TEST_F(VideoTest, UpdatesRectanglesAndPixelsStayInsideTheFrame) {
