@@ -149,7 +149,7 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   const std::vector<u32> greets = Art_Coon_Greets();
   ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Scene_Temp("b.pcx"), &entries[1].data));
   const std::string data = Scene_Datafile(entries);
-  EXPECT_CHILD(0, Child_Pass(([&data] {
+  EXPECT_CHILD(0, Child_Pass([&data] {
     std::vector<u32> surface;
     Engine_Start_Host(640, 400, data, &surface);
     Coon_Load();
@@ -163,7 +163,7 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
     Coon_Release_Buffer();
     Coon_Free();
     return ok;
-  }())));
+  }()));
   ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Scene_Temp("b.pcx"), &entries[1].data));
   const std::string bad = Scene_Datafile(entries);
   EXPECT_FATAL("Coon: coon/greets.pcx must be 320x200", {

@@ -56,7 +56,7 @@ TEST(PlasmaOffsets, WindowsFollowThePhases) {
 }
 
 TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
-  EXPECT_CHILD(0, Child_Pass(([] {
+  EXPECT_CHILD(0, Child_Pass([] {
     // T(x, y) = x + 3y: every height is the same sum of the four window offsets.
     std::vector<u8> tunnel(640 * 400);
     for (u32 y = 0; y < 400; y++)
@@ -82,7 +82,7 @@ TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
     ok = ok && all(176);
     Plasma_Free();
     return ok;
-  }())));
+  }()));
 }
 
 TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
@@ -103,7 +103,7 @@ TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
 
 TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
   for (u32 width : {320u, 640u}) {
-    EXPECT_CHILD(0, Child_Pass(([width] {
+    EXPECT_CHILD(0, Child_Pass([width] {
       // Equal bytes everywhere: all four windows agree, so the map is 0.
       const std::vector<u32> texels = Index_Texels();
       std::vector<u32> surface;
@@ -118,7 +118,7 @@ TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
         for (u32 x = 0; x < 320 && ok; x++)
           ok = CHILD_EQ(drawn[y * 320 + x], Dimmed(texels[(y * 256 + x - 32639) & 65535]));
       return ok;
-    }())));
+    }()));
   }
 }
 

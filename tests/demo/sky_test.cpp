@@ -95,7 +95,7 @@ TEST(SkyLoad, PadsTheAnimationWithZerosAndAShortFileIsFatal) {
 // the fade to 134 and layer A round to frame 0 again.
 TEST(SkyDraw, AddsBothLayersDoubledOnTheFrame) {
   for (u32 width : {320u, 640u}) {
-    EXPECT_CHILD(0, Child_Pass(([width] {
+    EXPECT_CHILD(0, Child_Pass([width] {
       const std::vector<u8> sky = Pattern_Sky();
       std::vector<u32> surface;
       Engine_Start_Host(width, width * 5 / 8, Scene_Datafile({{"sky/sky.pic", sky, DATAFILE_RAW}}), &surface);
@@ -111,6 +111,6 @@ TEST(SkyDraw, AddsBothLayersDoubledOnTheFrame) {
         for (u32 x = 0; x < width && ok; x++)
           ok = CHILD_EQ(vbe_screen.frame[y * width + x], 0x010203u + Expected_Sky(sky, 0, 16, level, x / k, y / k));
       return ok;
-    }())));
+    }()));
   }
 }

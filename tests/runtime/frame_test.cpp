@@ -46,8 +46,8 @@ TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
   EXPECT_EQ(calls, (std::vector<int>{1, 2, 1}));
   EXPECT_EQ(Run_Loaders(0, 0), Bar("]\b\n")) << "the list was emptied";
   EXPECT_FATAL("Demo: Too many loaders", {
-        for (u32 i = 0; i < kDemoMaxLoaders + 1; i++) Demo_Add_Init(Loader_A);
-      });
+    for (u32 i = 0; i < kDemoMaxLoaders + 1; i++) Demo_Add_Init(Loader_A);
+  });
 }
 
 TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {

@@ -73,8 +73,8 @@ TEST_F(MemoryBlocks, FatalPaths) {
   EXPECT_FATAL("Mem: Not enough free memory.", Mem_Alloc(0xFFFFFFF0u));
   EXPECT_FATAL("Mem: Not enough free memory.", Mem_Alloc_Guarded(0xFFFF0000u, 0x10000u));
   EXPECT_FATAL("Mem: Too many memory blocks.", {
-        for (u32 i = 0; i <= kMemMaxBlocks; i++) Mem_Alloc(1);
-      });
+    for (u32 i = 0; i <= kMemMaxBlocks; i++) Mem_Alloc(1);
+  });
   EXPECT_FATAL("Mem: Not enough free memory.", Mem_Init(1));
   EXPECT_FATAL("Mem_Realloc: Not enough free memory.", Mem_Realloc(Mem_Alloc(64), 0xFFFFFFFFu - 30));
 }

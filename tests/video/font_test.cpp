@@ -144,7 +144,7 @@ TEST_F(Frame, FontCreateCutsTheCellsOfTheMap) {
   EXPECT_EQ(At(8, 3), 0u);  // B's zero pixel
   EXPECT_EQ(At(9, 3), 0x107u);
   EXPECT_EQ(At(10, 4), 0x109u);
-  EXPECT_FATAL("Font: Font_Print needs a 32-bit font", [&] { Font_Print(&font, 0, 0, "A"); }());
+  EXPECT_FATAL("Font: Font_Print needs a 32-bit font", Font_Print(&font, 0, 0, "A"));
   Expect_Margins_Untouched();
   Mem_Free(font.block);
   Pcx_Free(&picture);

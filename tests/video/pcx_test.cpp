@@ -234,18 +234,18 @@ TEST_F(Pcx, LoadsThroughTheFileLayerAndCutsOnlyInsideThePicture) {
   u32 into[2 + 4];
   Pcx_Cut_Into(Pcx_Global(), 0, 1, 2, 2, into);
   EXPECT_EQ(std::vector<u32>(into, into + 6), (std::vector<u32>{2, 2, frame[160], frame[161], frame[320], frame[321]}));
-  EXPECT_FATAL("Pcx: Cut outside the picture", [&] { Pcx_Cut_Bitmap(Pcx_Global(), 159, 0, 2, 1); }());
+  EXPECT_FATAL("Pcx: Cut outside the picture", Pcx_Cut_Bitmap(Pcx_Global(), 159, 0, 2, 1));
   // A cut whose last row would lie beyond the largest row number is refused, not wrapped.
-  EXPECT_FATAL("Pcx: Cut outside the picture", [&] { Pcx_Cut_Bitmap(Pcx_Global(), 0, 129, 1, INT32_MAX); }());
-  EXPECT_FATAL("Pcx: Pixel outside the picture", [&] { Pcx_Get_Pixel(Pcx_Global(), 0, 130); }());
-  EXPECT_FATAL("Pcx: Pixel outside the picture", [&] { Pcx_Get_Pixel(Pcx_Global(), -1, 0); }());
+  EXPECT_FATAL("Pcx: Cut outside the picture", Pcx_Cut_Bitmap(Pcx_Global(), 0, 129, 1, INT32_MAX));
+  EXPECT_FATAL("Pcx: Pixel outside the picture", Pcx_Get_Pixel(Pcx_Global(), 0, 130));
+  EXPECT_FATAL("Pcx: Pixel outside the picture", Pcx_Get_Pixel(Pcx_Global(), -1, 0));
   std::vector<u8> file = Header(2, 1, 3, 2, 6);
   file.resize(file.size() + 6, 1);
   ASSERT_TRUE(Write_File("pcx_version6.pcx", file));
   PcxPicture picture;
-  EXPECT_FATAL("Pcx: Unknown PCX format: pcx_version6.pcx", [&] { Pcx_Load("pcx_version6.pcx", &picture); }());
+  EXPECT_FATAL("Pcx: Unknown PCX format: pcx_version6.pcx", Pcx_Load("pcx_version6.pcx", &picture));
   u8 index = 3;
   ASSERT_EQ(Pcx_Save(&index, 1, 1, 8, "pcx_eight.pcx"), PCX_SAVE_OK);
   // A cbitmap holds 32-bit pixels.
-  EXPECT_FATAL("Pcx: Not a 24-bit picture: pcx_eight.pcx", [&] { Pcx_Load_Bitmap("pcx_eight.pcx"); }());
+  EXPECT_FATAL("Pcx: Not a 24-bit picture: pcx_eight.pcx", Pcx_Load_Bitmap("pcx_eight.pcx"));
 }

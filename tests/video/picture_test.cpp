@@ -77,11 +77,11 @@ TEST_F(VideoTest, DesignBufferMisuseIsFatal) {
   Open_Mode(640, 400);
   Vbe_Resize_Buffer(320, 200);
   Vbe_Free_Resize_Buffer();
-  EXPECT_FATAL("Vbe_Resize_Begin: No design buffer", [] { Vbe_Resize_Begin(); }());
+  EXPECT_FATAL("Vbe_Resize_Begin: No design buffer", Vbe_Resize_Begin());
   Vbe_Resize_Buffer(320, 200);
   Vbe_Resize_Begin();
-  EXPECT_FATAL("Vbe_Resize_Begin:", [] { Vbe_Resize_Begin(); }());
-  EXPECT_FATAL("Vbe_Resize_Buffer:", [] { Vbe_Resize_Buffer(320, 200); }());
+  EXPECT_FATAL("Vbe_Resize_Begin:", Vbe_Resize_Begin());
+  EXPECT_FATAL("Vbe_Resize_Buffer:", Vbe_Resize_Buffer(320, 200));
 }
 
 TEST_F(VideoTest, CrossfadeEndsOnTheTickBothLevelsAreClamped) {
@@ -130,7 +130,7 @@ TEST_F(VideoTest, TransitionsBetweenFrameAndMixBuffer) {
   Vbe_Transition(0, 0);
   EXPECT_EQ(vbe_screen.frame[0], 0u);
   Vbe_Free_Mix_Buffer();
-  EXPECT_FATAL("Vbe_Transition:", [] { Vbe_Transition(7, 0); }());
+  EXPECT_FATAL("Vbe_Transition:", Vbe_Transition(7, 0));
 }
 
 TEST_F(VideoTest, BlurReadsAlreadyBlurredUpperAndLeftNeighbours) {

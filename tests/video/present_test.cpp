@@ -71,8 +71,8 @@ TEST_F(PresentTest, PresentRefusesToWritePastTheScreenMemoryAndDoesNothingBefore
   vbe_screen.present();
   std::vector<u8> screen(100, 0);
   Setup_Frame(8, 8, 4, screen);
-  EXPECT_FATAL("Vbe: Present outside the screen memory", [] { Vbe_Present_32(); }());
-  EXPECT_FATAL("Vbe: Present outside the screen memory", [] { Vbe_Present_32_Low_Smooth(); }());
+  EXPECT_FATAL("Vbe: Present outside the screen memory", Vbe_Present_32());
+  EXPECT_FATAL("Vbe: Present outside the screen memory", Vbe_Present_32_Low_Smooth());
 }
 
 }  // namespace

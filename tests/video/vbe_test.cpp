@@ -36,37 +36,37 @@ TEST_F(VideoTest, SimulatedLowResolutionNeedsSixFortyByFourHundred) {
   });
   EXPECT_EQ(vbe_screen.width * vbe_screen.height, 320u * 200);
   Make_Surface(640, 480);
-  EXPECT_FATAL("Vbe: Unable to simulate 320x200 in other resolutions than 640x400.", [] {
-        Vbe_Set_Low_Res();
-        Vbe_Set_Mode(Vbe_Detect_16M(640, 480));
-      }());
+  EXPECT_FATAL("Vbe: Unable to simulate 320x200 in other resolutions than 640x400.", {
+    Vbe_Set_Low_Res();
+    Vbe_Set_Mode(Vbe_Detect_16M(640, 480));
+  });
 }
 
 TEST_F(VideoTest, ModesBuffersAndPagesRefuseWhatTheyCannotHold) {
-  EXPECT_FATAL("Vbe_Squeze: Vbe not initialized", [] { Vbe_Squeze(10, 20); }());
-  EXPECT_FATAL("Vbe: Unable to initialize linear frame buffer", [] { Vbe_Set_Mode(Vbe_Detect_16M(320, 200)); }());
-  EXPECT_FATAL("Vbe: Unable to initialize video mode. No VBE 2.0 support. Try UNIVBE.", [] {
-        Vbe_Init();
-        Vbe_Set_Mode(0);
-      }());
+  EXPECT_FATAL("Vbe_Squeze: Vbe not initialized", Vbe_Squeze(10, 20));
+  EXPECT_FATAL("Vbe: Unable to initialize linear frame buffer", Vbe_Set_Mode(Vbe_Detect_16M(320, 200)));
+  EXPECT_FATAL("Vbe: Unable to initialize video mode. No VBE 2.0 support. Try UNIVBE.", {
+    Vbe_Init();
+    Vbe_Set_Mode(0);
+  });
   Make_Surface(320, 199);
-  EXPECT_FATAL("Vbe: Unable to initialize linear frame buffer", [] { Vbe_Set_Mode(Vbe_Detect_16M(320, 200)); }());
+  EXPECT_FATAL("Vbe: Unable to initialize linear frame buffer", Vbe_Set_Mode(Vbe_Detect_16M(320, 200)));
   Make_Surface(16, 1100);
-  EXPECT_FATAL("Vbe: Unable to initialize video mode", [] { Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)); }());
-  EXPECT_FATAL("Vbe: Illegal plane index assignment", [] { Vbe_Set_Color_Order(16, 16, 0); }());
+  EXPECT_FATAL("Vbe: Unable to initialize video mode", Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)));
+  EXPECT_FATAL("Vbe: Illegal plane index assignment", Vbe_Set_Color_Order(16, 16, 0));
   Open_Mode(320, 200);
   for (std::pair<u32, u32> range : std::vector<std::pair<u32, u32>>{{100, 100}, {150, 20}, {0, 201}})
-    EXPECT_FATAL("Vbe_Squeze:", [&] { Vbe_Squeze(range.first, range.second); }());
+    EXPECT_FATAL("Vbe_Squeze:", Vbe_Squeze(range.first, range.second));
   Vbe_Alloc_Mix_Buffer();
   u32 *mix = vbe_screen.mix, *frame = vbe_screen.frame;
   Vbe_Swap_Buffers();
   EXPECT_EQ(vbe_screen.frame, mix);
   EXPECT_EQ(vbe_screen.mix, frame);
   Vbe_Free_Mix_Buffer();
-  EXPECT_FATAL("Vbe_Swap_Buffers: No mix buffer", [] { Vbe_Swap_Buffers(); }());
+  EXPECT_FATAL("Vbe_Swap_Buffers: No mix buffer", Vbe_Swap_Buffers());
   Vbe_Set_Page_Count(3);
   EXPECT_EQ(vbe_screen.page_count, 3);
-  EXPECT_FATAL("Vbe: Illegal page count 4", [] { Vbe_Set_Page_Count(4); }());
+  EXPECT_FATAL("Vbe: Illegal page count 4", Vbe_Set_Page_Count(4));
 }
 
 TEST_F(VideoTest, UpdatesRectanglesAndPixelsStayInsideTheFrame) {
