@@ -14,9 +14,7 @@ TEST(CpuDetect, TheDetectionLineAgreesWithTheKernelsReport) {
   ASSERT_NE(at, std::string::npos);
   int family = std::min(15, std::stoi(info.substr(info.find(':', at) + 1)));
   bool mmx = info.find(" mmx ") != std::string::npos;
-  testing::internal::CaptureStdout();
-  Cpu_Detect();
-  std::string out = testing::internal::GetCapturedStdout();
+  std::string out = Output_Of(Cpu_Detect);
   EXPECT_EQ(Cpu_Get_Class(), family - 1);
   std::string name = family == 6 ? "Pentium Pro" : family == 5 ? "Pentium" : "family " + std::to_string(family);
   EXPECT_EQ(out, "Cpu: Detected " + name + " in protected mode. " + (mmx ? "MMX present." : "MMX not present.") + "\n");

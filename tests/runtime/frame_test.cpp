@@ -19,9 +19,7 @@ void Loader_B(void) { calls.push_back(2); }
 std::string Bar(const std::string& dots_and_after) { return "Demo: Loading [" + dots_and_after; }
 
 std::string Run_Loaders(u32 length, u32 dots) {
-  testing::internal::CaptureStdout();
-  Demo_Run_Init_Sequence(length, dots);
-  return testing::internal::GetCapturedStdout();
+  return Output_Of([&] { Demo_Run_Init_Sequence(length, dots); });
 }
 
 // The show's mode over a fresh surface: forced resolution, selection, a letterbox of 7 per cent, opening.

@@ -10,11 +10,7 @@
 namespace {
 class MemoryBlocks : public ::testing::Test {
  protected:
-  void SetUp() override {
-    testing::internal::CaptureStdout();
-    Mem_Init(0);
-    testing::internal::GetCapturedStdout();
-  }
+  void SetUp() override { Output_Of([] { Mem_Init(0); }); }
   void TearDown() override { Mem_Done(); }
 };
 }  // namespace

@@ -21,11 +21,6 @@
 #include "writer.h"
 
 namespace {
-std::string Own_Name(const char* base) {
-  const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
-  return std::string(t->test_suite_name()) + "." + t->name() + "." + base;
-}
-
 const DatafileEntry* Find(const std::vector<DatafileEntry>& entries, const std::string& name) {
   for (const DatafileEntry& e : entries)
     if (e.name == name) return &e;
@@ -54,7 +49,7 @@ TEST(ArtData, EveryPictureAndPathHasTheSizeItsSceneReads) {
   for (const auto& [name, size] : pictures) {
     const DatafileEntry* e = Find(entries, name);
     ASSERT_NE(e, nullptr) << name;
-    const std::string path = Own_Name("picture.pcx");
+    const std::string path = Test_File_Name("picture.pcx");
     ASSERT_TRUE(Write_File(path, e->data));
     const std::vector<u8> out = Run_Command("identify -format '%wx%h' " + path);
     EXPECT_EQ(std::string(out.begin(), out.end()), size) << name;
