@@ -90,19 +90,19 @@ inline std::string Child_Output(void) { return Test_Read_Text(child_out_path); }
 // earlier cases reaches it; the child exits with 0 when they return, and must end with exit code `code`.
 // Its standard output is kept in Child_Output(); what it prints on stderr shows in a failure. The child
 // replays the test up to this point, so only the parent clears a child's old output.
-#define EXPECT_CHILD(code, ...)                                           \
-  do {                                                                    \
-    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";               \
-    const std::string child_out_ = Child_Next_Path();                     \
+#define EXPECT_CHILD(code, ...)                                                    \
+  do {                                                                             \
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";                        \
+    const std::string child_out_ = Child_Next_Path();                              \
     if (!::testing::internal::InDeathTestChild()) std::remove(child_out_.c_str()); \
-    const auto child_body_ = [&] { __VA_ARGS__; };                        \
-    EXPECT_EXIT(                                                          \
-        {                                                                 \
-          if (!freopen(child_out_.c_str(), "w", stdout)) exit(99);        \
-          child_body_();                                                  \
-          exit(0);                                                        \
-        },                                                                \
-        ::testing::ExitedWithCode(code), "");                             \
+    const auto child_body_ = [&] { __VA_ARGS__; };                                 \
+    EXPECT_EXIT(                                                                   \
+        {                                                                          \
+          if (!freopen(child_out_.c_str(), "w", stdout)) exit(99);                 \
+          child_body_();                                                           \
+          exit(0);                                                                 \
+        },                                                                         \
+        ::testing::ExitedWithCode(code), "");                                      \
   } while (0)
 
 // The statements must end the program through the engine's error path: exit code 1, printing text.
