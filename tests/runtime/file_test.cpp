@@ -142,9 +142,7 @@ TEST(FileLoad, LoadsUnpackingAutoUnloadAndProgressMarks) {
   File_Unpack_Off();
   File_Auto_Unload_Off();
   File_Progress_Off();
-  testing::internal::CaptureStdout();
-  File_Decompress_All();
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "File: Decompressing  [.]\b\b\xFE\n");
+  EXPECT_EQ(Output_Of(File_Decompress_All), "File: Decompressing  [.]\b\b\xFE\n");
   EXPECT_EQ(Read_Entry("LZ/BIG.klz"), big);
   EXPECT_STREQ(Mem_Get_Description(File_Get_Data("lz/big.klz")), "Lzh: lz/big.KLZ");
   EXPECT_FATAL("File_Unload: File not loaded", File_Unload("a"));

@@ -21,9 +21,9 @@ void Parse(std::vector<const char*> arguments) {
 
 TEST(PrmParse, NamesIgnoreCaseTakeAMinusOrSlashAndValuesReachTheirHandlers) {
   Demo_Add_Options();
-  testing::internal::CaptureStdout();
-  Parse({"-FENROW", "/mode:640x400", "nofades", "Config", "data:other.dat", "MELGO:tune.xm", "videoXYZ"});
-  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+  EXPECT_EQ(Output_Of([] {
+              Parse({"-FENROW", "/mode:640x400", "nofades", "Config", "data:other.dat", "MELGO:tune.xm", "videoXYZ"});
+            }),
             "Demo: Debug-mode enabled.\nDemo: Forcing graphics resolution to 640x400\n"
             "Demo: Colorfades disabled.\nDemo: Datafile: other.dat\nDemo: Musicfile: tune.xm\n");
   EXPECT_EQ(Demo_Get_Flag(DEMO_FLAG_DEBUG), 1);
