@@ -7,16 +7,17 @@ velmoran_install "${VELMORAN_PACKAGES[@]}" "${VELMORAN_TEST_PACKAGES[@]}" "${VEL
 status=0
 
 # Fuzzers and the show under AddressSanitizer and UBSan, built with clang; the unit test programs are
-# compiled there too (run in the main build only), so clang sees them as well as gcc.
+# compiled there too (run in the main build only), so clang sees them as well as gcc; both builds
+# treat warnings as errors.
 velmoran_build build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-  -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF
+  -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF -DVELMORAN_WERROR=ON
 (cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize' --timeout 900) || status=1
 
 # The program without optimisation: its frames must be those of the optimised builds.
 velmoran_build build-o0 -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_TESTS=OFF -DVELMORAN_BENCH=OFF
 
 # The main build: unit tests, whole-show runs, external-tool checks; its summary closes the run.
-velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=ON \
+velmoran_build build -DCMAKE_BUILD_TYPE=Release -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=ON -DVELMORAN_WERROR=ON \
   -DVELMORAN_OTHER_PROGRAMS="$PWD/build-fuzz/velmoran;$PWD/build-o0/velmoran" -DVELMORAN_WINDOWS_BUILD="$PWD/build-win"
 # The Windows program from the same sources and the main build's data, run under wine by the main build's tests.
 velmoran_build_windows
