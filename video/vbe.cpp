@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 #include "runtime/err.h"
 #include "runtime/mem.h"
@@ -170,7 +171,7 @@ bool Vbe_Detect_Selected(u32 mode) {
 void Vbe_Set_Color_Order(u8 red_position, u8 green_position, u8 blue_position) {
   const u8 positions[3] = {red_position, green_position, blue_position};
   bool taken[4] = {false, false, false, false};
-  for (u32 k = 0; k < kVbeMaxPages; k++) {
+  for (u32 k = 0; k < std::size(positions); k++) {
     u32 index = positions[k] >> 3;
     // A field beyond the 32-bit pixel is as illegal as a byte given twice.
     if (index > 3 || taken[index]) Err_Error("Vbe: Illegal plane index assignment");
