@@ -24,8 +24,6 @@ u64 fill_divisions = 0;
 
 enum WalkKind { WALK_X, WALK_UV, WALK_UVST };
 
-// Writes one edge into the raster array: lines top.y .. bottom.y - 1, into xa until a line's xa is taken,
-// then into xb for the rest of the edge. Lines outside the raster array are stepped over, not written.
 // An edge's steps per line: from the division table when one has been built and holds the
 // difference (taken as a signed 16-bit value), else by dividing.
 i32 Edge_Step(i32 difference, i32 lines) {
@@ -40,6 +38,8 @@ i32 Texture_Step(i32 difference, i32 lines) {
   return difference * kFix8One / lines;
 }
 
+// Writes one edge into the raster array: lines top.y .. bottom.y - 1, into xa until a line's xa is taken,
+// then into xb for the rest of the edge. Lines outside the raster array are stepped over, not written.
 template <WalkKind K>
 void Walk(const PolyVertex& a, const PolyVertex& b) {
   PolyState& st = poly_state;
