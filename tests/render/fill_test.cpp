@@ -11,6 +11,7 @@
 #include "render/texture.h"
 #include "runtime/math.h"
 #include "runtime/mem.h"
+#include "vr_fixture.h"
 
 namespace {
 const u32 kGuard = 0xDEADBEEF;
@@ -33,26 +34,6 @@ struct Canvas {
     return true;
   }
 };
-
-PolyVertex V(i32 x, i32 y, i32 u = 0, i32 v = 0, i32 s = 0, i32 t = 0) {
-  PolyVertex r = {};
-  r.slot[POLY_X] = x;
-  r.slot[POLY_Y] = y;
-  r.slot[POLY_U] = u;
-  r.slot[POLY_V] = v;
-  r.slot[POLY_S] = s;
-  r.slot[POLY_T] = t;
-  return r;
-}
-
-// Puts the vertices into list A with its closing record and sets the vertex count.
-PolyVertex* List(std::initializer_list<PolyVertex> vs) {
-  i32 n = 0;
-  for (const PolyVertex& v : vs) poly_lists.a[n++] = v;
-  poly_lists.a[n] = poly_lists.a[0];
-  poly_state.vertex_count = n;
-  return poly_lists.a;
-}
 
 // Sets the perspective gradients: u = (ua dx + ub dy + uc) / w and so on.
 void Gradients(f32 ua, f32 ub, f32 uc, f32 va, f32 vb, f32 vc, f32 wa, f32 wb, f32 wc) {
@@ -87,7 +68,7 @@ class FillTest : public ::testing::Test {
 TEST_F(FillTest, TriangleCoversHalfOpenLines) {
   Canvas c(64, 32);
   poly_state.colour = 0x112233;
-  Poly_Fill_Flat(List({V(10, 10), V(20, 10), V(10, 20)}));
+  Poly_Fill_Flat(List({Vx(10, 10), Vx(20, 10), Vx(10, 20)}));
   for (i32 y = 0; y < 32; y++)
     for (i32 x = 0; x < 64; x++) {
       bool inside = y >= 10 && y <= 19 && x >= 10 && x < 30 - y;
@@ -100,8 +81,8 @@ TEST_F(FillTest, TriangleCoversHalfOpenLines) {
 TEST_F(FillTest, DegeneratePolygonsDrawNothing) {
   Canvas c(64, 32);
   poly_state.colour = 0xFFFFFF;
-  Poly_Fill_Flat(List({V(1, 5), V(40, 5), V(20, 5)}));
-  Poly_Fill_Flat(List({V(7, 1), V(7, 9), V(7, 20)}));  // every line one column wide
+  Poly_Fill_Flat(List({Vx(1, 5), Vx(40, 5), Vx(20, 5)}));
+  Poly_Fill_Flat(List({Vx(7, 1), Vx(7, 9), Vx(7, 20)}));  // every line one column wide
   poly_state.vertex_count = 0;
   Poly_Fill_Flat(poly_lists.a);
   Poly_Scan_Outline(List({}));
@@ -114,7 +95,7 @@ TEST_F(FillTest, AffineSpanStepsTruncatedAndSkipsTheRightEnd) {
   Canvas c(300, 4);
   std::vector<u32> tex = Index_Texture();
   poly_state.map1 = tex.data();
-  Poly_Fill_Tex(List({V(0, 0, 0, 0), V(256, 0, 255, 0), V(256, 2, 255, 0), V(0, 2, 0, 0)}));
+  Poly_Fill_Tex(List({Vx(0, 0, 0, 0), Vx(256, 0, 255, 0), Vx(256, 2, 255, 0), Vx(0, 2, 0, 0)}));
   for (i32 x = 0; x < 256; x++) EXPECT_EQ(c.at(x, 0), u32((x * 255) >> 8)) << x;
   EXPECT_EQ(c.at(255, 1), 254u);
   EXPECT_EQ(c.at(256, 0), 0u);
@@ -136,7 +117,7 @@ TEST_F(FillTest, PixelOperations) {
     std::vector<u32> tex(65536, r.texel);
     poly_state.map1 = tex.data();
     Canvas c(8, 4, r.target);
-    r.fill(List({V(0, 0), V(4, 0), V(4, 2), V(0, 2)}));
+    r.fill(List({Vx(0, 0), Vx(4, 0), Vx(4, 2), Vx(0, 2)}));
     EXPECT_EQ(c.at(1, 1), r.want) << std::hex << r.want;
     EXPECT_EQ(c.at(4, 0), r.target);
   }
@@ -151,7 +132,7 @@ TEST_F(FillTest, TwoMapOperations) {
   poly_state.map1 = m1.data();
   poly_state.map2 = m2.data();
   const u32 i1 = 5 * 256 + 3, i2 = 9 * 256 + 7;
-  auto quad = [] { return List({V(0, 0, 3, 5, 7, 9), V(2, 0, 3, 5, 7, 9), V(2, 1, 3, 5, 7, 9), V(0, 1, 3, 5, 7, 9)}); };
+  auto quad = [] { return List({Vx(0, 0, 3, 5, 7, 9), Vx(2, 0, 3, 5, 7, 9), Vx(2, 1, 3, 5, 7, 9), Vx(0, 1, 3, 5, 7, 9)}); };
   Canvas c(4, 2, 100);
   Poly_Fill_Two_Tex(quad());
   EXPECT_EQ(c.at(1, 0), m1[i1] + m2[i2]);
@@ -183,7 +164,7 @@ TEST_F(FillTest, PerspectiveSpanRestartsEverySixteenPixels) {
   Gradients(1, 0, 0, 0, 0, 3, 1.0f / 64, 0, 1);
   poly_state.u_origin = poly_state.v_origin = 0;
   u64 before = Poly_Get_Divisions();
-  Poly_Fill_Persp(List({V(0, 0), V(40, 0), V(40, 1), V(0, 1)}));
+  Poly_Fill_Persp(List({Vx(0, 0), Vx(40, 0), Vx(40, 1), Vx(0, 1)}));
   EXPECT_EQ(Poly_Get_Divisions() - before, 5u);
   for (i32 x : {0, 16, 32}) {
     f32 r = 1.0f / (1.0f + f32(x) / 64);
@@ -199,19 +180,19 @@ TEST_F(FillTest, ConcaveDartStaysInsideItsBuffer) {
   // Two bottom points: some lines get only their second edge.
   Canvas c(32, 24);
   poly_state.colour = 0xABCDEF;
-  Poly_Fill_Flat(List({V(20, 0), V(10, 10), V(0, 0), V(10, 20)}));
+  Poly_Fill_Flat(List({Vx(20, 0), Vx(10, 10), Vx(0, 0), Vx(10, 20)}));
   EXPECT_TRUE(c.Guards_Intact());
   EXPECT_TRUE(Raster_Clean());
   std::vector<u32> tex = Index_Texture();
   poly_state.map1 = poly_state.map2 = tex.data();
   for (int k = 0; k < POLY_FILL_KINDS; k++) {
     if (k == POLY_FILL_BUMP_TEX) continue;
-    List({V(20, 0), V(10, 10), V(0, 0), V(10, 20)});
+    List({Vx(20, 0), Vx(10, 10), Vx(0, 0), Vx(10, 20)});
     Poly_Fill(PolyFillKind(k), poly_lists.a);
     EXPECT_TRUE(c.Guards_Intact()) << k;
   }
   // Spans stop at the target's edges.
-  Poly_Fill_Flat(List({V(-5, -3), V(40, -3), V(40, 30), V(-5, 30)}));
+  Poly_Fill_Flat(List({Vx(-5, -3), Vx(40, -3), Vx(40, 30), Vx(-5, 30)}));
   EXPECT_TRUE(c.Guards_Intact());
   EXPECT_TRUE(Raster_Clean());
 }
@@ -240,7 +221,7 @@ TEST_F(FillTest, FastFillersMatchThePlainOnes) {
     poly_state.v_origin = i32(rng());
     i32 n = 3 + coord(2);
     PolyVertex vs[4];
-    for (i32 i = 0; i < n; i++) vs[i] = V(coord(170) - 5, coord(110) - 5, coord(256), coord(256), coord(256), coord(256));
+    for (i32 i = 0; i < n; i++) vs[i] = Vx(coord(170) - 5, coord(110) - 5, coord(256), coord(256), coord(256), coord(256));
     for (u32 i = 0; i < fast.memory.size(); i++) fast.memory[i] = plain.memory[i] = u32(i * 2654435761u);
     for (Canvas* c : {&fast, &plain}) {
       Poly_Set_Target(c->pixels, nullptr, c->height);
@@ -258,7 +239,7 @@ TEST_F(FillTest, WalkersTakeTheirStepsFromTheDivisionTableOnceItIsBuilt) {
   // quotient shifted down floors it (-86/256); x rises by 3 over 3 lines, one pixel a line, either way.
   auto Second_Line = [](PolyRasterLine* out) {
     for (u32 y = 0; y < kPolyRasterLines; y++) poly_state.raster[y].xa = kPolyEmpty;
-    Poly_Walk_Edge_Uv(V(10, 0, 100, 7), V(13, 3, 99, 7));
+    Poly_Walk_Edge_Uv(Vx(10, 0, 100, 7), Vx(13, 3, 99, 7));
     *out = poly_state.raster[1];
     for (u32 y = 0; y < kPolyRasterLines; y++) poly_state.raster[y].xa = kPolyEmpty;
   };

@@ -6,33 +6,15 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <initializer_list>
 #include <utility>
 #include <vector>
 
 #include "render/fill.h"
 #include "render/mesh.h"
 #include "runtime/mem.h"
+#include "vr_fixture.h"
 
 namespace {
-PolyVertex Vx(i32 x, i32 y, i32 u = 0, i32 v = 0) {
-  PolyVertex r = {};
-  r.slot[POLY_X] = x;
-  r.slot[POLY_Y] = y;
-  r.slot[POLY_U] = u;
-  r.slot[POLY_V] = v;
-  return r;
-}
-
-// Puts the vertices into list A with its closing record and sets the vertex count.
-PolyVertex* List(std::initializer_list<PolyVertex> vs) {
-  i32 n = 0;
-  for (const PolyVertex& v : vs) poly_lists.a[n++] = v;
-  poly_lists.a[n] = poly_lists.a[0];
-  poly_state.vertex_count = n;
-  return poly_lists.a;
-}
-
 class PolyTest : public ::testing::Test {
  protected:
   void SetUp() override {

@@ -1,6 +1,8 @@
-// Test set-up for the VR engine: a frame buffer, fresh engine state and small hand-built sector worlds.
+// Test set-up for the rasterizer and the VR engine: vertex lists, a frame buffer, fresh engine state and small
+// hand-built sector worlds.
 #pragma once
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -18,6 +20,27 @@
 #include "runtime/mem.h"
 #include "tests/engine_fixture.h"
 #include "video/vbe.h"
+
+// A vertex at (x, y) with its texture pairs (u, v) and (s, t).
+inline PolyVertex Vx(i32 x, i32 y, i32 u = 0, i32 v = 0, i32 s = 0, i32 t = 0) {
+  PolyVertex r = {};
+  r.slot[POLY_X] = x;
+  r.slot[POLY_Y] = y;
+  r.slot[POLY_U] = u;
+  r.slot[POLY_V] = v;
+  r.slot[POLY_S] = s;
+  r.slot[POLY_T] = t;
+  return r;
+}
+
+// Puts the vertices into list A with its closing record and sets the vertex count.
+inline PolyVertex* List(std::initializer_list<PolyVertex> vs) {
+  i32 n = 0;
+  for (const PolyVertex& v : vs) poly_lists.a[n++] = v;
+  poly_lists.a[n] = poly_lists.a[0];
+  poly_state.vertex_count = n;
+  return poly_lists.a;
+}
 
 class VrTest : public ::testing::Test {
  protected:
