@@ -15,6 +15,7 @@
 
 #include "datafile_writer.h"
 #include "demo/design.h"
+#include "host/win.h"
 #include "music/music.h"
 #include "platform/capture.h"
 #include "render/mesh.h"
@@ -132,46 +133,39 @@ inline void* Block_Of(const std::vector<u8>& bytes) {
   return b;
 }
 
-// The mode for a width x height host surface held in *surface: the resolution forced, the mode picked and
-// the letterbox taken off (border percent at the top and at the bottom).
-inline void Engine_Select_Mode(std::vector<u32>* surface, u32 width, u32 height, u32 border = 7) {
+// A width x height host surface held in *surface, the resolution forced to it.
+inline void Engine_Use_Surface(std::vector<u32>* surface, u32 width, u32 height) {
   surface->assign(size_t(width) * height, 0);
   Vbe_Set_Host_Surface(surface->data(), width, height);
   Demo_Force_Resolution(width, height);
+}
+
+// The mode for a width x height host surface held in *surface: the resolution forced, the mode picked and
+// the letterbox taken off (border percent at the top and at the bottom).
+inline void Engine_Select_Mode(std::vector<u32>* surface, u32 width, u32 height, u32 border = 7) {
+  Engine_Use_Surface(surface, width, height);
   Demo_Select_Mode();
   Demo_Set_Border(border);
 }
 
-// The math tables, the polygon layer, the mesh store and the VR engine.
-inline void Engine_Init_Renderers(void) {
+// The mode, the renderers and the buffers opened by the host's own start-up, without music.
+inline void Engine_Open_As_Host(std::vector<u32>* surface, u32 width, u32 height) {
+  Engine_Use_Surface(surface, width, height);
+  Win_Open_Engine(false);
+}
+
+// The mode and the renderers in the order the scene tests have always started them: the mode opens first
+// and VR_Init then puts back the polygon layer's defaults (its pitch among them); then the 320 x 200
+// design buffer and the mix buffer.
+inline void Engine_Open_Mode_First(std::vector<u32>* surface, u32 width, u32 height, u32 border = 7) {
+  Engine_Select_Mode(surface, width, height, border);
+  Demo_Open_Mode();
   Math_Init();
   Poly_Init();
   Mesh_Reset();
   VR_Init();
-}
-
-// The 320 x 200 design buffer and the mix buffer.
-inline void Engine_Alloc_Buffers(void) {
   Vbe_Resize_Buffer(320, 200);
   Vbe_Alloc_Mix_Buffer();
-}
-
-// The mode and the renderers in the host's order: the renderers start before the mode opens, so the
-// viewport the mode sets stands.
-inline void Engine_Open_As_Host(std::vector<u32>* surface, u32 width, u32 height) {
-  Engine_Select_Mode(surface, width, height);
-  Engine_Init_Renderers();
-  Demo_Open_Mode();
-  Engine_Alloc_Buffers();
-}
-
-// The mode and the renderers in the order the scene tests have always started them: the mode opens first
-// and VR_Init then puts back the polygon layer's defaults (its pitch among them).
-inline void Engine_Open_Mode_First(std::vector<u32>* surface, u32 width, u32 height, u32 border = 7) {
-  Engine_Select_Mode(surface, width, height, border);
-  Demo_Open_Mode();
-  Engine_Init_Renderers();
-  Engine_Alloc_Buffers();
 }
 
 // The host's whole start-up over a width x height surface, serving the data file, the post-effect layer

@@ -21,18 +21,6 @@ std::string Bar(const std::string& dots_and_after) { return "Demo: Loading [" + 
 std::string Run_Loaders(u32 length, u32 dots) {
   return Output_Of([&] { Demo_Run_Init_Sequence(length, dots); });
 }
-
-// The show's mode over a fresh surface: forced resolution, selection, a letterbox of 7 per cent, opening.
-void Open_Show_Mode(std::vector<u32>* surface, u32 width, u32 height) {
-  Mem_Init(0);
-  surface->assign(size_t(width) * height, 0);
-  Vbe_Init();
-  Vbe_Set_Host_Surface(surface->data(), width, height);
-  Demo_Force_Resolution(width, height);
-  Demo_Select_Mode();
-  Demo_Set_Border(7);
-  Demo_Open_Mode();
-}
 }  // namespace
 
 TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
@@ -51,7 +39,10 @@ TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
 TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
   EXPECT_CHILD(0, {
     std::vector<u32> surface;
-    Open_Show_Mode(&surface, 320, 200);
+    Mem_Init(0);
+    Vbe_Init();
+    Engine_Select_Mode(&surface, 320, 200);
+    Demo_Open_Mode();
     // 7 per cent of 200 lines above and below; a frame of ones presented leaves those rows untouched.
     if (vbe_screen.width != 320 || vbe_screen.height != 200 - 2 * 14) exit(10);
     std::fill(vbe_screen.frame, vbe_screen.frame + 320 * 172, 1);
