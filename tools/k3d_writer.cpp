@@ -77,10 +77,7 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
       mesh->objects.push_back(o);
       continue;
     }
-    if (mesh->objects.empty()) {
-      *error = "line " + std::to_string(number) + ": no object yet";
-      return false;
-    }
+    if (mesh->objects.empty()) return fail("no object yet");
     K3dObject& o = mesh->objects.back();
     if (word == "v") {
       K3dPoint p;
@@ -95,29 +92,19 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
       while (l >> item) {
         const bool texture = item.rfind("t=", 0) == 0;
         u32 v;
-        if (!Parse_Number(texture ? item.substr(2) : item, texture ? 255 : 65535, &v)) {
-          *error = "line " + std::to_string(number) + ": bad number " + item;
-          return false;
-        }
+        if (!Parse_Number(texture ? item.substr(2) : item, texture ? 255 : 65535, &v)) return fail("bad number " + item);
         if (texture)
           p.texture = u8(v);
         else
           p.points.push_back(u16(v));
       }
-      if (p.points.empty() || p.points.size() > 4) {
-        *error = "line " + std::to_string(number) + ": a polygon has 1 to 4 points";
-        return false;
-      }
+      if (p.points.empty() || p.points.size() > 4) return fail("a polygon has 1 to 4 points");
       for (u16 i : p.points)
-        if (i >= o.points.size()) {
-          *error = "line " + std::to_string(number) + ": point index out of range";
-          return false;
-        }
+        if (i >= o.points.size()) return fail("point index out of range");
       if (o.polygons.size() >= kK3dMaxPolygons) return fail("more than 65535 polygons in the object");
       o.polygons.push_back(p);
     } else {
-      *error = "line " + std::to_string(number) + ": unknown word " + word;
-      return false;
+      return fail("unknown word " + word);
     }
   }
   return true;
