@@ -26,7 +26,7 @@ bool Art_Pcx_Entries(const ArtPicture* pictures, size_t count, const std::string
                      std::vector<DatafileEntry>* entries) {
   for (size_t i = 0; i < count; i++) {
     DatafileEntry e{pictures[i].name, {}, DATAFILE_RAW};
-    if (!Art_Pcx(pictures[i].pixels(), 256, 256, scratch_path, &e.data)) return false;
+    if (!Art_Pcx(pictures[i].pixels(), pictures[i].width, pictures[i].height, scratch_path, &e.data)) return false;
     entries->push_back(e);
   }
   return true;

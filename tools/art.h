@@ -15,10 +15,11 @@ bool Art_Pcx_Bytes(const void* pixels, u32 width, u32 height, u32 bits, const st
 bool Art_Pcx(const std::vector<u32>& pixels, u32 width, u32 height, const std::string& scratch_path,
              std::vector<u8>* bytes);
 
-// A named maker of a 256 x 256 picture, for a scene's list of pictures.
+// A named maker of a picture (256 x 256 unless given), for a scene's list of pictures.
 struct ArtPicture {
   const char* name;
   std::vector<u32> (*pixels)(void);
+  u32 width = 256, height = 256;
 };
 // Each listed picture as a raw PCX entry, in order, through one scratch file.
 bool Art_Pcx_Entries(const ArtPicture* pictures, size_t count, const std::string& scratch_path,

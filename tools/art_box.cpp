@@ -144,15 +144,10 @@ K3dMesh Art_Box_Shell(void) {
 }
 
 bool Art_Box_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
-  DatafileEntry crate{"box/kasse.pcx", {}, DATAFILE_RAW};
-  if (!Art_Pcx(Art_Box_Crate_Pixels(), 256, 256, dir + "/kasse.pcx.part", &crate.data)) return false;
-  DatafileEntry env{"box/kenv.pcx", {}, DATAFILE_RAW};
-  if (!Art_Pcx(Art_Box_Env_Pixels(), 256, 256, dir + "/kenv.pcx.part", &env.data)) return false;
-  DatafileEntry lens{"box/klensc.pcx", {}, DATAFILE_RAW};
-  if (!Art_Pcx(Art_Race_Lens_Pixels(), 256, 64, dir + "/boxlens.pcx.part", &lens.data)) return false;
-  entries->push_back(crate);
-  entries->push_back(env);
-  entries->push_back(lens);
+  const ArtPicture pictures[] = {{"box/kasse.pcx", Art_Box_Crate_Pixels},
+                                 {"box/kenv.pcx", Art_Box_Env_Pixels},
+                                 {"box/klensc.pcx", Art_Race_Lens_Pixels, 256, 64}};
+  if (!Art_Pcx_Entries(pictures, std::size(pictures), dir + "/boxpicture.pcx.part", entries)) return false;
   entries->push_back({"box/kasse.k3d", K3d_Write(Art_Box_Crate()), DATAFILE_RAW});
   entries->push_back({"box/kgoaegg3.k3d", K3d_Write(Art_Box_Shell()), DATAFILE_RAW});
   return true;

@@ -289,22 +289,13 @@ std::vector<u8> Art_Intro_Sky(void) {
 }
 
 bool Art_Intro_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
-  struct Picture {
-    const char* name;
-    std::vector<u32> pixels;
-    u32 width, height;
+  const ArtPicture pictures[] = {
+      {"intro/tarlogo.pcx", Art_Intro_Group_Logo, kArtLogoWidth, kArtLogoHeight},
+      {"intro/vellogo.pcx", Art_Intro_Title_Logo, kArtLogoWidth, kArtLogoHeight},
+      {"flare/flare1.pcx", Art_Intro_Beams, kArtFlareWidth, kArtFlareHeight},
+      {"flare/flare2.pcx", Art_Intro_Glow, kArtFlareWidth, kArtFlareHeight},
   };
-  const Picture pictures[] = {
-      {"intro/tarlogo.pcx", Art_Intro_Group_Logo(), kArtLogoWidth, kArtLogoHeight},
-      {"intro/vellogo.pcx", Art_Intro_Title_Logo(), kArtLogoWidth, kArtLogoHeight},
-      {"flare/flare1.pcx", Art_Intro_Beams(), kArtFlareWidth, kArtFlareHeight},
-      {"flare/flare2.pcx", Art_Intro_Glow(), kArtFlareWidth, kArtFlareHeight},
-  };
-  for (const Picture& p : pictures) {
-    DatafileEntry e{p.name, {}, DATAFILE_RAW};
-    if (!Art_Pcx(p.pixels, p.width, p.height, dir + "/intro.pcx.part", &e.data)) return false;
-    entries->push_back(e);
-  }
+  if (!Art_Pcx_Entries(pictures, std::size(pictures), dir + "/intro.pcx.part", entries)) return false;
   entries->push_back({"sky/sky.pic", Art_Intro_Sky(), DATAFILE_RAW});
   return true;
 }

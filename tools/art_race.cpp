@@ -140,12 +140,9 @@ std::vector<PathCameraKey> Art_Race_Camera_Keys(void) {
 }
 
 bool Art_Race_Entries(const std::string& dir, std::vector<DatafileEntry>* entries) {
-  DatafileEntry metal{"race/metala.pcx", {}, DATAFILE_RAW};
-  if (!Art_Pcx(Art_Race_Metal_Pixels(), 256, 256, dir + "/metala.pcx.part", &metal.data)) return false;
-  DatafileEntry lens{"race/klensc.pcx", {}, DATAFILE_RAW};
-  if (!Art_Pcx(Art_Race_Streak_Pixels(), 256, 64, dir + "/klensc.pcx.part", &lens.data)) return false;
-  entries->push_back(metal);
-  entries->push_back(lens);
+  const ArtPicture pictures[] = {{"race/metala.pcx", Art_Race_Metal_Pixels},
+                                 {"race/klensc.pcx", Art_Race_Streak_Pixels, 256, 64}};
+  if (!Art_Pcx_Entries(pictures, std::size(pictures), dir + "/racepicture.pcx.part", entries)) return false;
   entries->push_back({"race/race4.cam", Path_Write_Camera(Art_Race_Camera_Keys()), DATAFILE_RAW});
   return true;
 }
