@@ -124,20 +124,16 @@ K3dMesh Art_Box_Shell(void) {
   ArtMesh b("egg", kArtBoxShellScale);
   for (const Vec& v : at) b.Point(v);
   auto ring = [&](u32 i, u32 j) { return grid[(i - 1) * segments + j % segments]; };
-  // Outward: from the centre to the polygon's middle (the egg is seen whole from every side).
-  auto facing = [&](std::initializer_list<u16> p) {
+  // Each polygon faces outward: from the centre to its middle (the egg is seen whole from every side).
+  auto outward = [&](std::initializer_list<u16> p) {
     Vec m = {0, 0, 0};
-    for (u16 k : p) m = {m.x + b.engine[k].x, m.y + b.engine[k].y, m.z + b.engine[k].z};
-    return m;
+    for (u16 k : p) m = m + b.engine[k];
+    b.Poly(p, m, 0);
   };
-  for (u32 j = 0; j < segments; j++) b.Poly({top, ring(1, j), ring(1, j + 1)}, facing({top, ring(1, j), ring(1, j + 1)}), 0);
+  for (u32 j = 0; j < segments; j++) outward({top, ring(1, j), ring(1, j + 1)});
   for (u32 i = 1; i < rings; i++)
-    for (u32 j = 0; j < segments; j++) {
-      const u16 a = ring(i, j), c = ring(i + 1, j), d = ring(i + 1, j + 1), e = ring(i, j + 1);
-      b.Poly({a, c, d, e}, facing({a, c, d, e}), 0);
-    }
-  for (u32 j = 0; j < segments; j++)
-    b.Poly({bottom, ring(rings, j + 1), ring(rings, j)}, facing({bottom, ring(rings, j + 1), ring(rings, j)}), 0);
+    for (u32 j = 0; j < segments; j++) outward({ring(i, j), ring(i + 1, j), ring(i + 1, j + 1), ring(i, j + 1)});
+  for (u32 j = 0; j < segments; j++) outward({bottom, ring(rings, j + 1), ring(rings, j)});
   K3dMesh mesh;
   mesh.objects.push_back(b.object);
   return mesh;
