@@ -126,7 +126,6 @@ K3dMesh Art_Term_Figure(void) {
   }
   // The points in the order the builder made them: each part's top four, then its bottom four, paired.
   K3dMesh mesh;
-  std::vector<K3dPoint> frame0;
   mesh.objects.push_back(b.object);
   auto paired = [](const std::vector<K3dPoint>& corners) {
     std::vector<K3dPoint> out;
@@ -193,7 +192,7 @@ std::vector<u32> Art_Term_Face_Pixels(void) {
   for (u32 half = 0; half < 2; half++)
     for (u32 y = 0; y < 140; y++)
       for (u32 x = 0; x < 128; x++) {
-        const f32 fx = (f32(x) - 64) / 64, fy = f32(y) / 136;
+        const f32 fx = (f32(x) - 64) / 64;
         // Silver skin, shaded toward the sides.
         f32 v = 200 - 70 * fx * fx;
         f32 r = v, g = v, b = v * 1.06f;
@@ -208,7 +207,6 @@ std::vector<u32> Art_Term_Face_Pixels(void) {
         }
         if (y > 76 && y < 96 && std::abs(fx) < 0.1f) r *= 0.75f, g *= 0.75f, b *= 0.75f;  // nose
         if (y > 104 && y < 112 && x > 42 && x < 86) r = half ? 90 : 200, g = 40, b = half ? 50 : 30;  // mouth
-        (void)fy;
         pixels[y * 256 + half * 128 + x] = Art_Rgb(r, g, b);
       }
   return pixels;
