@@ -1,6 +1,7 @@
 // Helpers the picture and mesh makers share: PCX file bytes, packing colour channels, engine-axis vectors.
 #pragma once
 #include <algorithm>
+#include <array>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,8 @@ inline ArtVec Art_Cross(ArtVec a, ArtVec b) {
 inline f32 Art_Dot(ArtVec a, ArtVec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 // An engine point in the file's axes (x, z, up), over a load scale.
 inline K3dPoint Art_File_Point(ArtVec p, f32 scale) { return {p.x / scale, p.z / scale, -p.y / scale}; }
+// An engine point in a camera path's axes (x, up, z), over a path scale.
+inline std::array<f32, 3> Art_Path_Point(ArtVec p, f32 scale) { return {p.x / scale, -p.y / scale, p.z / scale}; }
 
 // A K3D object built from engine-axis points, written to the file at a scale.
 struct ArtMesh {

@@ -134,7 +134,7 @@ std::vector<PathCameraKey> Art_Race_Camera_Keys(void) {
     f32 turn = heading(Circuit_At(d), Circuit_At(d + 400)) - heading(Circuit_At(d - 400), Circuit_At(d));
     turn = std::remainder(turn, kTwoPi);
     const f32 roll = std::clamp(turn * 60.0f, -1.0f, 1.0f) * kArtRaceBank;
-    keys.push_back({{p.x / u, -p.y / u, p.z / u}, {ahead.x / u, -ahead.y / u, ahead.z / u}, roll});
+    keys.push_back({Art_Path_Point(p, u), Art_Path_Point(ahead, u), roll});
   }
   return keys;
 }

@@ -198,7 +198,7 @@ std::vector<PathCameraKey> Art_Rig_Camera_Keys(void) {
     const f32 t = f32(i) / f32(kArtRigPathRecords);
     const Vec p = Orbit_Position(t), q = Orbit_Target(t);
     const f32 roll = 4.0f * std::sin(2 * kArtPi * 2 * t);
-    keys.push_back({{p.x / k, -p.y / k, p.z / k}, {q.x / k, -q.y / k, q.z / k}, roll});
+    keys.push_back({Art_Path_Point(p, k), Art_Path_Point(q, k), roll});
   }
   return keys;
 }

@@ -182,7 +182,7 @@ std::vector<PathCameraKey> Art_Term_Camera_Keys(void) {
     for (f32 c : kArtTermSunViews)
       look_up = std::max(look_up, kArtTermSunLook * Art_Smooth(0.075f, 0.035f, std::abs(t - c)));
     const Vec q = chest * (1 - look_up) + sun * look_up;
-    keys.push_back({{p.x / k, -p.y / k, p.z / k}, {q.x / k, -q.y / k, q.z / k}, 0});
+    keys.push_back({Art_Path_Point(p, k), Art_Path_Point(q, k), 0});
   }
   return keys;
 }
