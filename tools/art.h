@@ -92,6 +92,19 @@ inline K3dPoint Art_File_Point(ArtVec p, f32 scale) { return {p.x / scale, p.z /
 // An engine point in a camera path's axes (x, up, z), over a path scale.
 inline std::array<f32, 3> Art_Path_Point(ArtVec p, f32 scale) { return {p.x / scale, -p.y / scale, p.z / scale}; }
 
+// The eight corners of a box from corner a to corner b: the four at a.y (narrowed about the centre by
+// top_factor), then the four at b.y, each (-x,-z), (+x,-z), (+x,+z), (-x,+z).
+inline std::array<ArtVec, 8> Art_Box_Corners(ArtVec a, ArtVec b, f32 top_factor) {
+  const f32 cx = (a.x + b.x) * 0.5f, cz = (a.z + b.z) * 0.5f, hx = (b.x - a.x) * 0.5f, hz = (b.z - a.z) * 0.5f;
+  const f32 sx[4] = {-1, 1, 1, -1}, sz[4] = {-1, -1, 1, 1};
+  std::array<ArtVec, 8> corners;
+  for (u32 k = 0; k < 4; k++) {
+    corners[k] = {cx + sx[k] * hx * top_factor, a.y, cz + sz[k] * hz * top_factor};
+    corners[4 + k] = {cx + sx[k] * hx, b.y, cz + sz[k] * hz};
+  }
+  return corners;
+}
+
 // A K3D object built from engine-axis points, written to the file at a scale.
 struct ArtMesh {
   K3dObject object;

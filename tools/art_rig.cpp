@@ -42,17 +42,13 @@ struct Builder : ArtMesh {
   using ArtMesh::ArtMesh;
   void Face(u16 tl, u16 tr, u16 br, u16 bl, u8 texture) { object.polygons.push_back({{br, tr, tl, bl}, texture}); }
   // A box from its smaller to its larger corner; textures for the sides, the top and the bottom.
-  void Box(Vec a, Vec b, u8 sides, u8 top, u8 bottom) {
-    Taper(a, b, a.y, b.y, 1.0f, sides, top, bottom);
-  }
-  // A box whose top (y0) is narrowed about the centre by the factor.
-  void Taper(Vec a, Vec b, f32 y0, f32 y1, f32 top_factor, u8 sides, u8 top, u8 bottom) {
-    const f32 cx = (a.x + b.x) * 0.5f, cz = (a.z + b.z) * 0.5f;
-    const f32 hx = (b.x - a.x) * 0.5f, hz = (b.z - a.z) * 0.5f;
-    u16 t[4], l[4];  // corners: (-x,-z), (+x,-z), (+x,+z), (-x,+z)
-    const f32 sx[4] = {-1, 1, 1, -1}, sz[4] = {-1, -1, 1, 1};
-    for (u32 k = 0; k < 4; k++) t[k] = Point({cx + sx[k] * hx * top_factor, y0, cz + sz[k] * hz * top_factor});
-    for (u32 k = 0; k < 4; k++) l[k] = Point({cx + sx[k] * hx, y1, cz + sz[k] * hz});
+  void Box(Vec a, Vec b, u8 sides, u8 top, u8 bottom) { Taper(a, b, 1.0f, sides, top, bottom); }
+  // A box whose top (at a.y) is narrowed about the centre by the factor.
+  void Taper(Vec a, Vec b, f32 top_factor, u8 sides, u8 top, u8 bottom) {
+    const std::array<Vec, 8> c = Art_Box_Corners(a, b, top_factor);
+    u16 t[4], l[4];
+    for (u32 k = 0; k < 4; k++) t[k] = Point(c[k]);
+    for (u32 k = 0; k < 4; k++) l[k] = Point(c[4 + k]);
     Face(t[0], t[1], l[1], l[0], sides);  // front, facing -z
     Face(t[2], t[3], l[3], l[2], sides);  // back
     Face(t[3], t[0], l[0], l[3], sides);  // left
@@ -176,7 +172,7 @@ K3dMesh Art_Rig_Structure(void) {
   b.Box({-40, -290, -520}, {60, kDeckTop, -440}, ART_RIG_RUST, ART_RIG_STEEL, 0);
   b.Box({-40, -290, -420}, {60, kDeckTop, -340}, ART_RIG_RUST, ART_RIG_STEEL, 0);
   // The derrick: a tapering lattice tower with a pole for the beacon.
-  b.Taper({115, -600, -115}, {185, kDeckTop, -45}, -600, kDeckTop, 0.3f, ART_RIG_LATTICE, ART_RIG_STEEL, 0);
+  b.Taper({115, -600, -115}, {185, kDeckTop, -45}, 0.3f, ART_RIG_LATTICE, ART_RIG_STEEL, 0);
   b.Box({146, -625, -84}, {154, -600, -76}, ART_RIG_STRIPES, ART_RIG_STRIPES, 0);
   // The crane: a pedestal and a boom reaching out over the water.
   b.Box({-90, -300, -160}, {-50, kDeckTop, -120}, ART_RIG_STEEL, ART_RIG_STEEL, 0);

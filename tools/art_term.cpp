@@ -16,19 +16,13 @@ struct Builder : ArtMesh {
   void Face(u16 tl, u16 tr, u16 br, u16 bl, u8 texture) { object.polygons.push_back({{tl, bl, br, tr}, texture}); }
 };
 
-// The eight corners of a figure part: the top four (y0, narrowed by top_factor), then the bottom four,
-// each (-x,-z), (+x,-z), (+x,+z), (-x,+z) about the centre; turned by angle about the pivot in x-y.
+// The eight corners of a figure part (as the shared box corners), turned by angle about the pivot in x-y.
 std::vector<Vec> Part_Corners(Vec a, Vec b, f32 top_factor, Vec pivot, f32 angle) {
-  const f32 cx = (a.x + b.x) * 0.5f, cz = (a.z + b.z) * 0.5f, hx = (b.x - a.x) * 0.5f, hz = (b.z - a.z) * 0.5f;
-  const f32 sx[4] = {-1, 1, 1, -1}, sz[4] = {-1, -1, 1, 1};
   std::vector<Vec> corners;
-  for (u32 level = 0; level < 2; level++)
-    for (u32 k = 0; k < 4; k++) {
-      const f32 f = level == 0 ? top_factor : 1.0f;
-      const Vec p = {cx + sx[k] * hx * f, level == 0 ? a.y : b.y, cz + sz[k] * hz * f};
-      const f32 dx = p.x - pivot.x, dy = p.y - pivot.y, c = std::cos(angle), s = std::sin(angle);
-      corners.push_back({pivot.x + dx * c - dy * s, pivot.y + dx * s + dy * c, p.z});
-    }
+  for (const Vec& p : Art_Box_Corners(a, b, top_factor)) {
+    const f32 dx = p.x - pivot.x, dy = p.y - pivot.y, c = std::cos(angle), s = std::sin(angle);
+    corners.push_back({pivot.x + dx * c - dy * s, pivot.y + dx * s + dy * c, p.z});
+  }
   return corners;
 }
 
@@ -114,7 +108,7 @@ void Disc(std::vector<u32>& pixels, f32 cx, f32 cy, f32 radius, f32 r, f32 g, f3
 K3dMesh Art_Term_Figure(void) {
   Builder b("figure", kArtTermFigureScale);
   for (const FigurePart& p : kFigure) {
-    const std::vector<Vec> c = Part_Corners(p.a, p.b, p.top_factor, {0, 0, 0}, 0);
+    const std::array<Vec, 8> c = Art_Box_Corners(p.a, p.b, p.top_factor);
     u16 t[4], l[4];
     for (u32 k = 0; k < 4; k++) t[k] = b.Point(c[k]), l[k] = b.Point(c[4 + k]);
     b.Face(t[0], t[1], l[1], l[0], p.front);
