@@ -1,5 +1,6 @@
 // The operations each platform backend (sdl, win32, headless) provides to the common platform code.
-// The tables are filled with designated initialisers, so a slot out of place does not compile.
+// The tables are filled with designated initialisers, so a slot out of place does not compile; the
+// optional slots default to null, so a table names only what its backend provides.
 #pragma once
 #include <vector>
 
@@ -56,8 +57,8 @@ struct PlatBackend {
   bool (*message_box)(const char* text, const char* caption);
   bool (*present_init)(u32 width, u32 height, bool fullscreen, bool vsync);
   void (*present_clear)(u32 argb);
-  bool (*present_back_buffer)(void);  // null: always there
-  void (*present_put_back_buffer)(void);  // null: nothing to give back
+  bool (*present_back_buffer)(void) = nullptr;  // null: always there
+  void (*present_put_back_buffer)(void) = nullptr;  // null: nothing to give back
   bool (*present_lock)(u32** pixels, u32* pitch, u32* width, u32* height);
   void (*present_unlock)(void);
   void (*present_flip)(void);
@@ -72,14 +73,14 @@ struct PlatBackend {
   bool (*dialog_loop)(void);
   // A system that runs dialogs itself (null: the layer's own dialog above): the whole modal run,
   // the end of it, and messages to its controls.
-  intptr_t (*dialog_box)(u32 template_id, PlatWndProc proc, intptr_t param);
-  bool (*end_dialog)(PlatWindow dialog, intptr_t code);  // false: not a dialog of the system's
+  intptr_t (*dialog_box)(u32 template_id, PlatWndProc proc, intptr_t param) = nullptr;
+  bool (*end_dialog)(PlatWindow dialog, intptr_t code) = nullptr;  // false: not a dialog of the system's
   bool (*dialog_item_message)(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam,
-                              intptr_t* result);
+                              intptr_t* result) = nullptr;
   // The host surface (null: zero-filled memory of the layer's own).
-  u32* (*create_surface)(u32 width, u32 height);
-  void (*free_surface)(u32* pixels);
-  const PlatSystemLoop* system_loop;  // null: the layer's own queue and paint requests
+  u32* (*create_surface)(u32 width, u32 height) = nullptr;
+  void (*free_surface)(u32* pixels) = nullptr;
+  const PlatSystemLoop* system_loop = nullptr;  // null: the layer's own queue and paint requests
 };
 
 const PlatBackend* Plat_Sdl_Backend(void);

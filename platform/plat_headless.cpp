@@ -218,8 +218,6 @@ const PlatBackend hl_backend = {
     .message_box = Hl_Message_Box,
     .present_init = Hl_Present_Init,
     .present_clear = Hl_Present_Clear,
-    .present_back_buffer = nullptr,
-    .present_put_back_buffer = nullptr,
     .present_lock = Hl_Present_Lock,
     .present_unlock = Hl_Present_Unlock,
     .present_flip = Hl_Present_Flip,
@@ -231,12 +229,6 @@ const PlatBackend hl_backend = {
     .wave_close = Hl_Wave_Close,
     .show_cursor = Hl_Show_Cursor,
     .dialog_loop = Hl_Dialog_Loop,
-    .dialog_box = nullptr,
-    .end_dialog = nullptr,
-    .dialog_item_message = nullptr,
-    .create_surface = nullptr,
-    .free_surface = nullptr,
-    .system_loop = nullptr,
 };
 }  // namespace
 

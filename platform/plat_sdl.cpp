@@ -290,8 +290,6 @@ const PlatBackend sdl_backend = {
     .message_box = Sdl_Message_Box,
     .present_init = Sdl_Present_Init,
     .present_clear = Sdl_Present_Clear,
-    .present_back_buffer = nullptr,
-    .present_put_back_buffer = nullptr,
     .present_lock = Sdl_Present_Lock,
     .present_unlock = Sdl_Present_Unlock,
     .present_flip = Sdl_Present_Flip,
@@ -303,12 +301,6 @@ const PlatBackend sdl_backend = {
     .wave_close = Sdl_Wave_Close,
     .show_cursor = Sdl_Show_Cursor,
     .dialog_loop = Plat_Sdl_Dialog_Loop,
-    .dialog_box = nullptr,
-    .end_dialog = nullptr,
-    .dialog_item_message = nullptr,
-    .create_surface = nullptr,
-    .free_surface = nullptr,
-    .system_loop = nullptr,
 };
 }  // namespace
 
