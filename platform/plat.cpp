@@ -322,8 +322,9 @@ void Plat_Post_Quit(i32 code) {
 
 i32 Plat_Quit_Code(void) { return plat_quit_code; }
 void Plat_Invalidate(PlatWindow window) {
-  if (window == plat_window && plat_window_live) plat_window_invalid = true;
-  if (window == plat_window && plat_window_live && Plat_Loop()) Plat_Loop()->invalidate();
+  if (window != plat_window || !plat_window_live) return;
+  plat_window_invalid = true;
+  if (Plat_Loop()) Plat_Loop()->invalidate();
 }
 
 intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
