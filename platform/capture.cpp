@@ -48,12 +48,6 @@ bool Capture_Wanted(u32 frame) {
   return false;
 }
 
-void Capture_Video_Stop(void) {
-  if (capture_video_open) capture_writer->close();
-  capture_video_open = false;
-  capture_video_stopped = true;
-}
-
 bool Capture_Video_Open(u32 width, u32 height) {
   const PlatConfig& config = Plat_Get_Config();
   u32 every = config.avi_every ? config.avi_every : 1;
@@ -102,7 +96,7 @@ void Capture_Video(u32 frame, const u32* pixels, u32 width, u32 height) {
   else
     fprintf(stderr, "Plat: writing %s failed at frame %u; it keeps %u frame%s and the video capture stops\n",
             capture_video_name.c_str(), frame, capture_video_frames, capture_video_frames == 1 ? "" : "s");
-  Capture_Video_Stop();
+  capture_video_stopped = true;
 }
 }  // namespace
 
