@@ -68,9 +68,10 @@ void Xm_Add_Panning(XmChannel* channel, i32 step) {
   channel->flags |= XM_FLAG_PANNING;
 }
 
-void Xm_Volume_Slide(XmChannel* channel, u8 memory) {
-  Xm_Add_Volume(channel, (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15));
-}
+// A slide's step from its memory: up by the high nibble when it is set, else down by the low one.
+i32 Xm_Slide_Step(u8 memory) { return (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15); }
+
+void Xm_Volume_Slide(XmChannel* channel, u8 memory) { Xm_Add_Volume(channel, Xm_Slide_Step(memory)); }
 
 void Xm_Advance_Vibrato(XmChannel* channel) {
   i32 position = channel->vibrato_position + channel->vibrato_speed;
@@ -388,14 +389,12 @@ void Tick_Vibrato_Volume_Slide(XmEffectContext& c) {
 void Tick_Tremolo(XmEffectContext& c) { Xm_Tremolo(c.channel); }
 
 void Tick_Global_Volume_Slide(XmEffectContext& c) {
-  u8 memory = c.module->global_volume_slide_memory;
-  i32 step = (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15);
+  const i32 step = Xm_Slide_Step(c.module->global_volume_slide_memory);
   c.module->global_volume = Xm_Clamp(c.module->global_volume + step, 0, kXmMaxVolume);
 }
 
 void Tick_Panning_Slide(XmEffectContext& c) {
-  u8 memory = c.channel->panning_slide_memory;
-  Xm_Add_Panning(c.channel, (memory >> 4) ? i32(memory >> 4) : -i32(memory & 15));
+  Xm_Add_Panning(c.channel, Xm_Slide_Step(c.channel->panning_slide_memory));
 }
 
 // Volume change of a retrigger by its x: an amount added, then a scale (numerator / denominator).
