@@ -169,9 +169,8 @@ void Row_Volume_Slide(XmEffectContext& c) {
 }
 
 void Row_Tone_Porta_Volume_Slide(XmEffectContext& c) {
-  c.channel->porta_target = c.channel->note_period;
+  Xm_Tone_Porta_Target(c.channel);
   Row_Volume_Slide(c);
-  c.channel->flags &= u8(~(XM_FLAG_FREQUENCY | XM_FLAG_START));
 }
 
 void Row_Vibrato_Volume_Slide(XmEffectContext& c) {
