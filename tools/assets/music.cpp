@@ -84,6 +84,9 @@ Chord Parse_Chord(const char* s) {
   return c;
 }
 
+// The arpeggio parameter that plays the chord's three pad voices from its lowest.
+u8 Arpeggio(const Chord& c) { return u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])); }
+
 XmSong song;
 u32 pattern = 0;
 
@@ -409,9 +412,9 @@ void Arp(const OrderPlan& plan, const Chord* chords) {
       case A_CHIP:
         if (kChipRows[r % kBarRows] == 'x') {
           Put(r, ARP, Shift(tones[0], up), I_PLUCK, 32);
-          Effect(r, ARP, kFxArpeggio, u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])));
+          Effect(r, ARP, kFxArpeggio, Arpeggio(c));
         } else if (kChipRows[(r + kBarRows - 1) % kBarRows] == 'x' || kChipRows[(r + kBarRows - 2) % kBarRows] == 'x') {
-          Effect(r, ARP, kFxArpeggio, u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])));
+          Effect(r, ARP, kFxArpeggio, Arpeggio(c));
         }
         break;
       default:
@@ -459,8 +462,8 @@ void Stabs(const OrderPlan& plan, const Chord* chords) {
   for (u32 r = 2; r < kRows; r += 4) {
     const Chord& c = chords[r / kBarRows];
     Put(r, STAB, Shift(c.voice[0], plan.transpose + 12), I_PLUCK, r % 8 == 2 ? 14 : 20);
-    Effect(r, STAB, kFxArpeggio, u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])));
-    Effect(r + 1, STAB, kFxArpeggio, u8((c.voice[1] - c.voice[0]) << 4 | (c.voice[2] - c.voice[0])));
+    Effect(r, STAB, kFxArpeggio, Arpeggio(c));
+    Effect(r + 1, STAB, kFxArpeggio, Arpeggio(c));
   }
 }
 
