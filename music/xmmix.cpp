@@ -422,6 +422,13 @@ void Xm_Mix_Voice(XmVoice* voice, f32* out, u32 frames) {
   voice->position = u32(u64(position) >> 32);
   voice->fraction = u32(position);
 }
+
+void Xm_Float_To_Pcm_Plain(i16* destination, const f32* source, u32 values) {
+  for (u32 i = 0; i < values; i++) {
+    long v = lrintf(source[i]);
+    destination[i] = i16(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
+  }
+}
 }  // namespace
 
 XmVoice* Xm_Voice(u32 index) { return &xm_voices[index % kXmVoices]; }
@@ -448,13 +455,6 @@ void Xm_Mix_Voices(f32* destination, u32 frames) {
   if (xm_ramp_frames == 0) Xm_Compute_Sizes();
   for (u32 v = 0; v < kXmMixedVoices; v++)
     if (xm_voices[v].sample) Xm_Mix_Voice(&xm_voices[v], destination, frames);
-}
-
-void Xm_Float_To_Pcm_Plain(i16* destination, const f32* source, u32 values) {
-  for (u32 i = 0; i < values; i++) {
-    long v = lrintf(source[i]);
-    destination[i] = i16(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
-  }
 }
 
 void Xm_Float_To_Pcm(i16* destination, const f32* source, u32 values) {

@@ -69,7 +69,6 @@ XmChunkRecord Xm_Render_Chunk(i16* destination);
 // The inner loops, for tests.
 void Xm_Mix_Voices(f32* destination, u32 frames);
 void Xm_Float_To_Pcm(i16* destination, const f32* source, u32 values);
-void Xm_Float_To_Pcm_Plain(i16* destination, const f32* source, u32 values);
 // Which loops mix and convert; all give the same samples. Plain: one value a round; pairs: two frames
 // a round and SSE2 conversion; fastest: eight frames a round where the processor has AVX2.
 enum XmMixPath : u8 { XM_MIX_PLAIN, XM_MIX_PAIRS, XM_MIX_FASTEST };
