@@ -72,18 +72,20 @@ inline XmWriterSample Dc_Sample(i16 value, u32 length = 32) {
 }
 
 #ifdef VELMORAN_SOURCE_DIR  // known to the test programs, not to the fuzzers
-// The repository's set of XM modules: the sorted file names, and one file's bytes.
-inline std::string Corpus_Dir() { return std::string(VELMORAN_SOURCE_DIR) + "/tests/data/xm/"; }
-inline std::vector<std::string> Corpus_Names() {
+// A set of XM modules in the repository's test data: the sorted file names, and one file's bytes.
+inline std::string Corpus_Dir(const std::string& set) {
+  return std::string(VELMORAN_SOURCE_DIR) + "/tests/data/" + set + "/";
+}
+inline std::vector<std::string> Corpus_Names(const std::string& set = "xm") {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(Corpus_Dir()))
+  for (const auto& entry : std::filesystem::directory_iterator(Corpus_Dir(set)))
     if (entry.path().extension() == ".xm") names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
-inline std::vector<u8> Corpus(const std::string& name) {
+inline std::vector<u8> Corpus(const std::string& name, const std::string& set = "xm") {
   std::vector<u8> bytes;
-  Read_File(Corpus_Dir() + name, &bytes);
+  Read_File(Corpus_Dir(set) + name, &bytes);
   return bytes;
 }
 #endif

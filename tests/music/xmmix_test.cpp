@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <tuple>
 #include <vector>
 
@@ -123,12 +122,10 @@ TEST(XmMixer, RoundsHalvesToEvenAndClipsOnEveryPath) {
 TEST(XmMixer, EveryPathRendersTheModuleSetsSampleForSample) {
   const u32 kChunks = 1000;
   u32 rendered = 0;
-  for (const char* set : {"/tests/data/xm", "/tests/data/xm_fuzz"}) {
-    for (const auto& entry : std::filesystem::directory_iterator(std::string(VELMORAN_SOURCE_DIR) + set)) {
-      const std::string file = entry.path().string();
-      if (entry.path().extension() != ".xm") continue;
-      std::vector<u8> bytes;
-      ASSERT_TRUE(Read_File(file, &bytes)) << file;
+  for (const char* set : {"xm", "xm_fuzz"}) {
+    for (const std::string& name : Corpus_Names(set)) {
+      const std::vector<u8> bytes = Corpus(name, set);
+      ASSERT_FALSE(bytes.empty()) << set << "/" << name;
       XmModule* m = Load_Bytes(bytes);
       if (!m) continue;
       std::vector<i16> pcm[3];
@@ -139,7 +136,7 @@ TEST(XmMixer, EveryPathRendersTheModuleSetsSampleForSample) {
         for (u32 c = 0; c < kChunks; c++) Xm_Render_Chunk(&pcm[path][size_t(c) * 884 * 2]);
         Xm_Stop_Module(m);
       }
-      EXPECT_TRUE(pcm[0] == pcm[1] && pcm[0] == pcm[2]) << file;
+      EXPECT_TRUE(pcm[0] == pcm[1] && pcm[0] == pcm[2]) << set << "/" << name;
       Xm_Free_Module(m);
       rendered++;
     }
