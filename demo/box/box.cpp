@@ -38,7 +38,6 @@ const i32 kBoxSpin[3][2][3] = {{{3, 1, 2}, {2, 2, 10}}, {{3, 1, 2}, {2, 2, 4}}, 
 i32 box_scene = -1;
 u8 box_first_slot = 0;
 u32* box_picture = nullptr;
-u32 box_sprites = 0;
 u32 box_shell = 0;
 u8 box_beat_flash = 1;
 u8 box_spin_mode = 1;
@@ -97,7 +96,7 @@ void Box_Load(void) {
 
   // Four lens sprites round the middle.
   box_sprite_buffer = Mesh_Alloc_Anim_Buffer(kBoxSpriteRecords);
-  box_sprites = Mesh_Add_Object(0, 0, 0, 0, 0, kBoxSpriteFlags, box_sprite_buffer);
+  Mesh_Add_Object(0, 0, 0, 0, 0, kBoxSpriteFlags, box_sprite_buffer);
   const f32 corners[4][3] = {{-300, -300, -300}, {300, -300, 300}, {-300, -300, 300}, {300, 300, 300}};
   for (u32 k = 0; k < 4; k++) {
     const u32 sprite = Mesh_Add_Sprite(corners[k][0], corners[k][1], corners[k][2], t + 2 + k, kBoxLensFlags, 64, 64);
@@ -224,12 +223,6 @@ void Box_Stop_Sway(void) { Box_Set_Sway(105, 0); }
 void Box_Free(void) {}
 
 i32 Box_Get_Scene(void) { return box_scene; }
-u8 Box_Get_First_Slot(void) { return box_first_slot; }
-u32 Box_Get_Sprite_Object(void) { return box_sprites; }
 u32 Box_Get_Shell(void) { return box_shell; }
-u8 Box_Get_Spin_Mode(void) { return box_spin_mode; }
-u8 Box_Get_Beat_Flash(void) { return box_beat_flash; }
-u8 Box_Get_Shell_Shown(void) { return box_shell_shown; }
-u32 Box_Get_Pending_Steps(void) { return box_pending; }
 u32 Box_Get_Wobble_Count(void) { return box_wobble_count; }
 const BoxWobblePoint* Box_Get_Wobble_Table(void) { return box_wobble; }

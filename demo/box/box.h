@@ -34,12 +34,6 @@ void Box_Free(void);
 
 // Read access for the overlay and tests.
 i32 Box_Get_Scene(void);
-u8 Box_Get_First_Slot(void);
-u32 Box_Get_Sprite_Object(void);
 u32 Box_Get_Shell(void);
-u8 Box_Get_Spin_Mode(void);
-u8 Box_Get_Beat_Flash(void);
-u8 Box_Get_Shell_Shown(void);
-u32 Box_Get_Pending_Steps(void);
 u32 Box_Get_Wobble_Count(void);
 const BoxWobblePoint* Box_Get_Wobble_Table(void);

@@ -204,10 +204,6 @@ void Flare_Run(void) {
   Music_Clear_Callback();
 }
 
-const FlareSpark* Flare_Get_Spark(u32 index) { return index < kFlareSparks ? &flare_sparks[index] : nullptr; }
-u32 Flare_Spark_Count(void) { return flare_spark_count; }
 i32 Flare_Glow_Level(void) { return flare_glow_level; }
 i32 Flare_Beam_Level(void) { return flare_beam_level; }
 i32 Flare_Startup(void) { return flare_startup; }
-const cbitmap* Flare_Glow_Picture(void) { return flare_glow; }
-const cbitmap* Flare_Beam_Picture(void) { return flare_beams; }

@@ -31,10 +31,6 @@ void Flare_Tick_Design(void);  // tick callback of the stand-alone runner
 void Flare_Run(void);          // stand-alone runner: the flare alone for one frame
 
 // Read access for the intro and the tests.
-const FlareSpark* Flare_Get_Spark(u32 index);
-u32 Flare_Spark_Count(void);
 i32 Flare_Glow_Level(void);
 i32 Flare_Beam_Level(void);
 i32 Flare_Startup(void);
-const cbitmap* Flare_Glow_Picture(void);
-const cbitmap* Flare_Beam_Picture(void);

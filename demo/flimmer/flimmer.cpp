@@ -133,7 +133,6 @@ void Flimmer_Free(void) {
   flimmer_palette_count = 0;
 }
 
-void Flimmer_Nothing(void) {}
 
 const u8* Flimmer_Map(void) { return flimmer_map; }
 u32 Flimmer_Map_Size(void) { return flimmer_map_size; }

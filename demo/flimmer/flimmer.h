@@ -13,7 +13,6 @@ void Flimmer_Draw(void);
 void Flimmer_Draw_Const(u32 constant);
 void Flimmer_Frame(void);
 void Flimmer_Free(void);
-void Flimmer_Nothing(void);
 
 // Read by tests: the map, its size in bytes, and the palettes made so far.
 const u8* Flimmer_Map(void);

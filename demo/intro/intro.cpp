@@ -195,7 +195,3 @@ void Intro_Show_Logo(void) { intro_slot = intro_title; }
 
 i32 Intro_Logo_Level(void) { return intro_logo_level; }
 i32 Intro_Group_Level(void) { return intro_group_level; }
-i32 Intro_Tick_Count(void) { return intro_ticks; }
-bool Intro_Slot_Holds_Title(void) { return intro_slot != nullptr && intro_slot == intro_title; }
-const cbitmap* Intro_Group_Logo(void) { return intro_group; }
-const cbitmap* Intro_Title_Logo(void) { return intro_title; }

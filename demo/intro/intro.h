@@ -17,7 +17,3 @@ void Intro_Show_Logo(void);      // setter: the slot takes the title logo
 // Read access for the tests.
 i32 Intro_Logo_Level(void);
 i32 Intro_Group_Level(void);
-i32 Intro_Tick_Count(void);
-bool Intro_Slot_Holds_Title(void);
-const cbitmap* Intro_Group_Logo(void);
-const cbitmap* Intro_Title_Logo(void);

@@ -145,7 +145,4 @@ void Race_Hide_Objects(void) { Race_Set_Hidden(1); }
 void Race_Show_Objects(void) { Race_Set_Hidden(0); }
 void Race_Free(void) {}
 
-i32 Race_Get_Scene(void) { return race_scene; }
-i32 Race_Get_Ticks(void) { return race_ticks; }
 u8 Race_Get_First_Slot(void) { return race_first_slot; }
-u32 Race_Get_Field(u32 field) { return field < kRaceFieldCount ? race_fields[field] : 0; }

@@ -15,9 +15,6 @@ void Race_Show_Objects(void);
 void Race_Free(void);
 
 // Read access for the overlay and tests.
-i32 Race_Get_Scene(void);
-i32 Race_Get_Ticks(void);
 u8 Race_Get_First_Slot(void);
-u32 Race_Get_Field(u32 field);
 // True when the heard row starts a flash: every second beat, once per row the sway has not yet seen.
 bool Race_Beat_Due(u32 row, i32 rows_per_beat, u32 last_row);
