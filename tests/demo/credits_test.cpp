@@ -79,11 +79,7 @@ TEST_F(Credits, PagesAreStripsOfThePictureAndPageSevenShowsNothing) {
 TEST(CreditsLoad, APictureOfAnotherSizeIsRefused) {
   EXPECT_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
     SceneRun run;
-    run.Start(320, 200);
-    std::vector<DatafileEntry> entries(1);
-    entries[0].name = "credits/credits.pcx";
-    Art_Design_Pcx(ArtCanvas(320, 200), Scene_Temp("small.pcx"), &entries[0].data);
-    run.Serve(entries);
+    run.Start(320, 200, Picture_Entries("credits/credits.pcx", 320, 200));
     Credits_Load();
   });
 }

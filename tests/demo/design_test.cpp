@@ -156,17 +156,12 @@ TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) 
 TEST(DesignLoad, TooSmallOrMissingPicturesAreFatal) {
   EXPECT_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
     SceneRun run;
-    run.Start(320, 200);
-    std::vector<DatafileEntry> entries(1);
-    entries[0].name = "design/strips.pcx";
-    Art_Design_Pcx(ArtCanvas(320, 160), Scene_Temp("small.pcx"), &entries[0].data);
-    run.Serve(entries);
+    run.Start(320, 200, Picture_Entries("design/strips.pcx", 320, 160));
     Design_Load_Overlays_1();
   });
   EXPECT_FATAL("design/prosa4.pcx", {
     SceneRun run;
-    run.Start(320, 200);
-    run.Serve(std::vector<DatafileEntry>());
+    run.Start(320, 200, std::vector<DatafileEntry>());
     Design_Load_Overlays_2();
   });
 }

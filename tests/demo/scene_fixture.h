@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "art_box.h"
+#include "art_design.h"
 #include "art_intro.h"
 #include "art_race.h"
 #include "art_rig.h"
@@ -41,6 +42,14 @@ inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
   const std::string path = Scene_Temp("dat");
   if (!Datafile_Write(path, entries)) ADD_FAILURE() << "cannot write " << path;
   return path;
+}
+
+// A data file holding one 24-bit picture of the given size under the name.
+inline std::vector<DatafileEntry> Picture_Entries(const char* name, u32 width, u32 height) {
+  std::vector<DatafileEntry> entries(1);
+  entries[0].name = name;
+  Art_Design_Pcx(ArtCanvas(width, height), Scene_Temp("small.pcx"), &entries[0].data);
+  return entries;
 }
 
 // The intro's real entries (logos, flare pictures, sky).
