@@ -57,19 +57,13 @@ TEST_F(RigTest, FadeQuickensWhenTheSkyIsLowAndEnds) {
   Load_Rig(false);
   Sky_Fade_Out();
   Rig_Start_Fade();
-  for (u32 n = 0; n < 124; n++) {
-    Rig_Frame();
-    Ticks(1);
-  }
+  for (u32 n = 0; n < 124; n++) Rig_Frame(), Ticks(1);
   EXPECT_EQ(Rig_Get_View().fade_level, 129);
   Rig_Frame();
   EXPECT_EQ(Rig_Get_View().fade_step, 2);
   Ticks(1);
   EXPECT_EQ(Rig_Get_View().fade_level, 127);
-  for (u32 n = 125; n < 159; n++) {
-    Rig_Frame();
-    Ticks(1);
-  }
+  for (u32 n = 125; n < 159; n++) Rig_Frame(), Ticks(1);
   EXPECT_EQ(Rig_Get_View().sky_on, 1);
   Rig_Frame();
   EXPECT_EQ(Rig_Get_View().sky_on, 0);
