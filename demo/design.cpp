@@ -444,20 +444,17 @@ void Design_Start_Sway(void) {
   ds.last_row = design_row_reader();
 }
 
-void Design_Stop_Sway(void) {
+namespace {
+// The sway stops moving and holds the amplitude it is left at.
+void Design_Hold_Sway(i32 amplitude) {
   ds.sway_on = 0;
-  ds.sway_amplitude = 0;
+  ds.sway_amplitude = amplitude;
 }
+}  // namespace
 
-void Design_Sway_Half(void) {
-  ds.sway_on = 0;
-  ds.sway_amplitude = 270;
-}
-
-void Design_Sway_Full(void) {
-  ds.sway_on = 0;
-  ds.sway_amplitude = 540;
-}
+void Design_Stop_Sway(void) { Design_Hold_Sway(0); }
+void Design_Sway_Half(void) { Design_Hold_Sway(270); }
+void Design_Sway_Full(void) { Design_Hold_Sway(540); }
 
 namespace {
 void Design_Thumb_At(i32 x_sign, i32 y_sign) {
