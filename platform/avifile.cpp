@@ -1,8 +1,10 @@
 // AVIFile-like writer: RIFF "AVI " with one uncompressed video stream, a "movi" list and an "idx1" index.
 #include "platform/avifile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "runtime/bytewriter.h"
@@ -17,6 +19,7 @@ struct PlatAviStream {
 
 struct PlatAviFile {
   FILE* handle;
+  std::string name;
   bool failed;  // a write went wrong: nothing more is written, the file is closed as it is
   bool has_stream;
   PlatAviStream stream;
@@ -35,6 +38,8 @@ u64 avi_size_limit = 0x7FFFFFFF;
 
 // Where the header fields that change with every frame sit.
 const u32 kRiffSizeAt = 4;
+const u32 kFlagsAt = 44;
+const u32 kHasIndexFlag = 0x10;
 const u32 kTotalFramesAt = 48;
 const u32 kStreamLengthAt = 140;
 const u32 kMoviSizeAt = 216;
@@ -76,7 +81,7 @@ std::vector<u8> Avi_Headers(const PlatAviStream& s) {
   o.u32_(Avi_Frame_Micros(s.info));
   o.u32_(per_second > 0xFFFFFFFFu ? 0xFFFFFFFFu : u32(per_second));
   o.u32_(0);     // padding granularity
-  o.u32_(0x10);  // has an index
+  o.u32_(kHasIndexFlag);
   o.u32_(0);     // total frames
   o.u32_(0);     // initial frames
   o.u32_(1);     // streams
@@ -136,6 +141,7 @@ i32 Plat_Avi_File_Open(PlatAviFile** file, const char* name) {
   if (!handle) return PLAT_AVI_ERROR;
   PlatAviFile* f = new PlatAviFile();
   f->handle = handle;
+  f->name = name;
   *file = f;
   return PLAT_AVI_OK;
 }
@@ -206,6 +212,7 @@ void Plat_Avi_File_Release(PlatAviFile* file) {
     // After a failed write the index goes where the broken chunk began, so the file keeps every
     // frame written whole.
     clearerr(file->handle);
+    errno = 0;
     file->failed = fseek(file->handle, long(file->movi_end), SEEK_SET) != 0;
     ByteWriter o;
     o.fourcc("idx1");
@@ -216,12 +223,25 @@ void Plat_Avi_File_Release(PlatAviFile* file) {
       o.u32_(e.offset);
       o.u32_(e.bytes);
     }
-    Avi_Put(file, o.bytes.data(), o.bytes.size());
-    u64 end = file->movi_end + o.bytes.size();
-    Avi_Patch_U32(file, kRiffSizeAt, u32(end - 8));
-    Avi_Patch_U32(file, kTotalFramesAt, file->frames);
-    Avi_Patch_U32(file, kStreamLengthAt, file->frames);
-    Avi_Patch_U32(file, kMoviSizeAt, u32(file->movi_end - kMoviFourccAt));
+    bool indexed = Avi_Put(file, o.bytes.data(), o.bytes.size()) && fflush(file->handle) == 0;
+    int index_error = errno;
+    // The header's fields sit in place and need no new room: they are patched even without an index, so
+    // the file still tells its frames (players find them by the "movi" list).
+    u64 end = indexed ? file->movi_end + o.bytes.size() : file->movi_end;
+    clearerr(file->handle);
+    file->failed = false;
+    errno = 0;
+    bool patched = Avi_Patch_U32(file, kRiffSizeAt, u32(end - 8)) && Avi_Patch_U32(file, kFlagsAt, indexed ? kHasIndexFlag : 0) &&
+                   Avi_Patch_U32(file, kTotalFramesAt, file->frames) && Avi_Patch_U32(file, kStreamLengthAt, file->frames) &&
+                   Avi_Patch_U32(file, kMoviSizeAt, u32(file->movi_end - kMoviFourccAt)) && fflush(file->handle) == 0;
+    int patch_error = errno;
+    const char* s = file->frames == 1 ? "" : "s";
+    if (!patched)
+      fprintf(stderr, "Plat: the header of %s could not be finished (%s); its %u frame%s may not be found\n",
+              file->name.c_str(), patch_error ? strerror(patch_error) : "unknown error", file->frames, s);
+    else if (!indexed)
+      fprintf(stderr, "Plat: %s holds %u frame%s and no index (%s)\n", file->name.c_str(), file->frames, s,
+              index_error ? strerror(index_error) : "unknown error");
   }
   fclose(file->handle);
   delete file;

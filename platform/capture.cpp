@@ -7,6 +7,7 @@
 #define PLAT_HAVE_PNG 1
 #endif
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,11 +15,13 @@
 #include <system_error>
 
 namespace {
+const size_t kEveryPrefixBytes = 6;  // "every:"
 bool capture_started = false;
 bool capture_failed = false;  // a bad setting is reported once and capture stays off
 std::vector<u32> capture_list;
 u32 capture_every = 0;
 bool capture_exit_hooked = false;
+bool capture_pictures_stopped = false;  // a picture failed: no more are written
 const PlatVideoWriter* capture_writer = nullptr;
 bool capture_video_open = false;
 bool capture_video_stopped = false;  // the video failed: the show goes on without it
@@ -56,11 +59,13 @@ bool Capture_Video_Open(u32 width, u32 height) {
   if (!capture_writer) {
     fprintf(stderr, "Plat: no video writer for %s\n", capture_video_name.c_str());
     capture_video_stopped = true;
+    Plat_Note_Output_Failure();
     return false;
   }
   if (!capture_writer->open(capture_video_name.c_str(), rate ? rate : 1, width, height)) {
     fprintf(stderr, "Plat: cannot write %s\n", capture_video_name.c_str());
     capture_video_stopped = true;
+    Plat_Note_Output_Failure();
     return false;
   }
   capture_video_open = true;
@@ -97,6 +102,21 @@ void Capture_Video(u32 frame, const u32* pixels, u32 width, u32 height) {
     fprintf(stderr, "Plat: writing %s failed at frame %u; it keeps %u frame%s and the video capture stops\n",
             capture_video_name.c_str(), frame, capture_video_frames, capture_video_frames == 1 ? "" : "s");
   capture_video_stopped = true;
+  Plat_Note_Output_Failure();
+}
+
+// One picture; a picture that cannot be written whole is removed and no more are written.
+void Capture_Picture(u32 frame, const u32* pixels, u32 width, u32 height) {
+  char number[16];
+  snprintf(number, sizeof number, "%06u", frame);
+  std::string name = std::string(Plat_Get_Config().dump_dir) + "/frame" + number + ".png";
+  if (Plat_Write_Png(name.c_str(), pixels, width, height)) return;
+  int why = errno;
+  std::remove(name.c_str());
+  fprintf(stderr, "Plat: cannot write %s (%s); no more pictures are written\n", name.c_str(),
+          why ? strerror(why) : "unknown error");
+  capture_pictures_stopped = true;
+  Plat_Note_Output_Failure();
 }
 }  // namespace
 
@@ -128,21 +148,21 @@ bool Plat_Capture_Parse_Frames(const char* text, std::vector<u32>* list, u32* ev
     *every = 1;  // no choice: every frame
     return true;
   }
-  if (strncmp(text, "every:", 6) == 0) {
-    char* end;
-    unsigned long n = strtoul(text + 6, &end, 10);
-    if (*end || n == 0 || n > 0xFFFFFFFFul) return false;
-    *every = u32(n);
+  // Frames are numbered from 1; every number is taken whole.
+  u32 n = 0;
+  if (strncmp(text, "every:", kEveryPrefixBytes) == 0) {
+    const char* end = Plat_Parse_Digits(text + kEveryPrefixBytes, ~0u, &n);
+    if (!end || *end || n == 0) return false;
+    *every = n;
     return true;
   }
   while (*text) {
-    char* end;
-    unsigned long n = strtoul(text, &end, 10);
-    if (end == text || n > 0xFFFFFFFFul || (*end && *end != ',')) return false;
-    list->push_back(u32(n));
-    text = *end ? end + 1 : end;
+    text = Plat_Parse_Digits(text, ~0u, &n);
+    if (!text || n == 0 || (*text && (*text != ',' || !text[1]))) return false;
+    list->push_back(n);
+    if (*text) text++;
   }
-  return !list->empty();
+  return true;
 }
 
 #ifndef PLAT_HAVE_PNG
@@ -152,10 +172,15 @@ bool Plat_Write_Png(const char* name, const u32*, u32, u32) {
   return false;
 }
 #else
+// libpng's failures end the picture through its jump; the caller says what went wrong, once.
+[[noreturn]] static void Capture_Png_Error(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+static void Capture_Png_Warning(png_structp, png_const_charp) {}
+
 bool Plat_Write_Png(const char* name, const u32* pixels, u32 width, u32 height) {
+  errno = 0;
   FILE* f = fopen(name, "wb");
   if (!f) return false;
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Capture_Png_Error, Capture_Png_Warning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   std::vector<u8> row(size_t(width) * 3);
   bool ok = png && info;
@@ -177,7 +202,10 @@ bool Plat_Write_Png(const char* name, const u32* pixels, u32 width, u32 height) 
     png_write_end(png, nullptr);
   }
   png_destroy_write_struct(png ? &png : nullptr, info ? &info : nullptr);
-  return fclose(f) == 0 && ok;
+  int why = errno;  // the failed write's reason, kept past a close that succeeds
+  bool closed = fclose(f) == 0;
+  if (closed) errno = why;
+  return closed && ok;
 }
 #endif
 
@@ -186,12 +214,8 @@ void Plat_Capture_Frame(u32 frame, const u32* pixels, u32 width, u32 height) {
   if (!config.dump_dir[0] && !config.avi[0]) return;
   if (!capture_started && !Capture_Start()) return;
   if (capture_failed || !pixels || width == 0 || height == 0) return;
-  if (config.dump_dir[0] && Capture_Wanted(frame)) {
-    char number[16];
-    snprintf(number, sizeof number, "%06u", frame);
-    std::string name = std::string(config.dump_dir) + "/frame" + number + ".png";
-    if (!Plat_Write_Png(name.c_str(), pixels, width, height)) fprintf(stderr, "Plat: cannot write %s\n", name.c_str());
-  }
+  if (config.dump_dir[0] && !capture_pictures_stopped && Capture_Wanted(frame))
+    Capture_Picture(frame, pixels, width, height);
   if (config.avi[0]) Capture_Video(frame, pixels, width, height);
 }
 
@@ -202,4 +226,5 @@ void Plat_Capture_Stop(void) {
   capture_video_part = 0;
   capture_started = false;
   capture_failed = false;
+  capture_pictures_stopped = false;
 }

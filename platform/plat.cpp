@@ -7,6 +7,8 @@
 #include <cstring>
 #include <deque>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "platform/backend.h"
 #include "platform/capture.h"
@@ -28,6 +30,7 @@ u32 plat_paints = 0;
 u32 plat_next_key = 0;
 i64 plat_start_counter = 0;  // the clock at start-up: time limits count from here
 bool plat_limit_reached = false;
+bool plat_output_failed = false;  // a capture failed while the show went on
 bool plat_close_requested = false;
 char plat_last_box[256] = "";
 bool plat_presenting = false;
@@ -50,18 +53,23 @@ const PlatBackendName kPlatBackends[] = {
     {"headless", PLAT_HEADLESS, Plat_Headless_Backend},
 };
 
+const u32 kPlatMaxKeyCode = 127;
+const u32 kPlatMaxFps = 1000;
+const u32 kPlatMaxBorder = 10000;
+const f64 kPlatMaxSeconds = 1e9;
+
 bool Plat_Parse_Keys(const char* text, PlatConfig* c) {
   // "frame:down:code" or "frame:up:code", comma-separated.
   while (*text) {
-    unsigned frame = 0, code = 0;
-    char dir[8] = "";
-    int used = 0;
-    if (sscanf(text, "%u:%7[a-z]:%u%n", &frame, dir, &code, &used) != 3 || code > 127 ||
-        (strcmp(dir, "down") && strcmp(dir, "up")) || c->key_count >= kPlatMaxScriptKeys)
-      return false;
-    c->keys[c->key_count++] = {frame, strcmp(dir, "down") == 0, u8(code)};
-    text += used;
-    if (*text == ',') text++;
+    u32 frame = 0, code = 0;
+    text = Plat_Parse_Digits(text, ~0u, &frame);
+    if (!text || *text++ != ':') return false;
+    bool down = strncmp(text, "down:", 5) == 0;
+    if (!down && strncmp(text, "up:", 3) != 0) return false;
+    text = Plat_Parse_Digits(text + (down ? 5 : 3), kPlatMaxKeyCode, &code);
+    if (!text || c->key_count >= kPlatMaxScriptKeys) return false;
+    c->keys[c->key_count++] = {frame, down, u8(code)};
+    if (*text == ',' && text[1]) text++;
     else if (*text) return false;
   }
   return true;
@@ -72,9 +80,8 @@ bool Plat_Parse_Fail(const char* text, PlatConfig* c) {
       {"class", PLAT_FAIL_CLASS},         {"window", PLAT_FAIL_WINDOW}, {"presenter", PLAT_FAIL_PRESENTER},
       {"d3d", PLAT_FAIL_PRESENTER},       {"backbuffer", PLAT_FAIL_BACKBUFFER},
       {"audio", PLAT_FAIL_AUDIO},         {"dialog", PLAT_FAIL_DIALOG}};
-  char buffer[128];
-  snprintf(buffer, sizeof buffer, "%s", text);
-  for (char* t = strtok(buffer, ","); t; t = strtok(nullptr, ",")) {
+  std::string buffer = text;
+  for (char* t = strtok(buffer.data(), ","); t; t = strtok(nullptr, ",")) {
     bool found = false;
     for (const auto& n : names)
       if (strcmp(t, n.name) == 0) {
@@ -87,6 +94,24 @@ bool Plat_Parse_Fail(const char* text, PlatConfig* c) {
 }
 
 void Plat_Copy(char* dst, size_t size, const char* src) { snprintf(dst, size, "%s", src); }
+
+// A setting's number, whole and within min..max; otherwise it is reported by the setting's name.
+bool Plat_Number_Setting(const char* name, const char* text, u32 min, u32 max, u32* value) {
+  const char* end = Plat_Parse_Digits(text, max, value);
+  if (end && !*end && *value >= min) return true;
+  fprintf(stderr, "%s: \"%s\" is not a whole number from %u to %u\n", name, text, min, max);
+  return false;
+}
+
+// A text setting is taken whole or refused: a cut path would name another file.
+bool Plat_Text_Setting(const char* name, const char* text, char* field, size_t size) {
+  if (strlen(text) < size) {
+    Plat_Copy(field, size, text);
+    return true;
+  }
+  fprintf(stderr, "%s: longer than %zu characters\n", name, size - 1);
+  return false;
+}
 
 bool Plat_Paint_Due(void) {
   return plat_window_live && plat_window_invalid && !plat->minimised();
@@ -123,32 +148,64 @@ bool Plat_Config_From_Env(PlatConfig* c) {
       if (strcmp(v, b.name) == 0) c->backend = b.kind, known = true;
     if (!known) ok = false, fprintf(stderr, "VELMORAN_BACKEND: unknown backend \"%s\"\n", v);
   }
-  if ((v = getenv("VELMORAN_FPS")) && *v) {
-    c->fps = u32(strtoul(v, nullptr, 10));
-    if (c->fps == 0 || c->fps > 1000) ok = false, fprintf(stderr, "VELMORAN_FPS: out of range\n");
+  if ((v = getenv("VELMORAN_FPS")) && *v) ok &= Plat_Number_Setting("VELMORAN_FPS", v, 1, kPlatMaxFps, &c->fps);
+  if ((v = getenv("VELMORAN_MAX_FRAMES")) && *v)
+    ok &= Plat_Number_Setting("VELMORAN_MAX_FRAMES", v, 0, ~0u, &c->max_frames);
+  if ((v = getenv("VELMORAN_MAX_SECONDS")) && *v) {
+    // Plain decimal seconds: no sign, no exponent, no "inf" or "nan".
+    char* end = nullptr;
+    c->max_seconds = strspn(v, "0123456789.") == strlen(v) ? strtod(v, &end) : -1;
+    if (!end || *end || !(c->max_seconds >= 0 && c->max_seconds <= kPlatMaxSeconds))
+      ok = false, fprintf(stderr, "VELMORAN_MAX_SECONDS: \"%s\" is not a number of seconds from 0 to %.0f\n", v,
+                          kPlatMaxSeconds);
   }
-  if ((v = getenv("VELMORAN_MAX_FRAMES")) && *v) c->max_frames = u32(strtoul(v, nullptr, 10));
-  if ((v = getenv("VELMORAN_MAX_SECONDS")) && *v) c->max_seconds = strtod(v, nullptr);
   if ((v = getenv("VELMORAN_KEYS")) && *v && !Plat_Parse_Keys(v, c))
-    ok = false, fprintf(stderr, "VELMORAN_KEYS: expected frame:down:code or frame:up:code, comma-separated\n");
+    ok = false, fprintf(stderr, "VELMORAN_KEYS: expected frame:down:code or frame:up:code (code 0 to %u), "
+                                "comma-separated, at most %u\n", kPlatMaxKeyCode, kPlatMaxScriptKeys);
   if ((v = getenv("VELMORAN_FAIL")) && *v && !Plat_Parse_Fail(v, c))
     ok = false, fprintf(stderr, "VELMORAN_FAIL: unknown fault \"%s\"\n", v);
-  if ((v = getenv("VELMORAN_WINDOW_BORDER")) && *v &&
-      sscanf(v, "%dx%d", &c->border_w, &c->border_h) != 2)
-    ok = false, fprintf(stderr, "VELMORAN_WINDOW_BORDER: expected WxH\n");
-  if ((v = getenv("VELMORAN_CRC_LOG"))) Plat_Copy(c->crc_log, sizeof c->crc_log, v);
-  if ((v = getenv("VELMORAN_DUMP_DIR"))) Plat_Copy(c->dump_dir, sizeof c->dump_dir, v);
-  if ((v = getenv("VELMORAN_DUMP_FRAMES"))) c->dump_frames = v;
-  if ((v = getenv("VELMORAN_AVI"))) Plat_Copy(c->avi, sizeof c->avi, v);
-  if ((v = getenv("VELMORAN_AVI_EVERY")) && *v) c->avi_every = u32(strtoul(v, nullptr, 10));
-  if (c->avi_every == 0) c->avi_every = 1;
-  if ((v = getenv("VELMORAN_WAV"))) Plat_Copy(c->wav, sizeof c->wav, v);
-  if ((v = getenv("VELMORAN_SETUP"))) Plat_Copy(c->setup, sizeof c->setup, v);
+  if ((v = getenv("VELMORAN_WINDOW_BORDER")) && *v) {
+    u32 w = 0, h = 0;
+    const char* end = Plat_Parse_Digits(v, kPlatMaxBorder, &w);
+    end = end && *end == 'x' ? Plat_Parse_Digits(end + 1, kPlatMaxBorder, &h) : nullptr;
+    if (end && !*end) c->border_w = i32(w), c->border_h = i32(h);
+    else ok = false, fprintf(stderr, "VELMORAN_WINDOW_BORDER: expected WxH, each 0 to %u\n", kPlatMaxBorder);
+  }
+  if ((v = getenv("VELMORAN_CRC_LOG"))) ok &= Plat_Text_Setting("VELMORAN_CRC_LOG", v, c->crc_log, sizeof c->crc_log);
+  if ((v = getenv("VELMORAN_DUMP_DIR")))
+    ok &= Plat_Text_Setting("VELMORAN_DUMP_DIR", v, c->dump_dir, sizeof c->dump_dir);
+  if ((v = getenv("VELMORAN_DUMP_FRAMES"))) {
+    c->dump_frames = v;
+    std::vector<u32> list;
+    u32 every = 0;
+    if (!Plat_Capture_Parse_Frames(v, &list, &every))
+      ok = false, fprintf(stderr, "VELMORAN_DUMP_FRAMES: expected frame numbers from 1, comma-separated, or every:N\n");
+  }
+  if ((v = getenv("VELMORAN_AVI"))) ok &= Plat_Text_Setting("VELMORAN_AVI", v, c->avi, sizeof c->avi);
+  if ((v = getenv("VELMORAN_AVI_EVERY")) && *v)
+    ok &= Plat_Number_Setting("VELMORAN_AVI_EVERY", v, 1, ~0u, &c->avi_every);
+  if ((v = getenv("VELMORAN_WAV"))) ok &= Plat_Text_Setting("VELMORAN_WAV", v, c->wav, sizeof c->wav);
+  if ((v = getenv("VELMORAN_SETUP"))) ok &= Plat_Text_Setting("VELMORAN_SETUP", v, c->setup, sizeof c->setup);
   if (!Plat_Dialog_Check_Script(c->setup))
     ok = false, fprintf(stderr, "VELMORAN_SETUP: expected e.g. \"640,fullscreen,vsync,debug,run\" or \"exit\"\n");
-  if ((v = getenv("VELMORAN_DIALOG_KEYS"))) Plat_Copy(c->dialog_keys, sizeof c->dialog_keys, v);
+  if ((v = getenv("VELMORAN_DIALOG_KEYS")))
+    ok &= Plat_Text_Setting("VELMORAN_DIALOG_KEYS", v, c->dialog_keys, sizeof c->dialog_keys);
   return ok;
 }
+
+const char* Plat_Parse_Digits(const char* text, u32 max, u32* value) {
+  if (!text || *text < '0' || *text > '9') return nullptr;
+  u64 n = 0;
+  for (; *text >= '0' && *text <= '9'; text++) {
+    n = n * 10 + u64(*text - '0');
+    if (n > max) return nullptr;
+  }
+  *value = u32(n);
+  return text;
+}
+
+void Plat_Note_Output_Failure(void) { plat_output_failed = true; }
+bool Plat_Output_Failed(void) { return plat_output_failed; }
 
 bool Plat_Init(const PlatConfig& config) {
   plat_config = config;
@@ -165,10 +222,16 @@ bool Plat_Init(const PlatConfig& config) {
   plat_paints = 0;
   plat_next_key = 0;
   plat_limit_reached = plat_close_requested = false;
+  plat_output_failed = false;
   plat_last_box[0] = 0;
   plat_presenting = false;
   plat_presented = 0;
   plat_audio_pump = nullptr;
+  // The frame log and the sound file are made by the headless backend's virtual clock alone.
+  if (config.backend != PLAT_HEADLESS) {
+    if (config.crc_log[0]) fprintf(stderr, "VELMORAN_CRC_LOG: written with the headless backend only; not written\n");
+    if (config.wav[0]) fprintf(stderr, "VELMORAN_WAV: written with the headless backend only; not written\n");
+  }
   if (!plat->init(config)) return false;
   plat_start_counter = plat->counter();
   return true;

@@ -55,6 +55,7 @@ struct PlatKeyEvent {
 };
 
 const u32 kPlatMaxScriptKeys = 256;
+const u32 kPlatPathBytes = 4096;  // room for any path the system takes, with its terminating zero
 
 struct PlatConfig {
   PlatBackendKind backend = kPlatDefaultBackend;
@@ -65,18 +66,25 @@ struct PlatConfig {
   i32 border_w = 16, border_h = 39;  // headless emulated window frame
   u32 key_count = 0;
   PlatKeyEvent keys[kPlatMaxScriptKeys];
-  char crc_log[256] = "";
-  char dump_dir[256] = "";
+  char crc_log[kPlatPathBytes] = "";
+  char dump_dir[kPlatPathBytes] = "";
   std::string dump_frames;  // list of frame numbers, or "every:N"
-  char avi[256] = "";
+  char avi[kPlatPathBytes] = "";
   u32 avi_every = 1;
-  char wav[256] = "";
+  char wav[kPlatPathBytes] = "";
   char setup[128] = "";       // scripted setup-dialog answers
   char dialog_keys[256] = "";  // test hook: input fed to the drawn dialog (sdl)
 };
 
-// Reads VELMORAN_* variables into a configuration; a malformed value is reported and returns false.
+// Reads VELMORAN_* variables into a configuration; a malformed value, a number that is not whole or out of
+// range, or a text longer than its field is reported by the setting's name and returns false.
 bool Plat_Config_From_Env(PlatConfig* config);
+// Reads the decimal digits at text (nothing else: no sign, no blank) as a number of at most max; the place
+// after the digits, or null when there are none or the number is larger.
+const char* Plat_Parse_Digits(const char* text, u32 max, u32* value);
+// A capture (AVI, WAV, CRC log, PNG) that failed while the show went on: the run ends with its own code.
+void Plat_Note_Output_Failure(void);
+bool Plat_Output_Failed(void);
 
 // Life.
 bool Plat_Init(const PlatConfig& config);

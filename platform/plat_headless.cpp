@@ -2,9 +2,11 @@
 // window frame, a memory back buffer logged by CRC, and a virtual wave-out device.
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/backend.h"
@@ -30,27 +32,42 @@ bool hl_wave_open = false;
 u64 hl_played = 0;  // bytes the virtual device has played
 u64 hl_ring_base = 0;  // played count when the ring started
 FILE* hl_wav = nullptr;
-u32 hl_wav_bytes = 0;
+u32 hl_wav_bytes = 0;  // sound bytes that reached the file
+std::vector<u8> hl_wav_chunk;  // what one frame adds, written at once
 
-void Hl_Wav_Header(FILE* f, u32 data_bytes) {
-  u8 h[44];
+const u32 kWavHeaderBytes = 44;
+const u32 kWavFrameBytes = 4;  // one 16-bit stereo sample pair
+
+const char* Hl_Reason(void) { return errno ? strerror(errno) : "unknown error"; }
+
+// Writes the header for data_bytes of sound at the file's start; false when it did not reach the file.
+bool Hl_Wav_Header(FILE* f, u32 data_bytes) {
+  u8 h[kWavHeaderBytes];
   auto put32 = [&](int at, u32 v) { for (int i = 0; i < 4; i++) h[at + i] = u8(v >> (8 * i)); };
   auto put16 = [&](int at, u16 v) { h[at] = u8(v); h[at + 1] = u8(v >> 8); };
   memcpy(h, "RIFF", 4);
-  put32(4, 36 + data_bytes);
+  put32(4, kWavHeaderBytes - 8 + data_bytes);
   memcpy(h + 8, "WAVEfmt ", 8);
   put32(16, 16);
   put16(20, 1);
   put16(22, 2);
   put32(24, 44100);
-  put32(28, 44100 * 4);
-  put16(32, 4);
+  put32(28, 44100 * kWavFrameBytes);
+  put16(32, kWavFrameBytes);
   put16(34, 16);
   memcpy(h + 36, "data", 4);
   put32(40, data_bytes);
-  fseek(f, 0, SEEK_SET);
-  fwrite(h, 1, 44, f);
-  fseek(f, 0, SEEK_END);
+  clearerr(f);
+  errno = 0;
+  return fseek(f, 0, SEEK_SET) == 0 && fwrite(h, 1, kWavHeaderBytes, f) == kWavHeaderBytes && fflush(f) == 0;
+}
+
+// A failed capture file is reported once and written no more; the show goes on.
+void Hl_Output_Failed(FILE** file, const char* what) {
+  fprintf(stderr, "Plat: %s\n", what);
+  fclose(*file);
+  *file = nullptr;
+  Plat_Note_Output_Failure();
 }
 
 bool Hl_Init(const PlatConfig& config) {
@@ -69,17 +86,30 @@ bool Hl_Init(const PlatConfig& config) {
       fprintf(stderr, "Plat: cannot write %s\n", config.wav);
       return false;
     }
-    Hl_Wav_Header(hl_wav, 0);
+    // Unbuffered: every write's count is what reached the file, so the header can say just that.
+    setvbuf(hl_wav, nullptr, _IONBF, 0);
+    if (!Hl_Wav_Header(hl_wav, 0)) {
+      std::string what = std::string("writing ") + config.wav + " failed (" + Hl_Reason() + "); no sound is written";
+      Hl_Output_Failed(&hl_wav, what.c_str());
+    }
   }
   return true;
 }
 
 void Hl_Done(void) {
-  if (hl_crc) fclose(hl_crc);
+  if (hl_crc && fclose(hl_crc) != 0) {
+    fprintf(stderr, "Plat: writing %s failed (%s); the frame log is incomplete\n", hl_config.crc_log, Hl_Reason());
+    Plat_Note_Output_Failure();
+  }
   hl_crc = nullptr;
   if (hl_wav) {
-    Hl_Wav_Header(hl_wav, hl_wav_bytes);
-    fclose(hl_wav);
+    u32 whole = hl_wav_bytes - hl_wav_bytes % kWavFrameBytes;
+    if (!Hl_Wav_Header(hl_wav, whole)) {
+      std::string what = std::string("the header of ") + hl_config.wav + " could not be written (" + Hl_Reason() + ")";
+      Hl_Output_Failed(&hl_wav, what.c_str());
+    } else {
+      fclose(hl_wav);
+    }
   }
   hl_wav = nullptr;
 }
@@ -119,11 +149,18 @@ void Hl_Wave_Advance(void) {
   }
   // What the device played since the last frame leaves the ring first (into the WAV file).
   if (hl_wav) {
-    for (u64 b = hl_played; b < now; b++) {
-      u8 byte = hl_ring[(b - hl_ring_base) % hl_ring_bytes];
-      fputc(byte, hl_wav);
+    hl_wav_chunk.clear();
+    for (u64 b = hl_played; b < now; b++) hl_wav_chunk.push_back(hl_ring[(b - hl_ring_base) % hl_ring_bytes]);
+    errno = 0;
+    size_t written = fwrite(hl_wav_chunk.data(), 1, hl_wav_chunk.size(), hl_wav);
+    hl_wav_bytes += u32(written);
+    if (written != hl_wav_chunk.size()) {
+      u32 whole = hl_wav_bytes - hl_wav_bytes % kWavFrameBytes;
+      std::string what = std::string("writing ") + hl_config.wav + " failed (" + Hl_Reason() + "); it keeps " +
+                         std::to_string(whole) + " bytes of sound and the sound capture stops";
+      if (!Hl_Wav_Header(hl_wav, whole)) what += "; its header could not be written";
+      Hl_Output_Failed(&hl_wav, what.c_str());
     }
-    hl_wav_bytes += u32(now - hl_played);
   }
   hl_played = now;
   if (void (*poll)(void) = Plat_Audio_Pump()) poll();
@@ -167,8 +204,13 @@ void Hl_Present_Flip(void) {
   crc = crc32(crc, reinterpret_cast<const Bytef*>(hl_back.pixels.data()), uInt(hl_back.pixels.size() * 4));
   char status[64];
   Plat_Status_Text(status, sizeof status);
-  fprintf(hl_crc, "%u %lld %s %08lx\n", Plat_Presented_Frames(), (long long)(hl_counter * 1000 / kFrequency),
-          status, crc);
+  errno = 0;
+  if (fprintf(hl_crc, "%u %lld %s %08lx\n", Plat_Presented_Frames(), (long long)(hl_counter * 1000 / kFrequency),
+              status, crc) < 0) {
+    std::string what = std::string("writing ") + hl_config.crc_log + " failed at frame " +
+                       std::to_string(Plat_Presented_Frames()) + " (" + Hl_Reason() + "); the frame log stops";
+    Hl_Output_Failed(&hl_crc, what.c_str());
+  }
 }
 
 void Hl_Present_Release(void) {

@@ -2,9 +2,11 @@
 #include "runtime/file.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "runtime/con.h"
 #include "runtime/err.h"
@@ -13,6 +15,11 @@
 #include "runtime/zlib.h"
 
 namespace {
+const u32 kTrailerBytes = 10;      // count (u16), directory size (u32), offset base (u32)
+const u32 kCountBytes = 2;         // the count is part of the directory's size
+const u32 kRecordFieldBytes = 13;  // after the name: stored size, offset, unpacked size, packed mark
+const u32 kFileNameBytes = sizeof(FileEntry::name);
+
 FileEntry file_dir[kFileMaxEntries];
 u16 file_count = 0;
 
@@ -35,6 +42,7 @@ u32 file_buffer_count = 0;
 u8 file_past_end = 0;
 
 char file_datafile[80];
+char file_refusal[160];  // the message for a data file that is not a regular file
 u8 file_datafile_mode = 0;
 u8 file_auto_unload = 0;
 u8 file_unpack = 0;
@@ -103,41 +111,48 @@ void File_Refresh_Open(u8 index) {
 u32 Get_U32(const u8* p) { return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 | u32(p[3]) << 24; }
 
 // Reads and checks the directory of the open data file into the table; the reason it is refused, or null.
+// The last 10 bytes give the record count N, the directory's size D (its records and N) and the base B added
+// to every offset; the records fill exactly the bytes before them. A file cut short has other bytes at its
+// end, which describe no such directory.
 const char* File_Read_Directory(void) {
+  const char* kEndsEarly = "File: Datafile ends early (no directory at its end)";
   if (fseeko(file_handle, 0, SEEK_END) != 0) return "File: Unable to read datafile";
   off_t length_signed = ftello(file_handle);
   file_stream_position = kUnknownPosition;
-  if (length_signed < 10) return "File: Datafile is damaged (no directory)";
+  if (length_signed < kTrailerBytes) return kEndsEarly;
   u64 length = u64(length_signed);
   if (length > 0xFFFFFFFFull) return "File: Datafile is too large";
-  u8 trailer[10];
-  File_Read_At(length - 10, trailer, 10);
-  u16 n = u16(trailer[0] | trailer[1] << 8);
+  u8 trailer[kTrailerBytes];
+  File_Read_At(length - kTrailerBytes, trailer, kTrailerBytes);
+  u32 n = u32(trailer[0] | trailer[1] << 8);
   u64 d = Get_U32(trailer + 2);
   u64 base = Get_U32(trailer + 6);
+  if (d < kCountBytes || d + kTrailerBytes - kCountBytes > length) return kEndsEarly;
+  std::vector<u8> records(d - kCountBytes);
+  u64 start = length - (d + kTrailerBytes - kCountBytes);
+  File_Read_At(start, records.data(), u32(records.size()));
+  // The records must fill their room exactly: their name lengths are walked first.
+  u64 position = 0;
+  u32 walked = 0;
+  for (; walked < n && position < records.size(); walked++) position += 1 + records[position] + kRecordFieldBytes;
+  if (walked != n || position != records.size()) return kEndsEarly;
   if (n > kFileMaxEntries) return "File: Datafile has too many entries";
-  if (d + 8 > length) return "File: Datafile is damaged (directory outside the file)";
-  u64 position = length - (d + 8);
-  u64 end = length - 10;
+  position = 0;
   for (u16 i = 0; i < n; i++) {
-    u8 record[80 + 13];
-    if (position + 1 > end) return "File: Datafile is damaged (directory runs short)";
-    File_Read_At(position, record, 1);
+    const u8* record = &records[position];
     u32 name_length = record[0];
-    if (name_length > 79) return "File: Datafile is damaged (name too long)";
-    if (position + 1 + name_length + 13 > end) return "File: Datafile is damaged (directory runs short)";
-    File_Read_At(position + 1, record, name_length + 13);
-    position += 1 + name_length + 13;
+    if (name_length > kFileNameBytes - 1) return "File: Datafile is damaged (name too long)";
+    position += 1 + name_length + kRecordFieldBytes;
     FileEntry& e = file_dir[i];
     memset(&e, 0, sizeof e);
-    memcpy(e.name, record, name_length);
+    memcpy(e.name, record + 1, name_length);
     e.name[name_length] = 0;
-    const u8* fields = record + name_length;
+    const u8* fields = record + 1 + name_length;
     u32 stored = Get_U32(fields);
     u64 offset = base + Get_U32(fields + 4);
     e.unpacked_size = Get_U32(fields + 8);
     e.packed = fields[12] ? 1 : 0;
-    if (offset > length || stored > length - offset) return "File: Datafile is damaged (entry outside the file)";
+    if (offset > start || stored > start - offset) return "File: Datafile is damaged (entry outside the file)";
     if (e.packed) {
       if (stored < 4) return "File: Datafile is damaged (packed entry too short)";
       u8 size[4];
@@ -152,6 +167,19 @@ const char* File_Read_Directory(void) {
     e.stored_packed = e.packed;
     file_count = u16(i + 1);
   }
+  return nullptr;
+}
+
+// Opens a file for reading when it is a regular file: a pipe would block the open for ever and a folder
+// reads as nothing. What it is instead, or null when it opened (errno tells why it did not).
+const char* File_Open_Regular(const char* name, FILE** handle) {
+  *handle = nullptr;
+  struct stat info;
+  if (stat(name, &info) != 0) return nullptr;
+  if (S_ISDIR(info.st_mode)) return "a folder";
+  if (S_ISFIFO(info.st_mode)) return "a pipe";
+  if (!S_ISREG(info.st_mode)) return "not a regular file";
+  *handle = fopen(name, "rb");
   return nullptr;
 }
 }  // namespace
@@ -176,8 +204,9 @@ const char* File_Try_Init(void) {
   Mem_Set_Description(file_buffer, "Buffer");
   file_buffer_index = file_buffer_count = 0;
   if (file_datafile_mode) {
-    file_handle = fopen(file_datafile, "rb");
-    const char* why = file_handle ? File_Read_Directory() : "File: Unable to open datafile";
+    const char* kind = File_Open_Regular(file_datafile, &file_handle);
+    snprintf(file_refusal, sizeof file_refusal, "File: Datafile is %s: %s", kind ? kind : "", file_datafile);
+    const char* why = kind ? file_refusal : file_handle ? File_Read_Directory() : "File: Unable to open datafile";
     if (why) {
       if (file_handle) fclose(file_handle);
       file_handle = nullptr;
@@ -230,7 +259,8 @@ void File_Open(const char* name) {
     file_entry_offset = file_dir[i].offset;
     file_entry_size = file_dir[i].size;
   } else {
-    file_handle = fopen(name, "rb");
+    if (const char* kind = File_Open_Regular(name, &file_handle))
+      Err_Error("File: Not a regular file (%s): %s", kind, name);
     if (!file_handle) Err_Error("File: Unable to open file: %s", name);
   }
   file_buffer_index = file_buffer_count = 0;
@@ -293,7 +323,8 @@ u32 File_Size(void) {
 
 u32 File_Get_Size(const char* name) {
   if (file_datafile_mode) return file_dir[File_Find(name)].unpacked_size;
-  FILE* f = fopen(name, "rb");
+  FILE* f = nullptr;
+  if (const char* kind = File_Open_Regular(name, &f)) Err_Error("File: Not a regular file (%s): %s", kind, name);
   if (!f) Err_Error("File: Unable to open file: %s", name);
   fseeko(f, 0, SEEK_END);
   off_t size = ftello(f);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <string>
@@ -41,6 +42,14 @@ void Start_Bytes(const std::vector<u8>& bytes) {
   File_Progress_Off();
 }
 void Start_Datafile(const std::vector<DatafileEntry>& entries) { Start_Bytes(Build(entries)); }
+
+// A pipe or a folder by a test file's name, made afresh.
+std::string Special_File(const char* kind) {
+  std::string name = Test_File_Name(kind);
+  std::remove(name.c_str());
+  EXPECT_EQ(kind[0] == 'f' && kind[1] == 'i' ? mkfifo(name.c_str(), 0600) : mkdir(name.c_str(), 0700), 0);
+  return name;
+}
 
 std::vector<u8> Read_Entry(const char* name) {
   File_Open(name);
@@ -120,6 +129,8 @@ TEST(FileRead, ByteReadsFollowSeeksAndReadsStopAtTheEnd) {
     if (mode == 0) {
       EXPECT_FATAL("File_Load: only works when using datafile", File_Load(plain.c_str()));
       EXPECT_FATAL("File: Unable to open file: no such file", File_Open("no such file"));
+      EXPECT_FATAL("File: Not a regular file (a pipe): ", File_Open(Special_File("fifo").c_str()));
+      EXPECT_FATAL("File: Not a regular file (a folder): ", File_Get_Size(Special_File("folder").c_str()));
     }
   }
 }
@@ -154,28 +165,50 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
   const u32 n = u32(good.size());
   // The raw entry's five bytes, the packed entry, then the first record: length, "abc", stored, offset, unpacked.
   const u32 record = 5 + u32(Datafile_Stored_Bytes({"z", Bytes("hello"), DATAFILE_ZLIB}).size());
-  const char *kDamaged = "File: Datafile is damaged", *kSizes = "File: Datafile is damaged (entry sizes disagree)";
+  const char *kEarly = "File: Datafile ends early (no directory at its end)",
+             *kSizes = "File: Datafile is damaged (entry sizes disagree)";
+  // A row changes one byte, or keeps only the first bytes of the file (value 0xFF: at is the length kept).
   const struct {
     u32 at;
     u8 value;
     const char* message;
-  } rows[] = {{n - 10, 101, "File: Datafile has too many entries"},
-              {n - 5, 0x10, kDamaged},  // the directory far beyond the file
-              {n - 10, 3, kDamaged},    // a third record that is not there
-              {record, 200, kDamaged},  // a name running past the directory
+  } rows[] = {{n - 10, 101, kEarly},  // a count that the records do not fill
+              {n - 5, 0x10, kEarly},  // the directory far beyond the file
+              {n - 10, 3, kEarly},    // a third record that is not there
+              {n - 10, 1, kEarly},    // a second record that is not counted
+              {record, 200, kEarly},  // a name running past the directory
               {record + 11, 0xF0, "File: Datafile is damaged (entry outside the file)"},
               {record + 12, 4, kSizes},
-              {5, 6, kSizes},      // the packed entry's own size field
-              {~0u, 0, kDamaged}};  // cut to nine bytes
+              {5, 6, kSizes},  // the packed entry's own size field
+              {9, 0xFF, kEarly},
+              {n / 2, 0xFF, kEarly},
+              {n - 1, 0xFF, kEarly}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.at);
     std::vector<u8> bytes = good;
-    row.at == ~0u ? bytes.resize(9) : void(bytes[row.at] = row.value);
+    row.value == 0xFF ? bytes.resize(row.at) : void(bytes[row.at] = row.value);
     Write_Bytes(Test_File_Name("bad"), bytes);
     File_Set_Datafile(Test_File_Name("bad").c_str());
     EXPECT_FATAL(row.message, File_Init());
     EXPECT_NE(File_Try_Init(), nullptr);
     EXPECT_EQ(File_Is_Initialised(), 0);
+  }
+  // 100 whole records are taken, 101 are not; a pipe (whose open would wait for a writer for ever) and a
+  // folder by the name are refused.
+  Start_Datafile(std::vector<DatafileEntry>(kFileMaxEntries, {"e", Bytes("x"), DATAFILE_RAW}));
+  EXPECT_EQ(File_Count(), kFileMaxEntries);
+  // Made by hand, as the writer refuses it: 101 records of the empty entry "e", then N, D and B.
+  const u8 empty_record[15] = {1, 'e'};
+  std::vector<u8> many;
+  for (u32 i = 0; i <= kFileMaxEntries; i++) many.insert(many.end(), empty_record, empty_record + 15);
+  const u32 directory = u32(many.size()) + 2;
+  for (u8 b : {u8(kFileMaxEntries + 1), u8(0), u8(directory), u8(directory >> 8), u8(0), u8(0), u8(0), u8(0), u8(0), u8(0)})
+    many.push_back(b);
+  Write_Bytes(Test_File_Name("many"), many);
+  for (auto [name, message] : {std::pair<std::string, const char*>{Test_File_Name("many"), "has too many entries"},
+                               {Special_File("fifo"), "Datafile is a pipe: "}, {Special_File("folder"), "Datafile is a folder: "}}) {
+    File_Set_Datafile(name.c_str());
+    EXPECT_FATAL(message, File_Init());
   }
   File_Set_Datafile(Test_File_Name("missing").c_str());
   EXPECT_FATAL("File: Unable to open datafile", File_Init());
