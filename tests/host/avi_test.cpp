@@ -113,21 +113,34 @@ TEST(AviCapture, AFullFileGoesOnInTheNextAndNoFrameIsLost) {
   EXPECT_EQ(frame, 6u);
 }
 
-// A disk that fills (a file size limit) in the middle of frame 4: the file keeps frames 1-3, readable,
-// the capture says so and stops, and the run goes on to its end.
+// A disk that fills (a file size limit) in the middle of frame 4, or right at the end of frame 3 (no room
+// for the index): the file keeps frames 1-3, readable, with the header's counts true; the capture says so
+// and stops, and the run goes on to its end.
 TEST(AviCapture, AFailedWriteKeepsTheFramesBeforeItAndStopsTheVideo) {
   Require_Tool("ffprobe");
-  const u32 w = 64, h = 64, chunk = 8 + w * h * 3;
-  EXPECT_CHILD(0, {
-    dup2(fileno(stdout), fileno(stderr));  // the capture's complaint is kept with the output
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = {224 + 3 * chunk + chunk / 2, RLIM_INFINITY};
-    setrlimit(RLIMIT_FSIZE, &limit);
-    Capture_Frames("avi_full_disk.avi", 8, w, h);
-    fprintf(stderr, "run ended\n");
-  });
-  EXPECT_NE(Child_Output().find(
-                "Plat: writing avi_full_disk.avi failed at frame 4; it keeps 3 frames and the video capture stops\nrun ended"),
-            std::string::npos) << Child_Output();
-  EXPECT_EQ(Probe_Frames("avi_full_disk.avi"), "3\n");
+  const u32 w = 64, h = 64, chunk = 8 + w * h * 3, kept = 224 + 3 * chunk;
+  for (u32 room : {chunk / 2, 0u}) {
+    SCOPED_TRACE(room);
+    EXPECT_CHILD(0, {
+      dup2(fileno(stdout), fileno(stderr));  // the capture's complaint is kept with the output
+      signal(SIGXFSZ, SIG_IGN);
+      rlimit limit = {kept + room, RLIM_INFINITY};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      Capture_Frames("avi_full_disk.avi", 8, w, h);
+      fprintf(stderr, "run ended\n");
+    });
+    const std::string out = Child_Output();
+    EXPECT_EQ(out.find("Plat: avi_full_disk.avi holds 3 frames and no index (File too large)\n") != out.npos, !room)
+        << out;
+    EXPECT_NE(out.find("Plat: writing avi_full_disk.avi failed at frame 4; it keeps 3 frames and the video capture "
+                       "stops\nrun ended"),
+              out.npos) << out;
+    EXPECT_EQ(Probe_Frames("avi_full_disk.avi"), "3\n");
+    std::vector<u8> b;
+    ASSERT_TRUE(Read_File("avi_full_disk.avi", &b));
+    const u32 end = room ? kept + 8 + 3 * 16 : kept;  // the index, when it fits, where frame 4 began
+    // RIFF size, "has an index" flag, total frames, stream length, "movi" size.
+    EXPECT_EQ(std::vector<u32>({U32_At(b, 4), U32_At(b, 44), U32_At(b, 48), U32_At(b, 140), U32_At(b, 216)}),
+              std::vector<u32>({end - 8, room ? 0x10u : 0u, 3, 3, kept - 220}));
+  }
 }
