@@ -42,4 +42,34 @@ env VELMORAN_BACKEND=headless VELMORAN_SETUP=640,fullscreen,run VELMORAN_MAX_FRA
 [ "$(identify -format '%w %h' dump640/frame000960.png)" = "640 480" ] || fail "full screen at 640x400 is not 640x480"
 [ "$(maxima dump640/frame000960.png 640x80+0+400)" = 0 ] || fail "rows below the frame are not black"
 [ "$(maxima dump640/frame000960.png 640x344+0+28)" != 0 ] || fail "the frame is not at the top"
-echo "capture: PNG dumps, AVI of 5 frames, full screen 640x480"
+
+# A capture that fails lets the show play on to its end, says what failed, and ends the run with 74. A full
+# disk is /dev/full or a file size limit (SIGXFSZ ignored, so a write past it fails with EFBIG).
+limited() {  # limited <KB> <expected exit code> <env...>: a run under a file size limit; its output, a pipe, is not
+  local kb=$1 want=$2
+  shift 2
+  (trap '' XFSZ; ulimit -f "$kb"; exec env VELMORAN_BACKEND=headless VELMORAN_SETUP=run "$@" "$prog" 2> err.txt) |
+    cat > out.txt
+  local got=${PIPESTATUS[0]}
+  [ "$got" = "$want" ] || { cat err.txt; fail "exit code $got, expected $want ($*)"; }
+}
+limited unlimited 74 VELMORAN_MAX_FRAMES=20 VELMORAN_WAV=/dev/full
+grep -q "writing /dev/full failed (No space left on device); no sound is written" err.txt || fail "WAV: $(cat err.txt)"
+for frames in 20 300; do  # the log's buffer is written at its close, or along the run
+  limited unlimited 74 VELMORAN_MAX_FRAMES=$frames VELMORAN_CRC_LOG=/dev/full
+  grep -q "writing /dev/full failed.*No space left on device" err.txt || fail "CRC log of $frames: $(cat err.txt)"
+done
+# 64 KB of WAV: the header tells the 65492 bytes of sound after it.
+limited 64 74 VELMORAN_MAX_FRAMES=60 VELMORAN_WAV=full.wav
+[ "$(od -An -tu4 -j4 -N4 full.wav)$(od -An -tu4 -j40 -N4 full.wav)" = "      65528      65492" ] ||
+  fail "WAV header: $(od -An -tu4 -j4 -N4 full.wav) $(od -An -tu4 -j40 -N4 full.wav)"
+grep -q "it keeps 65492 bytes of sound" err.txt || fail "WAV: $(cat err.txt)"
+# 4 KB a picture at 10 frames a second: the black opening frames fit, the first logo (frame 160) does not. It
+# is removed, dumping stops with one line, the show goes on (to frame 300).
+limited 4 74 VELMORAN_FPS=10 VELMORAN_MAX_FRAMES=300 VELMORAN_DUMP_DIR=full VELMORAN_DUMP_FRAMES=every:20 \
+  VELMORAN_CRC_LOG=/dev/stdout
+[ "$(ls full | tr '\n' ' ')" = "$(printf 'frame%06d.png ' 20 40 60 80 100 120 140)" ] || fail "pictures: $(ls full)"
+[ "$(grep -c "no more pictures are written" err.txt)" = 1 ] && grep -q "frame000160.png (File too large)" err.txt ||
+  fail "PNG: $(cat err.txt)"
+[ "$(grep -ac " 0*[0-9a-f]\{8\}$" out.txt)" = 300 ] || fail "the show did not go on after the pictures stopped"
+echo "capture: PNG dumps, AVI of 5 frames, full screen 640x480, failed captures end with 74"

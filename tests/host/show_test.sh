@@ -47,6 +47,44 @@ failures)
   grep -q "Could not get the backbuffer! Rendering stopped." err.txt || fail "no back-buffer message"
   [ "$(grep -c "Could not get the backbuffer" err.txt)" = 1 ] || fail "back-buffer message shown more than once"
   run 2 VELMORAN_BACKEND=headless VELMORAN_KEYS=nonsense
+  # Every number is taken whole and in range, and no text is cut: otherwise exit 2 before the show, naming
+  # the setting.
+  long=$(printf '%04096d' 0)
+  for setting in VELMORAN_MAX_FRAMES=abc VELMORAN_MAX_FRAMES=-1 VELMORAN_MAX_SECONDS=abc VELMORAN_MAX_SECONDS=-3 \
+    VELMORAN_MAX_SECONDS=inf VELMORAN_FPS=70abc VELMORAN_FPS=1001 VELMORAN_AVI_EVERY=abc VELMORAN_AVI_EVERY=0 \
+    VELMORAN_KEYS=50:down:4294967323 VELMORAN_KEYS=50:down:128 VELMORAN_KEYS=-1:down:5 VELMORAN_KEYS=5:down:27, \
+    VELMORAN_KEYS=4294967296:down:27 VELMORAN_DUMP_FRAMES=abc VELMORAN_WINDOW_BORDER=16x39abc \
+    VELMORAN_SETUP=$(printf '320,%.0s' $(seq 40))run VELMORAN_AVI=$long VELMORAN_WAV=$long VELMORAN_CRC_LOG=$long \
+    VELMORAN_DUMP_DIR=$long; do
+    run 2 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_AVI=refused.avi VELMORAN_MAX_FRAMES=5 "$setting"
+    grep -q "^${setting%%=*}: " err.txt || { cat err.txt; fail "$setting refused without its name"; }
+    [ ! -e refused.avi ] || fail "$setting: the show started"
+  done
+  # Limits at the top of their ranges are taken; a relative path longer than 256 characters names its file.
+  deep=$(printf 'folder%03d/' $(seq 26))
+  mkdir -p "$deep"
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=1000 VELMORAN_MAX_SECONDS=0.01 \
+    VELMORAN_KEYS=4294967295:down:127 VELMORAN_CRC_LOG="${deep}crc.txt"
+  [ "$(wc -l < "${deep}crc.txt")" = 10 ] || fail "10 ms at 1000 frames a second did not log 10 frames"
+  # The show's data must be whole regular files: a cut data file, a pipe (whose open would wait for ever)
+  # or a folder by the name ends the run through the fatal path, saying what is wrong.
+  data=$(dirname "$prog")/data
+  mkdir -p bad
+  head -c 2000000 "$data/velmoran.dat" > bad/velmoran.dat
+  cp "$data/velmoran.xm" bad/
+  for case in "cut:Datafile ends early" "pipe dat:Datafile is a pipe" "folder dat:Datafile is a folder" \
+    "pipe xm:velmoran.xm is a pipe"; do
+    kind=${case%%:*}
+    case $kind in
+    "pipe "*) rm -rf "bad/velmoran.${kind#* }" && mkfifo "bad/velmoran.${kind#* }" ;;
+    "folder "*) rm -rf "bad/velmoran.${kind#* }" && mkdir "bad/velmoran.${kind#* }" ;;
+    esac
+    (cd bad && timeout -s KILL 60 env VELMORAN_BACKEND=headless VELMORAN_SETUP=run "$prog" > ../out.txt 2> ../err.txt)
+    got=$?
+    [ "$got" = 1 ] && grep -aq "${case#*:}" out.txt || { cat out.txt err.txt; fail "$kind: exit $got"; }
+    [ "$kind" = cut ] && cp "$data/velmoran.dat" bad/
+    [ "$kind" = "folder dat" ] && rmdir bad/velmoran.dat && cp "$data/velmoran.dat" bad/
+  done
   echo "failures: all exit codes as expected"
   ;;
 sdl)
@@ -59,9 +97,13 @@ sdl)
   grep -q "client area 960x600" out.txt || { cat out.txt; fail "client area is not 960x600"; }
   # A wall-clock limit counts from start-up: the show runs in real time until it.
   start=$(date +%s%N)
-  run 124 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=2
+  run 124 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=2 \
+    VELMORAN_CRC_LOG=sdl_crc.txt
   elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
   [ "$elapsed_ms" -ge 2000 ] || fail "the 2 s limit ended the run after $elapsed_ms ms"
+  # The frame log is the headless backend's: a window backend says it writes none.
+  grep -q "VELMORAN_CRC_LOG: written with the headless backend only; not written" err.txt && [ ! -e sdl_crc.txt ] ||
+    fail "the sdl backend took VELMORAN_CRC_LOG without a word"
   echo "sdl: window of the output size, Escape ends with 0, real-time limit"
   ;;
 compare)

@@ -64,7 +64,10 @@ TEST(Capture, FrameChoices) {
   EXPECT_EQ(every, 25u);
   EXPECT_TRUE(Plat_Capture_Parse_Frames("", &list, &every));
   EXPECT_EQ(every, 1u);
-  for (const char* bad : {"every:0", "1,x", "1,,2", "every:3x"}) EXPECT_FALSE(Plat_Capture_Parse_Frames(bad, &list, &every)) << bad;
+  for (const char* bad : {"every:0", "1,x", "1,,2", "every:3x", "abc", "0", "-1", " 5", "+5", "5,", "4294967296",
+                          "every:-2", "every:"})
+    EXPECT_FALSE(Plat_Capture_Parse_Frames(bad, &list, &every)) << bad;
+  EXPECT_TRUE(Plat_Capture_Parse_Frames("4294967295", &list, &every));
 }
 
 TEST(Capture, PartNames) {
@@ -145,6 +148,7 @@ TEST(Capture, VideoGoesOnInTheNextFileOrStopsOnAFailedWrite) {
       Plat_Capture_Frame(frame, pixels.data(), 2, 2);
     }
     Plat_Capture_Stop();
+    EXPECT_EQ(Plat_Output_Failed(), row.fail_at != 0) << "a failed video ends the run with its own code";
     std::string said = testing::internal::GetCapturedStderr();
     Plat_Capture_Set_Video_Writer(nullptr);
     Plat_Done();
