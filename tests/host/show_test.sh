@@ -51,11 +51,12 @@ failures)
   # the setting.
   long=$(printf '%04096d' 0)
   for setting in VELMORAN_MAX_FRAMES=abc VELMORAN_MAX_FRAMES=-1 VELMORAN_MAX_SECONDS=abc VELMORAN_MAX_SECONDS=-3 \
-    VELMORAN_MAX_SECONDS=inf VELMORAN_FPS=70abc VELMORAN_FPS=1001 VELMORAN_AVI_EVERY=abc VELMORAN_AVI_EVERY=0 \
+    VELMORAN_MAX_SECONDS=inf VELMORAN_MAX_SECONDS=0x10 VELMORAN_FPS=70abc VELMORAN_FPS=1001 VELMORAN_AVI_EVERY=abc VELMORAN_AVI_EVERY=0 \
     VELMORAN_KEYS=50:down:4294967323 VELMORAN_KEYS=50:down:128 VELMORAN_KEYS=-1:down:5 VELMORAN_KEYS=5:down:27, \
     VELMORAN_KEYS=4294967296:down:27 VELMORAN_DUMP_FRAMES=abc VELMORAN_WINDOW_BORDER=16x39abc \
     VELMORAN_SETUP=$(printf '320,%.0s' $(seq 40))run VELMORAN_AVI=$long VELMORAN_WAV=$long VELMORAN_CRC_LOG=$long \
     VELMORAN_DUMP_DIR=$long; do
+    rm -f refused.avi
     run 2 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_AVI=refused.avi VELMORAN_MAX_FRAMES=5 "$setting"
     grep -q "^${setting%%=*}: " err.txt || { cat err.txt; fail "$setting refused without its name"; }
     [ ! -e refused.avi ] || fail "$setting: the show started"
@@ -69,7 +70,7 @@ failures)
   # The show's data must be whole regular files: a cut data file, a pipe (whose open would wait for ever)
   # or a folder by the name ends the run through the fatal path, saying what is wrong.
   data=$(dirname "$prog")/data
-  mkdir -p bad
+  rm -rf bad && mkdir bad
   head -c 2000000 "$data/velmoran.dat" > bad/velmoran.dat
   cp "$data/velmoran.xm" bad/
   for case in "cut:Datafile ends early" "pipe dat:Datafile is a pipe" "folder dat:Datafile is a folder" \
