@@ -107,7 +107,7 @@ TEST(XmMixer, PanningLawSplitsTheFinalVolume) {
 TEST(XmMixer, RoundsHalvesToEvenAndClipsOnEveryPath) {
   const f32 in[11] = {0.5f, 1.5f, -0.5f, -2.5f, 40000.0f, -40000.0f, 32767.5f, -32768.5f, NAN, -INFINITY, INFINITY};
   const i16 want[11] = {0, 2, 0, -2, 32767, -32768, 32767, -32768, -32768, -32768, 32767};
-  for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS}) {
+  for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS, XM_MIX_FASTEST}) {
     Xm_Set_Mix_Path(path);
     f32 block[22];  // eight values converted a round, the rest one by one
     for (u32 i = 0; i < 22; i++) block[i] = in[(i + 3) % 11];
