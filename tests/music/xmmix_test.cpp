@@ -109,11 +109,11 @@ TEST(XmMixer, RoundsHalvesToEvenAndClipsOnEveryPath) {
   const i16 want[11] = {0, 2, 0, -2, 32767, -32768, 32767, -32768, -32768, -32768, 32767};
   for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS, XM_MIX_FASTEST}) {
     Xm_Set_Mix_Path(path);
-    f32 block[22];  // eight values converted a round, the rest one by one
-    for (u32 i = 0; i < 22; i++) block[i] = in[(i + 3) % 11];
-    i16 out[22];
-    Xm_Float_To_Pcm(out, block, 22);
-    for (u32 i = 0; i < 22; i++) EXPECT_EQ(out[i], want[(i + 3) % 11]) << path << " " << i;
+    f32 block[30];  // eight values converted a round (+inf in either half of one), the rest one by one
+    for (u32 i = 0; i < 30; i++) block[i] = in[i % 11];
+    i16 out[30];
+    Xm_Float_To_Pcm(out, block, 30);
+    for (u32 i = 0; i < 30; i++) EXPECT_EQ(out[i], want[i % 11]) << path << " " << i;
   }
   Xm_Set_Mix_Path(XM_MIX_FASTEST);
 }
