@@ -67,7 +67,8 @@ void Walk(const PolyVertex& a, const PolyVertex& b) {
     i32 ds = Texture_Step(bottom->slot[POLY_S] - top->slot[POLY_S], h);
     i32 dt = Texture_Step(bottom->slot[POLY_T] - top->slot[POLY_T], h);
     st_step = Fix_Pack(u32(ds), u32(dt));
-    st_pair = Fix_Pack(Fix8_From_Int(u32(top->slot[POLY_S])), Fix8_From_Int(u32(top->slot[POLY_T])));
+    // Unlike v, t is not masked: bits of t above its low byte run on into s's half.
+    st_pair = Fix16_From_Int(i32(Fix8_From_Int(u32(top->slot[POLY_S])))) | Fix8_From_Int(u32(top->slot[POLY_T]));
   }
   i32 y = ty;
   if (y < 0) {
