@@ -29,7 +29,6 @@ u32 vr_current_polygon = 0;
 u32* vr_order_out = nullptr;
 u32 vr_order_capacity = 0;
 u32* vr_order_count = nullptr;
-PolyFillKind vr_last_fill = POLY_FILL_KINDS;  // the filler the last polygon asked for; KINDS: none
 
 const u32* Slot(u32 slot) { return poly_textures.slot[slot & 255]; }
 
@@ -99,24 +98,22 @@ void Pick_Texture_Level(const MeshPoly& p) {
   }
 }
 
+typedef void (*Filler)(const PolyVertex*);
+
 // Draws list A: as it stands when every vertex is inside, else clipped in x and y first.
-void Fill(const MeshPoly& p, PolyFillKind kind) {
-  vr_last_fill = kind;
+void Fill(const MeshPoly& p, Filler filler) {
   poly_state.vertex_count = p.vertex_count;
   if (p.poly_class == 2) {
-    Poly_Fill(kind, poly_lists.a);
+    filler(poly_lists.a);
     return;
   }
   Poly_Clip_X(poly_lists.a, poly_lists.d);
   Poly_Clip_Y(poly_lists.d, poly_lists.b);
-  Poly_Fill(kind, poly_lists.b);
+  filler(poly_lists.b);
 }
 
-// Perspective fill, copying or adding: near-clipped first when the polygon asks for it, then facing tested
-// again when asked.
-void Fill_Perspective(const MeshPoly& p, bool add) {
-  void (*draw)(PolyVertex*) = add ? Poly_Draw_Textured_Alt : Poly_Draw_Textured;
-  vr_last_fill = add ? POLY_FILL_PERSP_ADD : POLY_FILL_PERSP;
+// Perspective fill: near-clipped first when the polygon asks for it, then facing tested again when asked.
+void Fill_Perspective(const MeshPoly& p, void (*draw)(PolyVertex*)) {
   poly_state.vertex_count = p.vertex_count;
   poly_state.mapping_vertex_count = p.vertex_count;
   if (p.poly_class == 2) {
@@ -189,7 +186,6 @@ void Draw_Point_Primitives(const MeshPoly& p) {
       poly_state.vertex_count = 4;
       Poly_Clip_X(poly_lists.a, poly_lists.d);
       Poly_Clip_Y(poly_lists.d, poly_lists.b);
-      vr_last_fill = POLY_FILL_TEX_TRANS;
       Poly_Fill_Tex_Trans(poly_lists.b);
     }
   }
@@ -294,13 +290,11 @@ void VR_Sort_And_Draw(void) {
 }
 
 void VR_Set_Current_Polygon(u32 polygon) { vr_current_polygon = polygon; }
-PolyFillKind VR_Get_Last_Fill(void) { return vr_last_fill; }
 
 void VR_Draw_Polygon(void) {
   const MeshPoly& p = mesh_work.polys[vr_current_polygon];
   const u32 f = p.flags;
   if (vr_order_out && *vr_order_count < vr_order_capacity) vr_order_out[(*vr_order_count)++] = vr_current_polygon;
-  vr_last_fill = POLY_FILL_KINDS;
   if (f & 0x10000000) return;
   PolyState& st = poly_state;
   if (p.vertex_count < 1 || p.vertex_count > 4) return;
@@ -317,41 +311,41 @@ void VR_Draw_Polygon(void) {
       const bool known = plane && i64(p.extra) <= i64(mesh_work.last_poly);
       Build_List(p, FORM_PERSP, known ? p.extra : vr_current_polygon);
       if (!st.map1) return;
-      Fill_Perspective(p, !plane && (f & 0x40));
+      Fill_Perspective(p, (!plane && (f & 0x40)) ? Poly_Draw_Textured_Alt : Poly_Draw_Textured);
       return;
     }
     if (f & 0x8) {
       st.map2 = Slot(p.type);
       st.n = 6;
       Build_List(p, FORM_UVST, 0);
-      if (st.map1 && st.map2) Fill(p, POLY_FILL_TWO_TEX);
+      if (st.map1 && st.map2) Fill(p, Poly_Fill_Two_Tex);
     } else if (f & 0x10) {
       st.map2 = Slot(p.type);
       st.n = 6;
       Build_List(p, FORM_STUV, 0);
-      if (st.map1 && st.map2) Fill(p, (f & 0x20000) ? POLY_FILL_BUMP_TEX : POLY_FILL_OFFSET_TEX);
+      if (st.map1 && st.map2) Fill(p, (f & 0x20000) ? Poly_Fill_Bump_Tex : Poly_Fill_Offset_Tex);
     } else {
       st.n = 4;
       Build_List(p, FORM_UV_POINT, 0);
-      if (st.map1) Fill(p, (f & 0x40) ? POLY_FILL_TEX_SAT : POLY_FILL_TEX);
+      if (st.map1) Fill(p, (f & 0x40) ? Poly_Fill_Tex_Sat : Poly_Fill_Tex);
     }
   } else if (f & 0x8) {
     st.map1 = Slot(p.type);
     st.n = 4;
     Build_List(p, FORM_ST, 0);
-    if (st.map1) Fill(p, (f & 0x40) ? POLY_FILL_TEX_SAT : POLY_FILL_TEX);
+    if (st.map1) Fill(p, (f & 0x40) ? Poly_Fill_Tex_Sat : Poly_Fill_Tex);
   } else if (f & 0x10) {
     st.map1 = Slot(p.texture);
     st.map2 = Slot(p.type);
     st.n = 6;
     Build_List(p, FORM_STUV, 0);
-    if (st.map1 && st.map2) Fill(p, POLY_FILL_SHADE_TABLE);
+    if (st.map1 && st.map2) Fill(p, Poly_Fill_Shade_Table);
   } else if (f & 0x200000) {
     st.colour = p.colour;
     st.map1 = Slot(1);
     st.n = 4;
     Build_List(p, FORM_FLAT, 0);
-    Fill(p, POLY_FILL_FLAT);
+    Fill(p, Poly_Fill_Flat);
   } else if (f & 0x80) {
     Draw_Point_Primitives(p);
   }

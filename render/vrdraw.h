@@ -1,6 +1,5 @@
 // VR polygon drawing: the draw list and its key, the radix sort, the per-polygon fill choice, flares, angles.
 #pragma once
-#include "render/fill.h"
 #include "render/mesh.h"
 #include "runtime/types.h"
 
@@ -29,8 +28,6 @@ VrDrawEntry** VR_Radix_Sort(VrDrawEntry* entries, u32 count);
 void VR_Sort_And_Draw(void);
 void VR_Draw_Polygon(void);
 void VR_Set_Current_Polygon(u32 polygon);
-// The span filler the last VR_Draw_Polygon chose from the polygon's flags; POLY_FILL_KINDS when none.
-PolyFillKind VR_Get_Last_Fill(void);
 void VR_Draw_Lens_Flares(void);
 void VR_Set_Texture_Levels(u32 n, i32 distance, u32* const* textures);
 void VR_Set_Far_Limit(i32 limit);
