@@ -1,4 +1,5 @@
-// Tests of the VR view and camera calls: angle wrapping, focal factors, the camera-facing matrix, additive quads.
+// Tests of the VR view and camera calls: angle wrapping, focal factors, the camera-facing matrix, additive quads,
+// positional sound and angles from a direction.
 #include "render/vr.h"
 
 #include "vr_fixture.h"
@@ -63,4 +64,24 @@ TEST_F(VrTest, AdditiveQuadSaturatesAndClips) {
   EXPECT_EQ(frame[0], 0x00FFFFFFu);  // 0xF0 + 0xA0 saturates
   EXPECT_EQ(frame[39 + 39 * 320], 0x00FFFFFFu);
   EXPECT_EQ(frame[41 + 41 * 320], 0x00F0F0F0u);
+}
+
+// Positional sound (sound unit 10, camera at the origin, yaw 0 or a quarter turn), then a direction's angles.
+TEST_F(VrTest, PositionalSoundAndDirectionAngles) {
+  VR_Set_Sound_Unit(10);
+  VR_Set_Camera_Position(0, 0, 0);
+  const struct { f32 x, y, z; i32 yaw, base, volume, pan; } sounds[] = {{100, 0, 0, 0, 63, 63, 40},
+      {0, 0, 300, 0, 30, 10, 0}, {-500, 0, 0, 0, 63, 23, -63}, {30, 40, 0, 0, 20, 25, 12}, {0, 0, 50, 512, 63, 63, -20}};
+  for (const auto& s : sounds) {
+    vr_camera.angles[VR_YAW] = s.yaw;
+    i32 volume = 0, pan = 0;
+    VR_Sound_Volume_Pan(s.x, s.y, s.z, s.base, &volume, &pan);
+    EXPECT_EQ(std::pair(volume, pan), std::pair(s.volume, s.pan)) << s.x << "," << s.z;
+  }
+  const struct { f32 x, y, z; i32 pitch, yaw; } directions[] = {
+      {0, 1, 1.7320508f, 1878, 0}, {1, 0, -1.7320508f, 0, 854}, {-1, 0, 1.7320508f, 0, 1878}, {0, -2, 0, 512, 0}};
+  for (const auto& d : directions) {
+    VR_Direction_To_Angles(d.x, d.y, d.z);
+    EXPECT_EQ(std::pair(vr_camera.angles[VR_PITCH], vr_camera.angles[VR_YAW]), std::pair(d.pitch, d.yaw)) << d.x;
+  }
 }
