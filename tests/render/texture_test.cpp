@@ -70,11 +70,7 @@ TEST_F(TextureTest, BumpOffsetsAroundOneRaisedTexel) {
 // Colour operations in the default colour byte order (red byte 2) and in one with red in the top byte and the
 // fourth byte lowest (red byte 3).
 TEST_F(TextureTest, ColourOperationsFindTheChannelsByTheColourByteOrder) {
-  const struct {
-    u8 red_byte;
-    void (*op)(u32*);
-    u32 in, want;
-  } rows[] = {
+  const struct { u8 red_byte; void (*op)(u32*); u32 in, want; } rows[] = {
       {2, [](u32* t) { Poly_Scale_Texture(t, 0.5f); }, 0x44FF8001, 0x007F4000},
       {2, [](u32* t) { Poly_Scale_Texture(t, 2.0f); }, 0x00C80000, 0x00900000},
       {2, [](u32* t) { Poly_Shift_Texture(t, 9); }, 0x44FF8001, 0x44000000},
