@@ -138,8 +138,7 @@ TEST(CoonLabels, NotesAddLabelsThatTakeFreePlacesAndTheEleventhReusesTheFirstSlo
   note(0, 0);
 }
 
-// At 640x400 every distance doubles; labels shake by 0 or -2 pixels each way. A wide label (piece 18 on) in
-// the first column starts left of the row and is drawn from column 0 on.
+// 640x400, distances doubled, shakes 0 or -2; a wide label (piece 18 on) in column 0 is cut at the row's start.
 TEST(CoonLabels, LabelsLandInTheirGridPlacesAndAWideOneInTheFirstColumnIsCut) {
   std::vector<DatafileEntry> entries(2);
   entries[0].name = "coon/coon1.pcx";
@@ -153,11 +152,8 @@ TEST(CoonLabels, LabelsLandInTheirGridPlacesAndAWideOneInTheFirstColumnIsCut) {
     Engine_Start_Host(640, 400, data, &surface);
     Coon_Load();
     CoonLabels* labels = const_cast<CoonLabels*>(Coon_Get_Labels());
-    const struct {
-      i32 piece;
-      u32 column, row;
-      i32 left, right, top;
-    } rows[] = {{0, 1, 2, 220, 392, 148}, {17, 0, 5, 20, 192, 280}, {26, 2, 5, 376, 636, 280}, {18, 0, 0, 0, 236, 60}};
+    const struct { i32 piece; u32 column, row; i32 left, right, top; } rows[] = {
+        {0, 1, 2, 220, 392, 148}, {17, 0, 5, 20, 192, 280}, {26, 2, 5, 376, 636, 280}, {18, 0, 0, 0, 236, 60}};
     bool ok = true;
     for (const auto& r : rows) {
       labels->slot[0] = CoonSlot{r.piece, 0, r.column, r.row};
@@ -167,7 +163,8 @@ TEST(CoonLabels, LabelsLandInTheirGridPlacesAndAWideOneInTheFirstColumnIsCut) {
       Coon_Draw_Labels();
       i32 x0 = 640, x1 = 0, y0 = 400, y1 = 0;
       for (i32 i = 0; i < pixels; i++)
-        if (f[i]) x0 = std::min(x0, i % 640), x1 = std::max(x1, i % 640 + 1), y0 = std::min(y0, i / 640), y1 = i / 640 + 1;
+        if (f[i]) x0 = std::min(x0, i % 640), x1 = std::max(x1, i % 640 + 1), y0 = std::min(y0, i / 640), y1 = i / 640;
+      y1++;
       const i32 dx = r.right - x1, dy = r.top - y0;
       ok = ok && Child_Check((dx == 0 || dx == 2) && (dy == 0 || dy == 2), "shake") &&
            CHILD_EQ(x0, std::max(r.left - dx, 0)) && CHILD_EQ(y1 - y0, 42);

@@ -106,8 +106,8 @@ TEST_F(FillTest, AffineSpanStepsTruncatedAndSkipsTheRightEnd) {
 
 // Start pairs of the two-pair walker: v keeps only its low byte, t is not masked and runs on into s's half.
 TEST_F(FillTest, WalkerStartPairsMaskVButNotT) {
-  const struct { i32 uv, t; u32 uva, sta; } rows[] = {{300, 300, 0x05002C00, 0x05012C00}, {65412, 65412, 0x05008400, 0x05FF8400},
-              {-124, -124, 0x05008400, 0xFFFF8400}, {7, 7, 0x05000700, 0x05000700}};
+  const struct { i32 uv, t; u32 uva, sta; } rows[] = {{300, 300, 0x05002C00, 0x05012C00},
+      {65412, 65412, 0x05008400, 0x05FF8400}, {-124, -124, 0x05008400, 0xFFFF8400}, {7, 7, 0x05000700, 0x05000700}};
   for (const auto& r : rows) {
     Poly_Walk_Edge_Uvst(Vx(0, 0, 5, r.uv, 5, r.t), Vx(0, 2, 5, r.uv, 5, r.t));
     EXPECT_EQ(poly_state.raster[0].uva, r.uva) << r.t;

@@ -100,8 +100,7 @@ TEST_F(MeshToolTest, DoorListIsBounded) {
   EXPECT_FATAL("Mesh: Too many doors", Mesh_Add_Door(0, 0, 0, 0, 0));
 }
 
-// The tools on object 0: a quad (0, 1, 2, 3) on (0,0) (30,0) (30,40) (0,20) and a triangle (0, 1, 2); u 10, 20,
-// ... and v 1, 2, ...
+// Object 0: a quad (0, 1, 2, 3) on (0,0) (30,0) (30,40) (0,20), a triangle (0, 1, 2); u 10, 20, .., v 1, 2, ..
 TEST_F(MeshToolTest, PolygonAndObjectTools) {
   for (const auto& xy : {std::pair(0, 0), {30, 0}, {30, 40}, {0, 20}}) Mesh_Add_Point(f32(xy.first), f32(xy.second), 0);
   const u32 q[4] = {0, 1, 2, 3}, quad = Mesh_Add_Poly(0, 0, 0, 4, q), tri = Tri(0, 1, 2);

@@ -199,8 +199,7 @@ TEST_F(PolyTest, ExactMappingDrawsIntoTheFrameBufferAt320PixelsALine) {
   Poly_Set_Target(target.data(), nullptr, 8);
   Poly_Set_Pitch(640 * 4);
   MeshPoint cam[1] = {{0, 0, 100, 0, 0}};
-  poly_state.camera_points = cam;
-  poly_state.map1 = tex.data();
+  poly_state.camera_points = cam, poly_state.map1 = tex.data();
   Poly_Draw_Textured_Exact(List({Vx(2, 1), Vx(6, 1), Vx(6, 3), Vx(2, 3)}));
   vbe_screen = saved;
   for (u32 x = 2; x < 6; x++) EXPECT_EQ(screen[320 + x] & screen[640 + x], 0x77u) << x;

@@ -67,8 +67,7 @@ TEST_F(TextureTest, BumpOffsetsAroundOneRaisedTexel) {
   Mem_Free(map);
 }
 
-// Colour operations in the default colour byte order (red byte 2) and in one with red in the top byte and the
-// fourth byte lowest (red byte 3).
+// Colour operations in the default colour byte order (red byte 2) and in 3, 2, 1, 0 (red byte 3).
 TEST_F(TextureTest, ColourOperationsFindTheChannelsByTheColourByteOrder) {
   const struct { u8 red_byte; void (*op)(u32*); u32 in, want; } rows[] = {
       {2, [](u32* t) { Poly_Scale_Texture(t, 0.5f); }, 0x44FF8001, 0x007F4000},
@@ -82,8 +81,7 @@ TEST_F(TextureTest, ColourOperationsFindTheChannelsByTheColourByteOrder) {
       {3, [](u32* t) { Poly_Scale_Texture_Above(t, 0.5f, 0xC8000000); }, 0xFF800144, 0x7F400000},
       {3, [](u32* t) { Poly_Hsv_Texture(t, 120, 0.0f, 0); }, 0xFF000000, 0x00FF0000},
   };
-  u8 saved[4];
-  std::copy(vbe_screen.color_order, vbe_screen.color_order + 4, saved);
+  const VbeScreen saved = vbe_screen;
   for (const auto& r : rows) {
     const u8 order[2][4] = {{2, 1, 0, 3}, {3, 2, 1, 0}};
     std::copy(order[r.red_byte - 2], order[r.red_byte - 2] + 4, vbe_screen.color_order);
@@ -93,5 +91,5 @@ TEST_F(TextureTest, ColourOperationsFindTheChannelsByTheColourByteOrder) {
     EXPECT_EQ(t[3], r.want) << std::hex << r.in << " red byte " << int(r.red_byte);
     Mem_Free(t);
   }
-  std::copy(saved, saved + 4, vbe_screen.color_order);
+  vbe_screen = saved;
 }

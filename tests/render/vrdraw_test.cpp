@@ -60,22 +60,18 @@ TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
 
 // The filler and ints per vertex each flag combination picks: texture slot 0, type slot 1.
 TEST_F(VrDrawTest, FlagsPickTheFillRow) {
-  Add_Texture(0);
-  Add_Texture(1);
+  Add_Texture(0), Add_Texture(1);
   Make_Polys({{10, 10, 10, 10}});
   mesh_work.polys[0].type = 1;
   MeshPoint cam[4] = {};
   poly_state.camera_points = cam;
-  const struct {
-    u32 flags;
-    PolyFillKind kind;
-    i32 n;
-  } rows[] = {{0x4, POLY_FILL_TEX, 4},  {0x44, POLY_FILL_TEX_SAT, 4}, {0x1C, POLY_FILL_TWO_TEX, 6},
-              {0x20014, POLY_FILL_BUMP_TEX, 6}, {0x14, POLY_FILL_OFFSET_TEX, 6},
-              {0x40000C, POLY_FILL_PERSP, 2}, {0x400044, POLY_FILL_PERSP_ADD, 2},
-              {0x20400044, POLY_FILL_PERSP, 2}, {0x48, POLY_FILL_TEX_SAT, 4}, {0x18, POLY_FILL_TEX, 4},
-              {0x50, POLY_FILL_SHADE_TABLE, 6}, {0x200000, POLY_FILL_FLAT, 4}, {0x2080, POLY_FILL_TEX_TRANS, 4},
-              {0x80, POLY_FILL_KINDS, 0}, {0x40, POLY_FILL_KINDS, 0}, {0x10000004, POLY_FILL_KINDS, 0}};
+  const struct { u32 flags; PolyFillKind kind; i32 n; } rows[] = {
+      {0x4, POLY_FILL_TEX, 4}, {0x44, POLY_FILL_TEX_SAT, 4}, {0x1C, POLY_FILL_TWO_TEX, 6},
+      {0x20014, POLY_FILL_BUMP_TEX, 6}, {0x14, POLY_FILL_OFFSET_TEX, 6}, {0x40000C, POLY_FILL_PERSP, 2},
+      {0x400044, POLY_FILL_PERSP_ADD, 2}, {0x20400044, POLY_FILL_PERSP, 2}, {0x48, POLY_FILL_TEX_SAT, 4},
+      {0x18, POLY_FILL_TEX, 4}, {0x50, POLY_FILL_SHADE_TABLE, 6}, {0x200000, POLY_FILL_FLAT, 4},
+      {0x2080, POLY_FILL_TEX_TRANS, 4}, {0x80, POLY_FILL_KINDS, 0}, {0x40, POLY_FILL_KINDS, 0},
+      {0x10000004, POLY_FILL_KINDS, 0}};
   for (const auto& r : rows) {
     mesh_work.polys[0].flags = r.flags;
     poly_state.n = 0;
