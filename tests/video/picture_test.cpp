@@ -112,10 +112,12 @@ TEST_F(VideoTest, TransitionsBetweenFrameAndMixBuffer) {
     Vbe_Fill(f);
     Vbe_Fill_Dwords(vbe_screen.mix, vbe_screen.frame_size / 4, m);
   };
-  set(0x00204080, 0x00FF0010);
+  // Kind 7, the show's: F = (F + M) / 2 per channel, F's spare byte kept; M = F as drawn. Kind 12: nothing.
+  set(0xAB204080, 0xCDFF0010);
   Vbe_Transition(7, 0);
-  EXPECT_EQ(vbe_screen.frame[0], 0x008F2048u);
-  EXPECT_EQ(vbe_screen.mix[0], 0x00204080u);
+  Vbe_Transition(12, 0);
+  EXPECT_EQ(vbe_screen.frame[0], 0xAB8F2048u);
+  EXPECT_EQ(vbe_screen.mix[0], 0xAB204080u);
   set(0x00204080, 0x00100010);
   u32* f = vbe_screen.frame;
   Vbe_Transition(3, 0);
