@@ -62,12 +62,11 @@ TEST_F(PresentTest, FakeTwentyFourPacksNibblesOnAlternatePages) {
   Setup_Frame(8, 1, 4, screen);
   frame = {1, 2, 3, 0x00FF8040, 4, 5, 6, 0x001234FF};
   vbe_screen.frame = frame.data();
-  for (u32 call = 0; call < 2; call++) {
+  for (u32 call = 0, page = 0; call < 2; call++) {
     Vbe_Present_Fake_24();
-    u32 page = screen[0] == 0xEE ? 32000 : 0;
-    if (call) page = 32000 - page;  // the other page now
-    EXPECT_EQ(std::vector<u8>(screen.begin() + page, screen.begin() + page + 3), (std::vector<u8>{0xF8, 0xF3, 0xEE}));
-    EXPECT_EQ(std::vector<u8>(screen.begin() + page + 80, screen.begin() + page + 83), (std::vector<u8>{0x4F, 0xE1, 0xEE}));
+    page = call ? 32000 - page : screen[0] == 0xEE ? 32000 : 0;  // the other page on the second call
+    const u8* p = &screen[page];
+    EXPECT_EQ(std::vector<u8>({p[0], p[1], p[2], p[80], p[81], p[82]}), std::vector<u8>({0xF8, 0xF3, 0xEE, 0x4F, 0xE1, 0xEE}));
   }
 }
 
