@@ -20,6 +20,7 @@ const u32 kTempAttempts = 100;       // names tried for the temporary file besid
 const int kNewFileMode = 0666;       // narrowed by the umask, as any new file
 const int kWalkFds = 16;             // folders held open while removing a scratch folder
 const size_t kScratchDirsMax = 8;    // scratch folders one process may make
+const u32 kLinkHops = 40;            // links followed to the file written, as the system follows them
 
 bool Write_Fail(const std::string& path, int error) {
   fprintf(stderr, "cannot write %s: %s\n", path.c_str(), strerror(error));
@@ -64,15 +65,25 @@ void Remove_Scratch_Dirs(void) {
 }  // namespace
 
 bool Write_File(const std::string& path, const std::vector<u8>& bytes) {
+  // A link is followed: the file it names is replaced and the link stays.
   struct stat st;
-  const bool in_place = stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
-  std::string temp = path;
+  std::string target = path;
+  for (u32 hop = 0; hop < kLinkHops && lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode); hop++) {
+    char link[PATH_MAX];
+    const ssize_t n = readlink(target.c_str(), link, sizeof link - 1);
+    if (n <= 0) break;
+    link[n] = 0;
+    const size_t slash = target.rfind('/');
+    target = link[0] == '/' || slash == std::string::npos ? std::string(link) : target.substr(0, slash + 1) + link;
+  }
+  const bool in_place = stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+  std::string temp = target;
   int fd = -1;
   if (in_place) {
-    fd = open(path.c_str(), O_WRONLY | O_TRUNC);
+    fd = open(target.c_str(), O_WRONLY | O_TRUNC);
   } else {
     for (u32 n = 0; n < kTempAttempts; n++) {
-      temp = path + ".tmp" + std::to_string(getpid()) + "." + std::to_string(n);
+      temp = target + ".tmp" + std::to_string(getpid()) + "." + std::to_string(n);
       fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
       if (fd >= 0 || errno != EEXIST) break;
     }
@@ -80,7 +91,7 @@ bool Write_File(const std::string& path, const std::vector<u8>& bytes) {
   if (fd < 0) return Write_Fail(path, errno);
   int error = Write_All(fd, bytes);
   if (close(fd) != 0 && !error) error = errno;
-  if (!error && !in_place && rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (!error && !in_place && rename(temp.c_str(), target.c_str()) != 0) error = errno;
   if (error && !in_place) unlink(temp.c_str());
   return error ? Write_Fail(path, error) : true;
 }

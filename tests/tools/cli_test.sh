@@ -10,7 +10,11 @@ rm -rf "$work"
 mkdir -p "$work"
 cd "$work" || exit 1
 status=0
-fail() { echo "FAIL: $*"; status=1; }
+fail() {
+  local m="$*"
+  echo "FAIL: ${m:0:300}"
+  status=1
+}
 k3d() { "$bin/velmoran-k3d" "$@"; }
 path() { "$bin/velmoran-path" "$@"; }
 pack() { "$bin/velmoran-pack" "$@"; }
@@ -98,6 +102,11 @@ for tool in k3d path pack; do
   cd .. || exit 1
 done
 
+# A link is followed: the file it names gets the bytes, the link stays a link.
+mkdir linked && ln -s linked/real.bin link.bin
+check 0 "" k3d small.k3d.txt link.bin
+[ -L link.bin ] && [ -s linked/real.bin ] || fail "the link was replaced or its file not written"
+
 # A pipe (or a device) is written straight, never replaced by a file; a full device gives the reason.
 mkfifo pipe
 timeout 10 cat pipe > piped.bin &
@@ -118,7 +127,7 @@ while [ $# -ge 2 ]; do
   first=$!
   VELMORAN_TEST_TMP=$scratch "$1" --gtest_filter="$2" > run2.txt 2>&1 || { cat run2.txt; fail "$1 $2"; }
   wait $first || { cat run1.txt; fail "$1 $2 (first run)"; }
-  grep -q "PASSED.* 1 test" run1.txt || fail "$1: the filter $2 ran no test"
+  grep -q "PASSED.* 1 test" run1.txt || fail "$1: the filter $2 did not pass exactly one test"
   [ -z "$(ls -A "$scratch")" ] || fail "$1 left: $(ls -AR "$scratch" | head)"
   shift 2
 done
