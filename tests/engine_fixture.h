@@ -42,16 +42,17 @@ inline std::string Test_File_Name(const std::string& base) {
 }
 // The scratch folder of this run of the test program, made under $VELMORAN_TEST_TMP (default /tmp) and
 // removed at exit. A child the run starts (a new run of the program, see EXPECT_CHILD) is handed it
-// through the environment and shares it.
+// through the environment as "<pid of the run>:<folder>" and shares it; no other process takes it.
 inline const std::string& Test_Scratch_Dir(void) {
   static const std::string dir = [] {
     const char* kShared = "VELMORAN_TEST_SCRATCH";
     const char* shared = getenv(kShared);
-    if (shared && access(shared, W_OK) == 0) return std::string(shared);
+    char* folder = nullptr;
+    if (shared && strtol(shared, &folder, 10) == getppid() && *folder == ':') return std::string(folder + 1);
     const char* parent = getenv("VELMORAN_TEST_TMP");
     const std::string made = Scratch_Dir_Make(parent ? parent : "/tmp");
     if (made.empty()) perror("no scratch folder"), abort();
-    setenv(kShared, made.c_str(), 1);
+    setenv(kShared, (std::to_string(getpid()) + ":" + made).c_str(), 1);
     return made;
   }();
   return dir;
