@@ -38,7 +38,9 @@ int Write_All(int fd, const std::vector<u8>& bytes) {
     const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
     if (n > 0)
       done += size_t(n);
-    else if (n < 0 && errno != EINTR)
+    else if (n == 0)
+      error = EIO;  // no progress: never spin
+    else if (errno != EINTR)
       error = errno;
   }
   sigaction(SIGXFSZ, &old, nullptr);
