@@ -67,6 +67,7 @@ bool Drive_Close(int ms) {
 bool Drive_Ok(const char* title) {
   HWND dialog = Drive_Find("#32770", title);
   if (!dialog) return printf("no dialog %s\n", title), false;
+  Sleep(500);  // read first, as a person does: the program must stay still meanwhile
   SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
   return printf("answered %s\n", title), true;
 }
