@@ -9,6 +9,7 @@ win=$1
 linux=$2
 work=$3
 mode=$4
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$work"
 cd "$work" || exit 1
 export WINEPREFIX=$win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winealsa.drv,winepulse.drv="
@@ -43,7 +44,8 @@ prefix)
 headless)
   # No path of the machine it was built on is inside: the program finds its data beside itself, run
   # here, in another folder than its own.
-  strings -a "$win/velmoran.exe" | grep -F -e "$win" -e "$(cd "$win/.." && pwd)" && fail "a build path in the program"
+  strings -a "$win/velmoran.exe" | grep -F -e "$win" -e "$source_dir" &&
+    fail "a build path in the program"
   VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3 VELMORAN_DUMP_DIR=pictures \
     wine "$win/velmoran.exe" > out.txt 2>&1
   [ "$(grep -c "writes no PNG pictures" out.txt)" = 1 ] || fail "the missing PNG writer is not said once"
