@@ -64,7 +64,7 @@ awk_blocks='
 # compare <reference> <new lines> <label>: names the first block that differs and every event that differs;
 # fails when they differ.
 compare() {
-  awk -v label="$3" "$awk_blocks"'
+  awk -v label="$3" -v most_listed=12 "$awk_blocks"'
     FILENAME == ARGV[1] { ref[++nref] = block(); refline[nref] = $0; next }
     { got[++ngot] = block(); gotline[ngot] = $0 }
     END {
@@ -77,13 +77,16 @@ compare() {
       else if (r[3] != g[3]) print where g[3] " frames in the block, reference " r[3]
       else if (r[4] != g[4]) print where "frame " g[2] " differs (CRC " g[4] ", reference " r[4] ")"
       else if (r[5] != g[5]) print where "frame " g[2] " matches, one of frames " g[2] + 1 "-" g[2] + g[3] - 1 " differs"
-      if (r[1] == g[1] && r[2] == g[2] && r[6] != g[6]) print where "the heard positions differ"
+      if (r[1] == g[1] && r[2] == g[2] && r[3] == g[3] && r[6] != g[6]) print where "the heard positions differ"
       for (j = i; j <= nref || j <= ngot; j++) if (ref[j] != got[j]) {
         split(j <= ngot ? gotline[j] : refline[j], f); key = f[1] "(" f[7] ")"
-        if (!(key in seen)) { seen[key] = 1; list = list " " key }
-        n++
+        if (!(key in seen)) { seen[key] = 1; if (++events <= most_listed) list = list " " key }
+        n++; split(ref[j], r); split(got[j], g)
+        if (r[1] != g[1] || r[2] != g[2] || r[3] != g[3]) bounds++
+        else { if (r[4] != g[4] || r[5] != g[5]) pictures++; if (r[6] != g[6]) heard++ }
       }
-      print label ": " n " blocks differ, events:" list
+      print label ": " n " blocks differ, events:" list (events > most_listed ? " and " events - most_listed " more" : "")
+      print label ": of them " bounds + 0 " differ in bounds, " pictures + 0 " in pictures, " heard + 0 " in heard positions"
       exit 1
     }' "$1" "$2"
 }
