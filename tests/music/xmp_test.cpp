@@ -37,6 +37,8 @@ const i32 kXmVibratoScale = 32;
 const i32 kXmLinearOctave = 768;  // linear period units an octave
 const f64 kXmVolumeScale = 127.5 / 17179869184.0;  // volume x envelope x fadeout x global volume to 0..127
 const i32 kXmMaxFinalVolume = 127;
+const u32 kXmOffsetUnit = 256;
+const i32 kArpeggioAgreeingSpeed = 6;  // speeds where both players' arpeggio steps fall alike  // effect 9's parameter counts 256 sample frames
 
 // The widest swing in cents of the vibrato and auto-vibrato now on the channel: the players start and
 // turn them differently (ours runs the vibrato at the row start too and raises the pitch on the first
@@ -119,7 +121,9 @@ Outcome Compare(const std::string& name, const std::vector<u8>& bytes, const std
     m->tick_function(m);
     for (i32 c = 0; row_start && c < m->channels; c++) {
       const XmCell& cell = Xm_Row_Cells(m, m->order, m->row)[c];
-      if (cell.note && cell.note != kXmKeyOff && cell.instrument && cell.instrument <= m->instrument_count) {
+      bool porta = cell.effect == XM_FX_TONE_PORTA || cell.effect == XM_FX_TONE_PORTA_VOLUME_SLIDE ||
+                   cell.volume >> 4 == XM_VOL_TONE_PORTA;
+      if (cell.note && cell.note != kXmKeyOff && !porta && cell.instrument && cell.instrument <= m->instrument_count) {
         brought[size_t(c)].assign(rules.size(), false);
         muted[size_t(c)].clear();
       }
@@ -213,12 +217,12 @@ Outcome Compare(const std::string& name, const std::vector<u8>& bytes, const std
 // Reasons, shared by the rows below.
 const char* const kVolumeColumnSlide = "volume-column slides 6x/7x also step at the row start";
 const char* const kKeyOffAtOnce = "K acts at the row start whatever its parameter, and K00 with a note still reads the note";
+const char* const kNoteRange = "notes out of the tracker's range play; libxmp drops them";
 const char* const kKeyOffCut = "a released note without volume envelope stays silent until an instrument byte";
 const char* const kNoteDelayReset = "a note delay resets the channel at its tick, with or without a note";
 const char* const kInstrumentBeyond = "an instrument number beyond the count selects the empty instrument";
 const char* const kVolumeColumnPorta = "volume-column Fx takes the cell's note at once; only effects 3 and 5 hold it";
 const char* const kEnvelopeResetByInstrument = "only an instrument byte resets the channel (volume, panning, envelopes)";
-const char* const kOffsetPastEnd = "an offset past the loop end restarts the sample at 0; libxmp stops it";
 
 // Cells that bring a difference by design.
 bool Volume_Column_Slide(const XmModule*, const XmCell& cell) {
@@ -237,6 +241,19 @@ bool Key_Off_Effect(const XmModule*, const XmCell& cell) { return cell.effect ==
 bool Key_Off_With_Instrument(const XmModule*, const XmCell& cell) {
   return cell.note == kXmKeyOff && cell.instrument;
 }
+bool Offset_Past_End(const XmModule* m, const XmCell& cell) {
+  if (cell.effect != XM_FX_SAMPLE_OFFSET || !cell.note || cell.note > kXmKeymapNotes || !cell.instrument ||
+      cell.instrument > m->instrument_count)
+    return false;
+  const XmInstrument& in = m->instruments[cell.instrument - 1];
+  u8 slot = in.keymap[cell.note - 1];
+  const XmSample* sample = slot < in.sample_count ? in.samples[slot] : nullptr;
+  return sample && u64(cell.parameter) * kXmOffsetUnit >= u64(sample->loop_start) + sample->loop_length;
+}
+bool Arpeggio_Off_Six(const XmModule* m, const XmCell& cell) {
+  return cell.effect == XM_FX_ARPEGGIO && cell.parameter && m->speed % kArpeggioAgreeingSpeed;
+}
+bool Not_An_Xm_Effect(const XmModule*, const XmCell& cell) { return cell.effect > XM_FX_EXTRA_FINE_PORTA; }
 bool Instrument_Beyond(const XmModule* m, const XmCell& cell) { return cell.instrument > m->instrument_count; }
 
 const std::vector<Rule> kRules = {
@@ -248,6 +265,9 @@ const std::vector<Rule> kRules = {
     {nullptr, Key_Off_Effect, kKeyOffAtOnce},
     {"volume", Key_Off_With_Instrument, "a key-off with an instrument byte starts the envelopes over, released"},
     {nullptr, Instrument_Beyond, kInstrumentBeyond},
+    {"volume", Offset_Past_End, "an offset past the loop end restarts the sample at 0; libxmp stops it"},
+    {"frequency", Arpeggio_Off_Six, "arpeggio steps by the tick counted up; libxmp (as FT2) counts down from the speed"},
+    {nullptr, Not_An_Xm_Effect, "effect types past X do nothing; libxmp reads some as other effects"},
 };
 
 const std::vector<Known> kKnown = {
@@ -255,22 +275,19 @@ const std::vector<Known> kKnown = {
     {"ft2_delay_note_memory.xm", 0, 2, -1, "panning", kEnvelopeResetByInstrument},
     {"ft2_instrument_fade_update.xm", 0, 11, -1, "volume", kEnvelopeResetByInstrument},
     {"ft2_note_off_fade.xm", 0, 3, -1, "volume", kKeyOffCut},
-    {"ft2_note_range.xm", 0, 11, -1, "note", "notes past B-7 play; libxmp drops them"},
+    {"ft2_note_range.xm", 0, 11, -1, "note", kNoteRange},
+    {"ft2_offset_memory.xm", 0, 35, -1, "note", kNoteRange},
     {"ft2_note_range_instrument_fade.xm", 0, 1, -1, "volume", kKeyOffCut},
     {"ft2_volume_fadeout.xm", 0, 6, -1, "volume", kKeyOffCut},
     {"lxx_after_loop.xm", 0, 1, -1, "volume", "this looped envelope rises as its points say; libxmp holds it at 0"},
     {"pattern_loop_mpt.xm", 8, 4, -1, "note", "a pattern loop inside a loop: rows differ (see the row timeline test)"},
     {"play_xm_vol_env_clamp.xm", 0, 1, -1, "volume", "envelope points above 64 are kept to 64 only in the output"},
     {"read_event_ft2.xm", 3, 2, -1, "instrument", "an instrument without samples still becomes the channel's, and is silent"},
-    {"roadblas.xm", 0, 6, 3, "volume", kOffsetPastEnd},
-    {"roadblas.xm", 3, 49, 1, "volume", kOffsetPastEnd},
-    {"roadblas.xm", 5, 14, -1, "volume", kOffsetPastEnd},
-    {"stereo.xm", 1, 0, -1, "frequency", "effect 0x23 is not an XM effect and does nothing"},
     {"ft2_instrument_memory_default.xm", 0, 17, -1, "volume", "a note before any instrument byte plays at the zeroed channel's volume 0"},
     {"ft2_invalid_porta_target.xm", 0, 5, -1, "frequency", "effect 3 aims at the period of the last note read"},
     {"ft2_k00_is_note_off.xm", 0, 17, -1, "volume", kKeyOffCut},
     {"ft2_no_note_ins_envelope.xm", 0, 12, -1, "volume", kEnvelopeResetByInstrument},
-    {"ft2_offset_memory.xm", 0, 31, -1, "volume", kOffsetPastEnd},
+    {"roadblas.xm", 8, 1, -1, "volume", "libxmp slides A0F four times in three ticks here (not traced)"},
 };
 
 
