@@ -615,11 +615,10 @@ void Design_Flicker_Filter(void) {
 }
 
 void Design_Wait_Event(void) {
-  bool over = false;
-  while (!over) {
+  if (Seq_Event_Over()) return;
+  do {
     Vbe_Clear();
     Design_Apply();
     Demo_Frame_Hook();
-    over = Seq_Run_Frame();
-  }
+  } while (!Seq_Run_Frame());
 }

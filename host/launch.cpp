@@ -80,6 +80,11 @@ int Launch_Main(int, char**) {
       !Launch_Absolute("VELMORAN_AVI", config.avi, sizeof config.avi) ||
       !Launch_Absolute("VELMORAN_WAV", config.wav, sizeof config.wav))
     return kExitBadSettings;
+#if !__has_include(<png.h>)
+  // Built without libpng (the Windows program): said once before the show, instead of at every frame.
+  if (config.dump_dir[0]) fprintf(stderr, "Velmoran: %s: this program writes no PNG pictures\n", config.dump_dir);
+  config.dump_dir[0] = 0;
+#endif
   // The folder for pictures is made now; one that cannot be made stops the run before it starts.
   if (config.dump_dir[0] && !Plat_Capture_Make_Dir(config.dump_dir)) return kExitBadSettings;
   Launch_Find_Data();

@@ -37,16 +37,18 @@ i64 win_last_counter = 0;
 f32 win_step_time = 0;
 f32 win_accumulator = 0;
 bool win_in_step = false;  // a modal box inside a paint must not start another frame
-bool win_ending = false;   // after WM_DESTROY no frame touches the freed surface
-
+bool win_ending = false;   // from WM_DESTROY or the exit order on, no frame touches what is freed
 
 // The frame log's status: heard position and the sequencer's current event.
 void Win_Status(char* text, u32 size) {
   snprintf(text, size, "%02u.%02u %d", music_position.order, music_position.row, Seq_Get_Current());
 }
+}  // namespace
 
-// The exit order after the message loop (and after a platform failure once the scenes exist).
+// From its first step no frame runs: a modal box up after a platform failure (the full-screen window is
+// already visible then) dispatches paints, which must not draw with the engine being freed.
 void Win_Free_All(void) {
+  win_ending = true;
   Plasma_Free();
   Term_Free();
   Coon_Free();
@@ -57,7 +59,6 @@ void Win_Free_All(void) {
   Eye_Free();
   Demo_Shutdown();
 }
-}  // namespace
 
 u32 Win_Due_Ticks(f32* accumulator, f32 step) {
   *accumulator = *accumulator + step;
@@ -146,6 +147,9 @@ void Win_Start_Demo(void) {
   Demo_Trace("Velmoran: Music_Play_Module().");
   Music_Play_Module();
   Demo_Trace("Velmoran: Seq_Run_Demo().");
+  win_ending = false;
+  win_in_step = false;
+  win_accumulator = 0;
   win_frequency = Plat_Counter_Frequency();
   win_last_counter = Plat_Counter();
   Seq_Run_Demo();
@@ -204,9 +208,6 @@ void Win_Error_Box(const char* text) { Plat_Message_Box(win_main, text, "Error")
 i32 WinMain(void) {
   PlatClass window_class = {Win_Window_Proc, kTitle, 8 /* double clicks */};
   win_main = 0;
-  win_ending = false;
-  win_in_step = false;
-  win_accumulator = 0;
   i32 init = Win_Init_Demo();
   if (init == 0) return 0;
   if (init < 0) return WIN_EXIT_DIALOG;

@@ -25,6 +25,9 @@ void Win_Start_Demo(void);
 void Win_Create_Dib(void);
 void Win_Delete_Dib(void);
 void Win_Frame_Step(void);
+// The exit order after the message loop (and after a platform failure once the scenes exist): the
+// scenes freed and the engine shut down; no frame runs from then on.
+void Win_Free_All(void);
 intptr_t Win_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
 void Win_Error_Box(const char* text);
 void Demo_Load_Music(void);

@@ -54,13 +54,14 @@ void Music_Play_Module(void) {
 
 void Music_Set_Stopped(void) { music_playing = 0; }
 u8 Music_Is_Playing(void) { return music_playing; }
+u8 Music_Is_Loaded(void) { return music_loaded; }
 
+// The playing flag is left alone: only Music_Set_Stopped clears it.
 void Music_Free(void) {
   if (!music_loaded) return;
   Xm_Free_Module(music_module);
   music_module = nullptr;
   music_loaded = 0;
-  music_playing = 0;
 }
 
 void Music_Stop(void) {}

@@ -23,6 +23,7 @@ void Music_Free(void);
 void Music_Stop(void);
 void Music_Set_Stopped(void);
 u8 Music_Is_Playing(void);
+u8 Music_Is_Loaded(void);  // a module is loaded and not yet freed
 void Music_Get_Position(void);
 void Music_Set_Position(u32 order, u32 row);
 void Music_Get_Channel_Levels(void);

@@ -605,8 +605,13 @@ void Vol_Set_Panning(XmChannel* channel, u8 x) {
   channel->flags |= XM_FLAG_PANNING;
 }
 
-void Vol_Panning_Left(XmChannel* channel, u8 x) { Xm_Add_Panning(channel, -i32(x)); }
-void Vol_Panning_Right(XmChannel* channel, u8 x) { Xm_Add_Panning(channel, x); }
+// The volume column slides the channel's panning without a limit; the voice's panning is kept in range.
+void Vol_Panning_Slide(XmChannel* channel, i32 step) {
+  channel->panning += step;
+  channel->flags |= XM_FLAG_PANNING;
+}
+void Vol_Panning_Left(XmChannel* channel, u8 x) { Vol_Panning_Slide(channel, -i32(x)); }
+void Vol_Panning_Right(XmChannel* channel, u8 x) { Vol_Panning_Slide(channel, x); }
 
 // The note already set the period: the slide's target is reached at once, without a new note.
 void Vol_Tone_Porta_Target(XmChannel* channel, u8 x) {
@@ -860,9 +865,11 @@ void Xm_Update_Voice(XmChannel* channel, const XmSample* sample, const XmModule*
     voice->step = f / kXmRate;
     voice->step_fraction = u32((u64(f % kXmRate) << 32) / kXmRate);
   }
+  // The sample starts over from its beginning, so forward even if a ping-pong loop was running backward.
   if (channel->flags & XM_FLAG_RESTART) {
     voice->position = 0;
     voice->fraction = 0;
+    voice->direction = 1;
     voice->start_offset = 0;
   }
 }

@@ -423,10 +423,15 @@ void Xm_Mix_Voice(XmVoice* voice, f32* out, u32 frames) {
   voice->fraction = u32(position);
 }
 
+// Clamped before the conversion, whose result is undefined out of range (+inf would come out as the
+// low limit); a NaN goes to the low limit, as in the SSE2 loop.
 void Xm_Float_To_Pcm_Plain(i16* destination, const f32* source, u32 values) {
+  const f32 low = -32768.0f, high = 32767.0f;
   for (u32 i = 0; i < values; i++) {
-    long v = lrintf(source[i]);
-    destination[i] = i16(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
+    f32 v = source[i];
+    if (!(v >= low)) v = low;
+    if (v > high) v = high;
+    destination[i] = i16(lrintf(v));
   }
 }
 }  // namespace

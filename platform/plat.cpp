@@ -428,8 +428,10 @@ void Plat_Message_Box(PlatWindow, const char* text, const char* caption) {
 
 const char* Plat_Last_Message_Box(void) { return plat_last_box; }
 void Plat_Show_Cursor(bool show) { plat->show_cursor(show); }
-// Standard output already exists here; no console is made.
+#ifndef _WIN32
+// Standard output already exists here; no console is made (the Windows program makes one).
 bool Plat_Open_Console(void) { return false; }
+#endif
 
 u32* Plat_Create_Surface(u32 width, u32 height) {
   if (plat && plat->create_surface) return plat->create_surface(width, height);

@@ -16,7 +16,8 @@ enum : u32 {
 };
 enum : u32 { PLAT_POOL_DEFAULT = 0, PLAT_POOL_SCRATCH = 3 };
 enum : u32 { PLAT_LOCK_READONLY = 0x10 };
-enum : u32 { PLAT_FILTER_LINEAR = 2 };
+// Filters by their D3DX numbers, which reach D3DX unchanged (1 none, 2 point, 3 linear).
+enum : u32 { PLAT_FILTER_NONE = 1, PLAT_FILTER_POINT = 2, PLAT_FILTER_LINEAR = 3 };
 
 // The position of a channel mask's lowest set bit; 0 for an empty mask.
 inline u32 Plat_Mask_Shift(u32 mask) {

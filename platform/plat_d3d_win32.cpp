@@ -8,6 +8,9 @@
 #include <d3d9.h>
 #include <d3dx9.h>
 
+static_assert(PLAT_FILTER_NONE == D3DX_FILTER_NONE && PLAT_FILTER_POINT == D3DX_FILTER_POINT &&
+              PLAT_FILTER_LINEAR == D3DX_FILTER_LINEAR);
+
 // A device of its own on a hidden window: the utilities need one to make surfaces.
 struct PlatDevice {
   HWND window;

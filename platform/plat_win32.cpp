@@ -6,11 +6,11 @@
 
 #include "platform/backend.h"
 #include "platform/capture.h"
+#include "runtime/err.h"
+// The system's headers come after the platform's, whose message names they would otherwise redefine.
+#include "platform/plat_win32.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include <io.h>
 #include <mmsystem.h>
 #include <d3d9.h>
 
@@ -21,6 +21,7 @@ HWND w32_window = nullptr;
 const char* w32_class = nullptr;
 bool w32_minimised = false;
 bool w32_forwarding = false;  // the window's messages go to the layer until the backend closes
+u32 w32_modal_depth = 0;      // platform dialogs up: the window's messages go to the default procedure
 MSG w32_message = {};         // the message got last from the real queue
 const LPARAM kW32KeyUpBits = LPARAM(0xC0000001u);  // previous state down, transition up, one repeat
 
@@ -56,15 +57,35 @@ const u32 kW32FrameBytes = 4;
 
 PlatWindow W32_Handle(HWND window) { return PlatWindow(reinterpret_cast<uintptr_t>(window)); }
 
+// Standard output reaches a person or a program when it is a file, a pipe or a console; a program
+// started from the desktop has none of them.
+bool W32_Output_Seen(void) {
+  intptr_t handle = _get_osfhandle(_fileno(stdout));
+  if (handle == -1 || handle == -2 || handle == 0) return false;
+  DWORD type = GetFileType(HANDLE(handle));
+  return type == FILE_TYPE_DISK || type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
+}
+
+// A fatal error's message, printed where nobody reads it, is shown in a box as well. The window
+// hears nothing more: the engine is already shut down, so a paint must not run a frame.
+void W32_Fatal_Box(const char* text) {
+  if (W32_Output_Seen()) return;
+  w32_forwarding = false;
+  MessageBoxA(w32_window, text, "Error", MB_OK);
+}
+
 bool W32_Init(const PlatConfig& config) {
   w32_config = config;
   w32_instance = GetModuleHandleA(nullptr);
   w32_minimised = false;
   w32_forwarding = true;
+  w32_modal_depth = 0;
+  Err_Set_Message_Hook(W32_Fatal_Box);
   return true;
 }
 
 void W32_Done(void) {
+  Err_Set_Message_Hook(nullptr);
   w32_forwarding = false;
   if (w32_window) DestroyWindow(w32_window);
   w32_window = nullptr;
@@ -92,7 +113,8 @@ void W32_Sleep(u32 milliseconds) { Sleep(milliseconds); }
 // there to the program's procedure. The handle is known from the first message of the creation on.
 LRESULT CALLBACK W32_Window_Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (!w32_window) w32_window = window;
-  if (window != w32_window || !w32_forwarding) return DefWindowProcA(window, message, wparam, lparam);
+  if (window != w32_window || !w32_forwarding || w32_modal_depth)
+    return DefWindowProcA(window, message, wparam, lparam);
   if (message == WM_SIZE) w32_minimised = wparam == SIZE_MINIMIZED;
   LRESULT result = Plat_Window_Message(message, wparam, lparam);
   if (message == WM_NCDESTROY) w32_window = nullptr;
@@ -471,3 +493,18 @@ const PlatBackend w32_backend = {
 }  // namespace
 
 const PlatBackend* Plat_Win32_Backend(void) { return &w32_backend; }
+
+HWND Plat_Win32_Window(void) { return w32_window; }
+void Plat_Win32_Modal_Begin(void) { w32_modal_depth++; }
+
+// The window paints again: frames go on.
+void Plat_Win32_Modal_End(void) {
+  if (w32_modal_depth) w32_modal_depth--;
+  if (!w32_modal_depth && w32_window) InvalidateRgn(w32_window, nullptr, FALSE);
+}
+
+// A console of its own for the program, with standard output and error written into it.
+bool Plat_Open_Console(void) {
+  if (!AllocConsole()) return false;
+  return freopen("CONOUT$", "w", stdout) && freopen("CONOUT$", "w", stderr);
+}

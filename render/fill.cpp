@@ -21,6 +21,7 @@
 
 namespace {
 u64 fill_divisions = 0;
+PolyFillKind fill_last = POLY_FILL_KINDS;  // the last filler entered; KINDS: none since the last forget
 
 enum WalkKind { WALK_X, WALK_UV, WALK_UVST };
 
@@ -67,7 +68,8 @@ void Walk(const PolyVertex& a, const PolyVertex& b) {
     i32 ds = Texture_Step(bottom->slot[POLY_S] - top->slot[POLY_S], h);
     i32 dt = Texture_Step(bottom->slot[POLY_T] - top->slot[POLY_T], h);
     st_step = Fix_Pack(u32(ds), u32(dt));
-    st_pair = Fix_Pack(Fix8_From_Int(u32(top->slot[POLY_S])), Fix8_From_Int(u32(top->slot[POLY_T])));
+    // Unlike v, t is not masked: bits of t above its low byte run on into s's half.
+    st_pair = Fix16_From_Int(i32(Fix8_From_Int(u32(top->slot[POLY_S])))) | Fix8_From_Int(u32(top->slot[POLY_T]));
   }
   i32 y = ty;
   if (y < 0) {
@@ -406,6 +408,7 @@ void Persp_Span(const Span& s, Segment segment) {
 }
 
 void Fill_Plain(PolyFillKind kind, const PolyVertex* list) {
+  fill_last = kind;
   if (!Walk_All(list, Walk_Of(kind))) return;
   if (kind == POLY_FILL_PERSP || kind == POLY_FILL_PERSP_ADD) {
     Fill_Lines([kind](const Span& s) {
@@ -432,6 +435,7 @@ void Fill_Plain(PolyFillKind kind, const PolyVertex* list) {
 
 template <PolyFillKind K>
 void Fill_Fast(const PolyVertex* list) {
+  fill_last = K;
   if constexpr (K == POLY_FILL_FLAT) {
     if (!Walk_All(list, WALK_X)) return;
     const u32 colour = poly_state.colour;
@@ -491,3 +495,5 @@ i32 Poly_Fill_Slots(PolyFillKind kind) {
 }
 
 u64 Poly_Get_Divisions(void) { return fill_divisions; }
+PolyFillKind Poly_Get_Last_Fill(void) { return fill_last; }
+void Poly_Forget_Last_Fill(void) { fill_last = POLY_FILL_KINDS; }

@@ -46,3 +46,6 @@ void Poly_Fill(PolyFillKind kind, const PolyVertex* list);
 i32 Poly_Fill_Slots(PolyFillKind kind);
 // True divisions the perspective fillers have made since start (for tests).
 u64 Poly_Get_Divisions(void);
+// The filler last entered, drawing or not (for tests); POLY_FILL_KINDS when none since the last forget.
+PolyFillKind Poly_Get_Last_Fill(void);
+void Poly_Forget_Last_Fill(void);

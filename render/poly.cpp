@@ -8,6 +8,7 @@
 #include "render/fill.h"
 #include "render/texture.h"
 #include "runtime/mem.h"
+#include "video/vbe.h"
 
 PolyVertexList poly_lists;
 PolyState poly_state = {
@@ -15,6 +16,8 @@ PolyState poly_state = {
     0, 0, 1, nullptr, 32767, -32768, 0, nullptr, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 
 namespace {
+// The exact mapping draws into the engine frame buffer with lines this many pixels apart, whatever the mode.
+const i32 kExactLinePixels = 1280 / 4;
 // Scratch records of the edge clippers: three for the lower bound, three for the upper bound.
 PolyVertex clip_low[3];
 PolyVertex clip_high[3];
@@ -260,6 +263,8 @@ void Poly_Draw_Textured_Exact(PolyVertex* list) {
   Poly_Scan_Outline(list);
   PolyState& st = poly_state;
   if (!st.raster) return;
+  u32* frame = vbe_screen.frame;
+  const u64 frame_pixels = u64(vbe_screen.width) * vbe_screen.height;
   i32 y0 = st.min_y < 0 ? 0 : st.min_y;
   i32 y1 = st.max_y > i32(kPolyRasterLines) ? i32(kPolyRasterLines) : st.max_y;
   for (i32 y = y0; y < y1; y++) {
@@ -267,11 +272,13 @@ void Poly_Draw_Textured_Exact(PolyVertex* list) {
     i32 xa = line.xa;
     line.xa = kPolyEmpty;
     // A line no first edge reached belongs to a shape the outline cannot describe.
-    if (xa == kPolyEmpty || !st.target || !st.map1 || (st.target_lines > 0 && y >= st.target_lines)) continue;
+    if (xa == kPolyEmpty || !frame || !st.map1) continue;
     i32 l = u16(Fix16_Whole(u32(xa))), r = u16(Fix16_Whole(u32(line.xb)));
     if (l > r) std::swap(l, r);
-    if (r > st.pitch / 4) r = st.pitch / 4;
-    u32* row = reinterpret_cast<u32*>(st.target + (st.line_table ? st.line_table[y] : u32(y) * u32(st.pitch)));
+    // Each span stays within its line and the frame buffer.
+    const u64 first = u64(y) * kExactLinePixels;
+    r = i32(std::min<u64>({u64(r), u64(kExactLinePixels), first < frame_pixels ? frame_pixels - first : 0}));
+    u32* row = frame + first;
     f32 dy = f32(y - st.centre_y);
     for (i32 x = l; x < r; x++) {
       f32 dx = f32(x - st.centre_x);

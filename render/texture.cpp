@@ -10,19 +10,28 @@
 #include "runtime/err.h"
 #include "runtime/mem.h"
 #include "video/picture.h"
+#include "video/pixel.h"
+#include "video/vbe.h"
 
 PolyTextureTable poly_textures = {{}, -1, {}};
 
 namespace {
-// Byte positions of the colour channels in a pixel.
-const u32 kRed = 16, kGreen = 8, kBlue = 0;
+// The colour channels in the frame buffer's colour byte order: red, green, blue, then the fourth byte.
+enum TextureChannel { TEXTURE_RED, TEXTURE_GREEN, TEXTURE_BLUE, TEXTURE_SPARE };
+const TextureChannel kColourChannels[] = {TEXTURE_RED, TEXTURE_GREEN, TEXTURE_BLUE};
+const u32 kBitsPerByte = 8;
 
-u32 Channel(u32 pixel, u32 shift) { return (pixel >> shift) & 0xFF; }
+// Bit position of a channel's byte within a pixel.
+u32 Shift_Of(TextureChannel c) { return kBitsPerByte * (vbe_screen.color_order[c] & 3u); }
+u32 Channel(u32 pixel, TextureChannel c) { return (pixel >> Shift_Of(c)) & 0xFF; }
+// The pixel with only its fourth byte kept.
+u32 Spare_Byte(u32 pixel) { return pixel & (0xFFu << Shift_Of(TEXTURE_SPARE)); }
 
 // Red, green and blue each truncated x factor, kept modulo 256; the fourth byte 0.
 u32 Scale_Colour(u32 pixel, f32 factor) {
   u32 out = 0;
-  for (u32 shift : {kRed, kGreen, kBlue}) out |= u32(u8(Poly_Float_To_Int(f32(Channel(pixel, shift)) * factor))) << shift;
+  for (TextureChannel c : kColourChannels)
+    out |= u32(u8(Poly_Float_To_Int(f32(Channel(pixel, c)) * factor))) << Shift_Of(c);
   return out;
 }
 
@@ -31,13 +40,6 @@ u32* Last_Texture(void) {
 }
 
 u32 Block_Words(const void* block) { return Mem_Get_Size(block) / 4; }
-
-// Channels 0-2 of the pixel plus those of the colour, each clamped at 255; the pixel's fourth byte stays.
-u32 Add_Colour_Pixel(u32 pixel, u32 colour) {
-  u32 out = pixel & 0xFF000000u;
-  for (u32 shift = 0; shift < 24; shift += 8) out |= std::min(Channel(pixel, shift) + Channel(colour, shift), 255u) << shift;
-  return out;
-}
 
 void Check_Anim_Slot(i32 slot) {
   if (slot < 0 || slot >= i32(kPolyAnimRecords)) Err_Error("Poly: Invalid animated slot %d", int(slot));
@@ -101,8 +103,9 @@ void Poly_Scale_Last_Texture(f32 factor) {
 void Poly_Scale_Texture_Above(u32* texture, f32 factor, u32 threshold) {
   for (u32 i = 0, n = Block_Words(texture); i < n; i++) {
     u32 p = texture[i];
-    if (Channel(p, kRed) >= Channel(threshold, kRed) && Channel(p, kGreen) >= Channel(threshold, kGreen) &&
-        Channel(p, kBlue) >= Channel(threshold, kBlue))
+    if (Channel(p, TEXTURE_RED) >= Channel(threshold, TEXTURE_RED) &&
+        Channel(p, TEXTURE_GREEN) >= Channel(threshold, TEXTURE_GREEN) &&
+        Channel(p, TEXTURE_BLUE) >= Channel(threshold, TEXTURE_BLUE))
       texture[i] = Scale_Colour(p, factor);
   }
 }
@@ -115,8 +118,8 @@ void Poly_Shift_Texture(u32* texture, u8 n) {
   const u32 s = n % 32;
   for (u32 i = 0, count = Block_Words(texture); i < count; i++) {
     u32 p = texture[i];
-    u32 out = p & 0xFF000000u;
-    for (u32 shift : {kRed, kGreen, kBlue}) out |= (Channel(p, shift) >> s) << shift;
+    u32 out = Spare_Byte(p);
+    for (TextureChannel c : kColourChannels) out |= (Channel(p, c) >> s) << Shift_Of(c);
     texture[i] = out;
   }
 }
@@ -209,7 +212,7 @@ void Poly_Light_Texture_Rect(u32 poly, u32* first, u32 w, u32 h, f32 lx, f32 ly,
       f32 factor = -(n.x * l.x + n.y * l.y + n.z * l.z);
       // A light behind the face adds nothing rather than wrapped bytes.
       if (factor < 0.0f) factor = 0.0f;
-      *texel = Add_Colour_Pixel(*texel, Scale_Colour(colour, factor));
+      *texel = Vbe_Add_Colour_Pixel(*texel, Scale_Colour(colour, factor));
       texel++;
     }
     texel += 256 - w;
@@ -222,7 +225,7 @@ void Poly_Light_Texture_Rect(u32 poly, u32* first, u32 w, u32 h, f32 lx, f32 ly,
 void Poly_Hsv_Texture(u32* texture, i32 hue, f32 saturation, i32 value) {
   for (u32 i = 0, n = Block_Words(texture); i < n; i++) {
     const u32 p = texture[i];
-    const VbeHsv hsv = Vbe_Rgb_To_Hsv(i32(Channel(p, kRed)), i32(Channel(p, kGreen)), i32(Channel(p, kBlue)));
+    const VbeHsv hsv = Vbe_Rgb_To_Hsv(i32(Channel(p, TEXTURE_RED)), i32(Channel(p, TEXTURE_GREEN)), i32(Channel(p, TEXTURE_BLUE)));
     texture[i] = Vbe_Hsv_To_Rgb(i16(hsv.hue + hue), hsv.saturation + saturation, i16(hsv.value + value));
   }
 }

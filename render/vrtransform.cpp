@@ -220,9 +220,8 @@ void VR_Debug_Fly_Keys(void) {
   VR_Fly_Step();
 }
 
-void VR_Copy_Dwords(const void* source, void* destination, i32 n) {
-  if (n > 0) std::memmove(destination, source, size_t(n) * 4);
-}
+// Upward, word by word, as the rasterizer's copy: an overlapping destination above the source repeats words.
+void VR_Copy_Dwords(const void* source, void* destination, i32 n) { Poly_Copy_Dwords(source, destination, n); }
 
 void VR_Init_Map_Focal(void) { vr_map_focal = 128.0f / f32(Dmath_Tan(70.0)); }
 f32 VR_Get_Map_Focal(void) { return vr_map_focal; }

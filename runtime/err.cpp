@@ -19,6 +19,7 @@ u8 err_count = 0;
 DemoCallback err_exit_hook = Err_No_Hook;
 u8 err_initialised = 0;
 bool err_in_hook = false;
+void (*err_message_hook)(const char*) = nullptr;
 char err_format_buffer[kLineBytes];  // lives until the process ends
 }  // namespace
 
@@ -26,6 +27,7 @@ void Err_Init(void) { err_initialised = 1; }
 void Err_Done(void) { err_initialised = 0; }
 u8 Err_Is_Initialised(void) { return err_initialised; }
 void Err_Set_Exit_Hook(DemoCallback hook) { err_exit_hook = hook ? hook : Err_No_Hook; }
+void Err_Set_Message_Hook(void (*hook)(const char* text)) { err_message_hook = hook; }
 
 u8 Err_Message(const char* text) {
   // Only 19 slots exist; a run registers one message before it exits, so the last slot is reused.
@@ -55,6 +57,7 @@ void Err_Exit(u8 index) {
   fwrite(line, 1, n + 2, stdout);
   fputs("\n", stdout);
   fflush(stdout);
+  if (err_message_hook) err_message_hook(text);
   Err_Done();
   exit(index);
 }

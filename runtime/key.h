@@ -22,5 +22,5 @@ void Key_Set_Down(u8 code);
 void Key_Set_Up(u8 code);
 bool Key_Is_Down(u8 code);
 void Key_Clear(u8 code);
-bool Key_Pressed(void);
+bool Key_Pressed(void);  // hooked: the any-key flag; else whether the console has a key waiting
 void Key_Clear_Any(void);

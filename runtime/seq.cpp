@@ -145,11 +145,14 @@ void Seq_Control_Event(u8 kind, u32 argument) {
 void Seq_Set_Position_Reader(SeqPositionReader reader) { seq_reader = reader ? reader : Seq_Music_Position; }
 void Seq_Set_Position_Mover(SeqPositionMover mover) { seq_mover = mover ? mover : Music_Set_Position; }
 
-bool Seq_Run_Frame(void) {
+bool Seq_Event_Over(void) {
   u32 order = 0, row = 0;
   seq_reader(&order, &row);
-  bool over = false;
-  if (seq_count != 0 && i64(order) * 64 + row >= i64(seq_end_order) * 64 + seq_end_row) over = true;
+  return seq_count != 0 && i64(order) * 64 + row >= i64(seq_end_order) * 64 + seq_end_row;
+}
+
+bool Seq_Run_Frame(void) {
+  bool over = Seq_Event_Over();
   if (Key_Is_Down(KEY_ESCAPE)) {
     seq_quit = 1;
     over = true;
@@ -197,25 +200,24 @@ void Seq_Count_Frame(void) { seq_frame_counter++; }
 void Seq_Reset_Frame_Count(void) { seq_frame_counter = 0; }
 void Seq_Reset_Frame_Counter(void) { seq_frame_counter = 0; }
 
+// The fades run only while the current event lasts: one already over shows no frame.
 void Seq_Wait_Darken(void) {
-  bool over = false;
-  while (!over) {
+  if (Seq_Event_Over()) return;
+  do {
     if (seq_frame_counter > 3) {
       Vbe_Darken(1);
       seq_frame_counter = 0;
     }
     Demo_Frame_Hook();
-    over = Seq_Run_Frame();
-  }
+  } while (!Seq_Run_Frame());
 }
 
 void Seq_Wait_Brighten(void) {
-  bool over = false;
-  while (!over) {
+  if (Seq_Event_Over()) return;
+  do {
     if (seq_frame_counter > 0) Vbe_Brighten(seq_frame_counter >> 4);
     Demo_Frame_Hook();
-    over = Seq_Run_Frame();
-  }
+  } while (!Seq_Run_Frame());
 }
 
 i32 Seq_Get_Current(void) { return seq_current; }

@@ -23,6 +23,8 @@ void Seq_Run_Demo(void);
 void Seq_Start_Event(void);
 void Seq_Control_Event(u8 kind, u32 argument);
 bool Seq_Run_Frame(void);
+// The heard position has reached the current event's end (never with no events); nothing else is done.
+bool Seq_Event_Over(void);
 bool Seq_Next_Event(void);
 void Seq_Jump_Next_Order(void);
 void Seq_Skip_Event(void);

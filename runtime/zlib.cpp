@@ -67,6 +67,16 @@ i32 Zlib_Inflate_Status(const void* source, void* destination, u32 source_length
   if (r != Z_OK) return r;
   r = inflate(&s, Z_FINISH);
   bool room_left = s.avail_out != 0;
+  // A full destination with the stream not at its end: one byte more of room tells whether data is left
+  // over (an overflow) or the input ran out first, inside the last data or the Adler-32 trailer.
+  if (r == Z_BUF_ERROR && !room_left) {
+    u8 spare = 0;
+    s.next_out = &spare;
+    s.avail_out = 1;
+    r = inflate(&s, Z_FINISH);
+    if (s.avail_out == 0) r = Z_BUF_ERROR;
+    else if (r == Z_BUF_ERROR) r = ZLIB_INCOMPLETE;
+  }
   inflateEnd(&s);
   if (r == Z_STREAM_END) return room_left ? ZLIB_INCOMPLETE : 0;
   // With output room left, a buffer error means the input ran out before the stream's end.

@@ -2,6 +2,7 @@
 // and to check a fatal error, and the engine's start-up as the host and the tests use it.
 #pragma once
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zlib.h>
 
 #include <cstdio>
@@ -32,14 +33,32 @@
 #include "video/pixel.h"
 #include "video/present.h"
 #include "video/vbe.h"
+#include "writer.h"
 
 // "suite.test.base": a file name of the running test's own, so that tests run side by side share no files.
 inline std::string Test_File_Name(const std::string& base) {
   const ::testing::TestInfo* t = ::testing::UnitTest::GetInstance()->current_test_info();
   return std::string(t->test_suite_name()) + "." + t->name() + "." + base;
 }
-// The same name under /tmp.
-inline std::string Test_Temp(const std::string& base) { return "/tmp/" + Test_File_Name(base); }
+// The scratch folder of this run of the test program, made under $VELMORAN_TEST_TMP (default /tmp) and
+// removed at exit. A child the run starts (a new run of the program, see EXPECT_CHILD) is handed it
+// through the environment as "<pid of the run>:<folder>" and shares it; no other process takes it.
+inline const std::string& Test_Scratch_Dir(void) {
+  static const std::string dir = [] {
+    const char* kShared = "VELMORAN_TEST_SCRATCH";
+    const char* shared = getenv(kShared);
+    char* folder = nullptr;
+    if (shared && strtol(shared, &folder, 10) == getppid() && *folder == ':') return std::string(folder + 1);
+    const char* parent = getenv("VELMORAN_TEST_TMP");
+    const std::string made = Scratch_Dir_Make(parent ? parent : "/tmp");
+    if (made.empty()) perror("no scratch folder"), abort();
+    setenv(kShared, (std::to_string(getpid()) + ":" + made).c_str(), 1);
+    return made;
+  }();
+  return dir;
+}
+// The same name in the run's scratch folder.
+inline std::string Test_Temp(const std::string& base) { return Test_Scratch_Dir() + "/" + Test_File_Name(base); }
 
 inline std::string Test_Read_Text(const std::string& path) {
   std::stringstream s;

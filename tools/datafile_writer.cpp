@@ -40,7 +40,7 @@ bool Datafile_Build(const std::vector<DatafileEntry>& entries, const DatafileLay
   const u32 base = u32(layout.prefix.size());
   for (const DatafileEntry& e : entries) {
     if (e.name.empty() || e.name.size() > 79) {
-      *why = "entry name empty or longer than 79 characters: " + e.name;
+      *why = "entry name empty or longer than 79 characters: " + Quote_Token(e.name);
       return false;
     }
     if ((e.storage == DATAFILE_LZARI) != Has_Klz(e.name)) {

@@ -1,7 +1,6 @@
 // K3D writer: the header, the object blocks and the frame blocks, little-endian without padding.
 #include "k3d_writer.h"
 
-#include <cstdlib>
 #include <sstream>
 
 #include "writer.h"
@@ -10,15 +9,6 @@ namespace {
 const size_t kK3dMaxObjects = 255;
 const u32 kK3dMaxPoints = 0xFFFF;
 const size_t kK3dMaxPolygons = 0xFFFF;
-
-// A whole decimal number from 0 to max; false for anything else (no exception, no wrapping).
-bool Parse_Number(const std::string& text, u32 max, u32* value) {
-  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  const unsigned long v = std::strtoul(text.c_str(), nullptr, 10);
-  if (v > max) return false;
-  *value = u32(v);
-  return true;
-}
 
 void Write_Points(ByteWriter& w, const std::vector<K3dPoint>& points) {
   w.u16_(u16(points.size()));
@@ -72,7 +62,7 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
       K3dObject o;
       l >> o.name;
       if (o.name.size() > 14) return fail("name longer than 14 characters");
-      if (l >> extra) return fail("extra text '" + extra + "'");
+      if (l >> extra) return fail("extra text '" + Quote_Token(extra) + "'");
       if (mesh->objects.size() >= kK3dMaxObjects) return fail("more than 255 objects");
       mesh->objects.push_back(o);
       continue;
@@ -82,7 +72,7 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
     if (word == "v") {
       K3dPoint p;
       if (!(l >> p[0] >> p[1] >> p[2])) return fail("bad point");
-      if (l >> extra) return fail("extra text '" + extra + "'");
+      if (l >> extra) return fail("extra text '" + Quote_Token(extra) + "'");
       // Point counts and the header's total are 16-bit fields.
       if (++total > kK3dMaxPoints) return fail("more than 65535 points in the file");
       o.points.push_back(p);
@@ -92,7 +82,7 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
       while (l >> item) {
         const bool texture = item.rfind("t=", 0) == 0;
         u32 v;
-        if (!Parse_Number(texture ? item.substr(2) : item, texture ? 255 : 65535, &v)) return fail("bad number " + item);
+        if (!Parse_Whole(texture ? item.substr(2) : item, texture ? 255 : 65535, &v)) return fail("bad number " + Quote_Token(item));
         if (texture)
           p.texture = u8(v);
         else
@@ -104,8 +94,12 @@ bool K3d_Parse_Text(const std::string& text, K3dMesh* mesh, std::string* error) 
       if (o.polygons.size() >= kK3dMaxPolygons) return fail("more than 65535 polygons in the object");
       o.polygons.push_back(p);
     } else {
-      return fail("unknown word " + word);
+      return fail("unknown word " + Quote_Token(word));
     }
+  }
+  if (mesh->objects.empty()) {
+    *error = "no objects";
+    return false;
   }
   return true;
 }

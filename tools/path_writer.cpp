@@ -39,7 +39,7 @@ bool Path_Parse_Text(const std::string& text, std::vector<u8>* bytes, std::strin
     f32 v[12];
     const u32 want = kind == "c" ? 7 : kind == "o" ? 12 : 0;
     if (want == 0) {
-      *error = "line " + std::to_string(number) + ": unknown record kind '" + kind + "'";
+      *error = "line " + std::to_string(number) + ": unknown record kind '" + Quote_Token(kind) + "'";
       return false;
     }
     for (u32 i = 0; i < want; i++)
@@ -49,17 +49,17 @@ bool Path_Parse_Text(const std::string& text, std::vector<u8>* bytes, std::strin
       }
     std::string extra;
     if (in >> extra) {
-      *error = "line " + std::to_string(number) + ": extra text '" + extra + "'";
+      *error = "line " + std::to_string(number) + ": extra text '" + Quote_Token(extra) + "'";
+      return false;
+    }
+    if (kind == "c" ? !objects.empty() : !cameras.empty()) {
+      *error = "line " + std::to_string(number) + ": camera and object records mixed";
       return false;
     }
     if (kind == "c")
       cameras.push_back({{v[0], v[1], v[2]}, {v[3], v[4], v[5]}, v[6]});
     else
       objects.push_back({{v[0], v[1], v[2]}, {v[3], v[4], v[5], v[6], v[7], v[8], v[9], v[10], v[11]}});
-  }
-  if (!cameras.empty() && !objects.empty()) {
-    *error = "camera and object records mixed";
-    return false;
   }
   if (cameras.empty() && objects.empty()) {
     *error = "no records";

@@ -54,17 +54,15 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
   u32 pixel_bytes = planes == 3 ? 4 : 1;
   u64 block = u64(width) * height * pixel_bytes;
   if (width == 0 || height == 0 || block > kPcxMaxPixelBytes) return "Pcx: Bad picture size: ";
-  // Two bytes of data give at most 256 bytes of picture: a shorter file cannot hold it.
-  u64 stream = u64(width) * height * planes;
-  if (u64(size - sizeof h) * 128 < stream) return "Pcx: Picture data runs past the end of the file: ";
-  if (planes == 1 && size < kPcxPaletteBytes) return "Pcx: Palette missing: ";
 
   u8* pixels = static_cast<u8*>(Mem_Alloc_Guarded(u32(prefix + block), kVbePictureGuardBytes));
   u8* out = pixels + prefix;
   u8 order[3] = {vbe_screen.color_order[0], vbe_screen.color_order[1], vbe_screen.color_order[2]};
   u8 spare = vbe_screen.color_order[3];
   // One continuous stream of width x height x planes bytes: runs may cross row ends, and a run that
-  // crosses the picture's end is cut there.
+  // crosses the picture's end is cut there. Bytes past the file's end read as 0: files of 1 or 4 bits a
+  // pixel hold fewer bytes than their picture has pixels, and load with the rest zero.
+  auto next = [&](u32* at) -> u8 { return *at < size ? data[(*at)++] : 0; };
   u32 at = sizeof h;
   u32 run = 0;
   u8 value = 0;
@@ -72,18 +70,10 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
     for (u32 p = 0; p < planes; p++) {
       for (u32 x = 0; x < width; x++) {
         if (run == 0) {
-          if (at >= size) {
-            Mem_Free(pixels);
-            return "Pcx: Picture data runs past the end of the file: ";
-          }
-          u8 b = data[at++];
+          u8 b = next(&at);
           if (b >= 192) {
-            if (at >= size) {
-              Mem_Free(pixels);
-              return "Pcx: Picture data runs past the end of the file: ";
-            }
             run = (b & 63) ? (b & 63) : 256;  // a count of 0 stands for 256
-            value = data[at++];
+            value = next(&at);
           } else {
             run = 1;
             value = b;
@@ -100,9 +90,11 @@ const char* Pcx_Decode(const u8* data, u32 size, const char* name, u32 prefix, P
       }
     }
   }
-  // The palette is the file's last 768 bytes.
+  // The palette is the file's last 768 bytes. In a shorter file the position 768 bytes before the end
+  // wraps past the end, as an unsigned file position does, so the palette reads as 0.
   if (planes == 1)
-    for (u32 i = 0; i < kPcxPaletteBytes; i++) picture->palette[i] = data[size - kPcxPaletteBytes + i] >> 2;
+    for (u32 i = 0; i < kPcxPaletteBytes; i++)
+      picture->palette[i] = size >= kPcxPaletteBytes ? data[size - kPcxPaletteBytes + i] >> 2 : 0;
   h.hres = u16(width);
   h.vres = u16(height);
   if (planes == 3) h.colour_planes = 4;

@@ -224,9 +224,11 @@ void Coon_Draw_Labels(void) {
     const i32 x = Vbe_Scale_X(100) * i32(s.column) - shift + Vbe_Scale_X(10) + Vbe_Scale_X(Math_Random(2) - 1);
     const i32 y = Vbe_Scale_Y(22) * i32(s.row) + Vbe_Scale_Y(30) + Vbe_Scale_Y(Math_Random(2) - 1);
     const i32 h = Vbe_Scale_Y(21);
-    const i64 at = i64(pitch) * y + x;
-    if (x < 0 || y < 0 || at >= i64(pixels)) continue;  // the rectangle is clipped only inside the frame
-    Vbe_Add_Rect_Sat(coon_piece[s.piece], frame + at, u32(w), u32(h));
+    // A wide label in the first column starts left of the row: its columns before the row are cut off.
+    const i32 cut = x < 0 ? std::min(-x, w) : 0;
+    const i64 at = i64(pitch) * y + x + cut;
+    if (y < 0 || at >= i64(pixels) || cut == w) continue;  // the rectangle is clipped only inside the frame
+    Vbe_Add_Rect_Sat(coon_piece[s.piece] + cut, frame + at, u32(w - cut), u32(h));
   }
 }
 

@@ -48,6 +48,21 @@ TEST_F(BoxTest, CameraRidesTheSwayUntilTheShellShows) {
   EXPECT_EQ(std::vector<f32>(c, c + 3), std::vector<f32>({0, 0, -500}));
 }
 
+TEST_F(BoxTest, SpinModesTurnTheBoxAndTheSpritesAndTheShownShellPerTick) {
+  const u32* m = nullptr;
+  ASSERT_EQ(VR_Scene_Movables(Box_Get_Scene(), &m), 3u);
+  const struct { void (*set)(); i32 turn[3][3]; } rows[] = {
+      {Box_Set_Spin_Mode_1, {{3, 1, 2}, {2, 2, 10}, {0, 0, 0}}}, {Box_Set_Spin_Mode_2, {{3, 1, 2}, {2, 2, 4}, {0, 0, 0}}},
+      {Box_Set_Spin_Mode_3, {{5, 3, 7}, {3, 2, 10}, {0, 0, 0}}}, {Box_Show_Object, {{5, 3, 7}, {3, 2, 10}, {3, 1, 3}}}};
+  for (const auto& row : rows) {
+    row.set();
+    auto angles = [&](u32 k) { return VR_Scene_Object(Box_Get_Scene(), m[k])->angles; };
+    for (u32 k = 0; k < 3; k++) std::fill_n(angles(k), 3, 2046);
+    Music_Set_Callback(Box_Tick), Music_Call_Callback();  // a tick as the host runs it; angles wrap
+    for (u32 k = 0; k < 9; k++) EXPECT_EQ(angles(k / 3)[k % 3], (2046 + row.turn[k / 3][k % 3]) % 2048) << k;
+  }
+}
+
 TEST_F(BoxTest, WobblePushesPointsOutAlongTheirNormals) {
   // The first shell point (index 12) starts at phase 120; 68 steps bring it to 256, an eighth of a turn.
   const BoxWobblePoint& e = Box_Get_Wobble_Table()[0];

@@ -1,6 +1,7 @@
 // Coon scene: the patch against its closed form and its bounds, the label bookkeeping, the load.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <vector>
@@ -135,6 +136,42 @@ TEST(CoonLabels, NotesAddLabelsThatTakeFreePlacesAndTheEleventhReusesTheFirstSlo
     EXPECT_EQ(c->grid[before.column][before.row], 0);
   }
   note(0, 0);
+}
+
+// 640x400, distances doubled, shakes 0 or -2; a wide label (piece 18 on) in column 0 is cut at the row's start.
+TEST(CoonLabels, LabelsLandInTheirGridPlacesAndAWideOneInTheFirstColumnIsCut) {
+  std::vector<DatafileEntry> entries(2);
+  entries[0].name = "coon/coon1.pcx";
+  entries[1].name = "coon/greets.pcx";
+  const std::vector<u32> grey(320 * 200, 0x808080);
+  ASSERT_TRUE(Art_Pcx_Bytes(grey.data(), 320, 200, 24, Scene_Temp("a.pcx"), &entries[0].data));
+  entries[1].data = entries[0].data;
+  const std::string data = Scene_Datafile(entries);
+  EXPECT_CHILD(0, Child_Pass([&data] {
+    std::vector<u32> surface;
+    Engine_Start_Host(640, 400, data, &surface);
+    Coon_Load();
+    CoonLabels* labels = const_cast<CoonLabels*>(Coon_Get_Labels());
+    const struct { i32 piece; u32 column, row; i32 left, right, top; } rows[] = {
+        {0, 1, 2, 220, 392, 148}, {17, 0, 5, 20, 192, 280}, {26, 2, 5, 376, 636, 280}, {18, 0, 0, 0, 236, 60}};
+    bool ok = true;
+    for (const auto& r : rows) {
+      labels->slot[0] = CoonSlot{r.piece, 0, r.column, r.row};
+      u32* f = vbe_screen.frame;
+      const i32 pixels = i32(vbe_screen.width * vbe_screen.height);  // a letterboxed frame has fewer lines
+      std::fill(f, f + pixels, 0u);
+      Coon_Draw_Labels();
+      i32 x0 = 640, x1 = 0, y0 = 400, y1 = 0;
+      for (i32 i = 0; i < pixels; i++)
+        if (f[i]) x0 = std::min(x0, i % 640), x1 = std::max(x1, i % 640 + 1), y0 = std::min(y0, i / 640), y1 = i / 640;
+      y1++;
+      const i32 dx = r.right - x1, dy = r.top - y0;
+      ok = ok && Child_Check((dx == 0 || dx == 2) && (dy == 0 || dy == 2), "shake") &&
+           CHILD_EQ(x0, std::max(r.left - dx, 0)) && CHILD_EQ(y1 - y0, 42);
+    }
+    Coon_Free();
+    return ok;
+  }()));
 }
 
 // A 64x64 picture (4096 different texels) fills the 65536 the patch reads by repetition; a label sheet

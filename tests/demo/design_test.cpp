@@ -148,6 +148,7 @@ TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) 
   Fill(0x777777);
   Design_Flash(100);
   Design_Wait_Event();
+  Design_Wait_Event();  // the event is over: no round
   vbe_screen.present = present;
   EXPECT_EQ(shown, std::vector<u32>(4, 0x646464u));
   EXPECT_EQ(engine_test_row, 4u);

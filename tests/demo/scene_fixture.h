@@ -25,10 +25,13 @@
 #include "tests/engine_fixture.h"
 #include "writer.h"
 
-// A name of the running test's own under /tmp, short enough for the engine's 64-byte data-file names.
+// A name of the running test's own in the run's scratch folder, short enough for the engine's 64-byte
+// data-file names.
 inline std::string Scene_Temp(const char* base) {
   char name[64];
-  snprintf(name, sizeof name, "/tmp/scene.%016zx.%s", std::hash<std::string>{}(Test_File_Name("")), base);
+  const size_t test = std::hash<std::string>{}(Test_File_Name(""));
+  if (snprintf(name, sizeof name, "%s/%016zx.%s", Test_Scratch_Dir().c_str(), test, base) >= int(sizeof name))
+    ADD_FAILURE() << "scratch name too long for " << base;
   return name;
 }
 // A scratch directory of the running test's own, for writers that go through files.

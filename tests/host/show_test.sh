@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Whole-program runs of the show: headless determinism, exit codes of the failure paths, and the
-# sdl backend in a real window under Xvfb.
+# Whole-program runs of the show: headless determinism and the kept reference at 320x200, exit codes of the
+# failure paths, and the sdl backend in a real window under Xvfb.
 # usage: show_test.sh <velmoran> <work dir> <headless|failures|sdl|sanitize|compare <other velmoran>>
 set -u
+here=$(cd "$(dirname "$0")" && pwd)
 prog=$1
 work=$2
 mode=$3
@@ -24,13 +25,14 @@ headless)
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=crc2.txt
   [ -s crc1.txt ] || fail "no frames logged"
   cmp crc1.txt crc2.txt || fail "two runs gave different frames"
+  "$here/show_reference.sh" check 320 crc1.txt || exit 1
   head -c 1 out.txt | od -An -tx1 | grep -q f0 || fail "banner missing"
   # 54 orders at speed 6 and 125 BPM last 414.72 s: 24883 frames at 60 a second, ended by the end event
   # (the last frames belong to the credits' last event, 223, the heard position just short of 54.00).
   frames=$(wc -l < crc1.txt)
   [ "$frames" -ge 24881 ] && [ "$frames" -le 24885 ] || fail "$frames frames, expected 24883"
   [ "$(tail -n 1 crc1.txt | cut -d' ' -f4)" = 223 ] || fail "the show did not end in its last event"
-  echo "headless: $frames frames, identical twice"
+  echo "headless: $frames frames, identical twice and as the reference"
   ;;
 failures)
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=exit

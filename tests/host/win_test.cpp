@@ -41,8 +41,9 @@ intptr_t Test_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lp
 }  // namespace
 
 // A drawing event of 8 rows, two setters, another drawing event and the end: each step draws the current
-// frame event and passes what is due; the step that reaches the end sends destroy and presents nothing.
-TEST(FrameStep, SettersPassInOneStepAndTheEndSendsDestroyWithoutPresenting) {
+// frame event and passes what is due; the step that reaches the end sends destroy and presents nothing. Once
+// the exit order has begun (a modal box after a platform failure dispatches paints), a paint draws nothing.
+TEST(FrameStep, SettersPassInOneStepTheEndSendsDestroyAndNoFrameRunsAfterShutdown) {
   PlatConfig config;
   config.backend = PLAT_HEADLESS;
   ASSERT_TRUE(Plat_Init(config));
@@ -50,25 +51,30 @@ TEST(FrameStep, SettersPassInOneStepAndTheEndSendsDestroyWithoutPresenting) {
   ASSERT_TRUE(Plat_Register_Class(&cls));
   Win_Set_Main_Window(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239));
   ASSERT_EQ(Win_Init_Direct3D(1), 0);
-  Key_Init();
   Seq_Set_Position_Reader([](u32* order, u32* row) { *order = heard_order, *row = heard_row; });
-  Seq_Init();
-  heard_order = Seq_Get_End_Order();
-  Seq_Add_Event(0, 8, [] { calls += "draw "; });
-  Seq_Add_Event(0, 0, [] { calls += "set1 "; });
-  Seq_Add_Event(0, 0, [] { calls += "set2 "; });
-  Seq_Add_Event(0, 8, [] { calls += "draw "; });
-  Seq_Add_Control(SEQ_END, 0);
-  Win_Start_Demo();
-  const std::tuple<u32, const char*, u32, intptr_t> steps[] = {
-      {0, "draw ", 1, 0}, {8, "draw set1 set2 draw ", 2, 0}, {16, "draw ", 2, 1}};  // row, calls, frames, destroys
-  for (auto [row, called, frames, destroyed] : steps) {
-    heard_row = row;
-    calls.clear();
-    Win_Frame_Step();
-    EXPECT_EQ(std::make_tuple(calls, Plat_Presented_Frames(), destroys), std::make_tuple(called, frames, destroyed));
+  // Steps: row heard, exit order begun first, calls, frames presented and destroys sent so far.
+  const std::vector<std::tuple<u32, bool, const char*, u32, intptr_t>> runs[] = {
+      {{0, false, "draw ", 1, 0}, {8, false, "draw set1 set2 draw ", 2, 0}, {16, false, "draw ", 2, 1}},
+      {{0, false, "draw ", 3, 1}, {4, true, "", 3, 1}}};
+  for (auto& run : runs) {
+    Key_Init();
+    Seq_Init();
+    heard_order = Seq_Get_End_Order();
+    Seq_Add_Event(0, 8, [] { calls += "draw "; });
+    Seq_Add_Event(0, 0, [] { calls += "set1 "; });
+    Seq_Add_Event(0, 0, [] { calls += "set2 "; });
+    Seq_Add_Event(0, 8, [] { calls += "draw "; });
+    Seq_Add_Control(SEQ_END, 0);
+    Win_Start_Demo();
+    for (auto [row, shut_down, called, frames, destroyed] : run) {
+      if (shut_down) Win_Free_All();
+      heard_row = row;
+      calls.clear();
+      Win_Window_Proc(1, WM_PAINT, 0, 0);
+      EXPECT_EQ(std::make_tuple(calls, Plat_Presented_Frames(), destroys), std::make_tuple(called, frames, destroyed));
+    }
+    if (!std::get<1>(run.back())) { EXPECT_EQ(Seq_Get_Current(), 4); }  // the end event
   }
-  EXPECT_EQ(Seq_Get_Current(), 4);  // the end event
   Seq_Set_Position_Reader(nullptr);
   Win_Release_Direct3D();
   Plat_Done();

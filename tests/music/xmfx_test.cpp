@@ -123,7 +123,7 @@ TEST(XmEffects, VibratoTremoloTremorAndRetriggerStepByTheirTables) {
   };
   auto period_offset = [](XmModule*) { return C0()->period_offset; };
   auto volume_offset = [](XmModule*) { return C0()->volume_offset; };
-  auto voice_volume = [](XmModule*) { return C0()->voice->volume; };
+  auto left_gain = [](XmModule*) { return C0()->voice->left_target; };  // centre: 127 x 127 / 255
   auto volume = [](XmModule*) { return C0()->volume; };
   // Sine vibrato, speed 8, depth 8: |sin(p pi / 32)| x 256 x 8 / 32, low two bits cleared; the
   // row start does not advance the position.
@@ -131,8 +131,8 @@ TEST(XmEffects, VibratoTremoloTremorAndRetriggerStepByTheirTables) {
       {"vibrato", {{0, {49, 1, 0, 0x04, 0x88}}}, period_offset, {0, 0, -44, -64, -44, 0, 44}},
       // Sine tremolo at volume 32: up to 64 - 32 above, down to 32 below.
       {"tremolo", {{0, {49, 1, 0x30, 0x07, 0x88}}}, volume_offset, {0, 0, 22, 32, 22, 0, -22}},
-      // T21: three ticks on (the row start counts), two off.
-      {"tremor", {{0, {49, 1, 0, 0x1D, 0x21}}}, voice_volume, {127, 127, 127, 0, 0, 127, 127}},
+      // T21: three ticks on (the row start counts), two off; the voice's gain follows.
+      {"tremor", {{0, {49, 1, 0, 0x1D, 0x21}}}, left_gain, {63, 63, 63, 0, 0, 63, 63}},
       // R every second tick from volume 32: x picks the change.
       {"retrigger -1", {{0, {49, 1, 0x30, 0x1B, 0x12}}}, volume, {32, 32, 31, 31, 30, 30, 29}},
       {"retrigger x2/3", {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
@@ -187,6 +187,17 @@ TEST(XmEffects, SampleOffsetInsideTheLoopStartsThereAndBeyondItRestartsTheSample
   song.instruments[0].samples[0] = sample;
   EXPECT_EQ(Trace(song, 4, [](XmModule*) { return i32(C0()->voice->position); }),
             (std::vector<i32>{512, 512, 768, 0}));
+  // A ping-pong voice running backward starts over from 0 running forward.
+  XmVoice* v = Xm_Voice(0);
+  *v = XmVoice{};
+  v->position = 700;
+  v->direction = 2;
+  XmChannel channel{};
+  channel.voice = v;
+  channel.flags = XM_FLAG_RESTART;
+  XmModule m{};
+  Xm_Update_Voice(&channel, &xm_empty_sample, &m);
+  EXPECT_EQ(std::make_pair(v->position, v->direction), std::make_pair(0u, 1));
 }
 
 TEST(XmEffects, GlobalVolumeSlideReachesAVoiceAtItsNextRowWhetherItsEnvelopeIsOffHeldOrOver) {
@@ -231,6 +242,59 @@ TEST(XmEffects, KeyOffWithoutEnvelopeCutsAndWithEnvelopeFadesPastTheSustain) {
   EXPECT_EQ(v[4], 111);
   EXPECT_LT(v[5], v[4]);
   EXPECT_LT(v[7], v[6]);
+}
+
+// Envelope (0, 64), (2, 64), (4, 0), sustained at point 1: held at 64 until the key-off at tick 4, which
+// starts the falling segment from its first point; the last point ends it. An L at a point's x stands
+// in the segment before that point.
+TEST(XmEffects, VolumeEnvelopeHoldsAtTheSustainUntilTheKeyOffAndTurnsAtItsPoints) {
+  struct Case {
+    const char* name;
+    Cells cells;
+    std::vector<std::pair<u16, u16>> points;
+    u8 type;  // 3 with sustain point 1, 1 without
+    std::vector<i32> want;  // envelope output after ticks 0..7, speed 2
+  } cases[] = {
+      {"key-off note", {{0, {49, 1, 0, 0, 0}}, {2, {97, 0, 0, 0, 0}}}, {{0, 64}, {2, 64}, {4, 0}}, 3,
+       {64, 64, 64, 64, 64, 32, 0, 0}},
+      {"effect K", {{0, {49, 1, 0, 0, 0}}, {2, {0, 0, 0, 0x14, 0}}}, {{0, 64}, {2, 64}, {4, 0}}, 3,
+       {64, 64, 64, 64, 64, 32, 0, 0}},
+      {"L at a point", {{0, {49, 1, 0, 0x15, 4}}}, {{0, 0}, {4, 64}, {8, 0}}, 1, {64, 64, 48, 32, 16, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    XmSong song = Song(2, c.cells);
+    XmWriterEnvelope& e = song.instruments[0].volume_envelope;
+    e.points = c.points;
+    e.type = c.type;
+    e.sustain = 1;
+    EXPECT_EQ(Trace(song, 8, [](XmModule*) { return C0()->volume_envelope.output; }), c.want) << c.name;
+  }
+}
+
+// P and the volume column's D (left) and E (right) slide on every tick after the row start, the column
+// at the row start too; P stops at 0 and 255, the column's slide does not and only the voice is kept
+// in range. Channel panning x 1000 + the voice's panning, ticks 0..3.
+TEST(XmEffects, PanningSlidesMoveByTheirNibblesInTheirDirections) {
+  struct Case {
+    const char* name;
+    u8 panning, volume, effect, parameter;
+    std::vector<i32> want;
+  } cases[] = {
+      {"P right", 128, 0, 0x19, 0x20, {128128, 130130, 132132, 134134}},
+      {"P left", 128, 0, 0x19, 0x03, {128128, 125125, 122122, 119119}},
+      {"P stops at 255", 250, 0, 0x19, 0x40, {250250, 254254, 255255, 255255}},
+      {"P stops at 0", 2, 0, 0x19, 0x01, {2002, 1001, 0, 0}},
+      {"column left", 128, 0xD3, 0, 0, {125125, 122122, 119119, 116116}},
+      {"column right", 128, 0xE4, 0, 0, {132132, 136136, 140140, 144144}},
+      {"column past 0", 4, 0xD3, 0, 0, {1001, -2000, -5000, -8000}},
+      {"column past 255", 250, 0xE3, 0, 0, {253253, 256255, 259255, 262255}},
+  };
+  for (const Case& c : cases) {
+    XmSong song = Song(4, {{0, {49, 1, c.volume, c.effect, c.parameter}}});
+    song.instruments[0].samples[0].panning = c.panning;
+    EXPECT_EQ(Trace(song, 4, [](XmModule*) { return C0()->panning * 1000 + C0()->voice->panning; }), c.want)
+        << c.name;
+  }
 }
 
 TEST(XmEffects, SetVolumeAboveSixtyFourIsClampedToFull) {

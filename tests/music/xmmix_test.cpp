@@ -105,15 +105,15 @@ TEST(XmMixer, PanningLawSplitsTheFinalVolume) {
 }
 
 TEST(XmMixer, RoundsHalvesToEvenAndClipsOnEveryPath) {
-  const f32 in[10] = {0.5f, 1.5f, -0.5f, -2.5f, 40000.0f, -40000.0f, 32767.5f, -32768.5f, NAN, -INFINITY};
-  const i16 want[10] = {0, 2, 0, -2, 32767, -32768, 32767, -32768, -32768, -32768};
-  for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS}) {
+  const f32 in[11] = {0.5f, 1.5f, -0.5f, -2.5f, 40000.0f, -40000.0f, 32767.5f, -32768.5f, NAN, -INFINITY, INFINITY};
+  const i16 want[11] = {0, 2, 0, -2, 32767, -32768, 32767, -32768, -32768, -32768, 32767};
+  for (XmMixPath path : {XM_MIX_PLAIN, XM_MIX_PAIRS, XM_MIX_FASTEST}) {
     Xm_Set_Mix_Path(path);
-    f32 block[24];  // eight values converted a round, the rest one by one
-    for (u32 i = 0; i < 24; i++) block[i] = in[i % 10];
-    i16 out[24];
-    Xm_Float_To_Pcm(out, block, 24);
-    for (u32 i = 0; i < 24; i++) EXPECT_EQ(out[i], want[i % 10]) << path << " " << i;
+    f32 block[30];  // eight values converted a round (+inf in either half of one), the rest one by one
+    for (u32 i = 0; i < 30; i++) block[i] = in[i % 11];
+    i16 out[30];
+    Xm_Float_To_Pcm(out, block, 30);
+    for (u32 i = 0; i < 30; i++) EXPECT_EQ(out[i], want[i % 11]) << path << " " << i;
   }
   Xm_Set_Mix_Path(XM_MIX_FASTEST);
 }
@@ -177,24 +177,28 @@ TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
   Xm_Free_Module(m);
 }
 
+// On either side: a ramp to 255 half run, then the target back to 0 ramps down from the half reached.
 TEST(XmMixer, AGainChangeInTheMiddleOfARampStartsANewRampFromTheGainReached) {
   std::vector<i16> data(64 + 8, 10000);
   XmSample s{data.data(), 64, 0, 64, 64, 0, 128, 16, XM_LOOP_FORWARD, 0};
-  for (u32 i = 0; i < kXmVoices; i++) *Xm_Voice(i) = XmVoice{};
-  XmVoice* v = Xm_Voice(0);
-  v->sample = &s;
-  v->direction = 1;
-  v->step = 1;
-  v->left_target = 255;
-  std::vector<f32> a(128, 0.0f), b(512, 0.0f);
-  Xm_Mix_Voices(a.data(), 64);
-  EXPECT_NEAR(a[2 * 63], 10000 * 63 / 128.0, 1);
-  v->left_target = 0;
-  Xm_Mix_Voices(b.data(), 256);
-  EXPECT_NEAR(b[0], 10000 * 64 / 128.0, 1);
-  EXPECT_NEAR(b[2 * 64], 10000 * 32 / 128.0, 2);
-  EXPECT_EQ(b[2 * 128], 0.0f);
-  EXPECT_EQ(v->ramp_frames_left, 0u);
+  for (u32 side = 0; side < 2; side++) {
+    for (u32 i = 0; i < kXmVoices; i++) *Xm_Voice(i) = XmVoice{};
+    XmVoice* v = Xm_Voice(0);
+    v->sample = &s;
+    v->direction = 1;
+    v->step = 1;
+    i32& target = side ? v->right_target : v->left_target;
+    target = 255;
+    std::vector<f32> a(128, 0.0f), b(512, 0.0f);
+    Xm_Mix_Voices(a.data(), 64);
+    EXPECT_NEAR(a[2 * 63 + side], 10000 * 63 / 128.0, 1) << side;
+    target = 0;
+    Xm_Mix_Voices(b.data(), 256);
+    EXPECT_NEAR(b[side], 10000 * 64 / 128.0, 1) << side;
+    EXPECT_NEAR(b[2 * 64 + side], 10000 * 32 / 128.0, 2) << side;
+    EXPECT_EQ(b[2 * 128 + side], 0.0f) << side;
+    EXPECT_EQ(v->ramp_frames_left, 0u);
+  }
 }
 
 namespace {
@@ -271,7 +275,7 @@ TEST(MusicGlue, HeardPositionFollowsTheHeadlessDeviceChunkByChunk) {
   Music_Get_Channel_Levels();
   EXPECT_EQ(music_channel_levels.channels, 16);
   Music_Free();
-  EXPECT_EQ(Music_Is_Playing(), 0);
+  EXPECT_EQ(Music_Is_Playing(), 1) << "only Music_Set_Stopped clears the playing flag";
   EXPECT_EQ(Plat_Wave_Position_Bytes(), 0u);  // the device was stopped before the ring was freed
   Music_Get_Position();
   EXPECT_EQ(music_position.order, 0u);

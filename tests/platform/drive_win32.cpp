@@ -1,7 +1,8 @@
 // Drives the Windows program's real user interface from outside, as a person would: starts it,
 // clicks setup-dialog controls by id, presses Escape in its window or its close box, answers its
-// error box. usage: velmoran-drive <program> [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] ...;
-// prints "exit N".
+// error box or presses OK in a dialog by title. usage: velmoran-drive [--no-output] <program>
+// [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] [ok:TITLE] ...; prints "exit N". --no-output starts
+// it as from the desktop: standard output and error reach nothing.
 #include <windows.h>
 
 #include <cstdio>
@@ -63,6 +64,14 @@ bool Drive_Close(int ms) {
   return true;
 }
 
+bool Drive_Ok(const char* title) {
+  HWND dialog = Drive_Find("#32770", title);
+  if (!dialog) return printf("no dialog %s\n", title), false;
+  Sleep(500);  // read first, as a person does: the program must stay still meanwhile
+  SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+  return printf("answered %s\n", title), true;
+}
+
 bool Drive_Box(const char* text) {
   HWND box = Drive_Find("#32770", "Error");
   if (!box) return printf("no error box\n"), false;
@@ -75,11 +84,14 @@ bool Drive_Box(const char* text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool no_output = argc > 1 && strcmp(argv[1], "--no-output") == 0;
+  argv += no_output, argc -= no_output;
   if (argc < 2) return 2;
   char command[1024];
   snprintf(command, sizeof command, "\"%s\"", argv[1]);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
+  startup.dwFlags = no_output ? STARTF_USESTDHANDLES : 0;
   if (!CreateProcessA(nullptr, command, nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &drive_process))
     return printf("cannot start %s\n", argv[1]), 2;
   bool ok = true;
@@ -89,6 +101,7 @@ int main(int argc, char** argv) {
     else if (strncmp(argv[i], "escape:", 7) == 0) ok = Drive_Escape(atoi(argv[i] + 7));
     else if (strncmp(argv[i], "close:", 6) == 0) ok = Drive_Close(atoi(argv[i] + 6));
     else if (strncmp(argv[i], "box:", 4) == 0) ok = Drive_Box(argv[i] + 4);
+    else if (strncmp(argv[i], "ok:", 3) == 0) ok = Drive_Ok(argv[i] + 3);
     else ok = false;
   }
   DWORD code = 99;

@@ -6,9 +6,10 @@
 #include <string>
 
 #include "platform/plat_d3d.h"
+#include "writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string name = "/tmp/plat_d3d_fuzz_" + std::to_string(getpid()) + ".png";
+  static const std::string name = Scratch_Dir_Make("/tmp") + "/fuzz.png";
   static PlatDevice* device = Plat_Create_Device();
   static PlatSurface* surface = Plat_Create_Offscreen_Surface(device, 16, 16, PLAT_FMT_A4R4G4B4, PLAT_POOL_SCRATCH);
   FILE* f = fopen(name.c_str(), "wb");

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
-# The Windows program under wine: the whole show headless against the Linux build's frames, an AVI
-# written through AVIFile, the Direct3D utilities on real surfaces, and the win32 backend's real
-# window, Direct3D 9, setup dialog, wave-out and error boxes under Xvfb.
+# The Windows program under wine: the whole show headless against the Linux build's frames, its data
+# found beside it, an AVI written through AVIFile, the Direct3D utilities on real surfaces, and the
+# win32 backend's real window, console, Direct3D 9, setup and compressor dialogs, wave-out and error
+# boxes under Xvfb.
 # usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|audio|failures>
 set -u
 win=$1
 linux=$2
 work=$3
 mode=$4
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 mkdir -p "$work"
 cd "$work" || exit 1
 export WINEPREFIX=$win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winealsa.drv,winepulse.drv="
@@ -16,14 +18,17 @@ fail() { echo "FAIL: $*"; exit 1; }
 wineserver -k 2> /dev/null
 trap 'wineserver -k 2> /dev/null' EXIT
 
-# drive <expected exit> <expected text...> -- <driver steps...>: the program under the driver in Xvfb.
+# drive <expected exit> <expected text...> -- [--no-output] [<program>.exe] <driver steps...>: the program
+# (the show by default) under the driver in Xvfb.
 drive() {
-  local want=$1 expect=() steps=()
+  local want=$1 expect=() steps=() options=() program=$win/velmoran.exe
   shift
   while [ "$1" != -- ]; do expect+=("$1"); shift; done
   shift
+  [ "${1:-}" = --no-output ] && { options+=("$1"); shift; }
+  case ${1:-} in *.exe) program=$1; shift ;; esac
   steps=("$@")
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" "$win/velmoran.exe" \
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" "${options[@]}" "$program" \
     "${steps[@]}" 2>&1 | tr -d '\r' > out.txt
   grep -a -q "^exit $want\$" out.txt || { grep -av '^\[' out.txt; fail "expected exit $want (${steps[*]})"; }
   for e in "${expect[@]}"; do
@@ -37,6 +42,13 @@ prefix)
   wineboot -i > boot.txt 2>&1 || { cat boot.txt; fail "wineboot"; }
   ;;
 headless)
+  # No path of the machine it was built on is inside: the program finds its data beside itself, run
+  # here, in another folder than its own.
+  strings -a "$win/velmoran.exe" | grep -F -e "$win" -e "$source_dir" &&
+    fail "a build path in the program"
+  VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3 VELMORAN_DUMP_DIR=pictures \
+    wine "$win/velmoran.exe" > out.txt 2>&1
+  [ "$(grep -c "writes no PNG pictures" out.txt)" = 1 ] || fail "the missing PNG writer is not said once"
   env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=linux.txt "$linux" > /dev/null 2>&1 ||
     fail "the Linux build's run"
   VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_CRC_LOG=windows.txt wine "$win/velmoran.exe" \
@@ -50,9 +62,10 @@ avi)
     > out.txt 2>&1
   [ $? = 124 ] || fail "the Windows program's AVI run"
   VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=30 VELMORAN_AVI=linux.avi "$linux" > /dev/null 2>&1
-  got=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames,width,height \
+  # Unattended capture asks no one for a compressor: the frames stay uncompressed.
+  got=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=codec_name,nb_read_frames,width,height \
     -of csv=p=0 windows.avi)
-  [ "$got" = "320,200,30" ] || fail "ffprobe read \"$got\", expected 320,200,30"
+  [ "$got" = "rawvideo,320,200,30" ] || fail "ffprobe read \"$got\", expected rawvideo,320,200,30"
   ffmpeg -y -v error -i windows.avi -f framemd5 windows.md5 && ffmpeg -y -v error -i linux.avi -f framemd5 linux.md5 ||
     fail "ffmpeg could not decode the videos"
   cmp <(grep -v '^#' windows.md5) <(grep -v '^#' linux.md5) || fail "the videos' frames differ"
@@ -60,10 +73,13 @@ avi)
 d3dutil)
   # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
   convert -size 128x256 xc:black -size 128x256 xc:white +append -type truecolor BMP3:picture.bmp || fail "convert"
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-d3dutil-check.exe" picture.bmp 2>&1 |
-    tr -d '\r' > out.txt
-  cat out.txt
+  # D3DX's trace shows the filter it was given: linear (3) for the load and the copy, as asked.
+  WINEDEBUG=-all,trace+d3dx timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" \
+    wine "$win/velmoran-d3dutil-check.exe" picture.bmp 2>&1 | tr -d '\r' > out.txt
+  grep -v ":d3dx:" out.txt
   grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || fail "the Direct3D utilities"
+  [ "$(grep -c "D3DXLoadSurfaceFrom\(FileA\|Surface\) .*filter 0x3," out.txt)" = 3 ] &&
+    ! grep -q "D3DXLoadSurfaceFrom\(FileA\|Surface\) .*filter 0x[^3]," out.txt || fail "D3DX was not given its linear filter"
   ;;
 window)
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" "No audio device" \
@@ -71,11 +87,16 @@ window)
   # Frames are the window's paint messages: the frame limit counts them (and the AVI of the window
   # holds them), a scripted Escape comes through the window's real message queue, and the close box
   # ends the show through the system.
-  VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=window.avi drive 124 "Direct3D 9 presented 40 frames" --
+  # The person at the window picks the compressor first (the system's dialog; OK keeps full frames).
+  VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=window.avi drive 124 "Direct3D 9 presented 40 frames" \
+    "answered Video Compression" -- "ok:Video Compression"
   got=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height -of csv=p=0 window.avi)
   [ "$got" = "320,200,40" ] || fail "ffprobe read \"$got\" from the window's AVI, expected 320,200,40"
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
   VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
+  # The console the program can open holds what standard output writes.
+  timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-console-check.exe" ||
+    fail "no console with standard output in it"
   ;;
 dialog)
   drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" -- \
@@ -94,7 +115,19 @@ audio)
 failures)
   VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
     "box:Failed to initialize Direct3D!"
+  # Full screen cannot start in Xvfb: the box comes up over the visible window, whose paints must not
+  # run frames on the engine being shut down (at 960 x 600 that memory is unmapped: an access violation).
+  VELMORAN_SETUP=960,fullscreen,run WINEDEBUG=-all,+seh drive 103 "error box: Failed to initialize Direct3D!" -- \
+    "box:Failed to initialize Direct3D!"
+  grep -a -q "code=c0000005" out.txt && fail "a frame ran after the shutdown"
   VELMORAN_SETUP=run VELMORAN_FAIL=window drive 102 -- "box:Unable to create the window."
+  # Without its data and started as from the desktop, the fatal message comes in a box; with standard
+  # output read, only there.
+  mkdir -p lonely && cp "$win/velmoran.exe" lonely/
+  VELMORAN_SETUP=run drive 1 "error box: File: Unable to open datafile" -- --no-output lonely/velmoran.exe \
+    "box:File: Unable to open datafile"
+  VELMORAN_SETUP=run drive 1 "Unable to open datafile" -- lonely/velmoran.exe
+  grep -a -q "error box" out.txt && fail "a box although standard output is read"
   VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" -- \
     "box:Could not get the backbuffer! Rendering stopped." escape:500
   ;;

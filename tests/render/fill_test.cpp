@@ -99,6 +99,21 @@ TEST_F(FillTest, AffineSpanStepsTruncatedAndSkipsTheRightEnd) {
   for (i32 x = 0; x < 256; x++) EXPECT_EQ(c.at(x, 0), u32((x * 255) >> 8)) << x;
   EXPECT_EQ(c.at(255, 1), 254u);
   EXPECT_EQ(c.at(256, 0), 0u);
+  // v from 250 down to 4 over 246 pixels walks backward a whole texel a pixel, it does not wrap forward.
+  Poly_Fill_Tex(List({Vx(0, 0, 0, 250), Vx(246, 0, 0, 4), Vx(246, 1, 0, 4), Vx(0, 1, 0, 250)}));
+  for (i32 x : {0, 100, 245}) EXPECT_EQ(c.at(x, 0), u32(250 - x) * 256) << x;
+}
+
+// Start pairs of the two-pair walker: v keeps only its low byte, t is not masked and runs on into s's half.
+TEST_F(FillTest, WalkerStartPairsMaskVButNotT) {
+  const struct { i32 uv, t; u32 uva, sta; } rows[] = {{300, 300, 0x05002C00, 0x05012C00},
+      {65412, 65412, 0x05008400, 0x05FF8400}, {-124, -124, 0x05008400, 0xFFFF8400}, {7, 7, 0x05000700, 0x05000700}};
+  for (const auto& r : rows) {
+    Poly_Walk_Edge_Uvst(Vx(0, 0, 5, r.uv, 5, r.t), Vx(0, 2, 5, r.uv, 5, r.t));
+    EXPECT_EQ(poly_state.raster[0].uva, r.uva) << r.t;
+    EXPECT_EQ(poly_state.raster[0].sta, r.sta) << r.t;
+    poly_state.raster[0].xa = poly_state.raster[1].xa = kPolyEmpty;
+  }
 }
 
 // Each pixel operation on one texel over one target pixel; a transparent texel is 0.
@@ -107,12 +122,20 @@ TEST_F(FillTest, PixelOperations) {
     void (*fill)(const PolyVertex*);
     u32 target, texel, want;
   } rows[] = {
+      {Poly_Fill_Persp, 0x01020304, 0x00202020, 0x00202020},
+      {Poly_Fill_Persp_Add, 0x01020304, 0x00202020, 0x01222324},
+      {[](const PolyVertex* l) { Poly_Draw_Textured(const_cast<PolyVertex*>(l)); }, 0x01020304, 0x20, 0x20},
+      {[](const PolyVertex* l) { Poly_Draw_Textured_Alt(const_cast<PolyVertex*>(l)); }, 0x01020304, 0x20, 0x01020324},
       {Poly_Fill_Tex_Sat, 0x7FF0F0F0, 0x00202020, 0x7FFFFFFF},
       {Poly_Fill_Tex_Add, 0x01020304, 0x00202020, 0x01222324},
       {Poly_Fill_Tex_Or, 0x01222324, 0x00000100, 0x01222324 | 0x100},
       {Poly_Fill_Tex_Trans, 0x555555, 0, 0x555555},
       {Poly_Fill_Tex_Trans, 0x555555, 0xFF000000, 0xFF000000},
   };
+  // The perspective rows read one texel or another of the uniform texture: copied or added is the point.
+  MeshPoint cam[1] = {{0, 0, 100, 0, 0}};
+  poly_state.camera_points = cam;
+  Gradients(0, 0, 0, 0, 0, 0, 0, 0, 1);
   for (const auto& r : rows) {
     std::vector<u32> tex(65536, r.texel);
     poly_state.map1 = tex.data();

@@ -1,4 +1,4 @@
-// Tests of the mesh tools: polygon reduction and the door list.
+// Tests of the mesh tools: polygon reduction, the door list, polygon turns, object copies and scales.
 #include "render/meshtool.h"
 
 #include <gtest/gtest.h>
@@ -98,4 +98,47 @@ TEST_F(MeshToolTest, DoorListIsBounded) {
   EXPECT_EQ(mesh_work.doors[0].sector_b, 3);
   for (int i = 1; i < 100; i++) Mesh_Add_Door(0, 0, 0, 0, 0);
   EXPECT_FATAL("Mesh: Too many doors", Mesh_Add_Door(0, 0, 0, 0, 0));
+}
+
+// Object 0: a quad (0, 1, 2, 3) on (0,0) (30,0) (30,40) (0,20), a triangle (0, 1, 2); u 10, 20, .., v 1, 2, ..
+TEST_F(MeshToolTest, PolygonAndObjectTools) {
+  for (const auto& xy : {std::pair(0, 0), {30, 0}, {30, 40}, {0, 20}}) Mesh_Add_Point(f32(xy.first), f32(xy.second), 0);
+  const u32 q[4] = {0, 1, 2, 3}, quad = Mesh_Add_Poly(0, 0, 0, 4, q), tri = Tri(0, 1, 2);
+  Mesh_End_Object();
+  const f32 box[6] = {0, 30, 0, 40, 0, 0};  // the sector set-up's box
+  std::copy(box, box + 6, mesh_work.objects[0].bbox);
+  MeshPoly* p = mesh_work.polys;
+  for (u32 k = 0; k < 4; k++) p[quad].u[k] = p[tri].u[k] = u8(10 * (k + 1)), p[quad].v[k] = p[tri].v[k] = u8(k + 1);
+  auto points = [p](u32 i) { return std::vector<u32>(p[i].point, p[i].point + p[i].vertex_count); };
+  auto us = [p](u32 i) {  // u where v went along with it (v = u / 10), else 0
+    std::vector<u32> r;
+    for (u32 k = 0; k < p[i].vertex_count; k++) r.push_back(p[i].v[k] * 10 == p[i].u[k] ? p[i].u[k] : 0);
+    return r;
+  };
+  Mesh_Set_Object_Tex_Scale(0, 2.0f, 1.0f);  // |B - A| / 2 and |last - A| / 2
+  EXPECT_EQ(std::vector<f32>({p[quad].u_scale, p[quad].v_scale, p[tri].u_scale, p[tri].v_scale}),
+            std::vector<f32>({15, 10, 15, 25}));
+  EXPECT_EQ(std::pair(Mesh_Find_Object_At(30, 40, 0), Mesh_Find_Object_At(31, 0, 0)), std::pair(0, -1));
+  Mesh_Rotate_Poly_Uv(quad);
+  EXPECT_EQ(us(quad), std::vector<u32>({40, 10, 20, 30}));
+  Mesh_Rotate_Poly_Indices(quad);
+  Mesh_Rotate_Poly_Indices(tri);
+  EXPECT_EQ(points(quad), std::vector<u32>({3, 0, 1, 2}));
+  EXPECT_EQ(points(tri), std::vector<u32>({2, 0, 1}));
+  Mesh_Shift_Poly_Indices(quad, 3, 0);
+  Mesh_Shift_Poly_Indices(quad, -1, 0);
+  EXPECT_EQ(points(quad), std::vector<u32>({2, 3, 0, 1}));
+  Mesh_Flip_Object(0);
+  EXPECT_EQ(std::vector({points(quad), us(quad), points(tri), us(tri)}),
+            std::vector<std::vector<u32>>({{1, 0, 3, 2}, {30, 20, 10, 40}, {1, 0, 2}, {30, 20, 10}}));
+  // The copy takes new points and moved indices; the newest object holding a point is found first.
+  const u32 c = Mesh_Copy_Object(0), cq = mesh_work.objects[c].first_poly;
+  EXPECT_EQ(std::vector({points(cq), us(cq)}), std::vector<std::vector<u32>>({{5, 4, 7, 6}, {30, 20, 10, 40}}));
+  std::copy(box, box + 6, mesh_work.objects[c].bbox);
+  EXPECT_EQ(Mesh_Find_Object_At(30, 40, 0), i32(c));
+  mesh_work.objects[c].flags |= 0x40000000;
+  EXPECT_EQ(Mesh_Find_Object_At(30, 40, 0), 0);
+  Mesh_Scale_Object(c, 2, -1, 1);
+  EXPECT_EQ(std::vector<f32>({mesh_work.points[6].x, mesh_work.points[6].y, mesh_work.points[2].x}),
+            std::vector<f32>({60, -40, 30}));
 }

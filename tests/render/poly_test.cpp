@@ -171,8 +171,11 @@ TEST_F(PolyTest, DwordHelpers) {
   Poly_Copy_Dwords(a, b, 5);
   EXPECT_EQ(b[4], 5u);
   // Upward, a word at a time: one word above its source the copy repeats the first word.
-  Poly_Copy_Dwords(a, a + 1, 5);
-  EXPECT_EQ(a[5], 1u);
+  for (auto copy : {Poly_Copy_Dwords, VR_Copy_Dwords}) {
+    for (u32 i = 0; i < 6; i++) a[i] = i + 1;
+    copy(a, a + 1, 5);
+    EXPECT_EQ(a[5], 1u);
+  }
   a[1] = 2;
   Poly_Copy_Dwords(a, b, -3);
   Poly_Fill_Dwords(b, -3, 0);
@@ -186,4 +189,20 @@ TEST_F(PolyTest, DwordHelpers) {
     EXPECT_EQ(Poly_Float_Round(v), want) << v;
     EXPECT_EQ(Poly_Float_Round_Fast(v), want) << v;
   }
+}
+
+// The exact mapping draws into the engine frame buffer with lines 320 pixels apart, not into the raster target.
+TEST_F(PolyTest, ExactMappingDrawsIntoTheFrameBufferAt320PixelsALine) {
+  std::vector<u32> screen(640 * 8, 0), target(640 * 8, 0), tex(65536, 0x77);
+  const VbeScreen saved = vbe_screen;
+  vbe_screen.frame = screen.data(), vbe_screen.width = 640, vbe_screen.height = 8;
+  Poly_Set_Target(target.data(), nullptr, 8);
+  Poly_Set_Pitch(640 * 4);
+  MeshPoint cam[1] = {{0, 0, 100, 0, 0}};
+  poly_state.camera_points = cam, poly_state.map1 = tex.data();
+  Poly_Draw_Textured_Exact(List({Vx(2, 1), Vx(6, 1), Vx(6, 3), Vx(2, 3)}));
+  vbe_screen = saved;
+  for (u32 x = 2; x < 6; x++) EXPECT_EQ(screen[320 + x] & screen[640 + x], 0x77u) << x;
+  EXPECT_EQ(std::count(screen.begin(), screen.end(), 0x77u), 8);
+  EXPECT_EQ(std::count(target.begin(), target.end(), 0u), 640 * 8);
 }

@@ -1,4 +1,4 @@
-// Tests of the texture slot limit, animated slots, the quarter turn and bump offsets.
+// Tests of the texture slot limit, the colour operations, the quarter turn and bump offsets.
 #include "render/texture.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 #include "render/poly.h"
 #include "runtime/mem.h"
 #include "tests/engine_fixture.h"
+#include "video/vbe.h"
 
 namespace {
 class TextureTest : public ::testing::Test {
@@ -64,4 +65,31 @@ TEST_F(TextureTest, BumpOffsetsAroundOneRaisedTexel) {
   // Texel (1, 1) sees the corner texel 0: clamped to 126 each way.
   EXPECT_EQ(map[1 * 256 + 1], 126 * 256 + 126);
   Mem_Free(map);
+}
+
+// Colour operations in the default colour byte order (red byte 2) and in 3, 2, 1, 0 (red byte 3).
+TEST_F(TextureTest, ColourOperationsFindTheChannelsByTheColourByteOrder) {
+  const struct { u8 red_byte; void (*op)(u32*); u32 in, want; } rows[] = {
+      {2, [](u32* t) { Poly_Scale_Texture(t, 0.5f); }, 0x44FF8001, 0x007F4000},
+      {2, [](u32* t) { Poly_Scale_Texture(t, 2.0f); }, 0x00C80000, 0x00900000},
+      {2, [](u32* t) { Poly_Shift_Texture(t, 9); }, 0x44FF8001, 0x44000000},
+      {2, [](u32* t) { Poly_Scale_Texture_Above(t, 0.5f, 0x00808080); }, 0x00FF7FFF, 0x00FF7FFF},
+      {2, [](u32* t) { Poly_Hsv_Texture(t, 120, 0.0f, 0); }, 0x00FF0000, 0x0000FF00},
+      {3, [](u32* t) { Poly_Scale_Texture(t, 0.5f); }, 0xFF800144, 0x7F400000},
+      {3, [](u32* t) { Poly_Shift_Texture(t, 1); }, 0xFF800144, 0x7F400044},
+      {3, [](u32* t) { Poly_Scale_Texture_Above(t, 0.5f, 0xC8000000); }, 0x64800144, 0x64800144},
+      {3, [](u32* t) { Poly_Scale_Texture_Above(t, 0.5f, 0xC8000000); }, 0xFF800144, 0x7F400000},
+      {3, [](u32* t) { Poly_Hsv_Texture(t, 120, 0.0f, 0); }, 0xFF000000, 0x00FF0000},
+  };
+  const VbeScreen saved = vbe_screen;
+  for (const auto& r : rows) {
+    const u8 order[2][4] = {{2, 1, 0, 3}, {3, 2, 1, 0}};
+    std::copy(order[r.red_byte - 2], order[r.red_byte - 2] + 4, vbe_screen.color_order);
+    u32* t = Block(4);
+    std::fill(t, t + 4, r.in);
+    r.op(t);
+    EXPECT_EQ(t[3], r.want) << std::hex << r.in << " red byte " << int(r.red_byte);
+    Mem_Free(t);
+  }
+  vbe_screen = saved;
 }

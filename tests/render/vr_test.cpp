@@ -1,4 +1,4 @@
-// Tests of the VR view and camera calls: angle wrapping, focal factors, the camera-facing matrix, additive quads.
+// Tests of the VR view and camera calls: turns, focal factors, facing, quads, sound, angles, environment maps.
 #include "render/vr.h"
 
 #include "vr_fixture.h"
@@ -63,4 +63,39 @@ TEST_F(VrTest, AdditiveQuadSaturatesAndClips) {
   EXPECT_EQ(frame[0], 0x00FFFFFFu);  // 0xF0 + 0xA0 saturates
   EXPECT_EQ(frame[39 + 39 * 320], 0x00FFFFFFu);
   EXPECT_EQ(frame[41 + 41 * 320], 0x00F0F0F0u);
+}
+
+// Positional sound (sound unit 10, camera at the origin, yaw 0 or a quarter turn), then a direction's angles.
+TEST_F(VrTest, PositionalSoundAndDirectionAngles) {
+  VR_Set_Sound_Unit(10), VR_Set_Camera_Position(0, 0, 0);
+  const struct { f32 x, y, z; i32 yaw, base, volume, pan; } sounds[] = {{100, 0, 0, 0, 63, 63, 40},
+      {0, 0, 300, 0, 30, 10, 0}, {-500, 0, 0, 0, 63, 23, -63}, {30, 40, 0, 0, 20, 25, 12},
+      {0, 0, 50, 512, 63, 63, -20}};
+  for (const auto& s : sounds) {
+    vr_camera.angles[VR_YAW] = s.yaw;
+    i32 volume = 0, pan = 0;
+    VR_Sound_Volume_Pan(s.x, s.y, s.z, s.base, &volume, &pan);
+    EXPECT_EQ(std::pair(volume, pan), std::pair(s.volume, s.pan)) << s.x << "," << s.z;
+  }
+  const struct { f32 x, y, z; i32 pitch, yaw; } directions[] = {
+      {0, 1, 1.7320508f, 1878, 0}, {1, 0, -1.7320508f, 0, 854}, {-1, 0, 1.7320508f, 0, 1878}, {0, -2, 0, 512, 0}};
+  for (const auto& d : directions) {
+    VR_Direction_To_Angles(d.x, d.y, d.z);
+    EXPECT_EQ(std::pair(vr_camera.angles[VR_PITCH], vr_camera.angles[VR_YAW]), std::pair(d.pitch, d.yaw)) << d.x;
+  }
+}
+
+// Shade 128, origin (10, 20): normals 0-2 by forms 0 (y), 1 (z), 2 (none); 3-5 from sprites, depth >> 2, height >> 1.
+TEST_F(VrTest, EnvironmentCoordinates) {
+  vr_view.origin_x = 10, vr_view.origin_y = 20, vr_view.depth_shift = 2, vr_view.height_shift = 1;
+  const VrRotatedNormal n[3] = {{60.7f, -30.2f, 10, 0, 0}, {-20.5f, 0, 40.9f, 0, 0}, {1, 1, 1, 7, 7}};
+  std::copy(n, n + 3, vr_normals);
+  for (u32 form = 0; form < 3; form++) VR_Normal_Env_Coords(form, 1, form, 128);
+  const i32 sprites[3][3] = {{100, 10, 400}, {20, -51, 40}, {400, -7, 4000}};  // screen x, camera y, z
+  for (u32 i = 0; i < 3; i++)
+    vr_projected[i].x = sprites[i][0], vr_transformed[i] = MeshPoint{0, f32(sprites[i][1]), f32(sprites[i][2]), 0, 0};
+  VR_Sprite_Env_Coords(0, 3, 3, 128);
+  std::vector<std::pair<u32, u32>> got;
+  for (u32 i = 0; i < 6; i++) got.push_back({vr_normals[i].s, vr_normals[i].t});
+  EXPECT_EQ(got, (std::vector<std::pair<u32, u32>>{{178, 65459}, {98, 65388}, {7, 7}, {60, 175}, {5, 239}, {250, 5}}));
 }

@@ -1,25 +1,25 @@
-// Tests of the VR draw list: keys, the radix sort's order, the pre-list and flares.
+// Tests of the VR draw list: keys, the radix sort's order, the fill choice, the pre-list and flares.
 #include "render/vrdraw.h"
 
 #include <algorithm>
 
+#include "render/fill.h"
 #include "vr_fixture.h"
 
 namespace {
 class VrDrawTest : public VrTest {
  protected:
-  // One object of n flat triangles on points whose depths are given per polygon.
-  void Make_Polys(const std::vector<std::array<i32, 3>>& depths, u32 flags = 0x1 | 0x200000) {
+  // One object of flat polygons on points whose depths are given per polygon, one per vertex.
+  void Make_Polys(const std::vector<std::vector<i32>>& depths, u32 flags = 0x1 | 0x200000) {
     Mesh_Create_Scene(300, 100, 4, 1, 300);
     Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
     for (const auto& d : depths) {
       u32 pts[4];
-      for (u32 i = 0; i < 3; i++) {
-        pts[i] = Mesh_Add_Point(0, 0, 0);
-        vr_projected[pts[i]] = VrProjectedPoint{10, 10, d[i], {0, 0, 0}, 0};
+      for (u32 i = 0; i < 4; i++) {
+        pts[i] = i < d.size() ? Mesh_Add_Point(0, 0, 0) : pts[0];
+        vr_projected[pts[i]] = VrProjectedPoint{10, 10, d[i % d.size()], {0, 0, 0}, 0};
       }
-      pts[3] = pts[0];
-      const u32 p = Mesh_Add_Poly(0, 0, flags, 3, pts);
+      const u32 p = Mesh_Add_Poly(0, 0, flags, u32(d.size()), pts);
       mesh_work.polys[p].poly_class = 1;
     }
     Mesh_End_Object();
@@ -46,26 +46,52 @@ TEST_F(VrDrawTest, SortIsDescendingAndKeepsEqualKeysInOrder) {
 }
 
 TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
-  Make_Polys({{{100, 200, 300}}, {{40000, 40000, 40000}}, {{65000, 65000, 65000}}});
+  Make_Polys({{100, 200, 300}, {40000, 40000, 40000}, {65000, 65000, 65000}, {100, 200, 300, 1000}});
   mesh_work.objects[0].order_key = 1000;
   mesh_work.polys[2].depth_bias = 1000;
   VR_Build_Draw_List();
-  ASSERT_EQ(vr_engine.draw_count, 3u);
+  ASSERT_EQ(vr_engine.draw_count, 4u);
   const VrDrawEntry* list = VR_Get_Draw_List();
   EXPECT_EQ(list[0].key, (100 + 200 + 300 + 300) / 4 + 1000);  // a triangle's last point is its third
   EXPECT_EQ(list[1].key, 41000);
   EXPECT_EQ(list[2].key, u16(67000));
+  EXPECT_EQ(list[3].key, (100 + 200 + 300 + 1000) / 4 + 1000);  // a quad's last point is its fourth
+}
+
+// The filler and ints per vertex each flag combination picks: texture slot 0, type slot 1.
+TEST_F(VrDrawTest, FlagsPickTheFillRow) {
+  Add_Texture(0), Add_Texture(1);
+  Make_Polys({{10, 10, 10, 10}});
+  mesh_work.polys[0].type = 1;
+  MeshPoint cam[4] = {};
+  poly_state.camera_points = cam;
+  const struct { u32 flags; PolyFillKind kind; i32 n; } rows[] = {
+      {0x4, POLY_FILL_TEX, 4}, {0x44, POLY_FILL_TEX_SAT, 4}, {0x1C, POLY_FILL_TWO_TEX, 6},
+      {0x20014, POLY_FILL_BUMP_TEX, 6}, {0x14, POLY_FILL_OFFSET_TEX, 6}, {0x40000C, POLY_FILL_PERSP, 2},
+      {0x400044, POLY_FILL_PERSP_ADD, 2}, {0x20400044, POLY_FILL_PERSP, 2}, {0x48, POLY_FILL_TEX_SAT, 4},
+      {0x18, POLY_FILL_TEX, 4}, {0x50, POLY_FILL_SHADE_TABLE, 6}, {0x200000, POLY_FILL_FLAT, 4},
+      {0x2080, POLY_FILL_TEX_TRANS, 4}, {0x80, POLY_FILL_KINDS, 0}, {0x40, POLY_FILL_KINDS, 0},
+      {0x10000004, POLY_FILL_KINDS, 0}};
+  for (const auto& r : rows) {
+    mesh_work.polys[0].flags = r.flags;
+    poly_state.n = 0;
+    Poly_Forget_Last_Fill();
+    VR_Set_Current_Polygon(0);
+    VR_Draw_Polygon();
+    EXPECT_EQ(Poly_Get_Last_Fill(), r.kind) << std::hex << r.flags;
+    EXPECT_EQ(poly_state.n, r.n) << std::hex << r.flags;
+  }
 }
 
 TEST_F(VrDrawTest, PolygonsAtTheNearLimitAreLeftOut) {
-  Make_Polys({{{1, 1, 1}}, {{1, 2, 1}}, {{-5, 0, 1}}});
+  Make_Polys({{1, 1, 1}, {1, 2, 1}, {-5, 0, 1}});
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 1u);
   EXPECT_EQ(VR_Get_Draw_List()[0].polygon, 1);
 }
 
 TEST_F(VrDrawTest, FarLimitKeysAndRejects) {
-  Make_Polys({{{100, 200, 300}}, {{100, 200, 999}}, {{100, 1000, 200}}});
+  Make_Polys({{100, 200, 300}, {100, 200, 999}, {100, 1000, 200}});
   VR_Set_Far_Limit(1000);
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 2u);
@@ -74,7 +100,7 @@ TEST_F(VrDrawTest, FarLimitKeysAndRejects) {
 }
 
 TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
-  Make_Polys({{{500, 500, 500}}, {{10, 10, 10}}, {{900, 900, 900}}, {{20, 20, 20}}});
+  Make_Polys({{500, 500, 500}, {10, 10, 10}, {900, 900, 900}, {20, 20, 20}});
   mesh_work.polys[1].flags |= 0x4000;
   mesh_work.polys[3].flags |= 0x4000;
   VR_Build_Draw_List();

@@ -14,6 +14,7 @@
 #include "runtime/file.h"
 #include "runtime/math.h"
 #include "runtime/mem.h"
+#include "writer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static std::string path;
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Mesh_Create_Scene(16, 16, 4, 2, 16);
     Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(4));
     Mesh_End_Object();
-    path = "vrpath_fuzz_" + std::to_string(getpid()) + ".cam";
+    path = Scratch_Dir_Make("/tmp") + "/fuzz.cam";
   }
   if (size > 1 << 20 || VR_Check_Path_Size(u32(size))) return 0;
   FILE* f = std::fopen(path.c_str(), "wb");

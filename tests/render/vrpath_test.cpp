@@ -165,7 +165,7 @@ TEST_F(VrPathTest, PathWriterTextForm) {
   const char* const bad[][2] = {
       {"c 1 2 3\n", "line 1: needs 7 numbers"},
       {"c 1 2 3 4 5 6 7\nc 1 2 3 4 5 6 7 8\n", "line 2: extra text '8'"},
-      {"c 1 2 3 4 5 6 7\no 1 2 3 4 5 6 7 8 9 10 11 12\n", "camera and object records mixed"},
+      {"c 1 2 3 4 5 6 7\no 1 2 3 4 5 6 7 8 9 10 11 12\n", "line 2: camera and object records mixed"},
       {"", "no records"},
   };
   for (const auto& b : bad) {

@@ -140,3 +140,12 @@ TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
   VR_Add_Map_Polygon(p);
   VR_Render_Polygon_Map(3);
 }
+
+// From just in front of it a portal covers the whole view, every edge off screen: it is passed all the same.
+TEST_F(VrSectorTest, PortalCoveringTheWholeViewIsPassed) {
+  Build(2, false);
+  VR_Set_Camera_Position(0, 0, 195);
+  VR_Store_Scene();
+  Render();
+  EXPECT_EQ(mesh_work.objects[sectors[1]].hidden, 0);
+}

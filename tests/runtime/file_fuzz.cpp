@@ -12,12 +12,13 @@
 #include "runtime/lzh.h"
 #include "runtime/mem.h"
 #include "runtime/zlib.h"
+#include "writer.h"
 
 namespace {
 const u32 kMaxOut = 1 << 20;
 
 void Fuzz_Datafile(const uint8_t* data, size_t size) {
-  static std::string path = "/tmp/velmoran_file_fuzz_" + std::to_string(getpid()) + ".dat";
+  static std::string path = Scratch_Dir_Make("/tmp") + "/fuzz.dat";
   FILE* f = fopen(path.c_str(), "wb");
   if (!f) return;
   fwrite(data, 1, size, f);

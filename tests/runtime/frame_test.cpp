@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "runtime/demo.h"
+#include "platform/plat.h"
 #include "runtime/mem.h"
 #include "video/vbe.h"
 #include "tests/engine_fixture.h"
@@ -17,6 +18,14 @@ void Loader_A(void) { calls.push_back(1); }
 void Loader_B(void) { calls.push_back(2); }
 
 std::string Bar(const std::string& dots_and_after) { return "Demo: Loading [" + dots_and_after; }
+
+// The headless clock moves 20 ms a paint; the meter is read on paints 1..10, then on every second one.
+u32 paints = 0;
+intptr_t Rate_Window(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam) {
+  if (message == WM_PAINT && (++paints <= 10 || paints % 2 == 0)) printf("%.2f ", Demo_Frame_Rate());
+  if (message == WM_DESTROY) Plat_Post_Quit(0);
+  return Plat_Def_Window_Proc(window, message, wparam, lparam);
+}
 
 std::string Run_Loaders(u32 length, u32 dots) {
   return Output_Of([&] { Demo_Run_Init_Sequence(length, dots); });
@@ -58,4 +67,25 @@ TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
       if (surface[row + x] != 0xF0F0F0) exit(20);
     exit(surface[row + 21] == 0 ? 0 : 21);
   });
+}
+
+// Each tenth reading measures the ten frames since the last: 200 ms give 50.00, then 400 ms 25.00; the
+// readings between repeat the last rate.
+TEST(FrameRate, MeasuredOverEachTenFramesAndHeldBetween) {
+  EXPECT_CHILD(0, {
+    PlatConfig config;
+    config.backend = PLAT_HEADLESS;
+    config.fps = 50;
+    config.max_frames = 30;
+    PlatClass cls = {Rate_Window, "rate", 0};
+    if (!Plat_Init(config) || !Plat_Register_Class(&cls) || !Plat_Create_Window("rate", "rate", 336, 239)) exit(2);
+    PlatMsg msg;
+    while (Plat_Get_Message(&msg)) Plat_Dispatch_Message(&msg);
+  });
+  std::string zero = "0.00 ", fifty = "50.00 ";
+  std::string want;
+  for (int i = 0; i < 9; i++) want += zero;
+  want += fifty;
+  for (int i = 0; i < 9; i++) want += fifty;
+  EXPECT_EQ(Child_Output().substr(0, want.size() + 6), want + "25.00 ");
 }

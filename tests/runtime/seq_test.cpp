@@ -19,6 +19,7 @@ std::string calls;
 void A(void) { calls += "A"; }
 void B(void) { calls += "B"; }
 void C(void) { calls += "C"; }
+void Step(void) { calls += "S", heard++; }  // draws and lets the music move one row
 
 i64 End(void) { return i64(Seq_Get_End_Order()) * 64 + Seq_Get_End_Row(); }
 
@@ -128,4 +129,20 @@ TEST_F(Sequencer, DebugKeysHoldAndJumpOnlyInDebugMode) {
   Key_Set_Down(KEY_CTRL);
   Seq_Run_Frame();
   EXPECT_EQ(heard, base + 96) << "Ctrl moves to the event's end";
+}
+
+// The waiting fades run rounds only while the current event lasts: an event 2 rows long, its callback
+// moving the music a row, takes three rounds; once over, a wait runs none.
+TEST_F(Sequencer, WaitingFadesRunOnlyWhileTheEventLasts) {
+  for (void (*wait)(void) : {Seq_Wait_Darken, Seq_Wait_Brighten, Seq_Wait_Event}) {
+    Seq_Init();
+    heard = End();
+    Seq_Add_Event(0, 2, Step);
+    Seq_Run_Demo();
+    calls.clear();
+    wait();
+    EXPECT_EQ(calls, "SSS");
+    wait();
+    EXPECT_EQ(calls, wait == Seq_Wait_Event ? "SSSS" : "SSS") << "the event is over";
+  }
 }

@@ -84,7 +84,7 @@ TEST_F(VideoTest, DesignBufferMisuseIsFatal) {
   EXPECT_FATAL("Vbe_Resize_Buffer:", Vbe_Resize_Buffer(320, 200));
 }
 
-TEST_F(VideoTest, CrossfadeEndsOnTheTickBothLevelsAreClamped) {
+TEST_F(VideoTest, CrossfadeEndsOnTheTickBothLevelsAreClampedAndComposesTheTwoPictures) {
   Vbe_Set_Crossfade(460, 16, -2, 2, nullptr, nullptr);
   // A reaches 0 after 230 ticks, B 1020 after 502; the tick after that ends the fade.
   u32 tick = 0;
@@ -92,9 +92,6 @@ TEST_F(VideoTest, CrossfadeEndsOnTheTickBothLevelsAreClamped) {
   EXPECT_EQ(tick, 503u);
   EXPECT_EQ(Vbe_Crossfade_Level_A(), 0);
   EXPECT_EQ(Vbe_Crossfade_Level_B(), 1020);
-}
-
-TEST_F(VideoTest, CrossfadeDrawComposesTheTwoPictures) {
   Open_Mode(320, 200, 0);
   std::vector<u32> a(320 * 200, 0x00804020), b(320 * 200, 0x00101010);
   Vbe_Set_Crossfade(0, 0, 0, 0, a.data(), b.data());
@@ -112,10 +109,12 @@ TEST_F(VideoTest, TransitionsBetweenFrameAndMixBuffer) {
     Vbe_Fill(f);
     Vbe_Fill_Dwords(vbe_screen.mix, vbe_screen.frame_size / 4, m);
   };
-  set(0x00204080, 0x00FF0010);
+  // Kind 7, the show's: F = (F + M) / 2 per channel, F's spare byte kept; M = F as drawn. Kind 12: nothing.
+  set(0xAB204080, 0xCDFF0010);
   Vbe_Transition(7, 0);
-  EXPECT_EQ(vbe_screen.frame[0], 0x008F2048u);
-  EXPECT_EQ(vbe_screen.mix[0], 0x00204080u);
+  Vbe_Transition(12, 0);
+  EXPECT_EQ(vbe_screen.frame[0], 0xAB8F2048u);
+  EXPECT_EQ(vbe_screen.mix[0], 0xAB204080u);
   set(0x00204080, 0x00100010);
   u32* f = vbe_screen.frame;
   Vbe_Transition(3, 0);

@@ -55,8 +55,70 @@ TEST_F(PixelTest, WholeFrameRoutinesOnOnePixel) {
       {"keep: none would go below", 0x5A101010, [] { Vbe_Sub_Colour_Keep(0x000F1010); }, 0x5A010000},
       {"halve", 0xFF818181, [] { Vbe_Halve(); }, 0x7F404040},
       {"add constant carries", 0x00FFFFFF, [] { Vbe_Add_Constant(1); }, 0x01000000},
+      {"mask: a byte at the threshold clears", 1, [] { u8 m = 0x80; Vbe_Mask(&m, vbe_screen.frame, 0x80); }, 0},
+      {"mask: a byte below it keeps", 1, [] { u8 m = 0x7F; Vbe_Mask(&m, vbe_screen.frame, 0x80); }, 1},
+      {"mask: threshold 0 clears all", 1, [] { u8 m = 0; Vbe_Mask(&m, vbe_screen.frame, 0); }, 0},
+      // The rotating channel from counter 0: the byte (counter + 1) & 3 after the step.
+      {"clear channel: red", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFF00FFFF},
+      {"clear channel: spare", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0x00FFFFFF},
+      {"clear channel: blue", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFFFFFF00},
+      {"clear channel: green", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFFFF00FF},
   };
   for (const auto& row : rows) EXPECT_EQ(On_Pixel(row.before, row.routine), row.after) << row.what;
+}
+
+TEST_F(PixelTest, RectangleAndDoublingExpansionsHueModelAndScaleFactors) {
+  // Add_Rect_Sat: a 2x2 rectangle one pixel into a 4-wide frame, both buffers stepping by the pitch; each
+  // channel gains the source's blue byte, saturating, the spare byte kept.
+  std::vector<u32> source = {0x80C06020, 0x01010101, 0, 0, 0x000000FF, 0x00000003};
+  Use_Frame(4, 2, std::vector<u32>(8, 0x0A30F0E8));
+  Vbe_Add_Rect_Sat(source.data(), &frame[1], 2, 2);
+  EXPECT_EQ(frame, (std::vector<u32>{0x0A30F0E8, 0x0A50FFFF, 0x0A31F1E9, 0x0A30F0E8, 0x0A30F0E8, 0x0AFFFFFF, 0x0A33F3EB, 0x0A30F0E8}));
+  // The doubling expansions: 160 source bytes a row, each a 2x2 block of a 320-wide frame; the adding one
+  // adds plainly, with carries.
+  std::vector<u8> bytes(160, 0);
+  std::vector<u32> palette(256, 0x00101010);
+  bytes[1] = 1, palette[1] = 0x00F0F0F0;
+  for (bool add : {false, true}) {
+    Use_Frame(320, 2, std::vector<u32>(640, 0x00202020));
+    add ? Vbe_Expand_8_Double_Add(bytes.data(), palette.data()) : Vbe_Expand_8_Double(bytes.data(), palette.data());
+    u32 high = add ? 0x01111110 : 0x00F0F0F0, low = add ? 0x00303030 : 0x00101010;
+    for (u32 i : {0u, 1u, 320u, 321u, 4u, 639u, 2u, 3u, 322u, 323u}) EXPECT_EQ(frame[i], i % 320 / 2 == 1 ? high : low) << add << i;
+  }
+  // Hue: 120 between primaries, integer division truncating (3, 4, 0: 480 / 7 = 68.57 gives 68).
+  const struct { i32 r, g, b; u16 hue, value; f32 saturation; } to_hsv[] = {
+      {255, 0, 0, 360, 255, 1.0f}, {0, 255, 0, 120, 255, 1.0f}, {10, 10, 10, 0, 10, 0.0f}, {3, 4, 0, 68, 4, 1.0f},
+      {0, 3, 4, 188, 4, 1.0f},     {4, 0, 3, 308, 4, 1.0f},    {200, 100, 50, 30, 200, 0.75f},
+  };
+  for (const auto& row : to_hsv) {
+    VbeHsv h = Vbe_Rgb_To_Hsv(row.r, row.g, row.b);
+    EXPECT_TRUE(h.hue == row.hue && h.value == row.value && h.saturation == row.saturation) << row.r << " " << row.g;
+  }
+  // Inverse: m = floor((1 - s) v); the rising or falling primary m + d t / (120 - t) or m + d (120 - t) / t.
+  const struct { i32 hue; f32 saturation; i16 value; u32 pixel; } to_rgb[] = {
+      {60, 1.0f, 255, 0x00FFFF00}, {400, 0.5f, 200, 0x00C89664}, {80, 1.0f, 255, 0x007FFF00},
+      {200, 0.5f, 255, 0x007FBFFF}, {360, 1.0f, 255, 0x00FF0000}, {0, 1.0f, 255, 0x00FF0000},
+  };
+  for (const auto& row : to_rgb) EXPECT_EQ(Vbe_Hsv_To_Rgb(row.hue, row.saturation, row.value), row.pixel) << row.hue;
+  // Scaling, at 640x400 (factors 2) and 960x600 (3: the truncated step 21845 repeats column 0 four times).
+  for (u32 scale : {2u, 3u}) {
+    Open_Mode(320 * scale, 200 * scale);
+    Vbe_Set_Resize(320, 200);
+    EXPECT_TRUE(Vbe_Scale_X(-7) == -7 * i32(scale) && Vbe_Scale_Y(199) == 199 * i32(scale));
+    cbitmap* picture = Vbe_New_Bitmap(4, 3);
+    for (u32 i = 0; i < 12; i++) Vbe_Bitmap_Pixels(picture)[i] = i;
+    Vbe_Resize(&picture);
+    ASSERT_TRUE(picture->width == 4 * scale && picture->height == 3 * scale);
+    EXPECT_STREQ(Mem_Get_Description(picture), "Vbe_Resize: Vbe: cbitmap");
+    const u32 three[] = {0, 0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3};
+    for (u32 j = 0; j < 3 * scale; j++)
+      for (u32 i = 0; i < 4 * scale; i++)
+        ASSERT_EQ(Vbe_Bitmap_Pixels(picture)[j * 4 * scale + i], scale == 2 ? j / 2 * 4 + i / 2 : three[j] * 4 + three[i]);
+    Mem_Done(), Mem_Init(0), Vbe_Reset();
+  }
+  Open_Mode(320, 200);
+  Vbe_Set_Resize(320, 200);
+  EXPECT_TRUE(!Vbe_Resize_Active() && Vbe_Scale_X(-7) == -7);
 }
 
 TEST_F(PixelTest, FastLoopsMatchThePlainOnes) {

@@ -55,6 +55,21 @@ TEST_F(PresentTest, FifteenAndTwentyFourBitFormats) {
             (std::vector<u8>{0x40, 0x80, 0xFF, 0x07, 0x07, 0x07, 0xEE}));
 }
 
+TEST_F(PresentTest, FakeTwentyFourPacksNibblesOnAlternatePages) {
+  // A pixel gives (green >> 4) + 0xF0, and 80 bytes on 16 x min(blue >> 4, 14) + (red >> 4). The four
+  // passes (columns modulo 4) share one memory line here, so the last pass's columns 3 and 7 stay.
+  std::vector<u8> screen(64160, 0xEE);
+  Setup_Frame(8, 1, 4, screen);
+  frame = {1, 2, 3, 0x00FF8040, 4, 5, 6, 0x001234FF};
+  vbe_screen.frame = frame.data();
+  for (u32 call = 0, page = 0; call < 2; call++) {
+    Vbe_Present_Fake_24();
+    page = call ? 32000 - page : screen[0] == 0xEE ? 32000 : 0;  // the other page on the second call
+    const u8* p = &screen[page];
+    EXPECT_EQ(std::vector<u8>({p[0], p[1], p[2], p[80], p[81], p[82]}), std::vector<u8>({0xF8, 0xF3, 0xEE, 0x4F, 0xE1, 0xEE}));
+  }
+}
+
 TEST_F(PresentTest, LowWritesEachPixelTwiceAndSmoothSkipsEveryOtherRow) {
   std::vector<u8> screen(640 * 400 * 4, 0xCA);
   Setup_Frame(320, 200, 4, screen);

@@ -15,7 +15,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<u8> text;
-  if (!Read_File(argv[1], &text)) return 1;
+  std::string why;
+  if (!Read_File(argv[1], &text, &why)) {
+    fprintf(stderr, "velmoran-k3d: cannot read %s: %s\n", argv[1], why.c_str());
+    return 1;
+  }
   K3dMesh mesh;
   std::string error;
   if (!K3d_Parse_Text(std::string(text.begin(), text.end()), &mesh, &error)) {
