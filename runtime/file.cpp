@@ -119,7 +119,7 @@ const char* File_Read_Directory(void) {
   if (fseeko(file_handle, 0, SEEK_END) != 0) return "File: Unable to read datafile";
   off_t length_signed = ftello(file_handle);
   file_stream_position = kUnknownPosition;
-  if (length_signed < kTrailerBytes) return kEndsEarly;
+  if (length_signed < off_t(kTrailerBytes)) return kEndsEarly;
   u64 length = u64(length_signed);
   if (length > 0xFFFFFFFFull) return "File: Datafile is too large";
   u8 trailer[kTrailerBytes];
