@@ -51,8 +51,10 @@ void Launch_Check_Music(void) {
   std::error_code error;
   std::filesystem::file_status status = std::filesystem::status(kMusicFile, error);
   if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return;
-  Err_Error("Velmoran: %s is %s, not a regular file", kMusicFile,
-            std::filesystem::is_directory(status) ? "a folder" : std::filesystem::is_fifo(status) ? "a pipe" : "special");
+  const char* kind = std::filesystem::is_directory(status) ? "a folder"
+                     : std::filesystem::is_fifo(status)    ? "a pipe"
+                                                           : "special";
+  Err_Error("Velmoran: %s is %s, not a regular file", kMusicFile, kind);
 }
 
 bool Launch_Data_Here(void) { return access("velmoran.dat", R_OK) == 0 && access(kMusicFile, R_OK) == 0; }

@@ -231,8 +231,10 @@ void Plat_Avi_File_Release(PlatAviFile* file) {
     clearerr(file->handle);
     file->failed = false;
     errno = 0;
-    bool patched = Avi_Patch_U32(file, kRiffSizeAt, u32(end - 8)) && Avi_Patch_U32(file, kFlagsAt, indexed ? kHasIndexFlag : 0) &&
-                   Avi_Patch_U32(file, kTotalFramesAt, file->frames) && Avi_Patch_U32(file, kStreamLengthAt, file->frames) &&
+    bool patched = Avi_Patch_U32(file, kRiffSizeAt, u32(end - 8)) &&
+                   Avi_Patch_U32(file, kFlagsAt, indexed ? kHasIndexFlag : 0) &&
+                   Avi_Patch_U32(file, kTotalFramesAt, file->frames) &&
+                   Avi_Patch_U32(file, kStreamLengthAt, file->frames) &&
                    Avi_Patch_U32(file, kMoviSizeAt, u32(file->movi_end - kMoviFourccAt)) && fflush(file->handle) == 0;
     int patch_error = errno;
     const char* s = file->frames == 1 ? "" : "s";

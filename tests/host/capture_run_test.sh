@@ -56,7 +56,8 @@ limited() {  # limited <KB> <expected exit code> <env...>: a run under a file si
 limited unlimited 74 VELMORAN_MAX_FRAMES=20 VELMORAN_WAV=/dev/full
 grep -q "writing /dev/full failed (No space left on device); no sound is written" err.txt || fail "WAV: $(cat err.txt)"
 # The log's buffer is written at its close, or along the run, where the log stops.
-for case in "20:\(No space left on device\); the frame log is incomplete" "300:at frame [0-9]+ \(No space left on device"; do
+for case in "20:\(No space left on device\); the frame log is incomplete" \
+  "300:at frame [0-9]+ \(No space left on device"; do
   limited unlimited 74 VELMORAN_MAX_FRAMES=${case%%:*} VELMORAN_CRC_LOG=/dev/full
   grep -qE "writing /dev/full failed ${case#*:}" err.txt || fail "CRC log of ${case%%:*} frames: $(cat err.txt)"
 done

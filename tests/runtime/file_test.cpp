@@ -202,11 +202,11 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
   std::vector<u8> many;
   for (u32 i = 0; i <= kFileMaxEntries; i++) many.insert(many.end(), empty_record, empty_record + 15);
   const u32 directory = u32(many.size()) + 2;
-  for (u8 b : {u8(kFileMaxEntries + 1), u8(0), u8(directory), u8(directory >> 8), u8(0), u8(0), u8(0), u8(0), u8(0), u8(0)})
-    many.push_back(b);
+  for (u32 b : {kFileMaxEntries + 1, 0u, directory, directory >> 8, 0u, 0u, 0u, 0u, 0u, 0u}) many.push_back(u8(b));
   Write_Bytes(Test_File_Name("many"), many);
   for (auto [name, message] : {std::pair<std::string, const char*>{Test_File_Name("many"), "has too many entries"},
-                               {Special_File("fifo"), "Datafile is a pipe: "}, {Special_File("folder"), "Datafile is a folder: "}}) {
+                               {Special_File("fifo"), "Datafile is a pipe: "},
+                               {Special_File("folder"), "Datafile is a folder: "}}) {
     File_Set_Datafile(name.c_str());
     EXPECT_FATAL(message, File_Init());
   }
