@@ -35,8 +35,12 @@ bool Launch_Is_Absolute(const char* path) {
 // false (said) when the whole path does not fit its field, as a cut path would name another file.
 bool Launch_Absolute(const char* setting, char* path, size_t size) {
   if (!path[0] || Launch_Is_Absolute(path)) return true;
-  std::string cwd = std::filesystem::current_path().string();
-  std::string joined = cwd + "/" + path;
+  std::error_code error;
+  std::string joined = std::filesystem::current_path(error).string() + "/" + path;
+  if (error) {
+    fprintf(stderr, "%s: the current folder is unknown (%s)\n", setting, error.message().c_str());
+    return false;
+  }
   if (joined.size() < size) {
     snprintf(path, size, "%s", joined.c_str());
     return true;

@@ -74,18 +74,21 @@ bool Hl_Init(const PlatConfig& config) {
   hl_config = config;
   hl_counter = 0;
   hl_back.pixels.clear();
+  // A file that cannot be made is a failed capture: said, and the show plays without it.
   hl_crc = nullptr;
+  errno = 0;
   if (config.crc_log[0] && !(hl_crc = fopen(config.crc_log, "wb"))) {
-    fprintf(stderr, "Plat: cannot write %s\n", config.crc_log);
-    return false;
+    fprintf(stderr, "Plat: cannot write %s (%s); no frame log is written\n", config.crc_log, Hl_Reason());
+    Plat_Note_Output_Failure();
   }
   hl_wav = nullptr;
   hl_wav_bytes = 0;
-  if (config.wav[0]) {
-    if (!(hl_wav = fopen(config.wav, "wb"))) {
-      fprintf(stderr, "Plat: cannot write %s\n", config.wav);
-      return false;
-    }
+  errno = 0;
+  if (config.wav[0] && !(hl_wav = fopen(config.wav, "wb"))) {
+    fprintf(stderr, "Plat: cannot write %s (%s); no sound is written\n", config.wav, Hl_Reason());
+    Plat_Note_Output_Failure();
+  }
+  if (hl_wav) {
     // Unbuffered: every write's count is what reached the file, so the header can say just that.
     setvbuf(hl_wav, nullptr, _IONBF, 0);
     if (!Hl_Wav_Header(hl_wav, 0)) {

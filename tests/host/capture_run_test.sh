@@ -55,6 +55,8 @@ limited() {  # limited <KB> <expected exit code> <env...>: a run under a file si
 }
 limited unlimited 74 VELMORAN_MAX_FRAMES=20 VELMORAN_WAV=/dev/full
 grep -q "writing /dev/full failed (No space left on device); no sound is written" err.txt || fail "WAV: $(cat err.txt)"
+limited unlimited 74 VELMORAN_MAX_FRAMES=5 VELMORAN_WAV=no/such.wav VELMORAN_CRC_LOG=no/such.txt
+[ "$(grep -c "cannot write .*/no/such.* (No such file or directory); no" err.txt)" = 2 ] || fail "no folder: $(cat err.txt)"
 # The log's buffer is written at its close, or along the run, where the log stops.
 for case in "20:\(No space left on device\); the frame log is incomplete" \
   "300:at frame [0-9]+ \(No space left on device"; do
