@@ -54,6 +54,8 @@ const PlatBackendName kPlatBackends[] = {
 };
 
 const u32 kPlatMaxKeyCode = 127;
+const char* const kPlatKeyDown = "down:";
+const char* const kPlatKeyUp = "up:";
 const u32 kPlatMaxFps = 1000;
 const u32 kPlatMaxBorder = 10000;
 const f64 kPlatMaxSeconds = 1e9;
@@ -64,9 +66,9 @@ bool Plat_Parse_Keys(const char* text, PlatConfig* c) {
     u32 frame = 0, code = 0;
     text = Plat_Parse_Digits(text, ~0u, &frame);
     if (!text || *text++ != ':') return false;
-    bool down = strncmp(text, "down:", 5) == 0;
-    if (!down && strncmp(text, "up:", 3) != 0) return false;
-    text = Plat_Parse_Digits(text + (down ? 5 : 3), kPlatMaxKeyCode, &code);
+    bool down = strncmp(text, kPlatKeyDown, strlen(kPlatKeyDown)) == 0;
+    if (!down && strncmp(text, kPlatKeyUp, strlen(kPlatKeyUp)) != 0) return false;
+    text = Plat_Parse_Digits(text + strlen(down ? kPlatKeyDown : kPlatKeyUp), kPlatMaxKeyCode, &code);
     if (!text || c->key_count >= kPlatMaxScriptKeys) return false;
     c->keys[c->key_count++] = {frame, down, u8(code)};
     if (*text == ',' && text[1]) text++;
