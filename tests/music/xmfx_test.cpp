@@ -108,44 +108,46 @@ TEST(XmRows, SetPositionActsAtTheNextRowAndOrdersBeyondTheSongRestart) {
   Xm_Free_Module(m);
 }
 
-TEST(XmEffects, ArpeggioCyclesBaseThirdAndFifthFromTickZero) {
-  auto f = Trace(Song(6, {{0, {49, 1, 0, 0x00, 0x37}}}), 4, [](XmModule*) { return C0()->voice->frequency; });
-  std::vector<i32> want = {8363, i32(8363 * std::exp2(192 / 768.0)), i32(8363 * std::exp2(448 / 768.0)), 8363};
-  EXPECT_EQ(f, want);
-}
-
-TEST(XmEffects, VibratoTremoloTremorAndRetriggerStepByTheirTables) {
+TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTables) {
   struct Case {
     const char* name;
+    u16 speed;
     Cells cells;
     std::function<i32(XmModule*)> value;
-    std::vector<i32> want;  // after ticks 0..6 of the row
+    std::vector<i32> want;  // after ticks 0, 1, ...
   };
+  auto frequency = [](XmModule*) { return C0()->voice->frequency; };
+  auto period = [](XmModule*) { return C0()->period; };
+  auto voice = [](XmModule*) { return C0()->voice->number; };
   auto period_offset = [](XmModule*) { return C0()->period_offset; };
   auto volume_offset = [](XmModule*) { return C0()->volume_offset; };
   auto left_gain = [](XmModule*) { return C0()->voice->left_target; };  // centre: 127 x 127 / 255
   auto volume = [](XmModule*) { return C0()->volume; };
-  // Sine vibrato, speed 8, depth 8: |sin(p pi / 32)| x 256 x 8 / 32, low two bits cleared; the
-  // row start does not advance the position.
   Case cases[] = {
-      {"vibrato", {{0, {49, 1, 0, 0x04, 0x88}}}, period_offset, {0, 0, -44, -64, -44, 0, 44}},
+      // Arpeggio cycles base, third and fifth from tick 0.
+      {"arpeggio", 6, {{0, {49, 1, 0, 0x00, 0x37}}}, frequency,
+       {8363, i32(8363 * std::exp2(192 / 768.0)), i32(8363 * std::exp2(448 / 768.0)), 8363}},
+      // Sine vibrato, speed 8, depth 8: |sin(p pi / 32)| x 256 x 8 / 32, low two bits cleared; the
+      // row start does not advance the position.
+      {"vibrato", 7, {{0, {49, 1, 0, 0x04, 0x88}}}, period_offset, {0, 0, -44, -64, -44, 0, 44}},
       // Sine tremolo at volume 32: up to 64 - 32 above, down to 32 below.
-      {"tremolo", {{0, {49, 1, 0x30, 0x07, 0x88}}}, volume_offset, {0, 0, 22, 32, 22, 0, -22}},
+      {"tremolo", 7, {{0, {49, 1, 0x30, 0x07, 0x88}}}, volume_offset, {0, 0, 22, 32, 22, 0, -22}},
       // T21: three ticks on (the row start counts), two off; the voice's gain follows.
-      {"tremor", {{0, {49, 1, 0, 0x1D, 0x21}}}, left_gain, {63, 63, 63, 0, 0, 63, 63}},
-      // R every second tick from volume 32: x picks the change.
-      {"retrigger -1", {{0, {49, 1, 0x30, 0x1B, 0x12}}}, volume, {32, 32, 31, 31, 30, 30, 29}},
-      {"retrigger x2/3", {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
-      {"retrigger /2", {{0, {49, 1, 0x30, 0x1B, 0x72}}}, volume, {32, 32, 16, 16, 8, 8, 4}},
-      {"retrigger none", {{0, {49, 1, 0x30, 0x1B, 0x82}}}, volume, {32, 32, 32, 32, 32, 32, 32}},
-      {"retrigger +16", {{0, {49, 1, 0x30, 0x1B, 0xD2}}}, volume, {32, 32, 48, 48, 64, 64, 64}},
-      {"retrigger x3/2", {{0, {49, 1, 0x30, 0x1B, 0xE2}}}, volume, {32, 32, 48, 48, 64, 64, 64}},
-      {"retrigger x2", {{0, {49, 1, 0x24, 0x1B, 0xF3}}}, volume, {20, 20, 20, 40, 40, 40, 64}},
+      {"tremor", 7, {{0, {49, 1, 0, 0x1D, 0x21}}}, left_gain, {63, 63, 63, 0, 0, 63, 63}},
+      // R every second tick from volume 32: x picks the change; a retrigger moves to the pair's other voice.
+      {"retrigger -1", 7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}, volume, {32, 32, 31, 31, 30, 30, 29}},
+      {"retrigger voice", 7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}, voice, {0, 0, 32}},
+      {"retrigger x2/3", 7, {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
+      {"retrigger /2", 7, {{0, {49, 1, 0x30, 0x1B, 0x72}}}, volume, {32, 32, 16, 16, 8, 8, 4}},
+      {"retrigger none", 7, {{0, {49, 1, 0x30, 0x1B, 0x82}}}, volume, {32, 32, 32, 32, 32, 32, 32}},
+      {"retrigger +16", 7, {{0, {49, 1, 0x30, 0x1B, 0xD2}}}, volume, {32, 32, 48, 48, 64, 64, 64}},
+      {"retrigger x3/2", 7, {{0, {49, 1, 0x30, 0x1B, 0xE2}}}, volume, {32, 32, 48, 48, 64, 64, 64}},
+      {"retrigger x2", 7, {{0, {49, 1, 0x24, 0x1B, 0xF3}}}, volume, {20, 20, 20, 40, 40, 40, 64}},
+      {"set volume above 64: full", 1, {{0, {49, 1, 0, 0x0C, 0xFF}}}, volume, {64}},
+      // E5F: a finetune of (y - 8) x 16 for the note of its row only.
+      {"set finetune", 1, {{0, {49, 1, 0, 0x0E, 0x5F}}, {1, {49, 1, 0, 0, 0}}}, period, {4608 - 56, 4608}},
   };
-  for (const Case& c : cases) EXPECT_EQ(Trace(Song(7, c.cells), 7, c.value), c.want) << c.name;
-  // A retrigger starts the note again: the channel moves to the other voice of its pair.
-  auto voice = Trace(Song(7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}), 3, [](XmModule*) { return C0()->voice->number; });
-  EXPECT_EQ(voice, (std::vector<i32>{0, 0, 32}));
+  for (const Case& c : cases) EXPECT_EQ(Trace(Song(c.speed, c.cells), u32(c.want.size()), c.value), c.want) << c.name;
 }
 
 TEST(XmEffects, AutoVibratoFollowsTheInstrumentsWaveformAndSweep) {
@@ -297,11 +299,6 @@ TEST(XmEffects, PanningSlidesMoveByTheirNibblesInTheirDirections) {
   }
 }
 
-TEST(XmEffects, SetVolumeAboveSixtyFourIsClampedToFull) {
-  auto v = Trace(Song(1, {{0, {49, 1, 0, 0x0C, 0xFF}}}), 1, [](XmModule*) { return C0()->volume; });
-  EXPECT_EQ(v[0], 64);
-}
-
 TEST(XmEffects, NoteDelayOfZeroPlaysAtOnceAndOfTwoAtTheThirdTick) {
   XmSong song = Song(6, {{0, {49, 1, 0, 0x0E, 0xD0}}});
   XmWriter_Cell(&song, 0, 0, 1) = {49, 1, 0, 0x0E, 0xD2};
@@ -309,11 +306,6 @@ TEST(XmEffects, NoteDelayOfZeroPlaysAtOnceAndOfTwoAtTheThirdTick) {
     return (Xm_Channel(0)->voice->sample != nullptr) + 2 * (Xm_Channel(1)->voice->sample != nullptr);
   };
   EXPECT_EQ(Trace(song, 3, playing), (std::vector<i32>{1, 1, 3}));
-}
-
-TEST(XmEffects, SetFinetuneGivesOnlyTheNoteOfItsRowAFinetuneOfYMinusEightTimesSixteen) {
-  XmSong song = Song(1, {{0, {49, 1, 0, 0x0E, 0x5F}}, {1, {49, 1, 0, 0, 0}}});
-  EXPECT_EQ(Trace(song, 2, [](XmModule*) { return C0()->period; }), (std::vector<i32>{4608 - 56, 4608}));
 }
 
 TEST(XmEffects, PortamentoAndVolumeSlidesMoveByTheirMemories) {

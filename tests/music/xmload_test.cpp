@@ -87,7 +87,7 @@ TEST(XmLoader, ReadsTheHeaderPatternsAndInstrumentsTheWriterWrote) {
 }
 
 TEST(XmLoader, OnlyATempoOfZeroIsReplacedAndSlowTemposPlayAsWritten) {
-  for (auto [bpm, want, frames] : {std::tuple{0, 125, 882}, {1, 1, 110250}, {31, 31, 3556}, {255, 255, 432}}) {
+  for (auto [bpm, want, frames] : {std::tuple{0, 125, 882}, {1, 1, 110250}, {31, 31, 3556}, {255, 255, 432}, {65535, 32767, 3}}) {
     XmSong song = One_Sample_Song(Dc_Sample(100));
     song.bpm = u16(bpm);
     XmModule* m = Load_Song(song);
@@ -103,8 +103,9 @@ TEST(XmLoader, DecodesDeltaSamplesAndConvertsLoopsToSamples) {
   XmWriterSample eight;
   eight.sixteen_bit = false;
   eight.data = {10, 15, 12};  // written as deltas 10, 5, -3
+  eight.loop_type = 1, eight.loop_start = 3, eight.loop_length = 1;  // a loop from the sample's end is dropped
   XmWriterSample sixteen;
-  sixteen.data.assign(3000, 7);
+  for (i32 i = 0; i < 600000; i++) sixteen.data.push_back(i16(i));  // over a megabyte: read in pieces
   sixteen.loop_type = 3;  // both loop bits: ping-pong
   sixteen.loop_start = 500;
   sixteen.loop_length = 1000;  // bytes 1000..3000
@@ -153,23 +154,25 @@ TEST(XmLoader, EmptyAndMissingPatternsPlayEmptyRows) {
 
 TEST(XmLoader, ClampsWhatPlayersCommonlyAccept) {
   XmSong song = One_Sample_Song(Dc_Sample(100, 40));
-  song.restart = 7;  // beyond the song
-  XmWriter_Cell(&song, 0, 0, 0) = {120, 200, 0, 0, 0};  // note and instrument out of range
+  song.restart = 1;  // the song's length: past its last order
+  XmWriter_Cell(&song, 0, 0, 0) = {98, 129, 0, 0, 0};  // note and instrument just out of range
   XmWriterInstrument& in = song.instruments[0];
-  in.samples[0].volume = 90;
+  in.samples[0].volume = 65;
   in.samples[0].loop_start = 30;
   in.samples[0].loop_length = 50;  // runs past the end
   in.volume_envelope.points = {{0, 64}, {4, 80}};  // y above 64
   in.volume_envelope.type = 7;
-  in.volume_envelope.sustain = 5;     // no such point
+  in.volume_envelope.sustain = 2;     // no such point
   in.volume_envelope.loop_start = 1;  // loop 1..0 is backwards
+  in.panning_envelope = {{{0, 32}}, 0, 0, 0, 1};  // a single point is no envelope
   XmModule* m = Load_Song(song);
   ASSERT_NE(m, nullptr);
   const XmSample* s = m->instruments[0].samples[0];
   EXPECT_EQ((std::vector<i32>{m->restart_position, m->patterns[0].cells[0].note, m->patterns[0].cells[0].instrument,
                               s->volume, i32(s->loop_start), i32(s->loop_length),
-                              m->instruments[0].volume_envelope[1].y, m->instruments[0].volume_type}),
-            (std::vector<i32>{0, 0, 0, 64, 30, 10, 64, 1}));
+                              m->instruments[0].volume_envelope[1].y, m->instruments[0].volume_type,
+                              m->instruments[0].panning_type}),
+            (std::vector<i32>{0, 0, 0, 64, 30, 10, 64, 1, 0}));
   Xm_Free_Module(m);
 
   // A loop that starts beyond the sample is dropped; a sample cut by the file's end is shortened.

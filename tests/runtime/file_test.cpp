@@ -77,6 +77,8 @@ TEST(FileGolden, DataBaseAndZlibEntryMatchTheHandMadeFile) {
   EXPECT_EQ(Read_Entry("p.bin"), std::vector<u8>(bytes.begin() + 8, bytes.begin() + 25));
   EXPECT_EQ(File_Get_Size("p.bin"), 5u);
   File_Unpack_On();
+  File_Load("p.bin");
+  EXPECT_EQ(std::make_pair(File_Get_Entry(1)->packed, File_Get_Entry(1)->size), std::make_pair(u8(0), 5u));
   EXPECT_EQ(Read_Entry("p.bin"), Bytes("hello"));
   EXPECT_EQ(File_Get_Entry(1)->loaded, 0) << "unpacking also unloads on close";
 }
@@ -155,6 +157,7 @@ TEST(FileLoad, LoadsUnpackingAutoUnloadAndProgressMarks) {
   File_Progress_Off();
   EXPECT_EQ(Output_Of(File_Decompress_All), "File: Decompressing  [.]\b\b\xFE\n");
   EXPECT_EQ(Read_Entry("LZ/BIG.klz"), big);
+  EXPECT_TRUE(File_Is_Klz("b.klz.bak") && !File_Is_Klz("b.kl"));
   EXPECT_STREQ(Mem_Get_Description(File_Get_Data("lz/big.klz")), "Lzh: lz/big.KLZ");
   EXPECT_FATAL("File_Unload: File not loaded", File_Unload("a"));
   EXPECT_FATAL("File_Unpack: file not compressed.", File_Unpack(0, nullptr));

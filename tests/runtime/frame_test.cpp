@@ -33,12 +33,12 @@ std::string Run_Loaders(u32 length, u32 dots) {
 }  // namespace
 
 TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
+  Demo_Add_Init(Loader_A);  // the show's way: its length given, its loaders run without marks
   EXPECT_EQ(Run_Loaders(1, 40), Bar(std::string(40, '.') + "]" + std::string(41, '\b') + "\n"));
   EXPECT_EQ(Run_Loaders(200, 0), Bar("]\n")) << "lengths above 127 draw no dots";
-  calls.clear();
   for (DemoCallback loader : {Loader_A, Loader_B, Loader_A}) Demo_Add_Init(loader);
   EXPECT_EQ(Run_Loaders(0, 0), Bar("...]\b\b\b\b\xfe\xfe\xfe\n"));
-  EXPECT_EQ(calls, (std::vector<int>{1, 2, 1}));
+  EXPECT_EQ(calls, (std::vector<int>{1, 1, 2, 1}));
   EXPECT_EQ(Run_Loaders(0, 0), Bar("]\b\n")) << "the list was emptied";
   EXPECT_FATAL("Demo: Too many loaders", {
     for (u32 i = 0; i < kDemoMaxLoaders + 1; i++) Demo_Add_Init(Loader_A);
@@ -67,6 +67,18 @@ TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
       if (surface[row + x] != 0xF0F0F0) exit(20);
     exit(surface[row + 21] == 0 ? 0 : 21);
   });
+}
+
+// A channel heard shows '[' and rises a character a silent frame up to '^'; one never heard shows '^', one past
+// the count stays blank.
+TEST(FrameHook, TheChannelMeterFallsFromTheLastNoteHeard) {
+  const u8 heard[6] = {49, 64, 0, 0, 49, 0}, silent[6] = {};
+  std::string meter;
+  for (int frame = 0; frame < 5; frame++) {
+    Demo_Step_Channel_Meter(frame ? silent : heard, 2);
+    meter += std::string(Demo_Get_Channel_Meter(), 3) + "|";
+  }
+  EXPECT_EQ(meter, "[^ |\\^ |]^ |^^ |^^ |");
 }
 
 // Each tenth reading measures the ten frames since the last: 200 ms give 50.00, then 400 ms 25.00; the

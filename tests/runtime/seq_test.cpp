@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
+#include "render/vr.h"
+#include "render/vrpath.h"
 #include "runtime/demo.h"
 #include "runtime/key.h"
 #include "runtime/seq.h"
@@ -50,8 +53,10 @@ TEST_F(Sequencer, RowsCarryIntoOrdersAndTheSpeedFactorTruncatesOrders) {
   Seq_Add_Event(0, 40, B);  // from 3.48: ends at 4.24
   Seq_Set_Speed(0.5f);
   Seq_Add_Event(3, 0, C);  // 1.5 orders truncated to 1
+  Seq_Set_Part_Name("old");
   Seq_Run_Demo();
   ASSERT_EQ(End(), target);
+  EXPECT_STREQ(Seq_Get_Part_Name(), "") << "an event's start empties the part name";
   for (i64 end : {target + 40, target + 40 + 64}) {
     heard = End();
     ASSERT_TRUE(Seq_Run_Frame());
@@ -84,6 +89,8 @@ TEST_F(Sequencer, EscapeAndListsWithoutEndEvent) {
   EXPECT_FALSE(Seq_Next_Event()) << "Escape ends the show at once";
   Key_Init();
   Seq_Init();
+  heard = End();
+  EXPECT_FALSE(Seq_Event_Over()) << "a list without events is never over";
   Seq_Add_Event(0, 1, A);
   Seq_Run_Demo();
   heard = End();
@@ -129,6 +136,16 @@ TEST_F(Sequencer, DebugKeysHoldAndJumpOnlyInDebugMode) {
   Key_Set_Down(KEY_CTRL);
   Seq_Run_Frame();
   EXPECT_EQ(heard, base + 96) << "Ctrl moves to the event's end";
+  // 'C' toggles the path override once a press; Left steps a running camera path 20 records back.
+  VrPathRecord records[30] = {};
+  vr_engine.path = {records + 25, records, 0, 30, 5};
+  vr_engine.path_on = 1;
+  Key_Set_Down('C');
+  Key_Set_Down(KEY_LEFT);
+  Seq_Run_Frame();
+  EXPECT_EQ(std::make_tuple(vr_engine.path_override, Key_Is_Down('C'), vr_engine.path.records_left, vr_engine.path_on),
+            std::make_tuple(u8(1), false, 25u, u8(1)));
+  vr_engine.path = {};
 }
 
 // The waiting fades run rounds only while the current event lasts: an event 2 rows long, its callback
