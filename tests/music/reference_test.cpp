@@ -95,15 +95,11 @@ TEST(ReferenceTimeline, CorpusModulesPlayTheSameRowAtEveryTickAndLastAsLong) {
   }
   EXPECT_EQ(compared, 49u);
   // Songs whose rows agree up to a place where this player differs by design: a jump on a later
-  // channel than a break takes row 0 (roadblas), and a jump at the song's end (xyce).
-  Comparison c = Compare_Timeline(Corpus("roadblas.xm"), 2400);
-  EXPECT_EQ(c.mismatch, -1) << c.detail;
-  c = Compare_Timeline(Corpus("xyce-dans_la_rue.xm"), 8400);
-  EXPECT_EQ(c.mismatch, -1) << c.detail;
-  c = Compare_Timeline(Corpus("rhino_sting.xm"), 200000);
-  EXPECT_EQ(c.mismatch, -1) << c.detail;
-  c = Compare_Timeline(Corpus("load_xm_invalid_instsize.xm"), 200000);  // no tail after one row
-  EXPECT_EQ(c.mismatch, -1) << c.detail;
+  // channel than a break takes row 0 (roadblas), and a jump at the song's end (xyce); the last has no
+  // tail after its one row.
+  for (auto [name, ticks] : {std::pair{"roadblas.xm", 2400}, {"xyce-dans_la_rue.xm", 8400}, {"rhino_sting.xm", 200000},
+                             {"load_xm_invalid_instsize.xm", 200000}})
+    EXPECT_EQ(Compare_Timeline(Corpus(name), u32(ticks)).mismatch, -1) << name;
 }
 
 TEST(ReferenceTimeline, WriterModulesWithTempoChangesJumpsLoopsAndDelays) {
@@ -157,8 +153,7 @@ TEST(ReferenceLevels, VolumeColumnAndPanningScaleTheSoundAsTheReferenceDoes) {
   const u32 row = 6 * 882, frames = 40 * row;
 
   XmModule* m = Load_Bytes(bytes);
-  ASSERT_NE(m, nullptr);
-  ASSERT_TRUE(Xm_Render_Start(m));
+  ASSERT_TRUE(m && Xm_Render_Start(m));
   std::vector<i16> ours(size_t(frames + 884) * 2);
   for (size_t at = 0; at < size_t(frames) * 2; at += 884 * 2) Xm_Render_Chunk(&ours[at]);
   Xm_Stop_Module(m);
@@ -179,16 +174,15 @@ TEST(ReferenceLevels, VolumeColumnAndPanningScaleTheSoundAsTheReferenceDoes) {
   };
   for (u32 side = 0; side < 2; side++) {
     f64 full_ours = level(ours, 4, side), full_theirs = level(theirs, 4, side);
-    ASSERT_GT(full_ours, 1000);
-    ASSERT_GT(full_theirs, 1000);
-    EXPECT_NEAR(Db(level(ours, 12, side) / full_ours), Db(level(theirs, 12, side) / full_theirs), 0.5);
-    EXPECT_NEAR(Db(level(ours, 20, side) / full_ours), Db(level(theirs, 20, side) / full_theirs), 0.5);
+    ASSERT_TRUE(full_ours > 1000 && full_theirs > 1000);
+    for (u32 quieter : {12u, 20u})
+      EXPECT_NEAR(Db(level(ours, quieter, side) / full_ours), Db(level(theirs, quieter, side) / full_theirs), 0.5);
   }
   // Hard left and hard right leave the other side (nearly) silent in both players.
-  EXPECT_LT(level(ours, 28, 1), 1);
-  EXPECT_LT(level(theirs, 28, 1), level(theirs, 28, 0) / 100);
-  EXPECT_LT(level(ours, 36, 0), 1);
-  EXPECT_LT(level(theirs, 36, 0), level(theirs, 36, 1) / 100);
+  for (auto [first_row, silent] : {std::pair{28u, 1u}, {36u, 0u}}) {
+    EXPECT_LT(level(ours, first_row, silent), 1);
+    EXPECT_LT(level(theirs, first_row, silent), level(theirs, first_row, 1 - silent) / 100);
+  }
   EXPECT_GT(level(ours, 28, 0), level(ours, 4, 0));
   EXPECT_GT(level(theirs, 28, 0), level(theirs, 4, 0));
 }

@@ -31,8 +31,7 @@ XmSong Song(u16 speed, const Cells& cells) {
 // A value read after each of n ticks of the song.
 std::vector<i32> Trace(const XmSong& song, u32 ticks, const std::function<i32(XmModule*)>& value) {
   XmModule* m = Load_Song(song);
-  EXPECT_NE(m, nullptr);
-  EXPECT_TRUE(Xm_Render_Start(m));
+  EXPECT_TRUE(m && Xm_Render_Start(m));
   std::vector<i32> t;
   for (u32 i = 0; i < ticks; i++) {
     m->tick_function(m);
@@ -159,10 +158,7 @@ TEST(XmEffects, AutoVibratoFollowsTheInstrumentsWaveformAndSweep) {
   for (const Case& c : cases) {
     XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}});
     XmWriterInstrument& in = song.instruments[0];
-    in.vibrato_type = c.type;
-    in.vibrato_sweep = c.sweep;
-    in.vibrato_depth = 16;
-    in.vibrato_rate = 64;
+    in.vibrato_type = c.type, in.vibrato_sweep = c.sweep, in.vibrato_depth = 16, in.vibrato_rate = 64;
     EXPECT_EQ(Trace(song, 4, [](XmModule*) { return C0()->period_offset; }), c.want) << int(c.type);
   }
 }
@@ -174,19 +170,17 @@ TEST(XmEffects, PanningEnvelopeSwingsByTheRoomLeftAroundTheSamplesPanning) {
                                {64, {0, 32, 64, 96, 96, 96}}, {250, {250, 250, 250, 250, 250, 250}}}) {
     XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}});
     song.instruments[0].samples[0].panning = panning;
-    song.instruments[0].panning_envelope.points = {{0, 0}, {4, 64}};
-    song.instruments[0].panning_envelope.type = 1;
+    song.instruments[0].panning_envelope = {{{0, 0}, {4, 64}}, 0, 0, 0, 1};
     EXPECT_EQ(Trace(song, 6, [](XmModule*) { return C0()->voice->panning; }), want) << int(panning);
   }
 }
 
 TEST(XmEffects, SampleOffsetInsideTheLoopStartsThereAndBeyondItRestartsTheSample) {
-  XmWriterSample sample = Dc_Sample(1000, 1024);
   XmSong song = Song(1, {{0, {49, 1, 0, 0x09, 0x02}},
                          {1, {0, 0, 0, 0x09, 0x03}},     // no note: the next note starts at 768
                          {2, {49, 1, 0, 0, 0}},
                          {3, {49, 1, 0, 0x09, 0x05}}});  // 1280 is past the loop: position 0
-  song.instruments[0].samples[0] = sample;
+  song.instruments[0].samples[0] = Dc_Sample(1000, 1024);
   EXPECT_EQ(Trace(song, 4, [](XmModule*) { return i32(C0()->voice->position); }),
             (std::vector<i32>{512, 512, 768, 0}));
   // A ping-pong voice running backward starts over from 0 running forward.
@@ -214,8 +208,7 @@ TEST(XmEffects, GlobalVolumeSlideReachesAVoiceAtItsNextRowWhetherItsEnvelopeIsOf
   } cases[] = {{"no envelope", {}, 0}, {"held at its sustain", {{0, 64}, {8, 0}}, 3}, {"over", {{0, 64}, {1, 64}}, 1}};
   for (const Case& c : cases) {
     XmSong song = Song(5, {{0, {49, 1, 0, 0x11, 0x0F}}, {1, {0, 0, 0, 0x11, 0x20}}, {2, {0, 0, 0, 0x11, 0}}});
-    song.instruments[0].volume_envelope.points = c.points;
-    song.instruments[0].volume_envelope.type = c.type;
+    song.instruments[0].volume_envelope = {c.points, 0, 0, 0, c.type};
     EXPECT_EQ(Trace(song, 16, [](XmModule*) { return C0()->voice->volume; }), want) << c.name;
     EXPECT_EQ(Trace(song, 16, [](XmModule* m) { return m->global_volume; }), global) << c.name;
   }
@@ -223,8 +216,7 @@ TEST(XmEffects, GlobalVolumeSlideReachesAVoiceAtItsNextRowWhetherItsEnvelopeIsOf
 
 TEST(XmEffects, AnInstrumentRestartsTheEnvelopeButKeepsItsValueUntilTheFirstPoint) {
   XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}, {1, {49, 1, 0, 0, 0}}});
-  song.instruments[0].volume_envelope.points = {{3, 64}, {5, 64}};
-  song.instruments[0].volume_envelope.type = 1;
+  song.instruments[0].volume_envelope = {{{3, 64}, {5, 64}}, 0, 0, 0, 1};
   // Silent until tick 3 of the first note; the second note starts from the value reached.
   EXPECT_EQ(Trace(song, 10, [](XmModule*) { return C0()->volume_envelope.output; }),
             (std::vector<i32>{0, 0, 0, 64, 64, 64, 64, 64, 64, 64}));
@@ -234,16 +226,12 @@ TEST(XmEffects, KeyOffWithoutEnvelopeCutsAndWithEnvelopeFadesPastTheSustain) {
   XmSong song = Song(2, {{0, {49, 1, 0, 0, 0}}, {2, {97, 0, 0, 0, 0}}});
   auto volume = [](XmModule*) { return C0()->voice->volume; };
   EXPECT_EQ(Trace(song, 5, volume), (std::vector<i32>{127, 127, 127, 127, 0}));
-  song.instruments[0].volume_envelope.points = {{0, 64}, {2, 64}, {50, 0}};
-  song.instruments[0].volume_envelope.type = 3;
-  song.instruments[0].volume_envelope.sustain = 1;
+  song.instruments[0].volume_envelope = {{{0, 64}, {2, 64}, {50, 0}}, 1, 0, 0, 3};  // sustained at point 1
   song.instruments[0].fadeout = 4096;  // 8192 a tick once doubled
   // Held at 64 until the key-off at tick 4; then fadeout 57344 / 65536 of 127 and falling.
   std::vector<i32> v = Trace(song, 8, volume);
-  EXPECT_EQ(v[3], 127);
-  EXPECT_EQ(v[4], 111);
-  EXPECT_LT(v[5], v[4]);
-  EXPECT_LT(v[7], v[6]);
+  EXPECT_EQ(std::make_pair(v[3], v[4]), std::make_pair(127, 111));
+  EXPECT_TRUE(v[5] < v[4] && v[7] < v[6]);
 }
 
 // Envelope (0, 64), (2, 64), (4, 0), sustained at point 1: held at 64 until the key-off at tick 4, which
@@ -265,10 +253,7 @@ TEST(XmEffects, VolumeEnvelopeHoldsAtTheSustainUntilTheKeyOffAndTurnsAtItsPoints
   };
   for (const Case& c : cases) {
     XmSong song = Song(2, c.cells);
-    XmWriterEnvelope& e = song.instruments[0].volume_envelope;
-    e.points = c.points;
-    e.type = c.type;
-    e.sustain = 1;
+    song.instruments[0].volume_envelope = {c.points, 1, 0, 0, c.type};
     EXPECT_EQ(Trace(song, 8, [](XmModule*) { return C0()->volume_envelope.output; }), c.want) << c.name;
   }
 }
@@ -320,8 +305,7 @@ TEST(XmEffects, PortamentoAndVolumeSlidesMoveByTheirMemories) {
 
 TEST(XmEffects, EnvelopePositionFarBeforeTheFirstPointFollowsTheSegmentsLine) {
   XmSong song = Song(6, {{0, {49, 1, 0, 0x15, 0}}});
-  song.instruments[0].volume_envelope.points = {{60000, 0}, {60001, 64}};
-  song.instruments[0].volume_envelope.type = 1;
+  song.instruments[0].volume_envelope = {{{60000, 0}, {60001, 64}}, 0, 0, 0, 1};
   // Tick 0 lies 60000 ticks before the rising segment: its line is far below 0 there.
   auto t = Trace(song, 6, [](XmModule*) { return C0()->volume_envelope.output + C0()->voice->volume; });
   EXPECT_EQ(t, std::vector<i32>(6, 0));

@@ -15,11 +15,7 @@ namespace {
 XmSong Two_Pattern_Song() {
   XmSong song;
   song.name = "fields";
-  song.channels = 6;
-  song.restart = 1;
-  song.flags = 1;
-  song.speed = 5;
-  song.bpm = 140;
+  song.channels = 6, song.restart = 1, song.flags = 1, song.speed = 5, song.bpm = 140;
   XmWriter_Add_Pattern(&song, 64);
   XmWriter_Add_Pattern(&song, 32);
   song.orders = {1, 0, 1};
@@ -29,18 +25,10 @@ XmSong Two_Pattern_Song() {
   XmWriterInstrument in;
   in.name = "a";
   XmWriterSample s = XmWriter_Cycle("sine", 32, 1000, 's');
-  s.volume = 40;
-  s.finetune = -16;
-  s.panning = 200;
-  s.relative_note = -12;
+  s.volume = 40, s.finetune = -16, s.panning = 200, s.relative_note = -12;
   in.samples.push_back(s);
-  for (u32 i = 0; i < 96; i++) in.keymap[i] = 0;
-  in.volume_envelope.points = {{0, 64}, {10, 32}, {20, 0}};
-  in.volume_envelope.type = 3;
-  in.volume_envelope.sustain = 1;
-  in.fadeout = 300;
-  in.vibrato_type = 2;
-  in.vibrato_depth = 7;
+  in.volume_envelope = {{{0, 64}, {10, 32}, {20, 0}}, 1, 0, 0, 3};  // sustained at point 1
+  in.fadeout = 300, in.vibrato_type = 2, in.vibrato_depth = 7;
   song.instruments.push_back(in);
   song.instruments.push_back(XmWriterInstrument());  // no samples
   return song;
@@ -92,8 +80,7 @@ TEST(XmLoader, OnlyATempoOfZeroIsReplacedAndSlowTemposPlayAsWritten) {
     song.bpm = u16(bpm);
     XmModule* m = Load_Song(song);
     ASSERT_TRUE(Xm_Render_Start(m));
-    EXPECT_EQ(m->default_bpm, want);
-    EXPECT_EQ(m->tick_length, frames);
+    EXPECT_EQ(std::make_pair(i32(m->default_bpm), m->tick_length), std::make_pair(want, frames));
     Xm_Stop_Module(m);
     Xm_Free_Module(m);
   }
@@ -158,13 +145,10 @@ TEST(XmLoader, ClampsWhatPlayersCommonlyAccept) {
   XmWriter_Cell(&song, 0, 0, 0) = {98, 129, 0, 0, 0};  // note and instrument just out of range
   XmWriterInstrument& in = song.instruments[0];
   in.samples[0].volume = 65;
-  in.samples[0].loop_start = 30;
-  in.samples[0].loop_length = 50;  // runs past the end
-  in.volume_envelope.points = {{0, 64}, {4, 80}};  // y above 64
-  in.volume_envelope.type = 7;
-  in.volume_envelope.sustain = 2;     // no such point
-  in.volume_envelope.loop_start = 1;  // loop 1..0 is backwards
-  in.panning_envelope = {{{0, 32}}, 0, 0, 0, 1};  // a single point is no envelope
+  in.samples[0].loop_start = 30, in.samples[0].loop_length = 50;  // runs past the end
+  // y above 64, a sustain point past the two points, a loop 1..0 backwards; a single point is no envelope.
+  in.volume_envelope = {{{0, 64}, {4, 80}}, 2, 1, 0, 7};
+  in.panning_envelope = {{{0, 32}}, 0, 0, 0, 1};
   XmModule* m = Load_Song(song);
   ASSERT_NE(m, nullptr);
   const XmSample* s = m->instruments[0].samples[0];
@@ -202,20 +186,19 @@ TEST(XmLoader, ClampsWhatPlayersCommonlyAccept) {
 }
 
 TEST(XmLoader, RefusesWhatDoesNotFitThePlayer) {
-  XmSong song = One_Sample_Song(Dc_Sample(100));
-  EXPECT_EQ(Load_Bytes(Patched(song, 0, 'e')), nullptr);
-  EXPECT_STREQ(Xm_Load_Error(), "not an XM module");
-  EXPECT_EQ(Load_Bytes(Patched(song, 68, 33)), nullptr);  // 33 channels
-  EXPECT_STREQ(Xm_Load_Error(), "channel count not 1..32");
-  EXPECT_EQ(Load_Bytes(Patched(song, 68, 0)), nullptr);
-  EXPECT_EQ(Load_Bytes(Patched(song, 65, 2)), nullptr);  // song length 513
-  EXPECT_EQ(Load_Bytes(Patched(song, 73, 1)), nullptr);  // 257 instruments
-  EXPECT_EQ(Load_Bytes(Patched(song, 71, 1)), nullptr);  // 257 patterns
-  EXPECT_EQ(Load_Bytes(Patched(song, 336 + 6, 2)), nullptr);  // 513 rows
-  EXPECT_STREQ(Xm_Load_Error(), "pattern with more than 256 rows");
-  size_t instrument = 336 + 9 + 128;
-  EXPECT_EQ(Load_Bytes(Patched(song, instrument + 27, 17)), nullptr);
-  EXPECT_STREQ(Xm_Load_Error(), "instrument with more than 16 samples");
+  // One byte patched: the id, 33 or 0 channels, 513 orders, 257 instruments and patterns, 513 rows, 17 samples.
+  const struct {
+    size_t at;
+    u8 value;
+    const char* error;
+  } rows[] = {{0, 'e', "not an XM module"}, {68, 33, "channel count not 1..32"}, {68, 0, "channel count not 1..32"},
+              {65, 2, "song longer than 256 orders"}, {73, 1, "more than 128 instruments"},
+              {71, 1, "more than 256 patterns"}, {336 + 6, 2, "pattern with more than 256 rows"},
+              {336 + 9 + 128 + 27, 17, "instrument with more than 16 samples"}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(Load_Bytes(Patched(One_Sample_Song(Dc_Sample(100)), row.at, row.value)), nullptr) << row.error;
+    EXPECT_STREQ(Xm_Load_Error(), row.error);
+  }
   xm_memory::file.clear();
   Xm_Set_File_Callbacks(nullptr, nullptr, nullptr, nullptr, nullptr);
   EXPECT_EQ(Xm_Load_Module("memory", nullptr), nullptr);
@@ -226,10 +209,7 @@ TEST(XmLoader, SampleReaderFillsTheDataInsteadOfTheFile) {
   xm_memory::file = XmWriter_Encode(song);
   Xm_Set_File_Callbacks(xm_memory::Open, xm_memory::Close, xm_memory::Read, xm_memory::Seek, xm_memory::Tell);
   XmModule* m = Xm_Load_Module("memory", [](void* d, u32 bytes, u8 bits, u32 instrument, u32 sample) {
-    EXPECT_EQ(bytes, 16u);
-    EXPECT_EQ(bits, 16);
-    EXPECT_EQ(instrument, 0u);
-    EXPECT_EQ(sample, 0u);
+    EXPECT_EQ(std::make_tuple(bytes, bits, instrument, sample), std::make_tuple(16u, u8(16), 0u, 0u));
     i16* p = static_cast<i16*>(d);
     for (u32 i = 0; i < 8; i++) p[i] = i16(i * 3);
   });

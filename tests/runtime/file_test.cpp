@@ -86,8 +86,7 @@ TEST(FileGolden, DataBaseAndZlibEntryMatchTheHandMadeFile) {
 TEST(FileDirectory, LookupIgnoresCaseFirstEqualNameWinsOneFileOpen) {
   Start_Datafile({{"sky/sky.pic", Bytes("first"), DATAFILE_RAW}, {"SKY/SKY.PIC", Bytes("second"), DATAFILE_RAW},
                   {"other", Bytes("x"), DATAFILE_RAW}});
-  EXPECT_EQ(File_Find("Sky/Sky.Pic"), 0);
-  EXPECT_EQ(File_Find("OTHER"), 2);
+  EXPECT_EQ(std::make_pair(File_Find("Sky/Sky.Pic"), File_Find("OTHER")), std::make_pair(u8(0), u8(2)));
   EXPECT_EQ(Read_Entry("SKY/SKY.PIC"), Bytes("first"));
   EXPECT_FATAL("File: missing.pcx not found in datafile", File_Find("missing.pcx"));
   File_Open("other");

@@ -94,10 +94,7 @@ TEST(FrameRate, MeasuredOverEachTenFramesAndHeldBetween) {
     PlatMsg msg;
     while (Plat_Get_Message(&msg)) Plat_Dispatch_Message(&msg);
   });
-  std::string zero = "0.00 ", fifty = "50.00 ";
   std::string want;
-  for (int i = 0; i < 9; i++) want += zero;
-  want += fifty;
-  for (int i = 0; i < 9; i++) want += fifty;
+  for (int reading = 1; reading <= 19; reading++) want += reading < 10 ? "0.00 " : "50.00 ";
   EXPECT_EQ(Child_Output().substr(0, want.size() + 6), want + "25.00 ");
 }

@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "runtime/mem.h"
 #include "tests/engine_fixture.h"
@@ -25,13 +26,11 @@ TEST_F(MemoryBlocks, BlocksAreAlignedZeroedListedInOrderAndGuarded) {
   u8* c = static_cast<u8*>(Mem_Alloc(0));
   EXPECT_EQ(reinterpret_cast<uintptr_t>(a) & 31, 0u);
   EXPECT_EQ(reinterpret_cast<uintptr_t>(b) & 65535, 0u);
-  EXPECT_EQ(Mem_Get_Taken_Size(a), 132u);
-  EXPECT_EQ(Mem_Get_Taken_Size(b), 65546u);
-  EXPECT_EQ(Mem_Get_Taken_Size(c), 32u);
+  EXPECT_EQ((std::vector<u32>{Mem_Get_Taken_Size(a), Mem_Get_Taken_Size(b), Mem_Get_Taken_Size(c)}),
+            (std::vector<u32>{132, 65546, 32}));
   Mem_Free(b);
   ASSERT_EQ(Mem_Get_Count(), 2);
-  EXPECT_EQ(Mem_Search_Block(c), 1);
-  EXPECT_EQ(Mem_Search_Block(b), -1);
+  EXPECT_EQ(std::make_pair(Mem_Search_Block(c), Mem_Search_Block(b)), std::make_pair(1, -1));
   EXPECT_EQ(Mem_Mark(), 2);
   Mem_Alloc(3);
   Mem_Alloc(4);

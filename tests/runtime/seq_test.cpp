@@ -138,10 +138,8 @@ TEST_F(Sequencer, DebugKeysHoldAndJumpOnlyInDebugMode) {
   EXPECT_EQ(heard, base + 96) << "Ctrl moves to the event's end";
   // 'C' toggles the path override once a press; Left steps a running camera path 20 records back.
   VrPathRecord records[30] = {};
-  vr_engine.path = {records + 25, records, 0, 30, 5};
-  vr_engine.path_on = 1;
-  Key_Set_Down('C');
-  Key_Set_Down(KEY_LEFT);
+  vr_engine.path = {records + 25, records, 0, 30, 5}, vr_engine.path_on = 1;
+  Key_Set_Down('C'), Key_Set_Down(KEY_LEFT);
   Seq_Run_Frame();
   EXPECT_EQ(std::make_tuple(vr_engine.path_override, Key_Is_Down('C'), vr_engine.path.records_left, vr_engine.path_on),
             std::make_tuple(u8(1), false, 25u, u8(1)));
