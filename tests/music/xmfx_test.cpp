@@ -298,9 +298,9 @@ TEST(XmEffects, PortamentoAndVolumeSlidesMoveByTheirMemories) {
                          {1, {0, 0, 0x62, 0x0A, 0x10}},     // volume column -2 each tick, A +1
                          {2, {61, 0, 0, 0x03, 0x10}}});     // slide toward C-5 by 64 a tick
   auto t = Trace(song, 12, [](XmModule*) { return C0()->period * 100 + C0()->volume; });
-  EXPECT_EQ(t[3], (4608 - 3 * 8) * 100 + 32);
-  EXPECT_EQ(t[7] % 100, 32 - 2 - 3 * (2 - 1));  // the column acts at the row start too
-  EXPECT_EQ(t[11] / 100, 4608 - 24 - 3 * 64);
+  // Period and volume after each row; the column acts at the row start too.
+  EXPECT_EQ((std::vector<i32>{t[3], t[7] % 100, t[11] / 100}),
+            (std::vector<i32>{(4608 - 3 * 8) * 100 + 32, 32 - 2 - 3 * (2 - 1), 4608 - 24 - 3 * 64}));
 }
 
 TEST(XmEffects, EnvelopePositionFarBeforeTheFirstPointFollowsTheSegmentsLine) {

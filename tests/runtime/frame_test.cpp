@@ -51,6 +51,7 @@ TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
     Mem_Init(0);
     Vbe_Init();
     Engine_Select_Mode(&surface, 320, 200);
+    if (vbe_screen.height != 200 - 2 * 14) exit(9);  // the border takes its lines at once, until the mode is set
     Demo_Open_Mode();
     // 7 per cent of 200 lines above and below; a frame of ones presented leaves those rows untouched.
     if (vbe_screen.width != 320 || vbe_screen.height != 200 - 2 * 14) exit(10);
