@@ -78,6 +78,10 @@ TEST(XmRows, JumpsBreaksLoopsDelaysAndSpeedZeroGiveTheirTimelines) {
   cases.push_back({"restart", s, {0, 1, 2, 3, 1000, 1001, 1002, 1003, 1000}});
   XmWriter_Cell(&s, 1, 1, 0) = {0, 0, 0, 0x0D, 0x00};  // a break at the last order goes to order 0
   cases.push_back({"break at the end", s, {0, 1, 2, 3, 1000, 1001, 0}});
+  s = Song(2, 64, 1, {0, 1});
+  s.restart = 1;  // a break to row 63, then a jump past the song: order 0, not the restart order
+  XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0D, 0x63}, XmWriter_Cell(&s, 1, 63, 0) = {0, 0, 0, 0x0B, 0x05};
+  cases.push_back({"last row, jump past the end", s, {0, 1063, 0}});
   s = Song(1, 16, 1, {0});
   XmWriter_Cell(&s, 0, 4, 1) = {0, 0, 0, 0x0E, 0x60};
   XmWriter_Cell(&s, 0, 8, 1) = {0, 0, 0, 0x0E, 0x62};
@@ -118,6 +122,7 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
   auto frequency = [](XmModule*) { return C0()->voice->frequency; };
   auto period = [](XmModule*) { return C0()->period; };
   auto voice = [](XmModule*) { return C0()->voice->number; };
+  auto panning = [](XmModule*) { return C0()->panning; };
   auto period_offset = [](XmModule*) { return C0()->period_offset; };
   auto volume_offset = [](XmModule*) { return C0()->volume_offset; };
   auto left_gain = [](XmModule*) { return C0()->voice->left_target; };  // centre: 127 x 127 / 255
@@ -145,6 +150,8 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       {"set volume above 64: full", 1, {{0, {49, 1, 0, 0x0C, 0xFF}}}, volume, {64}},
       // E5F: a finetune of (y - 8) x 16 for the note of its row only.
       {"set finetune", 1, {{0, {49, 1, 0, 0x0E, 0x5F}}, {1, {49, 1, 0, 0, 0}}}, period, {4608 - 56, 4608}},
+      {"E8y: y x 16", 1, {{0, {49, 1, 0, 0x0E, 0x8A}}}, panning, {160}},
+      {"X1y, then its memory", 1, {{0, {49, 1, 0, 0x21, 0x13}}, {1, {0, 0, 0, 0x21, 0x10}}}, period, {4605, 4602}},
   };
   for (const Case& c : cases) EXPECT_EQ(Trace(Song(c.speed, c.cells), u32(c.want.size()), c.value), c.want) << c.name;
 }
