@@ -65,7 +65,6 @@ Comparison Compare_Timeline(const std::vector<u8>& bytes, u32 max_ticks) {
     }
   }
   openmpt_module_destroy(ref);
-  Xm_Stop_Module(m);
   Xm_Free_Module(m);
   return c;
 }
@@ -156,7 +155,6 @@ TEST(ReferenceLevels, VolumeColumnAndPanningScaleTheSoundAsTheReferenceDoes) {
   ASSERT_TRUE(m && Xm_Render_Start(m));
   std::vector<i16> ours(size_t(frames + 884) * 2);
   for (size_t at = 0; at < size_t(frames) * 2; at += 884 * 2) Xm_Render_Chunk(&ours[at]);
-  Xm_Stop_Module(m);
   Xm_Free_Module(m);
 
   openmpt_module* ref = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr,

@@ -37,7 +37,6 @@ std::vector<i32> Trace(const XmSong& song, u32 ticks, const std::function<i32(Xm
     m->tick_function(m);
     t.push_back(value(m));
   }
-  Xm_Stop_Module(m);
   Xm_Free_Module(m);
   return t;
 }
@@ -107,7 +106,6 @@ TEST(XmRows, SetPositionActsAtTheNextRowAndOrdersBeyondTheSongRestart) {
   Xm_Set_Position(m, 99, 3);
   m->tick_function(m);
   EXPECT_EQ(std::make_pair(m->order, m->row), std::make_pair(0, 6));
-  Xm_Stop_Module(m);
   Xm_Free_Module(m);
 }
 
@@ -123,6 +121,7 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
   auto period = [](XmModule*) { return C0()->period; };
   auto voice = [](XmModule*) { return C0()->voice->number; };
   auto panning = [](XmModule*) { return C0()->panning; };
+  auto global = [](XmModule* m) { return m->global_volume; };
   auto period_offset = [](XmModule*) { return C0()->period_offset; };
   auto volume_offset = [](XmModule*) { return C0()->volume_offset; };
   auto left_gain = [](XmModule*) { return C0()->voice->left_target; };  // centre: 127 x 127 / 255
@@ -141,6 +140,10 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       // R every second tick from volume 32: x picks the change; a retrigger moves to the pair's other voice.
       {"retrigger -1", 7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}, volume, {32, 32, 31, 31, 30, 30, 29}},
       {"retrigger voice", 7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}, voice, {0, 0, 32}},
+      {"E9y starts the note again", 4, {{0, {49, 1, 0, 0x0E, 0x92}}}, voice, {0, 0, 32}},
+      // A delayed note takes its volume byte at its tick; before it, the volume held before the row.
+      {"EDy with a volume byte", 6, {{0, {49, 1, 0x20, 0x0E, 0xD2}}}, volume, {0, 0, 16}},
+      {"H down to 0", 6, {{0, {49, 1, 0, 0x11, 0x0F}}}, global, {64, 49, 34, 19, 4, 0}},
       {"retrigger x2/3", 7, {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
       {"retrigger /2", 7, {{0, {49, 1, 0x30, 0x1B, 0x72}}}, volume, {32, 32, 16, 16, 8, 8, 4}},
       {"retrigger none", 7, {{0, {49, 1, 0x30, 0x1B, 0x82}}}, volume, {32, 32, 32, 32, 32, 32, 32}},

@@ -81,7 +81,6 @@ TEST(XmLoader, OnlyATempoOfZeroIsReplacedAndSlowTemposPlayAsWritten) {
     XmModule* m = Load_Song(song);
     ASSERT_TRUE(Xm_Render_Start(m));
     EXPECT_EQ(std::make_pair(i32(m->default_bpm), m->tick_length), std::make_pair(want, frames));
-    Xm_Stop_Module(m);
     Xm_Free_Module(m);
   }
 }

@@ -156,7 +156,6 @@ TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
     Xm_Render_Chunk(pcm.data());
     EXPECT_EQ(ticks, (884 * n - 1) / 882 + 1);
   }
-  Xm_Stop_Module(m);
   Xm_Free_Module(m);
 }
 
