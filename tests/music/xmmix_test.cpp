@@ -216,8 +216,8 @@ TEST(MusicGlue, QueriesBeforePlayAreZeroAndTheTickSlotRaisesItsFlag) {
   EXPECT_EQ(Music_Load_Sample("term/lights2.snd", 8, 0), -1);
   Music_Set_Beat(0);
   EXPECT_EQ(Music_Get_Beat(), 8) << "0 rows a beat would divide by zero";
-  Music_Set_Beat(4);
-  EXPECT_EQ(Music_Get_Beat(), 4);
+  Music_Set_Beat(1);
+  EXPECT_EQ(Music_Get_Beat(), 1);
   Music_Get_Channel_Levels();
   EXPECT_EQ(music_channel_levels.channels, 0);
   Music_Free();  // nothing loaded: nothing to do

@@ -82,7 +82,7 @@ TEST_F(Sequencer, LoopStartWithNRunsTheBodyNTimes) {
 }
 
 TEST_F(Sequencer, EscapeAndListsWithoutEndEvent) {
-  Seq_Add_Event(10, 0, A);
+  Seq_Add_Event(10, 0, A), Seq_Add_Event(10, 0, B);
   Seq_Run_Demo();
   Key_Set_Down(KEY_ESCAPE);
   EXPECT_TRUE(Seq_Run_Frame());
