@@ -1,16 +1,9 @@
 // Tests of the edge walkers and span fillers: coverage, texture stepping, pixel operations, fast = plain.
 #include "render/fill.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <random>
-#include <vector>
 
-#include "render/poly.h"
-#include "render/texture.h"
-#include "runtime/math.h"
-#include "runtime/mem.h"
 #include "vr_fixture.h"
 
 namespace {

@@ -1,18 +1,10 @@
 // Tests of the K3D loader: the byte layout, objects without points, frames, reduction, bad files and the text form.
 #include "render/k3d.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "tests/engine_fixture.h"
 #include "k3d_writer.h"
-#include "render/mesh.h"
 #include "render/meshtool.h"
 #include "runtime/err.h"
-#include "runtime/mem.h"
 
 namespace {
 class K3dTest : public ::testing::Test {

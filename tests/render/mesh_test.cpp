@@ -1,13 +1,9 @@
 // Tests of the mesh store: scenes, limits, point rounding, smoothed normals and animation frames.
 #include "render/mesh.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
-#include "render/poly.h"
 #include "render/texture.h"
-#include "runtime/mem.h"
 #include "tests/engine_fixture.h"
 
 namespace {

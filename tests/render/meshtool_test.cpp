@@ -1,12 +1,8 @@
 // Tests of the mesh tools: polygon reduction, the door list, polygon turns, object copies and scales.
 #include "render/meshtool.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <vector>
 
-#include "runtime/mem.h"
 #include "tests/engine_fixture.h"
 
 namespace {

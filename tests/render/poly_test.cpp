@@ -1,17 +1,11 @@
 // Tests of the rasterizer set-up: edge and polygon clipping, the near clip, gradients and word helpers.
 #include "render/poly.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <utility>
-#include <vector>
 
 #include "render/fill.h"
-#include "render/mesh.h"
-#include "runtime/mem.h"
 #include "vr_fixture.h"
 
 namespace {

@@ -1,14 +1,7 @@
 // Tests of the texture slot limit, the colour operations, the quarter turn and bump offsets.
 #include "render/texture.h"
 
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#include "render/poly.h"
-#include "runtime/mem.h"
 #include "tests/engine_fixture.h"
-#include "video/vbe.h"
 
 namespace {
 class TextureTest : public ::testing::Test {

@@ -2,12 +2,9 @@
 #include "render/vrpath.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #include "path_writer.h"
 #include "vr_fixture.h"
-#include "writer.h"
 
 namespace {
 class VrPathTest : public VrTest {

@@ -2,7 +2,6 @@
 #include "render/vrtransform.h"
 
 #include <cmath>
-#include <string>
 
 #include "runtime/key.h"
 #include "vr_fixture.h"

@@ -1,17 +1,10 @@
 // Fonts and debug text: overlay lines pixel by pixel, clipping and fonts cut from a grid.
 #include "video/font.h"
 
-#include <gtest/gtest.h>
-
 #include <map>
-#include <string>
-#include <vector>
 
-#include "runtime/mem.h"
 #include "video/pcx.h"
-#include "video/vbe.h"
 #include "tests/engine_fixture.h"
-#include "writer.h"
 
 namespace {
 const u32 kInk = 0xF0F0F0;

@@ -1,15 +1,8 @@
 // PCX reader and writer: hand-made files, byte-exact writer output, round trips, and files other programs make and read.
 #include "video/pcx.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "runtime/mem.h"
-#include "writer.h"
 #include "tests/engine_fixture.h"
 
 namespace {
