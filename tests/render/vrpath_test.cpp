@@ -40,12 +40,9 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   VR_Load_Camera_Path(Test_File_Name("vr_ten.cam").c_str(), 2.0f);
   EXPECT_EQ(vr_engine.path.record_count, 10u);
   const VrPathRecord& r = vr_engine.path.buffer[3];
-  EXPECT_EQ(r.position[0], 2.0f);
-  EXPECT_EQ(r.position[1], -4.0f);
-  EXPECT_EQ(r.position[2], 6.0f);
+  EXPECT_EQ(std::tuple(r.position[0], r.position[1], r.position[2]), std::tuple(2.0f, -4.0f, 6.0f));
   // Looking along +x with a quarter roll: the matrix takes the direction onto camera +z.
-  EXPECT_EQ(vr_camera.angles[VR_YAW], 512);
-  EXPECT_EQ(vr_camera.angles[VR_ROLL], 512);
+  EXPECT_EQ(std::tuple(vr_camera.angles[VR_YAW], vr_camera.angles[VR_ROLL]), std::tuple(512, 512));
   EXPECT_NEAR(r.matrix[6], 1.0f, 1e-6);
 }
 
@@ -67,13 +64,11 @@ TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
   std::fwrite(tail, 1, sizeof tail, f);
   std::fclose(f);
   VR_Load_Camera_Path(name.c_str(), 1.0f);
-  EXPECT_EQ(vr_engine.path.record_count, 10u);
-  EXPECT_EQ(vr_engine.path.records_left, 10u);
+  EXPECT_EQ(std::tuple(vr_engine.path.record_count, vr_engine.path.records_left), std::tuple(10u, 10u));
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
   VR_Load_Object_Path(name.c_str(), 1.0f);
   const MeshObject& o = mesh_work.objects[mesh_work.last_object];
-  EXPECT_EQ(o.path_record_count, 10u);
-  EXPECT_EQ(o.path_records_left, 10u);
+  EXPECT_EQ(std::tuple(o.path_record_count, o.path_records_left), std::tuple(10u, 10u));
   VR_Free_Object_Paths();
 }
 
@@ -83,8 +78,7 @@ TEST_F(VrPathTest, StepsLoopOrStayOnTheEndRecord) {
   VR_Step_Camera_Path();
   VR_Step_Camera_Path();
   VR_Step_Camera_Path();
-  EXPECT_EQ(Record_Index(), 2u);
-  EXPECT_EQ(s->path_records_left, 1u);
+  EXPECT_EQ(std::tuple(Record_Index(), s->path_records_left), std::tuple(2u, 1u));
   VR_Set_Path_Loop();
   VR_Step_Camera_Path();
   EXPECT_EQ(Record_Index(), 0u);
@@ -98,23 +92,19 @@ TEST_F(VrPathTest, StepsLoopOrStayOnTheEndRecord) {
   EXPECT_EQ(Index(), 0u);
   vr_engine.path_loops = 1;
   VR_Step_Camera_Path_Back();
-  EXPECT_EQ(Index(), 2u);
-  EXPECT_EQ(vr_engine.path.records_left, 1u);
+  EXPECT_EQ(std::tuple(Index(), vr_engine.path.records_left), std::tuple(2u, 1u));
 }
 
 TEST_F(VrPathTest, SeekWrapsWhenLoopingElseHoldsTheEnd) {
   VR_Load_Camera_Path(Write_Camera(10).c_str(), 1.0f);
   VR_Seek_Camera_Path(25);
-  EXPECT_EQ(Index(), 9u);
-  EXPECT_EQ(vr_engine.path.records_left, 1u);
+  EXPECT_EQ(std::tuple(Index(), vr_engine.path.records_left), std::tuple(9u, 1u));
   vr_engine.path_loops = 1;
   VR_Seek_Camera_Path(25);
-  EXPECT_EQ(Index(), 5u);
-  EXPECT_EQ(vr_engine.path.records_left, 5u);
+  EXPECT_EQ(std::tuple(Index(), vr_engine.path.records_left), std::tuple(5u, 5u));
   VR_Seek_Camera_Path(7);
   VR_Apply_Camera_Path();
-  EXPECT_EQ(vr_camera.position[2], 7.0f);
-  EXPECT_EQ(VR_Get_Path_Record(), 7u);
+  EXPECT_EQ(std::tuple(vr_camera.position[2], VR_Get_Path_Record()), std::tuple(7.0f, 7u));
 }
 
 TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
@@ -127,8 +117,7 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
   VR_Set_Event_Callback(e, [](u32) { calls++; });
   mesh_work.objects[door].door_closed = 1;
   VR_Trigger_Event(e);
-  EXPECT_EQ(ev->increment, 1);
-  EXPECT_EQ(mesh_work.objects[door].door_closed, 0);
+  EXPECT_EQ(std::tuple(ev->increment, mesh_work.objects[door].door_closed), std::tuple(1, u8(0)));
   VR_Trigger_Event(e);  // under way: ignored
   EXPECT_EQ(ev->direction, 1u);
   VR_Run_Events();
@@ -136,12 +125,9 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
     VR_Step_Events();
     VR_Run_Events();
   }
-  EXPECT_EQ(ev->value, 4);
-  EXPECT_EQ(ev->state, 0);
-  EXPECT_EQ(calls, 5u);
+  EXPECT_EQ(std::tuple(ev->value, ev->state, calls), std::tuple(4, u8(0), 5u));
   VR_Trigger_Event(e);
-  EXPECT_EQ(ev->direction, 0u);
-  EXPECT_EQ(ev->increment, -1);
+  EXPECT_EQ(std::tuple(ev->direction, ev->increment), std::tuple(0u, -1));
 }
 
 TEST_F(VrPathTest, EventTableIsBounded) {
