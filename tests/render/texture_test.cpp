@@ -22,17 +22,10 @@ TEST_F(TextureTest, TooManyTexturesIsFatal) {
 TEST_F(TextureTest, QuarterTurnOfARegion) {
   u32* t = Block(65536);
   // [a b / c d] at column 3, row 2.
-  t[2 * 256 + 3] = 'a';
-  t[2 * 256 + 4] = 'b';
-  t[3 * 256 + 3] = 'c';
-  t[3 * 256 + 4] = 'd';
-  t[0] = 77;
+  t[2 * 256 + 3] = 'a', t[2 * 256 + 4] = 'b', t[3 * 256 + 3] = 'c', t[3 * 256 + 4] = 'd', t[0] = 77;
   Poly_Rotate_Texture(t, 3, 2, 2, 2);
-  EXPECT_EQ(t[2 * 256 + 3], u32('c'));
-  EXPECT_EQ(t[2 * 256 + 4], u32('a'));
-  EXPECT_EQ(t[3 * 256 + 3], u32('d'));
-  EXPECT_EQ(t[3 * 256 + 4], u32('b'));
-  EXPECT_EQ(t[0], 77u);
+  EXPECT_EQ(std::vector<u32>({t[2 * 256 + 3], t[2 * 256 + 4], t[3 * 256 + 3], t[3 * 256 + 4], t[0]}),
+            std::vector<u32>({'c', 'a', 'd', 'b', 77}));
   // A region whose rows lie past the 32-bit range is outside the block too, not wrapped into it.
   Poly_Rotate_Texture(t, 0, 0xFFFFFF00u, 0x101, 0x101);
   EXPECT_EQ(t[0], 77u);
@@ -52,11 +45,9 @@ TEST_F(TextureTest, BumpOffsetsAroundOneRaisedTexel) {
       }
     }
   // Left of the raised texel: it is in that texel's right column, so dx = -50; above it: dy = -50.
-  EXPECT_EQ(map[10 * 256 + 9], -50);
-  EXPECT_EQ(map[9 * 256 + 10], -50 * 256);
-  EXPECT_EQ(map[11 * 256 + 11], 50 * 256 + 50);
   // Texel (1, 1) sees the corner texel 0: clamped to 126 each way.
-  EXPECT_EQ(map[1 * 256 + 1], 126 * 256 + 126);
+  EXPECT_EQ(std::vector<i32>({map[10 * 256 + 9], map[9 * 256 + 10], map[11 * 256 + 11], map[1 * 256 + 1]}),
+            std::vector<i32>({-50, -50 * 256, 50 * 256 + 50, 126 * 256 + 126}));
   Mem_Free(map);
 }
 

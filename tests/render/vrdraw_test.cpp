@@ -52,10 +52,10 @@ TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 4u);
   const VrDrawEntry* list = VR_Get_Draw_List();
-  EXPECT_EQ(list[0].key, (100 + 200 + 300 + 300) / 4 + 1000);  // a triangle's last point is its third
-  EXPECT_EQ(list[1].key, 41000);
-  EXPECT_EQ(list[2].key, u16(67000));
-  EXPECT_EQ(list[3].key, (100 + 200 + 300 + 1000) / 4 + 1000);  // a quad's last point is its fourth
+  // A triangle's last point is its third, a quad's its fourth.
+  const u16 tri = (100 + 200 + 300 + 300) / 4 + 1000, quad = (100 + 200 + 300 + 1000) / 4 + 1000;
+  EXPECT_EQ(std::vector<u16>({list[0].key, list[1].key, list[2].key, list[3].key}),
+            std::vector<u16>({tri, 41000, u16(67000), quad}));
 }
 
 // The filler and ints per vertex each flag combination picks: texture slot 0, type slot 1.
@@ -104,8 +104,7 @@ TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
   mesh_work.polys[1].flags |= 0x4000;
   mesh_work.polys[3].flags |= 0x4000;
   VR_Build_Draw_List();
-  EXPECT_EQ(vr_engine.draw_count, 2u);
-  EXPECT_EQ(VR_Get_Pre_Count(), 2u);
+  EXPECT_EQ(std::tuple(vr_engine.draw_count, VR_Get_Pre_Count()), std::tuple(2u, 2u));
   std::vector<u32> order(16);
   u32 count = 0;
   VR_Record_Draw_Order(order.data(), 16, &count);
@@ -113,8 +112,7 @@ TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
   VR_Record_Draw_Order(nullptr, 0, nullptr);
   order.resize(count);
   EXPECT_EQ(order, (std::vector<u32>{3, 1, 2, 0}));
-  EXPECT_EQ(vr_engine.draw_count, 4u);
-  EXPECT_EQ(VR_Get_Pre_Count(), 0u);
+  EXPECT_EQ(std::tuple(vr_engine.draw_count, VR_Get_Pre_Count()), std::tuple(4u, 0u));
 }
 
 TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
