@@ -61,11 +61,9 @@ TEST_F(K3dTest, TheEightyOneByteQuadLoadsAndTheWriterMakesIt) {
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   Load(kQuadFile);
   ASSERT_EQ(mesh_work.last_point, 3);
-  EXPECT_EQ(Mesh_Get_Point(2).x, 1.0f);
-  EXPECT_EQ(Mesh_Get_Point(2).y, 0.0f);
-  EXPECT_EQ(Mesh_Get_Point(2).z, 1.0f);
-  EXPECT_EQ(mesh_work.polys[0].vertex_count, 4);
-  EXPECT_EQ(mesh_work.polys[0].point[3], 3u);
+  const MeshPoint p = Mesh_Get_Point(2);
+  EXPECT_EQ(std::tuple(p.x, p.y, p.z, mesh_work.polys[0].vertex_count, mesh_work.polys[0].point[3]),
+            std::tuple(1.0f, 0.0f, 1.0f, 4, 3u));
 }
 
 // An object of no points still carries one point record, which is added; the next block counts from after it.
@@ -74,9 +72,8 @@ TEST_F(K3dTest, ObjectWithoutPointsLoads) {
   m.objects[0] = K3dObject{"empty", {}, {}};
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   Load(K3d_Write(m));
-  EXPECT_EQ(mesh_work.last_point, 3);
-  EXPECT_EQ(mesh_work.polys[0].point[0], 1u);
-  EXPECT_EQ(Mesh_Get_Point(1).x, 10.0f);
+  EXPECT_EQ(std::tuple(mesh_work.last_point, mesh_work.polys[0].point[0], Mesh_Get_Point(1).x),
+            std::tuple(3, 1u, 10.0f));
 }
 
 TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
@@ -89,8 +86,7 @@ TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
   const MeshObject& obj = mesh_work.objects[0];
   ASSERT_NE(obj.anim_buffer, nullptr);
   EXPECT_EQ(Mem_Get_Size(obj.anim_buffer), 400u * 16);
-  EXPECT_EQ(obj.anim_buffer[2 * 100].y, 2.0f);
-  EXPECT_EQ(obj.anim_buffer[100 + 99].y, 1.0f);
+  EXPECT_EQ(std::tuple(obj.anim_buffer[2 * 100].y, obj.anim_buffer[100 + 99].y), std::tuple(2.0f, 1.0f));
   u32 offsets[4];
   for (u32& off : offsets) {
     off = mesh_work.objects[0].frame_offset;
