@@ -174,8 +174,7 @@ TEST_F(Pcx, SaveWritesTheHandMadeBytesAndReportsFailures) {
   std::vector<u8> header = Header(2, 1, 3, 2);
   header[12] = 2, header[13] = 0, header[14] = 1, header[15] = 0;  // hres, vres: the size
   EXPECT_EQ(std::vector<u8>(b.begin(), b.begin() + 128), header);
-  EXPECT_EQ(b[128], 0xC6);
-  EXPECT_EQ(b[129], 0x00);
+  EXPECT_EQ(std::tuple(b[128], b[129]), std::tuple(0xC6, 0x00));
 
   // Runs stop at 63 and at the row end; a lone byte of 192 and above is a run of one; the grey ramp follows.
   std::vector<u8> rows(2 * 70, 0x05);
