@@ -22,6 +22,7 @@ TEST_F(VrTest, CameraTurnsWrapAroundTheCircle) {
 // 50 degrees over 200 lines: 100 / tan 25 = 214.4. A wider aspect than the screen's 1.6 narrows x, a
 // narrower one shrinks y. A letterbox cuts the drawing height, not the focal factors: at 640 x 400 with
 // 28 lines off at top and bottom, 85 degrees give 200 / tan 42.5 = 218.3, and aspect 1.5 gives y 1.5 / 1.6 x 218.
+// Simulated low resolution doubles the height (640 / 800 = 0.8: x 218 / 2), smoothing halves y.
 TEST_F(VrTest, FieldOfViewAndAspectSetTheFocalFactors) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   VR_Set_Fov(50);
@@ -40,6 +41,10 @@ TEST_F(VrTest, FieldOfViewAndAspectSetTheFocalFactors) {
   EXPECT_EQ(poly_state.kx, 218.0f);
   EXPECT_FLOAT_EQ(poly_state.ky, 204.375f);
   EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 204);
+  vbe_screen.low_res = vbe_screen.smoothing = 1;
+  VR_Set_Fov(85);
+  VR_Set_Aspect(1.6f);
+  EXPECT_EQ(std::tuple(poly_state.kx, poly_state.ky), std::tuple(109.0f, 109.0f));
 }
 
 // A camera-facing object turns its normals with the camera's own matrix, not one aimed at the object.
