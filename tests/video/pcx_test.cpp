@@ -259,6 +259,8 @@ TEST_F(Pcx, LoadsThroughTheFileLayerAndCutsOnlyInsideThePicture) {
   ASSERT_TRUE(Write_File("pcx_version6.pcx", file));
   PcxPicture picture;
   EXPECT_FATAL("Pcx: Unknown PCX format: pcx_version6.pcx", Pcx_Load("pcx_version6.pcx", &picture));
+  ASSERT_TRUE(Write_File("pcx_short.pcx", std::vector<u8>(file.begin(), file.begin() + 100)));
+  EXPECT_FATAL("Pcx: Unknown PCX format: pcx_short.pcx", Pcx_Load("pcx_short.pcx", &picture));
   u8 index = 3;
   ASSERT_EQ(Pcx_Save(&index, 1, 1, 8, "pcx_eight.pcx"), PCX_SAVE_OK);
   // A cbitmap holds 32-bit pixels.
