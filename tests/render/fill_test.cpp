@@ -90,8 +90,7 @@ TEST_F(FillTest, AffineSpanStepsTruncatedAndSkipsTheRightEnd) {
   poly_state.map1 = tex.data();
   Poly_Fill_Tex(List({Vx(0, 0, 0, 0), Vx(256, 0, 255, 0), Vx(256, 2, 255, 0), Vx(0, 2, 0, 0)}));
   for (i32 x = 0; x < 256; x++) EXPECT_EQ(c.at(x, 0), u32((x * 255) >> 8)) << x;
-  EXPECT_EQ(c.at(255, 1), 254u);
-  EXPECT_EQ(c.at(256, 0), 0u);
+  EXPECT_EQ(std::tuple(c.at(255, 1), c.at(256, 0)), std::tuple(254u, 0u));
   // v from 250 down to 4 over 246 pixels walks backward a whole texel a pixel, it does not wrap forward.
   Poly_Fill_Tex(List({Vx(0, 0, 0, 250), Vx(246, 0, 0, 4), Vx(246, 1, 0, 4), Vx(0, 1, 0, 250)}));
   for (i32 x : {0, 100, 245}) EXPECT_EQ(c.at(x, 0), u32(250 - x) * 256) << x;
@@ -264,9 +263,7 @@ TEST_F(FillTest, WalkersTakeTheirStepsFromTheDivisionTableOnceItIsBuilt) {
   Math_Init_Div_Table(256, 16);
   Second_Line(&looked_up);
   Math_Init_Div_Table(1, 1);  // a table of one row holds no quotient: the walkers divide again
-  EXPECT_EQ(divided.xa, 11 << 16);
-  EXPECT_EQ(looked_up.xa, 11 << 16);
-  EXPECT_EQ(divided.uva >> 16, (100u << 8) - 85);
-  EXPECT_EQ(looked_up.uva >> 16, (100u << 8) - 86);
+  EXPECT_EQ(std::tuple(divided.xa, looked_up.xa, divided.uva >> 16, looked_up.uva >> 16),
+            std::tuple(11 << 16, 11 << 16, (100u << 8) - 85, (100u << 8) - 86));
   EXPECT_TRUE(c.Guards_Intact());
 }

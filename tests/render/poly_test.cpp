@@ -56,10 +56,8 @@ TEST_F(PolyTest, PolygonClipAddsVerticesOnEachBound) {
   EXPECT_EQ(poly_state.vertex_count, 8);
   const PolyVertex* out = poly_lists.b;
   for (i32 i = 0; i <= 8; i++) {
-    EXPECT_GE(out[i].slot[POLY_X], 0);
-    EXPECT_LE(out[i].slot[POLY_X], 319);
-    EXPECT_GE(out[i].slot[POLY_Y], 0);
-    EXPECT_LE(out[i].slot[POLY_Y], 199);
+    EXPECT_TRUE(out[i].slot[POLY_X] >= 0 && out[i].slot[POLY_X] <= 319) << i;
+    EXPECT_TRUE(out[i].slot[POLY_Y] >= 0 && out[i].slot[POLY_Y] <= 199) << i;
   }
   EXPECT_EQ(std::tuple(out[8].slot[POLY_X], out[8].slot[POLY_Y]), std::tuple(out[0].slot[POLY_X], out[0].slot[POLY_Y]));
 }

@@ -26,8 +26,7 @@ TEST_F(VrTest, CameraTurnsWrapAroundTheCircle) {
 TEST_F(VrTest, FieldOfViewAndAspectSetTheFocalFactors) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   VR_Set_Fov(50);
-  EXPECT_EQ(poly_state.kx, 214.0f);
-  EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 214);
+  EXPECT_EQ(std::tuple(poly_state.kx, Mesh_Get_Scene(0)->focal_y), std::tuple(214.0f, 214));
   VR_Set_Aspect(2.0f);
   EXPECT_FLOAT_EQ(vr_view.focal_x, 214.0f / (2.0f / 1.6f));
   VR_Set_Fov(50);
@@ -38,9 +37,7 @@ TEST_F(VrTest, FieldOfViewAndAspectSetTheFocalFactors) {
   vbe_screen.height = 344;
   VR_Set_Fov(85);
   VR_Set_Aspect(1.5f);
-  EXPECT_EQ(poly_state.kx, 218.0f);
-  EXPECT_FLOAT_EQ(poly_state.ky, 204.375f);
-  EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 204);
+  EXPECT_EQ(std::tuple(poly_state.kx, poly_state.ky, Mesh_Get_Scene(0)->focal_y), std::tuple(218.0f, 204.375f, 204));
   vbe_screen.low_res = vbe_screen.smoothing = 1;
   VR_Set_Fov(85);
   VR_Set_Aspect(1.6f);

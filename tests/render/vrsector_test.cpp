@@ -72,8 +72,7 @@ TEST_F(VrSectorTest, ThreeSectorWalkAndAClosedDoor) {
   // Closed, the door is drawn but the walk stops there.
   mesh_work.objects[sectors[1]].door_closed = 1;
   order = Render();
-  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].hidden, 0);
+  EXPECT_EQ(std::tuple(mesh_work.objects[sectors[2]].hidden, mesh_work.objects[sectors[1]].hidden), std::tuple(1, 0));
   for (u32 p : order) EXPECT_NE(Object_Of(p), sectors[2]);
 }
 
@@ -92,16 +91,14 @@ TEST_F(VrSectorTest, DoorOpensAndClosesOverTime) {
     if (tick % 3 == 2) Render();
   }
   Render();
-  EXPECT_EQ(last_value, 72);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 1);
+  EXPECT_EQ(std::tuple(last_value, mesh_work.objects[sectors[1]].door_closed), std::tuple(72, u8(1)));
   Render();
   EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
   VR_Trigger_Event(0);
   EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 0);
   for (int tick = 0; tick < 72; tick++) VR_Step_Events();
   Render();
-  EXPECT_EQ(last_value, 0);
-  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 0);
+  EXPECT_EQ(std::tuple(last_value, mesh_work.objects[sectors[2]].hidden), std::tuple(0, 0));
 }
 
 TEST_F(VrSectorTest, SetUpFaults) {

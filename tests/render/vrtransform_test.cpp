@@ -75,10 +75,8 @@ TEST_F(VrTransformTest, ProjectionAndOutcodes) {
     MeshPoint p = P(r.x, r.y, r.z);
     VrProjectedPoint q{};
     VR_Project_Points(&p, &q, 1);
-    EXPECT_EQ(q.x, r.qx) << r.x << " " << r.y;
-    EXPECT_EQ(q.y, r.qy) << r.x << " " << r.y;
-    EXPECT_TRUE(r.qz == 0 || q.z == r.qz) << r.x << " " << r.y;
-    EXPECT_TRUE(r.outcode == kAny || q.outcode == r.outcode) << r.x << " " << r.y;
+    EXPECT_EQ(std::tuple(q.x, q.y), std::tuple(r.qx, r.qy)) << r.x << " " << r.y;
+    EXPECT_TRUE((r.qz == 0 || q.z == r.qz) && (r.outcode == kAny || q.outcode == r.outcode)) << r.x << " " << r.y;
   }
 }
 
@@ -108,14 +106,12 @@ TEST_F(VrTransformTest, ClassesFromFacingAndEdges) {
 }
 
 TEST_F(VrTransformTest, BackFaceTestOnHugeCoordinatesDoesNotOverflow) {
-  vr_projected[0] = VrProjectedPoint{-1000000000, -1000000000, 1, {0, 0, 0}, kVrOutFar};
-  vr_projected[1] = VrProjectedPoint{-1000000000, 1000000000, 1, {0, 0, 0}, kVrOutFar};
-  vr_projected[2] = VrProjectedPoint{1000000000, 1000000000, 1, {0, 0, 0}, kVrOutFar};
+  vr_projected[0] = VrProjectedPoint{-1000000000, -1000000000, 1, {0, 0, 0}, kVrOutLeft};
+  vr_projected[1] = VrProjectedPoint{-1000000000, 1000000000, 1, {0, 0, 0}, kVrOutLeft};
+  vr_projected[2] = VrProjectedPoint{1000000000, 1000000000, 1, {0, 0, 0}, kVrOutRight};
   MeshPoly p{};
   p.vertex_count = 3;
   p.point[0] = 0, p.point[1] = 1, p.point[2] = 2;
-  vr_projected[0].outcode = vr_projected[1].outcode = kVrOutLeft;
-  vr_projected[2].outcode = kVrOutRight;
   EXPECT_EQ(VR_Classify_Poly(p), 1);
 }
 
