@@ -46,7 +46,7 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   EXPECT_NEAR(r.matrix[6], 1.0f, 1e-6);
 }
 
-TEST_F(VrPathTest, BadSizesAreFatal) {
+TEST_F(VrPathTest, BadSizesAndFullTablesAreFatal) {
   ASSERT_TRUE(Write_File(Test_File_Name("vr_empty.cam").c_str(), {}));
   EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f));
   ASSERT_TRUE(Write_File(Test_File_Name("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
@@ -54,6 +54,10 @@ TEST_F(VrPathTest, BadSizesAreFatal) {
   ASSERT_TRUE(Write_File(Test_File_Name("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
   EXPECT_FATAL("VR: No object for path", VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f));
   EXPECT_FATAL("VR: Scene 7 does not exist", VR_Select_Scene(7));
+  Vr_Add_Box_Sector("door0", 0, 100, 0, false);
+  EXPECT_FATAL("VR: Event object 9 does not exist", VR_Event(0, 9, 0, 0, 0, 1));
+  for (u32 i = 0; i < kVrMaxEvents; i++) VR_Event(0, 0, 0, 0, 0, 1);
+  EXPECT_FATAL("VR: Too many events", VR_Event(0, 0, 0, 0, 0, 1));
 }
 
 TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
@@ -128,13 +132,6 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
   EXPECT_EQ(std::tuple(ev->value, ev->state, calls), std::tuple(4, u8(0), 5u));
   VR_Trigger_Event(e);
   EXPECT_EQ(std::tuple(ev->direction, ev->increment), std::tuple(0u, -1));
-}
-
-TEST_F(VrPathTest, EventTableIsBounded) {
-  Vr_Add_Box_Sector("door0", 0, 100, 0, false);
-  EXPECT_FATAL("VR: Event object 9 does not exist", VR_Event(0, 9, 0, 0, 0, 1));
-  for (u32 i = 0; i < kVrMaxEvents; i++) VR_Event(0, 0, 0, 0, 0, 1);
-  EXPECT_FATAL("VR: Too many events", VR_Event(0, 0, 0, 0, 0, 1));
 }
 
 TEST_F(VrPathTest, PathWriterTextForm) {
