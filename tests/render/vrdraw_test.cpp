@@ -101,8 +101,7 @@ TEST_F(VrDrawTest, FarLimitKeysAndRejects) {
 
 TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
   Make_Polys({{500, 500, 500}, {10, 10, 10}, {900, 900, 900}, {20, 20, 20}});
-  mesh_work.polys[1].flags |= 0x4000;
-  mesh_work.polys[3].flags |= 0x4000;
+  mesh_work.polys[1].flags |= 0x4000, mesh_work.polys[3].flags |= 0x4000;
   VR_Build_Draw_List();
   EXPECT_EQ(std::tuple(vr_engine.draw_count, VR_Get_Pre_Count()), std::tuple(2u, 2u));
   std::vector<u32> order(16);
@@ -122,8 +121,7 @@ TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
   const u32 point = Mesh_Add_Point(0, 0, 0);
   const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 0, 0);
   Mesh_End_Object();
-  mesh_work.polys[poly].type = 1;
-  mesh_work.polys[poly].colour = 0x123456;
+  mesh_work.polys[poly].type = 1, mesh_work.polys[poly].colour = 0x123456;
   vr_projected[point] = VrProjectedPoint{100, 50, 10, {0, 0, 0}, 0};
   VR_Set_Current_Polygon(poly);
   VR_Draw_Polygon();

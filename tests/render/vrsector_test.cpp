@@ -11,8 +11,7 @@ class VrSectorTest : public VrTest {
   u32 views[2] = {0, 0};
 
   void Build(u32 count, bool door) {
-    Add_Texture(0);
-    Add_Texture(1);
+    Add_Texture(0), Add_Texture(1);
     Mesh_Create_Scene(200, 100, 10, 2, 200);
     sectors[0] = Vr_Add_Box_Sector("room0", 0, 200, 0x0000FF, count == 2);
     sectors[1] = Vr_Add_Box_Sector(door ? "door1" : "room1", 200, 400, 0x00FF00, count == 2, door ? 2 : 0);

@@ -26,8 +26,7 @@ class VrTransformTest : public VrTest {
   void SetUp() override {
     VrTest::SetUp();
     vr_view.focal_x = vr_view.focal_y = 160.0f;
-    vr_view.centre_x = 160;
-    vr_view.centre_y = 100;
+    vr_view.centre_x = 160, vr_view.centre_y = 100;
     Poly_Set_Clip(0, 0, 319, 199);
   }
 };

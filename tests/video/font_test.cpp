@@ -18,8 +18,7 @@ class Frame : public ::testing::Test {
     store.assign(w * h + 2 * kMargin, 0x55555555);
     for (u32 i = 0; i < w * h; i++) store[kMargin + i] = 0;
     vbe_screen.frame = store.data() + kMargin;
-    vbe_screen.width = w;
-    vbe_screen.height = h;
+    vbe_screen.width = w, vbe_screen.height = h;
   }
   void SetUp() override {
     if (!Mem_Is_Initialised()) Mem_Init(0);

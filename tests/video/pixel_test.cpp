@@ -14,11 +14,8 @@ class PixelTest : public VideoTest {
  protected:
   void Use_Frame(u32 w, u32 h, std::vector<u32> pixels = {}) {
     frame = pixels.empty() ? std::vector<u32>(size_t(w) * h, 0) : pixels;
-    vbe_screen.frame = frame.data();
-    vbe_screen.width = w;
-    vbe_screen.height = h;
+    vbe_screen.frame = frame.data(), vbe_screen.width = vbe_screen.screen_pitch = w, vbe_screen.height = h;
     vbe_screen.frame_size = w * h * 4;
-    vbe_screen.screen_pitch = w;
     Vbe_Make_Frame_Line_Table(u16(w));
   }
   // One pixel through a whole-buffer routine.
