@@ -91,11 +91,11 @@ TEST_F(VrDrawTest, PolygonsAtTheNearLimitAreLeftOut) {
 }
 
 TEST_F(VrDrawTest, FarLimitKeysAndRejects) {
-  Make_Polys({{100, 200, 300}, {100, 200, 999}, {100, 1000, 200}});
+  Make_Polys({{101, 200, 301}, {100, 200, 999}, {100, 1000, 200}});
   VR_Set_Far_Limit(1000);
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 2u);
-  EXPECT_EQ(VR_Get_Draw_List()[0].key, (100 + 200 + 600) >> 2);
+  EXPECT_EQ(VR_Get_Draw_List()[0].key, (101 + 200 + 2 * 301) >> 2);  // 903 / 4, truncated
   EXPECT_EQ(VR_Get_Draw_List()[1].polygon, 1);
 }
 
