@@ -62,11 +62,8 @@ TEST_F(VrPathTest, BadSizesAndFullTablesAreFatal) {
 
 TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
   const std::string name = Write_Camera(10);
-  FILE* f = std::fopen(name.c_str(), "ab");
-  ASSERT_NE(f, nullptr);
-  const u8 tail[20] = {1, 2, 3};
-  std::fwrite(tail, 1, sizeof tail, f);
-  std::fclose(f);
+  const char tail[20] = {1, 2, 3};
+  ASSERT_TRUE(std::ofstream(name, std::ios::binary | std::ios::app).write(tail, sizeof tail).good());
   VR_Load_Camera_Path(name.c_str(), 1.0f);
   EXPECT_EQ(std::tuple(vr_engine.path.record_count, vr_engine.path.records_left), std::tuple(10u, 10u));
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);

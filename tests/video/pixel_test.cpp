@@ -199,11 +199,7 @@ TEST_F(PixelTest, SpriteClippingMatchesAPerPixelReference) {
 
 TEST_F(PixelTest, SpriteBlendModes) {
   cbitmap* picture = Picture(1, 1, {0x80C06020});
-  auto draw = [&](u32 d, const std::function<void()>& blit) {
-    Use_Frame(1, 1, {d});
-    blit();
-    return frame[0];
-  };
+  auto draw = [&](u32 d, const std::function<void()>& blit) { return On_Pixel(d, blit); };
   const u32 d = 0x0A30F040;
   EXPECT_EQ(draw(d, [&] { Vbe_Sprite_Add(0, 0, picture); }), 0x0A30F040u + 0x80C06020u);
   EXPECT_EQ(draw(d, [&] { Vbe_Sprite_Sat(0, 0, picture); }), 0x0AF0FF60u);
