@@ -148,6 +148,7 @@ TEST_F(K3dTest, LoaderStopsOnBadFilesBeforeChangingTheScene) {
   m.frame_point_total = 5;
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
   EXPECT_FATAL("newest point -1\n\n\xFE Mesh: K3D test.k3d: frame point total 5 below 6", Load(K3d_Write(m)));
+  for (i32 axis : {3, -3}) EXPECT_FATAL("Mesh: Invalid axis order", Mesh_Set_Axis_Order(0, axis, 1), Load(kQuadFile));
   Err_Set_Exit_Hook(nullptr);
 }
 

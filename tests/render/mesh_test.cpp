@@ -38,6 +38,7 @@ TEST_F(MeshTest, ListLimitsFailWithTheirOwnMessages) {
   EXPECT_FATAL("Mesh: Invalid normal index", Mesh_Add_To_Normal(2, 1, 1, 1));
   // (268435454 + 2) x 16 bytes do not fit in 32 bits.
   EXPECT_FATAL("Mesh: Scene 1 points   too large (268435456 records)", Mesh_Create_Scene(268435454, 1, 1, 1, 1));
+  EXPECT_FATAL("Mesh: Too many scenes", for (u32 i = 0; i < kMeshMaxScenes; i++) Mesh_Create_Scene(1, 1, 1, 1, 1));
 }
 
 TEST_F(MeshTest, MovableListTakesOneMoreThanItsMaximum) {

@@ -14,9 +14,11 @@ class TextureTest : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(TextureTest, TooManyTexturesIsFatal) {
+TEST_F(TextureTest, SlotLimitsAreFatal) {
   for (int i = 0; i < 256; i++) Poly_New_Slot();
   EXPECT_FATAL("Poly: Too many textures", Poly_New_Slot());
+  EXPECT_FATAL("Poly: Invalid texture slot 256", Poly_Set_Texture(256, nullptr));
+  EXPECT_FATAL("Poly: Invalid animated slot 120", Poly_Step_Anim_Texture(120));
 }
 
 TEST_F(TextureTest, QuarterTurnOfARegion) {

@@ -132,6 +132,7 @@ TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
   Mesh_Set_Uv_Rect(10, 20, 100, 50);
   VR_Set_Map_Params(0, 0, -1);
   VR_Add_Map_Polygon(p);
+  EXPECT_FATAL("VR: Map polygon 1 does not exist", VR_Add_Map_Polygon(p + 1));
   VR_Render_Polygon_Map(3);
   const MeshPoly& q = mesh_work.polys[p];
   EXPECT_EQ(q.texture, 3);
