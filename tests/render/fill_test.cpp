@@ -136,11 +136,9 @@ TEST_F(FillTest, PixelOperations) {
 TEST_F(FillTest, TwoMapOperations) {
   std::vector<u32> m1(65536), m2(65536);
   for (u32 i = 0; i < 65536; i++) {
-    m1[i] = i * 7 + 3;
-    m2[i] = i * 13 + 1;
+    m1[i] = i * 7 + 3, m2[i] = i * 13 + 1;
   }
-  poly_state.map1 = m1.data();
-  poly_state.map2 = m2.data();
+  poly_state.map1 = m1.data(), poly_state.map2 = m2.data();
   const u32 i1 = 5 * 256 + 3, i2 = 9 * 256 + 7;
   auto quad = [] { return List({Vx(0, 0, 3, 5, 7, 9), Vx(2, 0, 3, 5, 7, 9), Vx(2, 1, 3, 5, 7, 9), Vx(0, 1, 3, 5, 7, 9)}); };
   Canvas c(4, 2, 100);
@@ -227,8 +225,7 @@ TEST_F(FillTest, FastFillersMatchThePlainOnes) {
     auto offset = [&] { return f32(coord(200)) - 100; };
     Gradients(slope(), slope(), offset(), slope(), slope(), offset(), f32(coord(100)) / 10000,
               f32(coord(100)) / 10000, 1 + f32(coord(100)) / 100);
-    poly_state.u_origin = i32(rng());
-    poly_state.v_origin = i32(rng());
+    poly_state.u_origin = i32(rng()), poly_state.v_origin = i32(rng());
     i32 n = 3 + coord(2);
     PolyVertex vs[4];
     for (i32 i = 0; i < n; i++) vs[i] = Vx(coord(170) - 5, coord(110) - 5, coord(256), coord(256), coord(256), coord(256));

@@ -119,8 +119,7 @@ TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {
   EXPECT_STREQ(Check(K3d_Write(big)), "Mesh: K3D bad.k3d: 70000 points in a frame, more than 65535");
 
   m = Two_Objects();
-  m.frame_count = 2;
-  m.frames = {{m.objects[0].points, {{0, 0, 0}}}};
+  m.frame_count = 2, m.frames = {{m.objects[0].points, {{0, 0, 0}}}};
   EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: frame 1 object 1 has 1 points, expected 3");
   m.frames = {{m.objects[0].points, m.objects[1].points}};
   EXPECT_EQ(Check(K3d_Write(m)), nullptr);

@@ -115,9 +115,7 @@ TEST_F(PolyTest, NearClipCutsASharedEdgeAlikeBothWays) {
     cam[0] = MeshPoint{random(-3000, 3000), random(-3000, 3000), random(-500, 49.9f), 0, 0};
     cam[1] = MeshPoint{random(-3000, 3000), random(-3000, 3000), random(50.1f, 5000), 0, 0};
     // A two-vertex polygon walks the edge 0 to 1, then back: out is the crossing, vertex 1, the crossing.
-    in[0].slot[POLY_POINT] = 0;
-    in[1].slot[POLY_POINT] = 1;
-    in[2] = in[0];
+    in[0].slot[POLY_POINT] = 0, in[1].slot[POLY_POINT] = 1, in[2] = in[0];
     poly_state.vertex_count = 2;
     Poly_Clip_Near(in, poly_lists.c);
     ASSERT_EQ(poly_state.vertex_count, 3);

@@ -6,8 +6,7 @@
 TEST_F(VrTest, CameraTurnsWrapAroundTheCircle) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   MeshScene* s = Mesh_Get_Scene(0);
-  s->camera_angles[0] = 2040;
-  s->camera_angles[1] = 5;
+  s->camera_angles[0] = 2040, s->camera_angles[1] = 5;
   VR_Rotate_Camera(10, -10, -11200);
   EXPECT_EQ(s->camera_angles[0], 2);
   EXPECT_EQ(s->camera_angles[1], 2043);
@@ -32,9 +31,7 @@ TEST_F(VrTest, FieldOfViewAndAspectSetTheFocalFactors) {
   VR_Set_Fov(50);
   VR_Set_Aspect(1.0f);
   EXPECT_FLOAT_EQ(vr_view.focal_y, (1.0f / 1.6f) * 214.0f);
-  vbe_screen.screen_width = 640;
-  vbe_screen.screen_height = 400;
-  vbe_screen.height = 344;
+  vbe_screen.screen_width = 640, vbe_screen.screen_height = 400, vbe_screen.height = 344;
   VR_Set_Fov(85);
   VR_Set_Aspect(1.5f);
   EXPECT_EQ(std::tuple(poly_state.kx, poly_state.ky, Mesh_Get_Scene(0)->focal_y), std::tuple(218.0f, 204.375f, 204));

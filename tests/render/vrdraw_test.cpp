@@ -47,8 +47,7 @@ TEST_F(VrDrawTest, SortIsDescendingAndKeepsEqualKeysInOrder) {
 
 TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
   Make_Polys({{100, 200, 300}, {40000, 40000, 40000}, {65000, 65000, 65000}, {100, 200, 300, 1000}});
-  mesh_work.objects[0].order_key = 1000;
-  mesh_work.polys[2].depth_bias = 1000;
+  mesh_work.objects[0].order_key = mesh_work.polys[2].depth_bias = 1000;
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 4u);
   const VrDrawEntry* list = VR_Get_Draw_List();
