@@ -60,6 +60,11 @@ TEST_F(PixelTest, WholeFrameRoutinesOnOnePixel) {
       {"clear channel: spare", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0x00FFFFFF},
       {"clear channel: blue", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFFFFFF00},
       {"clear channel: green", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFFFF00FF},
+      {"darken channel: red", 0x20202020, [] { Vbe_Darken_Channel(0x10); }, 0x20102020},
+      {"darken channel: spare, held at 0", 0x05050505, [] { Vbe_Darken_Channel(0xFF); }, 0x00050505},
+      {"invert keeps the spare byte", 0x12345678, [] { Vbe_Invert(); }, 0x12CBA987},
+      {"grey from blue, the spare byte from green", 0x12345678, [] { Vbe_Grey_From_Blue(); }, 0x56787878},
+      {"mask copy at the threshold", 1, [] { u8 m = 0x80; u32 s = 7; Vbe_Mask_Copy(&m, &s, 0x80); }, 7},
   };
   for (const auto& row : rows) EXPECT_EQ(On_Pixel(row.before, row.routine), row.after) << row.what;
 }
