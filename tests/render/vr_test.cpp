@@ -69,7 +69,7 @@ TEST_F(VrTest, PositionalSoundAndDirectionAngles) {
   VR_Set_Sound_Unit(10), VR_Set_Camera_Position(0, 0, 0);
   const struct { f32 x, y, z; i32 yaw, base, volume, pan; } sounds[] = {{100, 0, 0, 0, 63, 63, 40},
       {0, 0, 300, 0, 30, 10, 0}, {-500, 0, 0, 0, 63, 23, -63}, {30, 40, 0, 0, 20, 25, 12},
-      {0, 0, 50, 512, 63, 63, -20}};
+      {0, 0, 50, 512, 63, 63, -20}, {0, 0, 1000, 0, 20, 10, 0}};
   for (const auto& s : sounds) {
     vr_camera.angles[VR_YAW] = s.yaw;
     i32 volume = 0, pan = 0;

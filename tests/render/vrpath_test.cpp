@@ -106,6 +106,14 @@ TEST_F(VrPathTest, SeekWrapsWhenLoopingElseHoldsTheEnd) {
   VR_Seek_Camera_Path(7);
   VR_Apply_Camera_Path();
   EXPECT_EQ(std::tuple(vr_camera.position[2], VR_Get_Path_Record()), std::tuple(7.0f, 7u));
+  VR_Seek_Camera_Path(-5);  // before the start: the first record
+  EXPECT_EQ(Index(), 0u);
+  // The debug override holds a selected scene's path; toggled back, the scene's own setting holds again.
+  Mesh_Get_Scene(0)->path_on = 1;
+  for (u8 want : {0, 1}) {
+    VR_Toggle_Path_Override(), VR_Select_Scene(0);
+    EXPECT_EQ(vr_engine.path_on, want);
+  }
 }
 
 TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
