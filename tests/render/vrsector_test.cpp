@@ -108,15 +108,11 @@ TEST_F(VrSectorTest, SetUpFaults) {
   EXPECT_FATAL("VR: Negative sector!!", VR_Traverse_Portals(-1, -1, 8, 1000));
   EXPECT_FATAL("VR: Sector 2 does not exist", VR_Traverse_Portals(-1, 2, 8, 1000));
   // The view moved into the room's middle has the room on both sides; renamed, it is a door of 5 polygons.
-  EXPECT_FATAL("View points to similar sector at point #8", {
-    for (u32 i = 8; i < 12; i++) mesh_work.points[i].z = 100;
-    VR_Init_Sectors();
-  });
+  EXPECT_FATAL("View points to similar sector at point #8",
+               for (u32 i = 8; i < 12; i++) mesh_work.points[i].z = 100; VR_Init_Sectors());
   EXPECT_FATAL("VR: View 1 has fewer than 4 points", mesh_work.objects[1].point_count = 3, VR_Init_Sectors());
-  EXPECT_FATAL("VR: Door 1 has fewer than 6 polygons", {
-    std::memcpy(mesh_work.objects[1].name, "door", 4), mesh_work.objects[1].poly_count = 5;
-    VR_Init_Sectors();
-  });
+  EXPECT_FATAL("VR: Door 1 has fewer than 6 polygons", std::memcpy(mesh_work.objects[1].name, "door", 4),
+               mesh_work.objects[1].poly_count = 5, VR_Init_Sectors());
   EXPECT_FATAL("VR: Too many sectors", mesh_work.last_object = 256, VR_Init_Sectors());
 }
 

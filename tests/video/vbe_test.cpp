@@ -49,9 +49,7 @@ TEST_F(VideoTest, OptionsPickTheGeometryThePresentRoutineAndTheLetterbox) {
     Vbe_Alloc_Buffer();
     Vbe_Fill_Colour(kTint);
     vbe_screen.present();
-    u32 first = 0;
-    memcpy(&first, s.visible_page, 4);
-    EXPECT_TRUE(r.pixel == 0 || first == r.pixel) << r.present;
+    EXPECT_TRUE(r.pixel == 0 || memcmp(s.visible_page, &r.pixel, 4) == 0) << r.present;
     Vbe_Free_Buffer();
   }
 }
