@@ -132,10 +132,8 @@ TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
   VR_Render_Polygon_Map(3);
   const MeshPoly& q = mesh_work.polys[p];
   EXPECT_EQ(q.texture, 3);
-  for (u32 i = 0; i < 4; i++) {
-    EXPECT_TRUE(q.u[i] == 10 || q.u[i] == 110) << i << " " << int(q.u[i]);
-    EXPECT_TRUE(q.v[i] == 20 || q.v[i] == 70) << i << " " << int(q.v[i]);
-  }
+  for (u32 i = 0; i < 4; i++)
+    EXPECT_TRUE((q.u[i] == 10 || q.u[i] == 110) && (q.v[i] == 20 || q.v[i] == 70)) << i << " " << int(q.u[i]);
   EXPECT_NE(q.u[0], q.u[2]);
   EXPECT_NE(q.v[0], q.v[2]);
   Mesh_Set_Uv_Rect(1, 1, 252, 252);
