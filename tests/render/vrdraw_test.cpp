@@ -118,9 +118,11 @@ TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   const u32 point = Mesh_Add_Point(0, 0, 0);
-  const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 0, 0);
+  textures.back()[20 * 256 + 5] = 0x123456;  // the texel at half of u 10, v 40 gives the flare's colour
+  const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 10, 40);
   Mesh_End_Object();
-  mesh_work.polys[poly].type = 1, mesh_work.polys[poly].colour = 0x123456;
+  const MeshPoly& p = mesh_work.polys[poly];
+  EXPECT_EQ(std::tuple(p.type, p.colour, p.value, p.flags), std::tuple(1, 0x123456u, 50000, 0x281u));
   vr_projected[point] = VrProjectedPoint{100, 50, 10, {0, 0, 0}, 0};
   VR_Set_Current_Polygon(poly);
   VR_Draw_Polygon();
