@@ -1,18 +1,10 @@
 // Tests of the K3D loader: the byte layout, objects without points, frames, reduction, bad files and the text form.
 #include "render/k3d.h"
 
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <string>
-#include <vector>
-
 #include "tests/engine_fixture.h"
 #include "k3d_writer.h"
-#include "render/mesh.h"
 #include "render/meshtool.h"
 #include "runtime/err.h"
-#include "runtime/mem.h"
 
 namespace {
 class K3dTest : public ::testing::Test {
@@ -69,11 +61,9 @@ TEST_F(K3dTest, TheEightyOneByteQuadLoadsAndTheWriterMakesIt) {
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   Load(kQuadFile);
   ASSERT_EQ(mesh_work.last_point, 3);
-  EXPECT_EQ(Mesh_Get_Point(2).x, 1.0f);
-  EXPECT_EQ(Mesh_Get_Point(2).y, 0.0f);
-  EXPECT_EQ(Mesh_Get_Point(2).z, 1.0f);
-  EXPECT_EQ(mesh_work.polys[0].vertex_count, 4);
-  EXPECT_EQ(mesh_work.polys[0].point[3], 3u);
+  const MeshPoint p = Mesh_Get_Point(2);
+  EXPECT_EQ(std::tuple(p.x, p.y, p.z, mesh_work.polys[0].vertex_count, mesh_work.polys[0].point[3]),
+            std::tuple(1.0f, 0.0f, 1.0f, 4, 3u));
 }
 
 // An object of no points still carries one point record, which is added; the next block counts from after it.
@@ -82,9 +72,8 @@ TEST_F(K3dTest, ObjectWithoutPointsLoads) {
   m.objects[0] = K3dObject{"empty", {}, {}};
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   Load(K3d_Write(m));
-  EXPECT_EQ(mesh_work.last_point, 3);
-  EXPECT_EQ(mesh_work.polys[0].point[0], 1u);
-  EXPECT_EQ(Mesh_Get_Point(1).x, 10.0f);
+  EXPECT_EQ(std::tuple(mesh_work.last_point, mesh_work.polys[0].point[0], Mesh_Get_Point(1).x),
+            std::tuple(3, 1u, 10.0f));
 }
 
 TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
@@ -97,8 +86,7 @@ TEST_F(K3dTest, AnimationFramesFillTheMovableObjectsBuffer) {
   const MeshObject& obj = mesh_work.objects[0];
   ASSERT_NE(obj.anim_buffer, nullptr);
   EXPECT_EQ(Mem_Get_Size(obj.anim_buffer), 400u * 16);
-  EXPECT_EQ(obj.anim_buffer[2 * 100].y, 2.0f);
-  EXPECT_EQ(obj.anim_buffer[100 + 99].y, 1.0f);
+  EXPECT_EQ(std::tuple(obj.anim_buffer[2 * 100].y, obj.anim_buffer[100 + 99].y), std::tuple(2.0f, 1.0f));
   u32 offsets[4];
   for (u32& off : offsets) {
     off = mesh_work.objects[0].frame_offset;
@@ -131,8 +119,7 @@ TEST_F(K3dTest, BadFilesAreRefusedWithTheirReason) {
   EXPECT_STREQ(Check(K3d_Write(big)), "Mesh: K3D bad.k3d: 70000 points in a frame, more than 65535");
 
   m = Two_Objects();
-  m.frame_count = 2;
-  m.frames = {{m.objects[0].points, {{0, 0, 0}}}};
+  m.frame_count = 2, m.frames = {{m.objects[0].points, {{0, 0, 0}}}};
   EXPECT_STREQ(Check(K3d_Write(m)), "Mesh: K3D bad.k3d: frame 1 object 1 has 1 points, expected 3");
   m.frames = {{m.objects[0].points, m.objects[1].points}};
   EXPECT_EQ(Check(K3d_Write(m)), nullptr);
@@ -160,6 +147,7 @@ TEST_F(K3dTest, LoaderStopsOnBadFilesBeforeChangingTheScene) {
   m.frame_point_total = 5;
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
   EXPECT_FATAL("newest point -1\n\n\xFE Mesh: K3D test.k3d: frame point total 5 below 6", Load(K3d_Write(m)));
+  for (i32 axis : {3, -3}) EXPECT_FATAL("Mesh: Invalid axis order", Mesh_Set_Axis_Order(0, axis, 1), Load(kQuadFile));
   Err_Set_Exit_Hook(nullptr);
 }
 

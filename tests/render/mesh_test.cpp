@@ -1,13 +1,9 @@
 // Tests of the mesh store: scenes, limits, point rounding, smoothed normals and animation frames.
 #include "render/mesh.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 
-#include "render/poly.h"
 #include "render/texture.h"
-#include "runtime/mem.h"
 #include "tests/engine_fixture.h"
 
 namespace {
@@ -42,13 +38,13 @@ TEST_F(MeshTest, ListLimitsFailWithTheirOwnMessages) {
   EXPECT_FATAL("Mesh: Invalid normal index", Mesh_Add_To_Normal(2, 1, 1, 1));
   // (268435454 + 2) x 16 bytes do not fit in 32 bits.
   EXPECT_FATAL("Mesh: Scene 1 points   too large (268435456 records)", Mesh_Create_Scene(268435454, 1, 1, 1, 1));
+  EXPECT_FATAL("Mesh: Too many scenes", for (u32 i = 0; i < kMeshMaxScenes; i++) Mesh_Create_Scene(1, 1, 1, 1, 1));
 }
 
 TEST_F(MeshTest, MovableListTakesOneMoreThanItsMaximum) {
   Mesh_Create_Scene(10, 10, 10, 2, 10);
   for (int i = 0; i < 3; i++) Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
-  EXPECT_EQ(mesh_work.movable_count, 3u);
-  EXPECT_EQ(mesh_work.movables[2], 2u);
+  EXPECT_EQ(std::pair(mesh_work.movable_count, mesh_work.movables[2]), std::pair(3u, 2u));
   EXPECT_FATAL("Mesh: Too many movable objects", Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr));
   for (u32 i = 0; i < 10; i++) Mesh_Add_Point(0, 0, 0);
   EXPECT_FATAL("Mesh: Too many points", Mesh_Add_Point(9, 9, 9));
@@ -59,18 +55,18 @@ TEST_F(MeshTest, PointsAreRoundedDownAndPlacedAtTheObject) {
   Mesh_Add_Object(10, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(10));
   Mesh_Add_Point(2.7f, 0, 0);
   Mesh_Add_Point(-2.2f, 0, 0);
-  EXPECT_EQ(Mesh_Get_Point(0).x, 12.0f);
-  EXPECT_EQ(Mesh_Get_Point(1).x, 7.0f);
-  EXPECT_EQ(mesh_work.objects[0].anim_buffer[1].x, -2.2f);  // the object's own copy is not rounded
+  // The object's own copy is not rounded.
+  EXPECT_EQ(std::tuple(Mesh_Get_Point(0).x, Mesh_Get_Point(1).x, mesh_work.objects[0].anim_buffer[1].x),
+            std::tuple(12.0f, 7.0f, -2.2f));
 }
 
 TEST_F(MeshTest, CoordinatesWrapToSixteenBits) {
   Mesh_Create_Scene(10, 10, 10, 2, 10);
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   Mesh_Add_Point(35000.0f, -35000.0f, 1e30f);
-  EXPECT_EQ(Mesh_Get_Point(0).x, -30536.0f);
-  EXPECT_EQ(Mesh_Get_Point(0).y, 30536.0f);
-  EXPECT_EQ(Mesh_Get_Point(0).z, 0.0f);  // out of range: 0x80000000, whose low half is 0
+  // z out of range: 0x80000000, whose low half is 0.
+  const MeshPoint p = Mesh_Get_Point(0);
+  EXPECT_EQ(std::tuple(p.x, p.y, p.z), std::tuple(-30536.0f, 30536.0f, 0.0f));
 }
 
 TEST_F(MeshTest, AnimationPointsStayInsideTheirBuffer) {
@@ -78,8 +74,7 @@ TEST_F(MeshTest, AnimationPointsStayInsideTheirBuffer) {
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, Mesh_Alloc_Anim_Buffer(2));
   Mesh_Begin_Anim_Points(1);
   EXPECT_EQ(Mesh_Add_Point(5, 6, 7), 1u);
-  EXPECT_EQ(mesh_work.objects[0].anim_buffer[1].y, 6.0f);
-  EXPECT_EQ(mesh_work.last_point, -1);
+  EXPECT_EQ(std::pair(mesh_work.objects[0].anim_buffer[1].y, mesh_work.last_point), std::pair(6.0f, -1));
   EXPECT_FATAL("Mesh: Animation buffer overflow", Mesh_Add_Point(5, 6, 7));
 }
 

@@ -1,12 +1,8 @@
 // Tests of the mesh tools: polygon reduction, the door list, polygon turns, object copies and scales.
 #include "render/meshtool.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
-#include <vector>
 
-#include "runtime/mem.h"
 #include "tests/engine_fixture.h"
 
 namespace {
@@ -38,10 +34,8 @@ TEST_F(MeshToolTest, CoplanarTrianglesOfASquareMergeIntoAQuad) {
   Tri(1, 3, 2);  // (b, d, c)
   Mesh_End_Object();
   Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 1);
-  EXPECT_EQ(mesh_work.objects[0].poly_count, 1);
-  EXPECT_EQ(mesh_work.last_poly, 0);
   const MeshPoly& q = mesh_work.polys[0];
-  EXPECT_EQ(q.vertex_count, 4);
+  EXPECT_EQ(std::tuple(mesh_work.objects[0].poly_count, mesh_work.last_poly, q.vertex_count), std::tuple(1, 0, 4));
   EXPECT_EQ(std::vector<u32>(q.point, q.point + 4), (std::vector<u32>{0, 1, 3, 2}));
 }
 
@@ -72,9 +66,8 @@ TEST_F(MeshToolTest, WithoutQuadsTheSecondTriangleGoes) {
   Tri(0, 1, 2);
   Mesh_End_Object();
   Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 0);
-  EXPECT_EQ(mesh_work.polys[0].vertex_count, 3);
-  EXPECT_EQ(mesh_work.objects[0].poly_count, 2);
-  EXPECT_EQ(mesh_work.last_poly, 1);
+  EXPECT_EQ(std::tuple(mesh_work.polys[0].vertex_count, mesh_work.objects[0].poly_count, mesh_work.last_poly),
+            std::tuple(3, 2, 1));
 }
 
 // With a window, a merge does not pull the window's end in: the pair after it still gets compared.

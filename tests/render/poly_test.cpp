@@ -1,17 +1,11 @@
 // Tests of the rasterizer set-up: edge and polygon clipping, the near clip, gradients and word helpers.
 #include "render/poly.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <utility>
-#include <vector>
 
 #include "render/fill.h"
-#include "render/mesh.h"
-#include "runtime/mem.h"
 #include "vr_fixture.h"
 
 namespace {
@@ -62,13 +56,10 @@ TEST_F(PolyTest, PolygonClipAddsVerticesOnEachBound) {
   EXPECT_EQ(poly_state.vertex_count, 8);
   const PolyVertex* out = poly_lists.b;
   for (i32 i = 0; i <= 8; i++) {
-    EXPECT_GE(out[i].slot[POLY_X], 0);
-    EXPECT_LE(out[i].slot[POLY_X], 319);
-    EXPECT_GE(out[i].slot[POLY_Y], 0);
-    EXPECT_LE(out[i].slot[POLY_Y], 199);
+    EXPECT_TRUE(out[i].slot[POLY_X] >= 0 && out[i].slot[POLY_X] <= 319) << i;
+    EXPECT_TRUE(out[i].slot[POLY_Y] >= 0 && out[i].slot[POLY_Y] <= 199) << i;
   }
-  EXPECT_EQ(out[8].slot[POLY_X], out[0].slot[POLY_X]);
-  EXPECT_EQ(out[8].slot[POLY_Y], out[0].slot[POLY_Y]);
+  EXPECT_EQ(std::tuple(out[8].slot[POLY_X], out[8].slot[POLY_Y]), std::tuple(out[0].slot[POLY_X], out[0].slot[POLY_Y]));
 }
 
 TEST_F(PolyTest, WindowEdgesAreDrawnUpToTheLastColumnAndLine) {
@@ -103,12 +94,9 @@ TEST_F(PolyTest, NearClipSplitsAtThePlaneAndDropsVerticesOnIt) {
   // edge 2-0 ends on the plane and adds nothing.
   ASSERT_EQ(poly_state.vertex_count, 2);
   const PolyVertex* out = poly_lists.c;
-  EXPECT_EQ(out[0].slot[POLY_X], 160);
-  EXPECT_EQ(out[0].slot[POLY_Y], 100 + 15);
-  EXPECT_EQ(out[0].slot[POLY_U], 0);
-  EXPECT_EQ(out[1].slot[POLY_X], 1);
-  EXPECT_EQ(out[1].slot[POLY_U], 7);
-  EXPECT_EQ(out[2].slot[POLY_X], 160);
+  EXPECT_EQ(std::vector<i32>({out[0].slot[POLY_X], out[0].slot[POLY_Y], out[0].slot[POLY_U], out[1].slot[POLY_X],
+                              out[1].slot[POLY_U], out[2].slot[POLY_X]}),
+            std::vector<i32>({160, 100 + 15, 0, 1, 7, 160}));
 }
 
 // Two polygons sharing an edge walk it in opposite directions; both must cut it at the same pixel.
@@ -127,9 +115,7 @@ TEST_F(PolyTest, NearClipCutsASharedEdgeAlikeBothWays) {
     cam[0] = MeshPoint{random(-3000, 3000), random(-3000, 3000), random(-500, 49.9f), 0, 0};
     cam[1] = MeshPoint{random(-3000, 3000), random(-3000, 3000), random(50.1f, 5000), 0, 0};
     // A two-vertex polygon walks the edge 0 to 1, then back: out is the crossing, vertex 1, the crossing.
-    in[0].slot[POLY_POINT] = 0;
-    in[1].slot[POLY_POINT] = 1;
-    in[2] = in[0];
+    in[0].slot[POLY_POINT] = 0, in[1].slot[POLY_POINT] = 1, in[2] = in[0];
     poly_state.vertex_count = 2;
     Poly_Clip_Near(in, poly_lists.c);
     ASSERT_EQ(poly_state.vertex_count, 3);
@@ -166,8 +152,7 @@ TEST_F(PolyTest, GradientsMapTheFirstAndClosingEdges) {
 TEST_F(PolyTest, DwordHelpers) {
   u32 a[6] = {1, 2, 3, 4, 5, 6}, b[6] = {};
   Poly_Fill_Dwords(b, 3, 0xAB);
-  EXPECT_EQ(b[2], 0xABu);
-  EXPECT_EQ(b[3], 0u);
+  EXPECT_EQ(std::tuple(b[2], b[3]), std::tuple(0xABu, 0u));
   Poly_Copy_Dwords(a, b, 5);
   EXPECT_EQ(b[4], 5u);
   // Upward, a word at a time: one word above its source the copy repeats the first word.
@@ -180,8 +165,7 @@ TEST_F(PolyTest, DwordHelpers) {
   Poly_Copy_Dwords(a, b, -3);
   Poly_Fill_Dwords(b, -3, 0);
   EXPECT_EQ(b[0], 1u);
-  EXPECT_EQ(Poly_Float_To_Int(-1.75f), -1);
-  EXPECT_EQ(Poly_Float_To_Int(NAN), INT32_MIN);
+  EXPECT_EQ(std::tuple(Poly_Float_To_Int(-1.75f), Poly_Float_To_Int(NAN)), std::tuple(-1, INT32_MIN));
   const std::pair<f32, i32> rounds[] = {{2.5f, 2},           {-3.5f, -4},          {1e20f, INT32_MIN},
                                         {NAN, INT32_MIN},     {-2147483648.0f, INT32_MIN},
                                         {2147483520.0f, 2147483520}, {2147483648.0f, INT32_MIN}};

@@ -1,14 +1,7 @@
 // Tests of the texture slot limit, the colour operations, the quarter turn and bump offsets.
 #include "render/texture.h"
 
-#include <gtest/gtest.h>
-
-#include <vector>
-
-#include "render/poly.h"
-#include "runtime/mem.h"
 #include "tests/engine_fixture.h"
-#include "video/vbe.h"
 
 namespace {
 class TextureTest : public ::testing::Test {
@@ -21,25 +14,20 @@ class TextureTest : public ::testing::Test {
 };
 }  // namespace
 
-TEST_F(TextureTest, TooManyTexturesIsFatal) {
+TEST_F(TextureTest, SlotLimitsAreFatal) {
   for (int i = 0; i < 256; i++) Poly_New_Slot();
   EXPECT_FATAL("Poly: Too many textures", Poly_New_Slot());
+  EXPECT_FATAL("Poly: Invalid texture slot 256", Poly_Set_Texture(256, nullptr));
+  EXPECT_FATAL("Poly: Invalid animated slot 120", Poly_Step_Anim_Texture(120));
 }
 
 TEST_F(TextureTest, QuarterTurnOfARegion) {
   u32* t = Block(65536);
   // [a b / c d] at column 3, row 2.
-  t[2 * 256 + 3] = 'a';
-  t[2 * 256 + 4] = 'b';
-  t[3 * 256 + 3] = 'c';
-  t[3 * 256 + 4] = 'd';
-  t[0] = 77;
+  t[2 * 256 + 3] = 'a', t[2 * 256 + 4] = 'b', t[3 * 256 + 3] = 'c', t[3 * 256 + 4] = 'd', t[0] = 77;
   Poly_Rotate_Texture(t, 3, 2, 2, 2);
-  EXPECT_EQ(t[2 * 256 + 3], u32('c'));
-  EXPECT_EQ(t[2 * 256 + 4], u32('a'));
-  EXPECT_EQ(t[3 * 256 + 3], u32('d'));
-  EXPECT_EQ(t[3 * 256 + 4], u32('b'));
-  EXPECT_EQ(t[0], 77u);
+  EXPECT_EQ(std::vector<u32>({t[2 * 256 + 3], t[2 * 256 + 4], t[3 * 256 + 3], t[3 * 256 + 4], t[0]}),
+            std::vector<u32>({'c', 'a', 'd', 'b', 77}));
   // A region whose rows lie past the 32-bit range is outside the block too, not wrapped into it.
   Poly_Rotate_Texture(t, 0, 0xFFFFFF00u, 0x101, 0x101);
   EXPECT_EQ(t[0], 77u);
@@ -59,11 +47,9 @@ TEST_F(TextureTest, BumpOffsetsAroundOneRaisedTexel) {
       }
     }
   // Left of the raised texel: it is in that texel's right column, so dx = -50; above it: dy = -50.
-  EXPECT_EQ(map[10 * 256 + 9], -50);
-  EXPECT_EQ(map[9 * 256 + 10], -50 * 256);
-  EXPECT_EQ(map[11 * 256 + 11], 50 * 256 + 50);
   // Texel (1, 1) sees the corner texel 0: clamped to 126 each way.
-  EXPECT_EQ(map[1 * 256 + 1], 126 * 256 + 126);
+  EXPECT_EQ(std::vector<i32>({map[10 * 256 + 9], map[9 * 256 + 10], map[11 * 256 + 11], map[1 * 256 + 1]}),
+            std::vector<i32>({-50, -50 * 256, 50 * 256 + 50, 126 * 256 + 126}));
   Mem_Free(map);
 }
 

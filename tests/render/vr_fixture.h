@@ -24,12 +24,8 @@
 // A vertex at (x, y) with its texture pairs (u, v) and (s, t).
 inline PolyVertex Vx(i32 x, i32 y, i32 u = 0, i32 v = 0, i32 s = 0, i32 t = 0) {
   PolyVertex r = {};
-  r.slot[POLY_X] = x;
-  r.slot[POLY_Y] = y;
-  r.slot[POLY_U] = u;
-  r.slot[POLY_V] = v;
-  r.slot[POLY_S] = s;
-  r.slot[POLY_T] = t;
+  r.slot[POLY_X] = x, r.slot[POLY_Y] = y, r.slot[POLY_U] = u;
+  r.slot[POLY_V] = v, r.slot[POLY_S] = s, r.slot[POLY_T] = t;
   return r;
 }
 

@@ -6,8 +6,7 @@
 TEST_F(VrTest, CameraTurnsWrapAroundTheCircle) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   MeshScene* s = Mesh_Get_Scene(0);
-  s->camera_angles[0] = 2040;
-  s->camera_angles[1] = 5;
+  s->camera_angles[0] = 2040, s->camera_angles[1] = 5;
   VR_Rotate_Camera(10, -10, -11200);
   EXPECT_EQ(s->camera_angles[0], 2);
   EXPECT_EQ(s->camera_angles[1], 2043);
@@ -22,24 +21,24 @@ TEST_F(VrTest, CameraTurnsWrapAroundTheCircle) {
 // 50 degrees over 200 lines: 100 / tan 25 = 214.4. A wider aspect than the screen's 1.6 narrows x, a
 // narrower one shrinks y. A letterbox cuts the drawing height, not the focal factors: at 640 x 400 with
 // 28 lines off at top and bottom, 85 degrees give 200 / tan 42.5 = 218.3, and aspect 1.5 gives y 1.5 / 1.6 x 218.
+// Simulated low resolution doubles the height (640 / 800 = 0.8: x 218 / 2), smoothing halves y.
 TEST_F(VrTest, FieldOfViewAndAspectSetTheFocalFactors) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   VR_Set_Fov(50);
-  EXPECT_EQ(poly_state.kx, 214.0f);
-  EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 214);
+  EXPECT_EQ(std::tuple(poly_state.kx, Mesh_Get_Scene(0)->focal_y), std::tuple(214.0f, 214));
   VR_Set_Aspect(2.0f);
   EXPECT_FLOAT_EQ(vr_view.focal_x, 214.0f / (2.0f / 1.6f));
   VR_Set_Fov(50);
   VR_Set_Aspect(1.0f);
   EXPECT_FLOAT_EQ(vr_view.focal_y, (1.0f / 1.6f) * 214.0f);
-  vbe_screen.screen_width = 640;
-  vbe_screen.screen_height = 400;
-  vbe_screen.height = 344;
+  vbe_screen.screen_width = 640, vbe_screen.screen_height = 400, vbe_screen.height = 344;
   VR_Set_Fov(85);
   VR_Set_Aspect(1.5f);
-  EXPECT_EQ(poly_state.kx, 218.0f);
-  EXPECT_FLOAT_EQ(poly_state.ky, 204.375f);
-  EXPECT_EQ(Mesh_Get_Scene(0)->focal_y, 204);
+  EXPECT_EQ(std::tuple(poly_state.kx, poly_state.ky, Mesh_Get_Scene(0)->focal_y), std::tuple(218.0f, 204.375f, 204));
+  vbe_screen.low_res = vbe_screen.smoothing = 1;
+  VR_Set_Fov(85);
+  VR_Set_Aspect(1.6f);
+  EXPECT_EQ(std::tuple(poly_state.kx, poly_state.ky), std::tuple(109.0f, 109.0f));
 }
 
 // A camera-facing object turns its normals with the camera's own matrix, not one aimed at the object.
@@ -70,7 +69,7 @@ TEST_F(VrTest, PositionalSoundAndDirectionAngles) {
   VR_Set_Sound_Unit(10), VR_Set_Camera_Position(0, 0, 0);
   const struct { f32 x, y, z; i32 yaw, base, volume, pan; } sounds[] = {{100, 0, 0, 0, 63, 63, 40},
       {0, 0, 300, 0, 30, 10, 0}, {-500, 0, 0, 0, 63, 23, -63}, {30, 40, 0, 0, 20, 25, 12},
-      {0, 0, 50, 512, 63, 63, -20}};
+      {0, 0, 50, 512, 63, 63, -20}, {0, 0, 1000, 0, 20, 10, 0}};
   for (const auto& s : sounds) {
     vr_camera.angles[VR_YAW] = s.yaw;
     i32 volume = 0, pan = 0;

@@ -47,15 +47,14 @@ TEST_F(VrDrawTest, SortIsDescendingAndKeepsEqualKeysInOrder) {
 
 TEST_F(VrDrawTest, KeysAverageDepthsAndWrapToSixteenBits) {
   Make_Polys({{100, 200, 300}, {40000, 40000, 40000}, {65000, 65000, 65000}, {100, 200, 300, 1000}});
-  mesh_work.objects[0].order_key = 1000;
-  mesh_work.polys[2].depth_bias = 1000;
+  mesh_work.objects[0].order_key = mesh_work.polys[2].depth_bias = 1000;
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 4u);
   const VrDrawEntry* list = VR_Get_Draw_List();
-  EXPECT_EQ(list[0].key, (100 + 200 + 300 + 300) / 4 + 1000);  // a triangle's last point is its third
-  EXPECT_EQ(list[1].key, 41000);
-  EXPECT_EQ(list[2].key, u16(67000));
-  EXPECT_EQ(list[3].key, (100 + 200 + 300 + 1000) / 4 + 1000);  // a quad's last point is its fourth
+  // A triangle's last point is its third, a quad's its fourth.
+  const u16 tri = (100 + 200 + 300 + 300) / 4 + 1000, quad = (100 + 200 + 300 + 1000) / 4 + 1000;
+  EXPECT_EQ(std::vector<u16>({list[0].key, list[1].key, list[2].key, list[3].key}),
+            std::vector<u16>({tri, 41000, u16(67000), quad}));
 }
 
 // The filler and ints per vertex each flag combination picks: texture slot 0, type slot 1.
@@ -91,21 +90,19 @@ TEST_F(VrDrawTest, PolygonsAtTheNearLimitAreLeftOut) {
 }
 
 TEST_F(VrDrawTest, FarLimitKeysAndRejects) {
-  Make_Polys({{100, 200, 300}, {100, 200, 999}, {100, 1000, 200}});
+  Make_Polys({{101, 200, 301}, {100, 200, 999}, {100, 1000, 200}});
   VR_Set_Far_Limit(1000);
   VR_Build_Draw_List();
   ASSERT_EQ(vr_engine.draw_count, 2u);
-  EXPECT_EQ(VR_Get_Draw_List()[0].key, (100 + 200 + 600) >> 2);
+  EXPECT_EQ(VR_Get_Draw_List()[0].key, (101 + 200 + 2 * 301) >> 2);  // 903 / 4, truncated
   EXPECT_EQ(VR_Get_Draw_List()[1].polygon, 1);
 }
 
 TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
   Make_Polys({{500, 500, 500}, {10, 10, 10}, {900, 900, 900}, {20, 20, 20}});
-  mesh_work.polys[1].flags |= 0x4000;
-  mesh_work.polys[3].flags |= 0x4000;
+  mesh_work.polys[1].flags |= 0x4000, mesh_work.polys[3].flags |= 0x4000;
   VR_Build_Draw_List();
-  EXPECT_EQ(vr_engine.draw_count, 2u);
-  EXPECT_EQ(VR_Get_Pre_Count(), 2u);
+  EXPECT_EQ(std::tuple(vr_engine.draw_count, VR_Get_Pre_Count()), std::tuple(2u, 2u));
   std::vector<u32> order(16);
   u32 count = 0;
   VR_Record_Draw_Order(order.data(), 16, &count);
@@ -113,8 +110,7 @@ TEST_F(VrDrawTest, PreListIsDrawnFirstLastAddedFirst) {
   VR_Record_Draw_Order(nullptr, 0, nullptr);
   order.resize(count);
   EXPECT_EQ(order, (std::vector<u32>{3, 1, 2, 0}));
-  EXPECT_EQ(vr_engine.draw_count, 4u);
-  EXPECT_EQ(VR_Get_Pre_Count(), 0u);
+  EXPECT_EQ(std::tuple(vr_engine.draw_count, VR_Get_Pre_Count()), std::tuple(4u, 0u));
 }
 
 TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
@@ -122,10 +118,11 @@ TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
   Mesh_Create_Scene(10, 10, 2, 1, 10);
   Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
   const u32 point = Mesh_Add_Point(0, 0, 0);
-  const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 0, 0);
+  textures.back()[20 * 256 + 5] = 0x123456;  // the texel at half of u 10, v 40 gives the flare's colour
+  const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 10, 40);
   Mesh_End_Object();
-  mesh_work.polys[poly].type = 1;
-  mesh_work.polys[poly].colour = 0x123456;
+  const MeshPoly& p = mesh_work.polys[poly];
+  EXPECT_EQ(std::tuple(p.type, p.colour, p.value, p.flags), std::tuple(1, 0x123456u, 50000, 0x281u));
   vr_projected[point] = VrProjectedPoint{100, 50, 10, {0, 0, 0}, 0};
   VR_Set_Current_Polygon(poly);
   VR_Draw_Polygon();

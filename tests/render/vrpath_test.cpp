@@ -2,12 +2,9 @@
 #include "render/vrpath.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 
 #include "path_writer.h"
 #include "vr_fixture.h"
-#include "writer.h"
 
 namespace {
 class VrPathTest : public VrTest {
@@ -43,16 +40,13 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   VR_Load_Camera_Path(Test_File_Name("vr_ten.cam").c_str(), 2.0f);
   EXPECT_EQ(vr_engine.path.record_count, 10u);
   const VrPathRecord& r = vr_engine.path.buffer[3];
-  EXPECT_EQ(r.position[0], 2.0f);
-  EXPECT_EQ(r.position[1], -4.0f);
-  EXPECT_EQ(r.position[2], 6.0f);
+  EXPECT_EQ(std::tuple(r.position[0], r.position[1], r.position[2]), std::tuple(2.0f, -4.0f, 6.0f));
   // Looking along +x with a quarter roll: the matrix takes the direction onto camera +z.
-  EXPECT_EQ(vr_camera.angles[VR_YAW], 512);
-  EXPECT_EQ(vr_camera.angles[VR_ROLL], 512);
+  EXPECT_EQ(std::tuple(vr_camera.angles[VR_YAW], vr_camera.angles[VR_ROLL]), std::tuple(512, 512));
   EXPECT_NEAR(r.matrix[6], 1.0f, 1e-6);
 }
 
-TEST_F(VrPathTest, BadSizesAreFatal) {
+TEST_F(VrPathTest, BadSizesAndFullTablesAreFatal) {
   ASSERT_TRUE(Write_File(Test_File_Name("vr_empty.cam").c_str(), {}));
   EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f));
   ASSERT_TRUE(Write_File(Test_File_Name("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
@@ -60,23 +54,22 @@ TEST_F(VrPathTest, BadSizesAreFatal) {
   ASSERT_TRUE(Write_File(Test_File_Name("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
   EXPECT_FATAL("VR: No object for path", VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f));
   EXPECT_FATAL("VR: Scene 7 does not exist", VR_Select_Scene(7));
+  Vr_Add_Box_Sector("door0", 0, 100, 0, false);
+  EXPECT_FATAL("VR: Event object 9 does not exist", VR_Event(0, 9, 0, 0, 0, 1));
+  for (u32 i = 0; i < kVrMaxEvents; i++) VR_Event(0, 0, 0, 0, 0, 1);
+  EXPECT_FATAL("VR: Too many events", VR_Event(0, 0, 0, 0, 0, 1));
 }
 
 TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
   const std::string name = Write_Camera(10);
-  FILE* f = std::fopen(name.c_str(), "ab");
-  ASSERT_NE(f, nullptr);
-  const u8 tail[20] = {1, 2, 3};
-  std::fwrite(tail, 1, sizeof tail, f);
-  std::fclose(f);
+  const char tail[20] = {1, 2, 3};
+  ASSERT_TRUE(std::ofstream(name, std::ios::binary | std::ios::app).write(tail, sizeof tail).good());
   VR_Load_Camera_Path(name.c_str(), 1.0f);
-  EXPECT_EQ(vr_engine.path.record_count, 10u);
-  EXPECT_EQ(vr_engine.path.records_left, 10u);
+  EXPECT_EQ(std::tuple(vr_engine.path.record_count, vr_engine.path.records_left), std::tuple(10u, 10u));
   Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
   VR_Load_Object_Path(name.c_str(), 1.0f);
   const MeshObject& o = mesh_work.objects[mesh_work.last_object];
-  EXPECT_EQ(o.path_record_count, 10u);
-  EXPECT_EQ(o.path_records_left, 10u);
+  EXPECT_EQ(std::tuple(o.path_record_count, o.path_records_left), std::tuple(10u, 10u));
   VR_Free_Object_Paths();
 }
 
@@ -86,8 +79,7 @@ TEST_F(VrPathTest, StepsLoopOrStayOnTheEndRecord) {
   VR_Step_Camera_Path();
   VR_Step_Camera_Path();
   VR_Step_Camera_Path();
-  EXPECT_EQ(Record_Index(), 2u);
-  EXPECT_EQ(s->path_records_left, 1u);
+  EXPECT_EQ(std::tuple(Record_Index(), s->path_records_left), std::tuple(2u, 1u));
   VR_Set_Path_Loop();
   VR_Step_Camera_Path();
   EXPECT_EQ(Record_Index(), 0u);
@@ -101,23 +93,27 @@ TEST_F(VrPathTest, StepsLoopOrStayOnTheEndRecord) {
   EXPECT_EQ(Index(), 0u);
   vr_engine.path_loops = 1;
   VR_Step_Camera_Path_Back();
-  EXPECT_EQ(Index(), 2u);
-  EXPECT_EQ(vr_engine.path.records_left, 1u);
+  EXPECT_EQ(std::tuple(Index(), vr_engine.path.records_left), std::tuple(2u, 1u));
 }
 
 TEST_F(VrPathTest, SeekWrapsWhenLoopingElseHoldsTheEnd) {
   VR_Load_Camera_Path(Write_Camera(10).c_str(), 1.0f);
   VR_Seek_Camera_Path(25);
-  EXPECT_EQ(Index(), 9u);
-  EXPECT_EQ(vr_engine.path.records_left, 1u);
+  EXPECT_EQ(std::tuple(Index(), vr_engine.path.records_left), std::tuple(9u, 1u));
   vr_engine.path_loops = 1;
   VR_Seek_Camera_Path(25);
-  EXPECT_EQ(Index(), 5u);
-  EXPECT_EQ(vr_engine.path.records_left, 5u);
+  EXPECT_EQ(std::tuple(Index(), vr_engine.path.records_left), std::tuple(5u, 5u));
   VR_Seek_Camera_Path(7);
   VR_Apply_Camera_Path();
-  EXPECT_EQ(vr_camera.position[2], 7.0f);
-  EXPECT_EQ(VR_Get_Path_Record(), 7u);
+  EXPECT_EQ(std::tuple(vr_camera.position[2], VR_Get_Path_Record()), std::tuple(7.0f, 7u));
+  VR_Seek_Camera_Path(-5);  // before the start: the first record
+  EXPECT_EQ(Index(), 0u);
+  // The debug override holds a selected scene's path; toggled back, the scene's own setting holds again.
+  Mesh_Get_Scene(0)->path_on = 1;
+  for (u8 want : {0, 1}) {
+    VR_Toggle_Path_Override(), VR_Select_Scene(0);
+    EXPECT_EQ(vr_engine.path_on, want);
+  }
 }
 
 TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
@@ -130,8 +126,7 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
   VR_Set_Event_Callback(e, [](u32) { calls++; });
   mesh_work.objects[door].door_closed = 1;
   VR_Trigger_Event(e);
-  EXPECT_EQ(ev->increment, 1);
-  EXPECT_EQ(mesh_work.objects[door].door_closed, 0);
+  EXPECT_EQ(std::tuple(ev->increment, mesh_work.objects[door].door_closed), std::tuple(1, u8(0)));
   VR_Trigger_Event(e);  // under way: ignored
   EXPECT_EQ(ev->direction, 1u);
   VR_Run_Events();
@@ -139,19 +134,9 @@ TEST_F(VrPathTest, EventsAlternateDirectionAndRunTheirCourse) {
     VR_Step_Events();
     VR_Run_Events();
   }
-  EXPECT_EQ(ev->value, 4);
-  EXPECT_EQ(ev->state, 0);
-  EXPECT_EQ(calls, 5u);
+  EXPECT_EQ(std::tuple(ev->value, ev->state, calls), std::tuple(4, u8(0), 5u));
   VR_Trigger_Event(e);
-  EXPECT_EQ(ev->direction, 0u);
-  EXPECT_EQ(ev->increment, -1);
-}
-
-TEST_F(VrPathTest, EventTableIsBounded) {
-  Vr_Add_Box_Sector("door0", 0, 100, 0, false);
-  EXPECT_FATAL("VR: Event object 9 does not exist", VR_Event(0, 9, 0, 0, 0, 1));
-  for (u32 i = 0; i < kVrMaxEvents; i++) VR_Event(0, 0, 0, 0, 0, 1);
-  EXPECT_FATAL("VR: Too many events", VR_Event(0, 0, 0, 0, 0, 1));
+  EXPECT_EQ(std::tuple(ev->direction, ev->increment), std::tuple(0u, -1));
 }
 
 TEST_F(VrPathTest, PathWriterTextForm) {

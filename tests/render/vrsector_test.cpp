@@ -11,8 +11,7 @@ class VrSectorTest : public VrTest {
   u32 views[2] = {0, 0};
 
   void Build(u32 count, bool door) {
-    Add_Texture(0);
-    Add_Texture(1);
+    Add_Texture(0), Add_Texture(1);
     Mesh_Create_Scene(200, 100, 10, 2, 200);
     sectors[0] = Vr_Add_Box_Sector("room0", 0, 200, 0x0000FF, count == 2);
     sectors[1] = Vr_Add_Box_Sector(door ? "door1" : "room1", 200, 400, 0x00FF00, count == 2, door ? 2 : 0);
@@ -72,8 +71,7 @@ TEST_F(VrSectorTest, ThreeSectorWalkAndAClosedDoor) {
   // Closed, the door is drawn but the walk stops there.
   mesh_work.objects[sectors[1]].door_closed = 1;
   order = Render();
-  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].hidden, 0);
+  EXPECT_EQ(std::tuple(mesh_work.objects[sectors[2]].hidden, mesh_work.objects[sectors[1]].hidden), std::tuple(1, 0));
   for (u32 p : order) EXPECT_NE(Object_Of(p), sectors[2]);
 }
 
@@ -92,16 +90,14 @@ TEST_F(VrSectorTest, DoorOpensAndClosesOverTime) {
     if (tick % 3 == 2) Render();
   }
   Render();
-  EXPECT_EQ(last_value, 72);
-  EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 1);
+  EXPECT_EQ(std::tuple(last_value, mesh_work.objects[sectors[1]].door_closed), std::tuple(72, u8(1)));
   Render();
   EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 1);
   VR_Trigger_Event(0);
   EXPECT_EQ(mesh_work.objects[sectors[1]].door_closed, 0);
   for (int tick = 0; tick < 72; tick++) VR_Step_Events();
   Render();
-  EXPECT_EQ(last_value, 0);
-  EXPECT_EQ(mesh_work.objects[sectors[2]].hidden, 0);
+  EXPECT_EQ(std::tuple(last_value, mesh_work.objects[sectors[2]].hidden), std::tuple(0, 0));
 }
 
 TEST_F(VrSectorTest, SetUpFaults) {
@@ -110,6 +106,14 @@ TEST_F(VrSectorTest, SetUpFaults) {
   Vr_Add_View("view0", 1000);
   EXPECT_FATAL("Unable to find view-sector for view at point #8", VR_Init_Sectors());
   EXPECT_FATAL("VR: Negative sector!!", VR_Traverse_Portals(-1, -1, 8, 1000));
+  EXPECT_FATAL("VR: Sector 2 does not exist", VR_Traverse_Portals(-1, 2, 8, 1000));
+  // The view moved into the room's middle has the room on both sides; renamed, it is a door of 5 polygons.
+  EXPECT_FATAL("View points to similar sector at point #8",
+               for (u32 i = 8; i < 12; i++) mesh_work.points[i].z = 100; VR_Init_Sectors());
+  EXPECT_FATAL("VR: View 1 has fewer than 4 points", mesh_work.objects[1].point_count = 3, VR_Init_Sectors());
+  EXPECT_FATAL("VR: Door 1 has fewer than 6 polygons", std::memcpy(mesh_work.objects[1].name, "door", 4),
+               mesh_work.objects[1].poly_count = 5, VR_Init_Sectors());
+  EXPECT_FATAL("VR: Too many sectors", mesh_work.last_object = 256, VR_Init_Sectors());
 }
 
 TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
@@ -124,13 +128,12 @@ TEST_F(VrSectorTest, PolygonMapSpansTheStoreRectangle) {
   Mesh_Set_Uv_Rect(10, 20, 100, 50);
   VR_Set_Map_Params(0, 0, -1);
   VR_Add_Map_Polygon(p);
+  EXPECT_FATAL("VR: Map polygon 1 does not exist", VR_Add_Map_Polygon(p + 1));
   VR_Render_Polygon_Map(3);
   const MeshPoly& q = mesh_work.polys[p];
   EXPECT_EQ(q.texture, 3);
-  for (u32 i = 0; i < 4; i++) {
-    EXPECT_TRUE(q.u[i] == 10 || q.u[i] == 110) << i << " " << int(q.u[i]);
-    EXPECT_TRUE(q.v[i] == 20 || q.v[i] == 70) << i << " " << int(q.v[i]);
-  }
+  for (u32 i = 0; i < 4; i++)
+    EXPECT_TRUE((q.u[i] == 10 || q.u[i] == 110) && (q.v[i] == 20 || q.v[i] == 70)) << i << " " << int(q.u[i]);
   EXPECT_NE(q.u[0], q.u[2]);
   EXPECT_NE(q.v[0], q.v[2]);
   Mesh_Set_Uv_Rect(1, 1, 252, 252);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "runtime/key.h"
 #include "vr_fixture.h"
 
 namespace {
@@ -25,8 +26,7 @@ class VrTransformTest : public VrTest {
   void SetUp() override {
     VrTest::SetUp();
     vr_view.focal_x = vr_view.focal_y = 160.0f;
-    vr_view.centre_x = 160;
-    vr_view.centre_y = 100;
+    vr_view.centre_x = 160, vr_view.centre_y = 100;
     Poly_Set_Clip(0, 0, 319, 199);
   }
 };
@@ -74,10 +74,8 @@ TEST_F(VrTransformTest, ProjectionAndOutcodes) {
     MeshPoint p = P(r.x, r.y, r.z);
     VrProjectedPoint q{};
     VR_Project_Points(&p, &q, 1);
-    EXPECT_EQ(q.x, r.qx) << r.x << " " << r.y;
-    EXPECT_EQ(q.y, r.qy) << r.x << " " << r.y;
-    EXPECT_TRUE(r.qz == 0 || q.z == r.qz) << r.x << " " << r.y;
-    EXPECT_TRUE(r.outcode == kAny || q.outcode == r.outcode) << r.x << " " << r.y;
+    EXPECT_EQ(std::tuple(q.x, q.y), std::tuple(r.qx, r.qy)) << r.x << " " << r.y;
+    EXPECT_TRUE((r.qz == 0 || q.z == r.qz) && (r.outcode == kAny || q.outcode == r.outcode)) << r.x << " " << r.y;
   }
 }
 
@@ -107,13 +105,73 @@ TEST_F(VrTransformTest, ClassesFromFacingAndEdges) {
 }
 
 TEST_F(VrTransformTest, BackFaceTestOnHugeCoordinatesDoesNotOverflow) {
-  vr_projected[0] = VrProjectedPoint{-1000000000, -1000000000, 1, {0, 0, 0}, kVrOutFar};
-  vr_projected[1] = VrProjectedPoint{-1000000000, 1000000000, 1, {0, 0, 0}, kVrOutFar};
-  vr_projected[2] = VrProjectedPoint{1000000000, 1000000000, 1, {0, 0, 0}, kVrOutFar};
+  vr_projected[0] = VrProjectedPoint{-1000000000, -1000000000, 1, {0, 0, 0}, kVrOutLeft};
+  vr_projected[1] = VrProjectedPoint{-1000000000, 1000000000, 1, {0, 0, 0}, kVrOutLeft};
+  vr_projected[2] = VrProjectedPoint{1000000000, 1000000000, 1, {0, 0, 0}, kVrOutRight};
   MeshPoly p{};
   p.vertex_count = 3;
   p.point[0] = 0, p.point[1] = 1, p.point[2] = 2;
-  vr_projected[0].outcode = vr_projected[1].outcode = kVrOutLeft;
-  vr_projected[2].outcode = kVrOutRight;
   EXPECT_EQ(VR_Classify_Poly(p), 1);
+}
+
+// The debug fly keys, held for some frames and then released for some, on a fresh fly state; the working
+// camera's pitch and yaw stay put while the scene's angles turn. A held key adds its impulse every frame up to
+// the limit (forward 64, turns 20: 1 + .. + 20 + 5 x 20 = 310 over 25 frames); a released one decays by 1;
+// opposites cancel. Moves: floor(sin yaw v), floor(-sin pitch v), floor(cos yaw v), with sin 256 = 0.7071,
+// sin 171 = 0.5009, cos 171 = 0.8655. Ctrl with 1 to 5 triggers events 0 to 4 (a mask of the six made).
+TEST_F(VrTransformTest, DebugFlyKeys) {
+  const struct {
+    u8 keys[8];
+    u32 held, released;
+    i32 pitch, yaw;
+    u8 debug, path;
+    i32 want[11];  // forward speed, pitch, yaw and roll speeds, the scene's angles, camera position, events
+  } rows[] = {
+      {{0x26}, 1, 0, 0, 0, 1, 0, {0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0}},
+      {{0x26}, 25, 0, 0, 0, 1, 0, {0, 20, 0, 0, 310, 0, 0, 0, 0, 0, 0}},
+      {{0x28}, 25, 0, 0, 0, 1, 0, {0, -20, 0, 0, 2048 - 310, 0, 0, 0, 0, 0, 0}},
+      {{0x26}, 3, 2, 0, 0, 1, 0, {0, 1, 0, 0, 1 + 2 + 3 + 2 + 1, 0, 0, 0, 0, 0, 0}},
+      {{0x28}, 2, 1, 0, 0, 1, 0, {0, -1, 0, 0, 2048 - 4, 0, 0, 0, 0, 0, 0}},
+      {{0x25}, 2, 0, 0, 0, 1, 0, {0, 0, -2, 0, 0, 2045, 0, 0, 0, 0, 0}},
+      {{0x27}, 2, 0, 0, 0, 1, 0, {0, 0, 2, 0, 0, 3, 0, 0, 0, 0, 0}},
+      {{0x21}, 1, 0, 0, 0, 1, 0, {0, 0, 0, -1, 0, 0, 2047, 0, 0, 0, 0}},
+      {{0x22}, 2, 0, 0, 0, 1, 0, {0, 0, 0, 2, 0, 0, 3, 0, 0, 0, 0}},
+      {{0x26, 0x28, 0x25, 0x27, 0x21, 0x22, 0x41, 0x5A}, 3, 0, 0, 0, 1, 0, {}},
+      {{0x41}, 1, 0, 0, 0, 1, 0, {32, 0, 0, 0, 0, 0, 0, 0, 0, 32, 0}},
+      {{0x41}, 3, 0, 0, 0, 1, 0, {64, 0, 0, 0, 0, 0, 0, 0, 0, 32 + 64 + 64, 0}},
+      {{0x41}, 1, 2, 0, 0, 1, 0, {30, 0, 0, 0, 0, 0, 0, 0, 0, 32 + 31 + 30, 0}},
+      {{0x5A}, 3, 0, 0, 0, 1, 0, {-64, 0, 0, 0, 0, 0, 0, 0, 0, -160, 0}},
+      {{0x5A}, 1, 0, 256, 256, 1, 0, {-32, 0, 0, 0, 0, 0, 0, -23, 22, -23, 0}},
+      {{0x41}, 1, 0, 256, 171, 1, 0, {32, 0, 0, 0, 0, 0, 0, 16, -23, 27, 0}},
+      {{0x41, 0x26}, 1, 0, 0, 0, 0, 0, {}},
+      {{0x41, 0x26}, 1, 0, 0, 0, 1, 1, {}},
+      {{0x11, 0x33}, 1, 0, 0, 0, 1, 0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x4}},
+      {{0x11, 0x31, 0x35}, 1, 0, 0, 0, 1, 0, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x11}},
+      {{0x11, 0x30, 0x36}, 1, 0, 0, 0, 1, 0, {}},
+      {{0x33}, 1, 0, 0, 0, 1, 0, {}},
+      {{0x11, 0x34}, 1, 0, 0, 0, 0, 0, {}},
+  };
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  Mesh_End_Object();
+  for (u32 e = 0; e < 6; e++) VR_Event(0, 0, 0, 0, 0, 1);
+  i32* angles = Mesh_Get_Scene(0)->camera_angles;
+  for (const auto& r : rows) {
+    vr_fly = VrFly{0, 0, {0, 0, 0}, {0, 0, 0}, {20, 20, 20}}, vr_camera = VrCamera{{}, {r.pitch, r.yaw, 0}, {}};
+    angles[0] = angles[1] = angles[2] = 0;
+    for (u32 e = 0; e < 6; e++) VR_Get_Event(e)->state = 0;
+    Demo_Set_Flag(DEMO_FLAG_DEBUG, r.debug), vr_engine.path_on = r.path;
+    for (u32 f = 0; f < r.held + r.released; f++) {
+      for (u8 k : r.keys) k && f < r.held ? Key_Set_Down(k) : Key_Set_Up(k);
+      VR_Debug_Fly_Keys();
+    }
+    std::vector<i32> got(1, vr_fly.forward_speed);
+    for (u32 i = 0; i < 9; i++)
+      got.push_back(i < 3 ? vr_fly.speed[i] : i < 6 ? angles[i - 3] : i32(vr_camera.position[i - 6]));
+    got.push_back(0);
+    for (u32 e = 0; e < 6; e++) got.back() |= i32(VR_Get_Event(e)->state != 0) << e;
+    for (u8 k : r.keys) Key_Set_Up(k);
+    EXPECT_EQ(got, std::vector<i32>(r.want, r.want + 11)) << "row " << &r - rows;
+  }
+  Demo_Set_Flag(DEMO_FLAG_DEBUG, 0), vr_engine.path_on = 0;
 }

@@ -1,15 +1,8 @@
 // PCX reader and writer: hand-made files, byte-exact writer output, round trips, and files other programs make and read.
 #include "video/pcx.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
-#include "runtime/mem.h"
-#include "writer.h"
 #include "tests/engine_fixture.h"
 
 namespace {
@@ -181,8 +174,7 @@ TEST_F(Pcx, SaveWritesTheHandMadeBytesAndReportsFailures) {
   std::vector<u8> header = Header(2, 1, 3, 2);
   header[12] = 2, header[13] = 0, header[14] = 1, header[15] = 0;  // hres, vres: the size
   EXPECT_EQ(std::vector<u8>(b.begin(), b.begin() + 128), header);
-  EXPECT_EQ(b[128], 0xC6);
-  EXPECT_EQ(b[129], 0x00);
+  EXPECT_EQ(std::tuple(b[128], b[129]), std::tuple(0xC6, 0x00));
 
   // Runs stop at 63 and at the row end; a lone byte of 192 and above is a run of one; the grey ramp follows.
   std::vector<u8> rows(2 * 70, 0x05);
@@ -267,6 +259,8 @@ TEST_F(Pcx, LoadsThroughTheFileLayerAndCutsOnlyInsideThePicture) {
   ASSERT_TRUE(Write_File("pcx_version6.pcx", file));
   PcxPicture picture;
   EXPECT_FATAL("Pcx: Unknown PCX format: pcx_version6.pcx", Pcx_Load("pcx_version6.pcx", &picture));
+  ASSERT_TRUE(Write_File("pcx_short.pcx", std::vector<u8>(file.begin(), file.begin() + 100)));
+  EXPECT_FATAL("Pcx: Unknown PCX format: pcx_short.pcx", Pcx_Load("pcx_short.pcx", &picture));
   u8 index = 3;
   ASSERT_EQ(Pcx_Save(&index, 1, 1, 8, "pcx_eight.pcx"), PCX_SAVE_OK);
   // A cbitmap holds 32-bit pixels.

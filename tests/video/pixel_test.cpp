@@ -14,11 +14,8 @@ class PixelTest : public VideoTest {
  protected:
   void Use_Frame(u32 w, u32 h, std::vector<u32> pixels = {}) {
     frame = pixels.empty() ? std::vector<u32>(size_t(w) * h, 0) : pixels;
-    vbe_screen.frame = frame.data();
-    vbe_screen.width = w;
-    vbe_screen.height = h;
+    vbe_screen.frame = frame.data(), vbe_screen.width = vbe_screen.screen_pitch = w, vbe_screen.height = h;
     vbe_screen.frame_size = w * h * 4;
-    vbe_screen.screen_pitch = w;
     Vbe_Make_Frame_Line_Table(u16(w));
   }
   // One pixel through a whole-buffer routine.
@@ -63,6 +60,11 @@ TEST_F(PixelTest, WholeFrameRoutinesOnOnePixel) {
       {"clear channel: spare", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0x00FFFFFF},
       {"clear channel: blue", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFFFFFF00},
       {"clear channel: green", 0xFFFFFFFF, [] { Vbe_Clear_Channel(); }, 0xFFFF00FF},
+      {"darken channel: red", 0x20202020, [] { Vbe_Darken_Channel(0x10); }, 0x20102020},
+      {"darken channel: spare, held at 0", 0x05050505, [] { Vbe_Darken_Channel(0xFF); }, 0x00050505},
+      {"invert keeps the spare byte", 0x12345678, [] { Vbe_Invert(); }, 0x12CBA987},
+      {"grey from blue, the spare byte from green", 0x12345678, [] { Vbe_Grey_From_Blue(); }, 0x56787878},
+      {"mask copy at the threshold", 1, [] { u8 m = 0x80; u32 s = 7; Vbe_Mask_Copy(&m, &s, 0x80); }, 7},
   };
   for (const auto& row : rows) EXPECT_EQ(On_Pixel(row.before, row.routine), row.after) << row.what;
 }
@@ -202,11 +204,7 @@ TEST_F(PixelTest, SpriteClippingMatchesAPerPixelReference) {
 
 TEST_F(PixelTest, SpriteBlendModes) {
   cbitmap* picture = Picture(1, 1, {0x80C06020});
-  auto draw = [&](u32 d, const std::function<void()>& blit) {
-    Use_Frame(1, 1, {d});
-    blit();
-    return frame[0];
-  };
+  auto draw = [&](u32 d, const std::function<void()>& blit) { return On_Pixel(d, blit); };
   const u32 d = 0x0A30F040;
   EXPECT_EQ(draw(d, [&] { Vbe_Sprite_Add(0, 0, picture); }), 0x0A30F040u + 0x80C06020u);
   EXPECT_EQ(draw(d, [&] { Vbe_Sprite_Sat(0, 0, picture); }), 0x0AF0FF60u);

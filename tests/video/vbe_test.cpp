@@ -3,43 +3,55 @@
 
 namespace {
 
-TEST_F(VideoTest, ModeSetAndSevenPercentLetterboxGiveTheShowsGeometry) {
-  for (u32 scale : {1u, 2u, 3u}) {
-    const u32 width = 320 * scale, height = 200 * scale, lines = 14 * scale;
-    Make_Surface(width, height);
-    char expected[200];
-    snprintf(expected, sizeof expected,
-             "Vbe: Unable to initialize vesa extensions.\nVbe: Detected software support for %ux%ux32 LFB mode.\n",
-             width, height);
-    EXPECT_EQ(Output_Of([&] {
-                Vbe_Init();
-                EXPECT_EQ(Vbe_Detect_16M(width, height), 1);
-              }),
-              expected);
-    Vbe_Set_Mode(1);
-    EXPECT_EQ(vbe_screen.frame_size, width * height * 4);
-    EXPECT_EQ(vbe_screen.screen_base, reinterpret_cast<u8*>(surface.data()));
-    Vbe_Squeze(lines, height - lines);
-    Vbe_Alloc_Buffer();
-    EXPECT_EQ(vbe_screen.height, height - 2 * lines);
-    EXPECT_EQ(vbe_screen.frame_size, width * (height - 2 * lines) * 4);
-    EXPECT_EQ(vbe_screen.visible_page - vbe_screen.screen_base, i64(lines * width * 4));
+// The show's modes with their 7 per cent letterbox, then the options against a 640x400 or 320x200 surface (no
+// video memory: paging ends off): low resolution draws 320x200 and moves the page by the line offset twice;
+// smoothing halves the height (a frame of at least 64000 pixels) and moves it twice, both together three times;
+// black and white and the tweaked mode are VGA at 320 and 160 bytes a line, and without a linear frame buffer
+// keep the present routine.
+TEST_F(VideoTest, OptionsPickTheGeometryThePresentRoutineAndTheLetterbox) {
+  struct Row {
+    u8 low, smooth, bw, fake, no_lfb;
+    u32 w, h, set_w, set_h, set_frame;
+    void (*present)(void);
+    u32 first, end, offset, frame, pixel;
+  };
+  const u32 k172 = 320 * 172 * 4, kTint = 0xA0B0C0;
+  const Row rows[] = {
+      {0, 0, 0, 0, 0, 320, 200, 320, 200, 256000, Vbe_Present_32, 14, 186, 14 * 1280, k172, kTint},
+      {0, 0, 0, 0, 0, 640, 400, 640, 400, 1024000, Vbe_Present_32, 28, 372, 28 * 2560, 640 * 344 * 4, kTint},
+      {0, 0, 0, 0, 0, 960, 600, 960, 600, 2304000, Vbe_Present_32, 42, 558, 42 * 3840, 960 * 516 * 4, kTint},
+      {1, 0, 0, 0, 0, 640, 400, 320, 200, 256000, Vbe_Present_32_Low, 14, 186, 2 * 14 * 1280, k172, kTint},
+      {0, 1, 0, 0, 0, 640, 400, 640, 200, 512000, Vbe_Present_32_Smooth, 14, 186, 2 * 14 * 2560, 2 * k172, kTint},
+      {0, 1, 0, 0, 0, 320, 200, 320, 100, 256000, Vbe_Present_32_Smooth, 7, 93, 2 * 7 * 1280, k172 / 2, kTint},
+      {1, 1, 0, 0, 0, 640, 400, 320, 200, 256000, Vbe_Present_32_Low_Smooth, 14, 186, 3 * 14 * 1280, k172, kTint},
+      {0, 0, 1, 0, 0, 320, 200, 320, 200, 256000, Vbe_Present_Black_White, 14, 186, 14 * 320, k172, 0xC0C0C0C0},
+      {0, 0, 0, 1, 0, 320, 200, 320, 200, 256000, Vbe_Present_Fake_24, 14, 186, 14 * 160, k172, 0},
+      {0, 0, 1, 0, 1, 320, 200, 320, 200, 256000, Vbe_Present_None, 14, 186, 14 * 320, k172, 0},
+  };
+  for (const auto& r : rows) {
     Vbe_Reset();
+    Make_Surface(r.w, r.h);
+    vbe_screen.low_res = r.low, vbe_screen.smoothing = r.smooth, vbe_screen.black_white = r.bw;
+    vbe_screen.fake_24 = r.fake, vbe_screen.no_lfb = r.no_lfb;
+    const std::string said = Output_Of([&] {
+      Vbe_Init();
+      Vbe_Set_Mode(Vbe_Detect_16M(r.w, r.h));
+    });
+    EXPECT_EQ(said, "Vbe: Unable to initialize vesa extensions.\nVbe: Detected software support for " +
+                        std::to_string(r.w) + "x" + std::to_string(r.h) + "x32 LFB mode.\n");
+    const VbeScreen& s = vbe_screen;
+    EXPECT_EQ(s.screen_base, r.bw || r.fake ? Vbe_Vga_Window() : reinterpret_cast<u8*>(surface.data()));
+    EXPECT_EQ(std::tuple(s.width, s.height, s.frame_size), std::tuple(r.set_w, r.set_h, r.set_frame)) << r.present;
+    EXPECT_EQ(s.present, r.present);
+    Vbe_Squeze(r.first, r.end);
+    EXPECT_EQ(s.visible_page - s.screen_base, i64(r.offset)) << r.present;
+    EXPECT_EQ(std::pair(s.height, s.frame_size), std::pair(r.end - r.first, r.frame)) << r.present;
+    Vbe_Alloc_Buffer();
+    Vbe_Fill_Colour(kTint);
+    vbe_screen.present();
+    EXPECT_TRUE(r.pixel == 0 || memcmp(s.visible_page, &r.pixel, 4) == 0) << r.present;
+    Vbe_Free_Buffer();
   }
-}
-
-TEST_F(VideoTest, SimulatedLowResolutionNeedsSixFortyByFourHundred) {
-  Make_Surface(640, 400);
-  Output_Of([] {
-    Vbe_Set_Low_Res();
-    Vbe_Set_Mode(Vbe_Detect_16M(640, 400));
-  });
-  EXPECT_EQ(vbe_screen.width * vbe_screen.height, 320u * 200);
-  Make_Surface(640, 480);
-  EXPECT_FATAL("Vbe: Unable to simulate 320x200 in other resolutions than 640x400.", {
-    Vbe_Set_Low_Res();
-    Vbe_Set_Mode(Vbe_Detect_16M(640, 480));
-  });
 }
 
 TEST_F(VideoTest, ModesBuffersAndPagesRefuseWhatTheyCannotHold) {
@@ -54,6 +66,13 @@ TEST_F(VideoTest, ModesBuffersAndPagesRefuseWhatTheyCannotHold) {
   Make_Surface(16, 1100);
   EXPECT_FATAL("Vbe: Unable to initialize video mode", Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)));
   EXPECT_FATAL("Vbe: Illegal plane index assignment", Vbe_Set_Color_Order(16, 16, 0));
+  for (auto [w, h] : {std::pair(640u, 480u), std::pair(800u, 400u)}) {
+    Make_Surface(w, h);
+    EXPECT_FATAL("Vbe: Unable to simulate 320x200 in other resolutions than 640x400.", {
+      Vbe_Set_Low_Res();
+      Vbe_Set_Mode(Vbe_Detect_16M(w, h));
+    });
+  }
   Open_Mode(320, 200);
   for (std::pair<u32, u32> range : std::vector<std::pair<u32, u32>>{{100, 100}, {150, 20}, {0, 201}})
     EXPECT_FATAL("Vbe_Squeze:", Vbe_Squeze(range.first, range.second));
