@@ -184,6 +184,7 @@ TEST(PlatDialogDraw, ACheckedBoxChangesOnlyItsOwnPixels) {
   Headless("");
   loop_body = [] {
     const PlatDlgTemplate* t = Plat_Dialog_Template();
+    EXPECT_STREQ(t->caption, "Velmoran / Tarvek (WIN32 Version)");
     const i32 w = t->w * kPlatDlgScale, h = t->h * kPlatDlgScale;
     EXPECT_EQ(w, 558);
     EXPECT_EQ(h, 468);

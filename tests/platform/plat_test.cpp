@@ -134,14 +134,6 @@ TEST(HeadlessWave, PositionFollowsTheClockAndThePumpRunsAfterEachAdvance) {
   Plat_Done();
 }
 
-TEST(HeadlessWave, InjectedAudioFailureRefusesTheDevice) {
-  PlatConfig config;
-  config.fail = PLAT_FAIL_AUDIO;
-  Open(config);
-  EXPECT_FALSE(Plat_Wave_Open(44100, 2, 16));
-  Plat_Done();
-}
-
 TEST(PlatformSurface, IsZeroedAndAligned) {
   u32* p = Plat_Create_Surface(321, 7);
   ASSERT_NE(p, nullptr);
