@@ -54,8 +54,7 @@ TEST(AviWriter, RefusesBadArgumentsAndWritesOnlyWhileOpen) {
   EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_ERROR);  // never opened
   // No rate, an even width of 0, no height, a negative width, a folder that is not there.
   const std::tuple<const char*, u32, i32, i32> bad[] = {{"avi_bad.avi", 0, 8, 8}, {"avi_bad.avi", 30, 1, 8},
-                                                        {"avi_bad.avi", 30, 8, 0}, {"avi_bad.avi", 30, -8, 8},
-                                                        {"no_such_dir/x.avi", 30, 8, 8}};
+      {"avi_bad.avi", 30, 8, 0}, {"avi_bad.avi", 30, -8, 8}, {"no_such_dir/x.avi", 30, 8, 8}};
   for (auto [name, rate, w, h] : bad) EXPECT_EQ(Avi_Open(name, 0, rate, 0, w, h), AVI_ERROR) << rate << " " << w << "x" << h;
   ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 8), AVI_OK);
   EXPECT_EQ(Avi_Write_Frame(nullptr, 32), AVI_ERROR);
@@ -119,6 +118,12 @@ TEST(AviCapture, AFullFileGoesOnInTheNextAndNoFrameIsLost) {
       EXPECT_EQ(u32(rgb[at]) << 16 | u32(rgb[at + 1]) << 8 | rgb[at + 2], Pattern(8, 2, frame)[0] & 0xFFFFFF);
   }
   EXPECT_EQ(frame, 6u);
+  // Under a limit no single frame fits: said once, and the video stops.
+  Plat_Avi_Set_Size_Limit(300);
+  testing::internal::CaptureStderr();
+  Capture_Frames("avi_small.avi", 2, 8, 2);
+  Plat_Avi_Set_Size_Limit(0x7FFFFFFF);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Plat: a frame of 8x2 does not fit in avi_small.avi; the video capture stops\n");
 }
 
 // A disk that fills (a file size limit) in the middle of frame 4, or right at the end of frame 3 (no room

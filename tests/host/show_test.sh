@@ -38,7 +38,8 @@ failures)
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=exit
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=10
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=1
-  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_KEYS=30:down:27 VELMORAN_CRC_LOG=esc.txt
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_KEYS=30:down:27 VELMORAN_CRC_LOG=esc.txt \
+    VELMORAN_MAX_FRAMES=0 VELMORAN_MAX_SECONDS=0  # 0: no limit
   # The show opens on black frames (the CRC-32 of 320x200 zero words, as gzip computes it); debug mode
   # draws its overlay on each of them.
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=debug,run VELMORAN_MAX_FRAMES=5 VELMORAN_CRC_LOG=debug.txt
@@ -85,6 +86,9 @@ failures)
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=1000 VELMORAN_MAX_SECONDS=0.01 \
     VELMORAN_KEYS=4294967295:down:127 VELMORAN_CRC_LOG="${deep}crc.txt"
   [ "$(wc -l < "${deep}crc.txt")" = 10 ] || fail "10 ms at 1000 frames a second did not log 10 frames"
+  # A time limit of just 5 frames at 50 a second: the 5th frame, at the limit, still runs.
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=50 VELMORAN_MAX_SECONDS=0.1 VELMORAN_CRC_LOG=fifth.txt
+  [ "$(wc -l < fifth.txt)" = 5 ] || fail "0.1 s at 50 frames a second did not log 5 frames"
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=1 VELMORAN_MAX_FRAMES=1 VELMORAN_AVI_EVERY=1 \
     VELMORAN_MAX_SECONDS=1000000000 VELMORAN_WINDOW_BORDER=10000x10000 VELMORAN_KEYS=$keys256
   # The show's data must be whole regular files: a cut data file, a pipe (whose open would wait for ever)
@@ -94,7 +98,7 @@ failures)
   head -c 2000000 "$data/velmoran.dat" > bad/velmoran.dat
   cp "$data/velmoran.xm" bad/
   for case in "cut:Datafile ends early" "pipe dat:Datafile is a pipe" "folder dat:Datafile is a folder" \
-    "pipe xm:velmoran.xm is a pipe"; do
+    "pipe xm:velmoran.xm is a pipe" "folder xm:velmoran.xm is a folder"; do
     kind=${case%%:*}
     case $kind in
     "pipe "*) rm -rf "bad/velmoran.${kind#* }" && mkfifo "bad/velmoran.${kind#* }" ;;

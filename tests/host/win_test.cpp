@@ -34,10 +34,8 @@ TEST(WindowProc, MessagesKeysAndResults) {
   const std::tuple<u32, uintptr_t, intptr_t, bool> rows[] = {
       {WM_CREATE, 0, 0, false}, {WM_ERASEBKGND, 0, 1, false}, {WM_KEYDOWN, 0x180 | 'P', 0, true},
       {WM_KEYUP, 'P', 0, false}};
-  for (auto [message, wparam, result, down] : rows) {
-    EXPECT_EQ(Win_Window_Proc(1, message, wparam, 0), result) << message;
-    EXPECT_EQ(Key_Is_Down('P'), down) << message;
-  }
+  for (auto [message, wparam, result, down] : rows)
+    EXPECT_TRUE(Win_Window_Proc(1, message, wparam, 0) == result && Key_Is_Down('P') == down) << message;
 }
 
 namespace {
