@@ -17,7 +17,7 @@ maxima() {  # maxima <png> <crop>: the largest channel value inside the rectangl
 # A folder for pictures that cannot be made (inside a file, or a file by that name) stops the run at once.
 touch file
 for dir in file/dump file; do
-  env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_DUMP_DIR=$dir "$prog" > out.txt 2> err.txt
+  env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=1 VELMORAN_DUMP_DIR=$dir "$prog" > out.txt 2> err.txt
   [ $? = 2 ] && grep -q "cannot make the folder .*/$dir" err.txt || { cat err.txt; fail "dump folder $dir was not refused"; }
 done
 

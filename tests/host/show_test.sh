@@ -131,6 +131,9 @@ sdl)
     grep -q "VELMORAN_${what%%:*}: written with the headless backend only; not written" err.txt && [ ! -e "${what#*:}" ] ||
       fail "the sdl backend took VELMORAN_${what%%:*} without a word"
   done
+  # A video system that cannot start is a window failure, said before the show.
+  run 102 SDL_VIDEODRIVER=nonesuch VELMORAN_BACKEND=sdl VELMORAN_SETUP=run
+  grep -q "^Plat: SDL could not start" err.txt && ! grep -q "Demo: Loading" out.txt || fail "no video: $(cat err.txt)"
   echo "sdl: window of the output size, Escape ends with 0, real-time limit"
   ;;
 compare)
