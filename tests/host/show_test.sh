@@ -66,13 +66,14 @@ failures)
   # the setting.
   long=$(printf '%04096d' 0)
   keys256=$(printf '9:up:1,%.0s' $(seq 255))9:up:1  # as many scripted keys as are taken
+  # A setup script of 128 characters is refused, though its first 127 would make a whole one.
   for setting in VELMORAN_MAX_FRAMES=abc VELMORAN_MAX_FRAMES=-1 VELMORAN_MAX_SECONDS=abc VELMORAN_MAX_SECONDS=-3 \
     VELMORAN_MAX_SECONDS=inf VELMORAN_MAX_SECONDS=0x10 \
     VELMORAN_FPS=70abc VELMORAN_FPS=1001 VELMORAN_AVI_EVERY=abc VELMORAN_AVI_EVERY=0 \
     VELMORAN_KEYS=50:down:4294967323 VELMORAN_KEYS=50:down:128 VELMORAN_KEYS=-1:down:5 VELMORAN_KEYS=5:down:27, \
     VELMORAN_KEYS=4294967296:down:27 VELMORAN_DUMP_FRAMES=abc VELMORAN_WINDOW_BORDER=16x39abc \
     VELMORAN_FPS=0 VELMORAN_MAX_SECONDS=1000000000.5 VELMORAN_WINDOW_BORDER=10001x0 VELMORAN_WINDOW_BORDER=0x10001 \
-    VELMORAN_BACKEND=nonsense VELMORAN_KEYS=${keys256},9:up:1 \
+    VELMORAN_BACKEND=nonsense VELMORAN_KEYS=${keys256},9:up:1 VELMORAN_SETUP=$(printf '320,%.0s' $(seq 32)) \
     VELMORAN_SETUP=$(printf '320,%.0s' $(seq 40))run VELMORAN_AVI=$long VELMORAN_WAV=$long VELMORAN_CRC_LOG=$long \
     VELMORAN_DUMP_DIR=$long; do
     rm -f refused.avi
@@ -89,8 +90,8 @@ failures)
   # A time limit of just 5 frames at 50 a second: the 5th frame, at the limit, still runs.
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=50 VELMORAN_MAX_SECONDS=0.1 VELMORAN_CRC_LOG=fifth.txt
   [ "$(wc -l < fifth.txt)" = 5 ] || fail "0.1 s at 50 frames a second did not log 5 frames"
-  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=1 VELMORAN_MAX_FRAMES=1 VELMORAN_AVI_EVERY=1 \
-    VELMORAN_MAX_SECONDS=1000000000 VELMORAN_WINDOW_BORDER=10000x10000 VELMORAN_KEYS=$keys256
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=$(printf '320,%.0s' $(seq 31))run VELMORAN_FPS=1 VELMORAN_MAX_FRAMES=1 \
+    VELMORAN_AVI_EVERY=1 VELMORAN_MAX_SECONDS=1000000000 VELMORAN_WINDOW_BORDER=10000x10000 VELMORAN_KEYS=$keys256
   # The show's data must be whole regular files: a cut data file, a pipe (whose open would wait for ever)
   # or a folder by the name ends the run through the fatal path, saying what is wrong.
   data=$(dirname "$prog")/data
