@@ -54,15 +54,14 @@ TEST(AviWriter, RefusesBadArgumentsAndWritesOnlyWhileOpen) {
   EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_ERROR);  // never opened
   // No rate, an even width of 0, no height, a negative width, a folder that is not there.
   const std::tuple<const char*, u32, i32, i32> bad[] = {{"avi_bad.avi", 0, 8, 8}, {"avi_bad.avi", 30, 1, 8},
-                                                        {"avi_bad.avi", 30, 8, 0}, {"avi_bad.avi", 30, -8, 8},
-                                                        {"no_such_dir/x.avi", 30, 8, 8}};
+      {"avi_bad.avi", 30, 8, 0}, {"avi_bad.avi", 30, -8, 8}, {"no_such_dir/x.avi", 30, 8, 8}};
   for (auto [name, rate, w, h] : bad) EXPECT_EQ(Avi_Open(name, 0, rate, 0, w, h), AVI_ERROR) << rate << " " << w << "x" << h;
   ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 8), AVI_OK);
   EXPECT_EQ(Avi_Write_Frame(nullptr, 32), AVI_ERROR);
   EXPECT_EQ(Avi_Write_Frame(frame.data(), 32), AVI_ERROR);  // the failure closed the writer
   ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 30, 0, 8, 8), AVI_OK);
   EXPECT_EQ(Avi_Write_Frame(frame.data(), 28), AVI_ERROR);  // rows shorter than the frame
-  ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 85, 0, 8, 8), AVI_OK);
+  ASSERT_EQ(Avi_Open("avi_bad.avi", 0, 85, 0, 8, 6), AVI_OK);
   EXPECT_EQ(Avi_Write_Frame(frame.data(), 0x10000 + 32), AVI_OK);  // only the low 16 bits count
   ASSERT_EQ(Avi_Open("avi_next.avi", 0, 30, 0, 8, 8), AVI_OK);  // finishes the first file
   Avi_Close();
@@ -70,8 +69,16 @@ TEST(AviWriter, RefusesBadArgumentsAndWritesOnlyWhileOpen) {
   Avi_Close();  // a second close does nothing
   std::vector<u8> b;
   ASSERT_TRUE(Read_File("avi_bad.avi", &b));
-  EXPECT_EQ(std::make_tuple(U32_At(b, 4), U32_At(b, 32), U32_At(b, 48)), std::make_tuple(u32(b.size() - 8), 11765u, 1u))
-      << "RIFF size, microseconds a frame (1000000 / 85, rounded), frames";
+  // One 8x6 frame at 85 a second: rows of 24 bytes, 144 a frame, its chunk ending at 224 + 8 + 144 = 376, the
+  // index of one entry after it. Offset, value: RIFF size; avih: microseconds a frame (1000000 / 85, rounded),
+  // bytes a second, "has an index", frames, streams, buffer, size; strh: scale, rate, length, buffer, quality
+  // (default), frame rectangle; strf: size, width, height, planes and bits, compression, image; "movi" size;
+  // idx1: key frame, at 4 from "movi", 144 bytes.
+  ASSERT_EQ(b.size(), 400u);
+  const std::pair<size_t, u32> fields[] = {{4, 392}, {32, 11765}, {36, 144 * 85}, {44, 0x10}, {48, 1}, {56, 1},
+      {60, 144}, {64, 8}, {68, 6}, {128, 1}, {132, 85}, {140, 1}, {144, 144}, {148, ~0u}, {156, 0}, {160, 6 << 16 | 8},
+      {172, 40}, {176, 8}, {180, 6}, {184, 24 << 16 | 1}, {188, 0}, {192, 144}, {216, 156}, {388, 0x10}, {392, 4}, {396, 144}};
+  for (auto [at, value] : fields) EXPECT_EQ(U32_At(b, at), value) << "at " << at;
 }
 
 namespace {
@@ -111,6 +118,12 @@ TEST(AviCapture, AFullFileGoesOnInTheNextAndNoFrameIsLost) {
       EXPECT_EQ(u32(rgb[at]) << 16 | u32(rgb[at + 1]) << 8 | rgb[at + 2], Pattern(8, 2, frame)[0] & 0xFFFFFF);
   }
   EXPECT_EQ(frame, 6u);
+  // Under a limit no single frame fits: said once, and the video stops.
+  Plat_Avi_Set_Size_Limit(300);
+  testing::internal::CaptureStderr();
+  Capture_Frames("avi_small.avi", 2, 8, 2);
+  Plat_Avi_Set_Size_Limit(0x7FFFFFFF);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "Plat: a frame of 8x2 does not fit in avi_small.avi; the video capture stops\n");
 }
 
 // A disk that fills (a file size limit) in the middle of frame 4, or right at the end of frame 3 (no room

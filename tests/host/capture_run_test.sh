@@ -14,10 +14,12 @@ maxima() {  # maxima <png> <crop>: the largest channel value inside the rectangl
   convert "$1" -crop "$2" +repage -format "%[fx:255*max(maxima.r,max(maxima.g,maxima.b))]" info:
 }
 
-# A folder for pictures that cannot be made stops the run at once.
+# A folder for pictures that cannot be made (inside a file, or a file by that name) stops the run at once.
 touch file
-env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_DUMP_DIR=file/dump "$prog" > out.txt 2> err.txt
-[ $? = 2 ] && grep -q "cannot make the folder" err.txt || { cat err.txt; fail "an impossible dump folder was not refused"; }
+for dir in file/dump file; do
+  env VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=1 VELMORAN_DUMP_DIR=$dir "$prog" > out.txt 2> err.txt
+  [ $? = 2 ] && grep -q "cannot make the folder .*/$dir" err.txt || { cat err.txt; fail "dump folder $dir was not refused"; }
+done
 
 # The show opens on 2 orders of black: frames 960 and 980 (16 s in) hold the first logo. The folder is made
 # by the run; a long list of frames is taken whole.
@@ -42,6 +44,12 @@ env VELMORAN_BACKEND=headless VELMORAN_SETUP=640,fullscreen,run VELMORAN_MAX_FRA
 [ "$(identify -format '%w %h' dump640/frame000960.png)" = "640 480" ] || fail "full screen at 640x400 is not 640x480"
 [ "$(maxima dump640/frame000960.png 640x80+0+400)" = 0 ] || fail "rows below the frame are not black"
 [ "$(maxima dump640/frame000960.png 640x344+0+28)" != 0 ] || fail "the frame is not at the top"
+# Full screen at the other sizes: the output size itself.
+for size in 320x200 960x600; do
+  env VELMORAN_BACKEND=headless VELMORAN_SETUP=${size%x*},full,run VELMORAN_MAX_FRAMES=1 VELMORAN_DUMP_DIR=full$size \
+    "$prog" > out.txt 2> err.txt
+  [ "$(identify -format '%wx%h' full$size/frame000001.png)" = "$size" ] || fail "full screen at $size: $(cat err.txt)"
+done
 
 # A capture that fails lets the show play on to its end, says what failed, and ends the run with 74. A full
 # disk is /dev/full or a file size limit (SIGXFSZ ignored, so a write past it fails with EFBIG).
@@ -53,7 +61,7 @@ limited() {  # limited <KB> <expected exit code> <env...>: a run under a file si
   local got=${PIPESTATUS[0]}
   [ "$got" = "$want" ] || { cat err.txt; fail "exit code $got, expected $want ($*)"; }
 }
-limited unlimited 74 VELMORAN_MAX_FRAMES=20 VELMORAN_WAV=/dev/full
+limited unlimited 74 VELMORAN_KEYS=20:down:27 VELMORAN_WAV=/dev/full  # ended by Escape, not by a limit
 grep -q "writing /dev/full failed (No space left on device); no sound is written" err.txt || fail "WAV: $(cat err.txt)"
 limited unlimited 74 VELMORAN_MAX_FRAMES=5 VELMORAN_WAV=no/such.wav VELMORAN_CRC_LOG=no/such.txt
 [ "$(grep -c "cannot write .*/no/such.* (No such file or directory); no" err.txt)" = 2 ] || fail "no folder: $(cat err.txt)"
@@ -63,10 +71,12 @@ for case in "20:\(No space left on device\); the frame log is incomplete" \
   limited unlimited 74 VELMORAN_MAX_FRAMES=${case%%:*} VELMORAN_CRC_LOG=/dev/full
   grep -qE "writing /dev/full failed ${case#*:}" err.txt || fail "CRC log of ${case%%:*} frames: $(cat err.txt)"
 done
-# 64 KB of WAV: the header tells the 65492 bytes of sound after it.
+# 64 KB of WAV: the header tells the 65492 bytes of sound after it: "RIFF", 65528, "WAVEfmt ", 16, PCM 1,
+# 2 channels, 44100 a second, 176400 bytes a second, 4 bytes a frame, 16 bits, "data", 65492.
 limited 64 74 VELMORAN_MAX_FRAMES=60 VELMORAN_WAV=full.wav
-[ "$(od -An -tu4 -j4 -N4 full.wav)$(od -An -tu4 -j40 -N4 full.wav)" = "      65528      65492" ] ||
-  fail "WAV header: $(od -An -tu4 -j4 -N4 full.wav) $(od -An -tu4 -j40 -N4 full.wav)"
+header=$(od -An -tx1 -N44 full.wav | tr -d ' \n')
+[ "$header" = 52494646f8ff000057415645666d74201000000001000200""44ac000010b102000400100064617461d4ff0000 ] ||
+  fail "WAV header: $header"
 grep -q "it keeps 65492 bytes of sound" err.txt || fail "WAV: $(cat err.txt)"
 # 4 KB a picture at 10 frames a second: the black opening frames fit, the first logo (frame 160) does not. It
 # is removed, dumping stops with one line, the show goes on (to frame 300).

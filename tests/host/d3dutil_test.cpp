@@ -39,15 +39,20 @@ TEST(D3dMatrices, ViewProjectionAndRotationsByHand) {
   Expect_Vector({m._12, m._22, m._32}, 0, 1, 0);
   Expect_Vector({m._11, m._21, m._31}, 0, 0, -1);  // right = up x view = y x x
   EXPECT_EQ(D3d_Set_View_Matrix(&m, {1, 2, 3}, {1, 2, 3}, {0, 1, 0}), u32(E_INVALIDARG));
+  ASSERT_EQ(D3d_Set_View_Matrix(&m, {0, 0, 0}, {0, 3, 0}, {0, 1, 0}), u32(D3D_OK));  // along y: up becomes z
+  Expect_Vector({m._12, m._22, m._32}, 0, 0, 1);
   // Projection and rotations by hand; the axis form turns the other way.
   ASSERT_EQ(D3d_Set_Projection_Matrix(&m, kPi / 2, 0.625f, 1, 101), u32(D3D_OK));
   Expect_Matrix(m, {0.625f, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1.01f, 1, 0, 0, -1.01f, 0});
   EXPECT_EQ(D3d_Set_Projection_Matrix(&m, kPi / 2, 1, 5, 5), u32(E_INVALIDARG));
   EXPECT_EQ(D3d_Set_Projection_Matrix(&m, 0, 1, 1, 100), u32(E_INVALIDARG));
-  Expect_Vector(Transform(*D3d_Set_Rotate_Z(&m, kPi / 2), {1, 0, 0}), 0, 1, 0);
-  // About (1, 1, 1), a third of a turn in this form's sense carries x to z.
-  D3d_Set_Rotation_Matrix(&m, {1, 1, 1}, 2 * kPi / 3);
-  Expect_Vector(Transform(m, {1, 0, 0}), 0, 0, 1);
+  // A quarter turn about x carries y to z, about y z to x, about z x to y; about (1, 1, 1), a third of a turn
+  // in the axis form's sense carries x to z.
+  D3dMatrix r[4];
+  const std::tuple<const D3dMatrix*, D3dVector, D3dVector> turns[] = {{D3d_Set_Rotate_X(&r[0], kPi / 2), {0, 1, 0}, {0, 0, 1}},
+      {D3d_Set_Rotate_Y(&r[1], kPi / 2), {0, 0, 1}, {1, 0, 0}}, {D3d_Set_Rotate_Z(&r[2], kPi / 2), {1, 0, 0}, {0, 1, 0}},
+      {D3d_Set_Rotation_Matrix(&r[3], {1, 1, 1}, 2 * kPi / 3), {1, 0, 0}, {0, 0, 1}}};
+  for (auto [turn, from, to] : turns) Expect_Vector(Transform(*turn, from), to.x, to.y, to.z);
   // A zero axis leaves cos(angle) on the diagonal and nothing else.
   D3d_Set_Rotation_Matrix(&m, {0, 0, 0}, 1.0f);
   const f32 c1 = std::cos(1.0f);
@@ -76,14 +81,10 @@ struct SurfaceTest : ::testing::Test {
   template <class F>
   static void Paint(PlatSurface* s, F value) {
     u32 format, w, h, pitch;
-    Plat_Surface_Get_Desc(s, &format, &w, &h);
     u8* bits;
+    Plat_Surface_Get_Desc(s, &format, &w, &h);
     ASSERT_TRUE(Plat_Surface_Lock(s, nullptr, 0, &bits, &pitch));
-    for (u32 y = 0; y < h; y++)
-      for (u32 x = 0; x < w; x++) {
-        const u32 v = value(x, y);
-        memcpy(bits + y * pitch + x * 4, &v, 4);
-      }
+    for (u32 i = 0; i < w * h; i++) reinterpret_cast<u32*>(bits + i / w * pitch)[i % w] = value(i % w, i / w);
     Plat_Surface_Unlock(s);
   }
 };
@@ -96,9 +97,8 @@ TEST_F(SurfaceTest, CopyConvertsChannelsBetweenFormats) {
   Paint(surface.Get_Surface(), [](u32 x, u32) { return x ? 0xFFFFFFFFu : 0xFF804020u; });
   // Format, pixels 0 and 1 after the copy: 16 bits keep the top bits (15, 15, 3), the alpha goes; 4 bits each
   // truncate 128 to 7, 64 to 3 and 32 to 1.
-  const std::tuple<u32, u32, u32> rows[] = {{PLAT_FMT_R5G6B5, 0x79E3, 0xFFFF},
-                                            {PLAT_FMT_A4R4G4B4, 0xF731, 0xFFFF},
-                                            {PLAT_FMT_R8G8B8, 0x804020, 0xFFFFFF}};
+  const std::tuple<u32, u32, u32> rows[] = {
+      {PLAT_FMT_R5G6B5, 0x79E3, 0xFFFF}, {PLAT_FMT_A4R4G4B4, 0xF731, 0xFFFF}, {PLAT_FMT_R8G8B8, 0x804020, 0xFFFFFF}};
   for (auto [format, first, second] : rows) {
     PlatSurface* dest = Make(2, 1, format);
     EXPECT_EQ(surface.Copy_To(dest, 0, 0, 0, 0, 2, 1), 1u);

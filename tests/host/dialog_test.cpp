@@ -24,7 +24,7 @@ void Headless(const char* setup, u32 fail = 0) {
 // debug); a box clicked twice is clear again, a script that runs out closes the dialog.
 TEST(SetupDialog, ChoicesAreReadBackAfterTheRun) {
   const std::tuple<const char*, u32, std::vector<i64>> rows[] = {
-      {"run", 0, {1, 1, 0, 0, 0}},          {"640,fullscreen,debug,vsync,run", 0, {1, 2, 1, 1, 1}},
+      {"run", 0, {1, 1, 0, 0, 0}},          {"640 fullscreen,debug vsync,run", 0, {1, 2, 1, 1, 1}},
       {"exit", 0, {2, 1, 0, 0, 0}},         {"800,vsync,vsync,320,640,800,run", 0, {1, 3, 0, 0, 0}},
       {"640,debug", 0, {2, 2, 0, 0, 1}},    {"run", PLAT_FAIL_DIALOG, {-1, 1, 0, 0, 0}}};
   for (auto& [script, fail, want] : rows) {

@@ -38,13 +38,26 @@ failures)
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=exit
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=10
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=1
-  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_KEYS=30:down:27 VELMORAN_CRC_LOG=esc.txt
+  run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_KEYS=30:down:27 VELMORAN_CRC_LOG=esc.txt \
+    VELMORAN_MAX_FRAMES=0 VELMORAN_MAX_SECONDS=0  # 0: no limit
+  # The show opens on black frames (the CRC-32 of 320x200 zero words, as gzip computes it); debug mode
+  # draws its overlay on each of them.
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=debug,run VELMORAN_MAX_FRAMES=5 VELMORAN_CRC_LOG=debug.txt
+  black=$(head -c 256000 /dev/zero | gzip | tail -c 8 | od -An -tx4 -N4 | tr -d ' ')
+  [ "$(head -n 5 esc.txt | cut -d' ' -f5 | sort -u)" = "$black" ] || fail "the show does not open on black"
+  [ "$(wc -l < debug.txt)" = 5 ] && ! grep -q " $black$" debug.txt || fail "debug mode drew no overlay"
   [ "$(wc -l < esc.txt)" -lt 40 ] || fail "Escape did not end the show"
-  run 101 VELMORAN_BACKEND=headless VELMORAN_FAIL=dialog
-  run 102 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=window
-  run 102 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=class
-  run 103 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=presenter
-  grep -q "Failed to initialize Direct3D!" err.txt || fail "no presenter message"
+  # Escape pressed and let go before the frame that would see it: the show goes on to the limit.
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_KEYS=30:down:27,30:up:27 VELMORAN_MAX_FRAMES=40
+  # Each platform failure: its exit code and its one line (a box headless: "caption: text"); no audio
+  # device is the engine's fatal error 1.
+  for case in "101 dialog:Velmoran: Unable to show the setup dialog." "102 window:Error: Unable to create the window." \
+    "102 class:Error: Unable to register the window class." "103 presenter:Error: Failed to initialize Direct3D!" \
+    "103 d3d:Error: Failed to initialize Direct3D!" "1 audio:Music: Unable to open wave output."; do
+    kind=${case%%:*}
+    run "${kind% *}" VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL="${kind#* }"
+    grep -aqF "${case#*:}" err.txt out.txt || fail "${kind#* }: no line \"${case#*:}\""
+  done
   run 0 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer VELMORAN_KEYS=60:down:27
   grep -q "Could not get the backbuffer! Rendering stopped." err.txt || fail "no back-buffer message"
   [ "$(grep -c "Could not get the backbuffer" err.txt)" = 1 ] || fail "back-buffer message shown more than once"
@@ -52,11 +65,15 @@ failures)
   # Every number is taken whole and in range, and no text is cut: otherwise exit 2 before the show, naming
   # the setting.
   long=$(printf '%04096d' 0)
+  keys256=$(printf '9:up:1,%.0s' $(seq 255))9:up:1  # as many scripted keys as are taken
+  # A setup script of 128 characters is refused, though its first 127 would make a whole one.
   for setting in VELMORAN_MAX_FRAMES=abc VELMORAN_MAX_FRAMES=-1 VELMORAN_MAX_SECONDS=abc VELMORAN_MAX_SECONDS=-3 \
     VELMORAN_MAX_SECONDS=inf VELMORAN_MAX_SECONDS=0x10 \
     VELMORAN_FPS=70abc VELMORAN_FPS=1001 VELMORAN_AVI_EVERY=abc VELMORAN_AVI_EVERY=0 \
     VELMORAN_KEYS=50:down:4294967323 VELMORAN_KEYS=50:down:128 VELMORAN_KEYS=-1:down:5 VELMORAN_KEYS=5:down:27, \
     VELMORAN_KEYS=4294967296:down:27 VELMORAN_DUMP_FRAMES=abc VELMORAN_WINDOW_BORDER=16x39abc \
+    VELMORAN_FPS=0 VELMORAN_MAX_SECONDS=1000000000.5 VELMORAN_WINDOW_BORDER=10001x0 VELMORAN_WINDOW_BORDER=0x10001 \
+    VELMORAN_BACKEND=nonsense VELMORAN_KEYS=${keys256},9:up:1 VELMORAN_SETUP=$(printf '320,%.0s' $(seq 32)) \
     VELMORAN_SETUP=$(printf '320,%.0s' $(seq 40))run VELMORAN_AVI=$long VELMORAN_WAV=$long VELMORAN_CRC_LOG=$long \
     VELMORAN_DUMP_DIR=$long; do
     rm -f refused.avi
@@ -64,12 +81,17 @@ failures)
     grep -q "^${setting%%=*}: " err.txt || { cat err.txt; fail "$setting refused without its name"; }
     [ ! -e refused.avi ] || fail "$setting: the show started"
   done
-  # Limits at the top of their ranges are taken; a relative path longer than 256 characters names its file.
+  # Limits at the ends of their ranges are taken; a relative path longer than 256 characters names its file.
   deep=$(printf 'folder%03d/' $(seq 26))
   mkdir -p "$deep"
   run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=1000 VELMORAN_MAX_SECONDS=0.01 \
     VELMORAN_KEYS=4294967295:down:127 VELMORAN_CRC_LOG="${deep}crc.txt"
   [ "$(wc -l < "${deep}crc.txt")" = 10 ] || fail "10 ms at 1000 frames a second did not log 10 frames"
+  # A time limit of just 5 frames at 50 a second: the 5th frame, at the limit, still runs.
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=run VELMORAN_FPS=50 VELMORAN_MAX_SECONDS=0.1 VELMORAN_CRC_LOG=fifth.txt
+  [ "$(wc -l < fifth.txt)" = 5 ] || fail "0.1 s at 50 frames a second did not log 5 frames"
+  run 124 VELMORAN_BACKEND=headless VELMORAN_SETUP=$(printf '320,%.0s' $(seq 31))run VELMORAN_FPS=1 VELMORAN_MAX_FRAMES=1 \
+    VELMORAN_AVI_EVERY=1 VELMORAN_MAX_SECONDS=1000000000 VELMORAN_WINDOW_BORDER=10000x10000 VELMORAN_KEYS=$keys256
   # The show's data must be whole regular files: a cut data file, a pipe (whose open would wait for ever)
   # or a folder by the name ends the run through the fatal path, saying what is wrong.
   data=$(dirname "$prog")/data
@@ -77,7 +99,7 @@ failures)
   head -c 2000000 "$data/velmoran.dat" > bad/velmoran.dat
   cp "$data/velmoran.xm" bad/
   for case in "cut:Datafile ends early" "pipe dat:Datafile is a pipe" "folder dat:Datafile is a folder" \
-    "pipe xm:velmoran.xm is a pipe"; do
+    "pipe xm:velmoran.xm is a pipe" "folder xm:velmoran.xm is a folder"; do
     kind=${case%%:*}
     case $kind in
     "pipe "*) rm -rf "bad/velmoran.${kind#* }" && mkfifo "bad/velmoran.${kind#* }" ;;
@@ -102,12 +124,17 @@ sdl)
   # A wall-clock limit counts from start-up: the show runs in real time until it.
   start=$(date +%s%N)
   run 124 SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=2 \
-    VELMORAN_CRC_LOG=sdl_crc.txt
+    VELMORAN_CRC_LOG=sdl_crc.txt VELMORAN_WAV=sdl.wav
   elapsed_ms=$(( ($(date +%s%N) - start) / 1000000 ))
   [ "$elapsed_ms" -ge 2000 ] || fail "the 2 s limit ended the run after $elapsed_ms ms"
-  # The frame log is the headless backend's: a window backend says it writes none.
-  grep -q "VELMORAN_CRC_LOG: written with the headless backend only; not written" err.txt && [ ! -e sdl_crc.txt ] ||
-    fail "the sdl backend took VELMORAN_CRC_LOG without a word"
+  # The frame log and the sound file are the headless backend's: a window backend says it writes neither.
+  for what in CRC_LOG:sdl_crc.txt WAV:sdl.wav; do
+    grep -q "VELMORAN_${what%%:*}: written with the headless backend only; not written" err.txt && [ ! -e "${what#*:}" ] ||
+      fail "the sdl backend took VELMORAN_${what%%:*} without a word"
+  done
+  # A video system that cannot start is a window failure, said before the show.
+  run 102 SDL_VIDEODRIVER=nonesuch VELMORAN_BACKEND=sdl VELMORAN_SETUP=run
+  grep -q "^Plat: SDL could not start" err.txt && ! grep -q "Demo: Loading" out.txt || fail "no video: $(cat err.txt)"
   echo "sdl: window of the output size, Escape ends with 0, real-time limit"
   ;;
 compare)

@@ -28,6 +28,15 @@ TEST(FrameClock, DueTicksRoundToTheNearestAndKeepTheRest) {
   }
 }
 
+// The window procedure's own messages: result, and key P after it (the code's bits above the low seven dropped).
+TEST(WindowProc, MessagesKeysAndResults) {
+  Key_Init();
+  const std::tuple<u32, uintptr_t, intptr_t, bool> rows[] = {{WM_CREATE, 0, 0, false}, {WM_ERASEBKGND, 0, 1, false},
+      {WM_KEYDOWN, 0x180 | 'P', 0, true}, {WM_KEYUP, 'P', 0, false}};
+  for (auto [message, wparam, result, down] : rows)
+    EXPECT_TRUE(Win_Window_Proc(1, message, wparam, 0) == result && Key_Is_Down('P') == down) << message;
+}
+
 namespace {
 u32 heard_order = 0, heard_row = 0;
 std::string calls;

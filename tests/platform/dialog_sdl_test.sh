@@ -44,8 +44,9 @@ run() {  # run <keys> <screenshot delay or -> <expected exit code, or "show": RU
 # centred on the 800x600 screen, at 121,66.
 pixel() { convert shot.png -format "%[fx:int(255*p{$(($1 + 121)),$(($2 + 66))}.r)],%[fx:int(255*p{$(($1 + 121)),$(($2 + 66))}.g)],%[fx:int(255*p{$(($1 + 121)),$(($2 + 66))}.b)]" info:; }
 
-# Keys: Tab to the radio group, Down twice to "800 x 500", back-Tab twice to VSync, Space, Enter.
-run "wait,tab,tab,down,down,backtab,backtab,space,wait,wait,wait,enter" 3 show
+# Keys: Tab to the radio group; Right to "640 x 400", Left back, Down twice to "800 x 500", Down round to
+# "320 x 200", Up back to "800 x 500"; back-Tab twice to VSync, Space, Enter.
+run "wait,tab,tab,right,left,down,down,down,up,backtab,backtab,space,wait,wait,wait,enter" 4 show
 grep -q "960x600x32" out.txt || { cat out.txt; fail "the keys did not choose 960x600"; }
 [ "$(pixel 10 250)" = "212,208,200" ] || fail "no dialog face at 10,250: $(pixel 10 250)"
 [ "$(pixel 53 345)" = "0,0,0" ] || fail "\"800 x 500\" is not checked: $(pixel 53 345)"

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
+#include <vector>
 
 #include "platform/plat_d3d.h"
 
@@ -14,10 +16,9 @@ TEST(PlatSurface, LocksOnlyRectanglesInsideAndOneAtATime) {
   ASSERT_NE(s, nullptr);
   u8* bits;
   u32 pitch;
-  PlatRect inverted = {3, 0, 2, 4}, empty = {1, 1, 1, 3}, outside = {0, 0, 6, 4}, inside = {1, 2, 5, 4};
-  EXPECT_FALSE(Plat_Surface_Lock(s, &inverted, 0, &bits, &pitch));
-  EXPECT_FALSE(Plat_Surface_Lock(s, &empty, 0, &bits, &pitch));
-  EXPECT_FALSE(Plat_Surface_Lock(s, &outside, 0, &bits, &pitch));
+  PlatRect inside = {1, 2, 5, 4};
+  for (PlatRect bad : {PlatRect{3, 0, 2, 4}, {1, 1, 1, 3}, {0, 0, 6, 4}})  // inverted, empty, outside
+    EXPECT_FALSE(Plat_Surface_Lock(s, &bad, 0, &bits, &pitch)) << bad.left << "," << bad.top;
   u8* base;
   ASSERT_TRUE(Plat_Surface_Lock(s, nullptr, 0, &base, &pitch));
   EXPECT_EQ(pitch, 16u);  // 15 bytes rounded up to 4
@@ -31,15 +32,11 @@ TEST(PlatSurface, LocksOnlyRectanglesInsideAndOneAtATime) {
 }
 
 TEST(PlatSurface, NormaliseKeepsZero) {
-  PlatVec3 in = {3, 0, 4}, out;
-  Plat_Vec3_Normalize(&out, &in);
-  EXPECT_FLOAT_EQ(out.x, 0.6f);
-  EXPECT_FLOAT_EQ(out.z, 0.8f);
-  in = {0, 0, 0};
-  Plat_Vec3_Normalize(&out, &in);
-  EXPECT_EQ(out.x, 0);
-  EXPECT_EQ(out.y, 0);
-  EXPECT_EQ(out.z, 0);
+  for (auto [in, want] : {std::pair<PlatVec3, PlatVec3>{{3, 0, 4}, {0.6f, 0, 0.8f}}, {{0, 0, 0}, {0, 0, 0}}}) {
+    PlatVec3 out;
+    Plat_Vec3_Normalize(&out, &in);
+    EXPECT_TRUE(out.x == want.x && out.y == want.y && out.z == want.z) << out.x << " " << out.y << " " << out.z;
+  }
 }
 
 TEST(PlatSurface, LoadingFromASurfaceScalesBilinearlyAndKeys) {
@@ -52,23 +49,15 @@ TEST(PlatSurface, LoadingFromASurfaceScalesBilinearlyAndKeys) {
   u32 two[2] = {0x00000000u, 0x00FFFFFFu};  // black, white; X8 reads as opaque
   memcpy(bits, two, 8);
   Plat_Surface_Unlock(src);
-  u32 four[4];
-  ASSERT_TRUE(Plat_Load_Surface_From_Surface(dst, src, PLAT_FILTER_LINEAR, 0));
-  ASSERT_TRUE(Plat_Surface_Lock(dst, nullptr, 0, &bits, &pitch));
-  memcpy(four, bits, 16);
-  Plat_Surface_Unlock(dst);
-  // Pixel centres: 0 and 1 clamp, 1.5 / 2 - 0.5 = 0.25 and 0.75 of the way.
-  EXPECT_EQ(four[0], 0xFF000000u);
-  EXPECT_EQ(four[1], 0xFF404040u);
-  EXPECT_EQ(four[2], 0xFFBFBFBFu);
-  EXPECT_EQ(four[3], 0xFFFFFFFFu);
-  // With opaque black as the key, black turns transparent before the scaling.
-  ASSERT_TRUE(Plat_Load_Surface_From_Surface(dst, src, PLAT_FILTER_LINEAR, 0xFF000000u));
-  ASSERT_TRUE(Plat_Surface_Lock(dst, nullptr, 0, &bits, &pitch));
-  memcpy(four, bits, 16);
-  Plat_Surface_Unlock(dst);
-  EXPECT_EQ(four[0], 0x00000000u);
-  EXPECT_EQ(four[3], 0xFFFFFFFFu);
+  // Pixel centres: 0 and 1 clamp, 1.5 / 2 - 0.5 = 0.25 and 0.75 of the way. With opaque black as the key,
+  // black turns transparent before the scaling.
+  for (auto [key, want] : {std::pair<u32, std::vector<u32>>{0, {0xFF000000u, 0xFF404040u, 0xFFBFBFBFu, 0xFFFFFFFFu}},
+                           {0xFF000000u, {0x00000000u, 0x40404040u, 0xBFBFBFBFu, 0xFFFFFFFFu}}}) {
+    ASSERT_TRUE(Plat_Load_Surface_From_Surface(dst, src, PLAT_FILTER_LINEAR, key));
+    ASSERT_TRUE(Plat_Surface_Lock(dst, nullptr, 0, &bits, &pitch));
+    EXPECT_EQ(std::vector<u32>(reinterpret_cast<u32*>(bits), reinterpret_cast<u32*>(bits) + 4), want) << key;
+    Plat_Surface_Unlock(dst);
+  }
   EXPECT_FALSE(Plat_Load_Surface_From_File(dst, "/nonexistent.png", PLAT_FILTER_LINEAR, 0));
   Plat_Surface_Release(src);
   Plat_Surface_Release(dst);

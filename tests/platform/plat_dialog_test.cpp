@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -61,48 +62,37 @@ TEST(PlatDialogScript, ClicksNamedControlsInOrderThroughTheProcedure) {
   Plat_Done();
 }
 
-TEST(PlatDialogScript, HeadlessWithoutScriptRunsAndAnExitScriptExits) {
-  Headless("");
-  EXPECT_EQ(Plat_Dialog_Box(101, 0, Recording_Proc, 0), 1);
-  Headless("exit");
-  EXPECT_EQ(Plat_Dialog_Box(101, 0, Recording_Proc, 0), 2);
+// Script (and injected failure), template, procedure: end code and the commands heard. Without a script the
+// headless dialog runs; a script without an end closes the dialog, even when the procedure ignores Cancel; an
+// unknown template or a failing platform gives -1 and sends nothing.
+TEST(PlatDialogScript, EndCodesAndCommandsAsTabled) {
+  const std::tuple<const char*, u32, u32, PlatWndProc, intptr_t, std::vector<uintptr_t>> rows[] = {
+      {"", 0, 101, Recording_Proc, 1, {1}},           {"exit", 0, 101, Recording_Proc, 2, {2}},
+      {"vsync", 0, 101, Recording_Proc, 2, {1003, 2}}, {"vsync", 0, 101, Silent_Proc, 2, {}},
+      {"run", 0, 555, Recording_Proc, -1, {}},        {"run", PLAT_FAIL_DIALOG, 101, Recording_Proc, -1, {}}};
+  for (auto& [script, fail, id, proc, code, commands] : rows) {
+    Headless(script, fail);
+    EXPECT_EQ(Plat_Dialog_Box(id, 0, proc, 0), code) << script;
+    EXPECT_EQ(Commands(), commands) << script;
+  }
   Plat_Done();
-}
-
-TEST(PlatDialogScript, AScriptWithoutAnEndClosesTheDialog) {
-  Headless("vsync");
-  EXPECT_EQ(Plat_Dialog_Box(101, 0, Recording_Proc, 0), 2);
-  EXPECT_EQ(Commands(), (std::vector<uintptr_t>{1003, 2}));
-  // A procedure that ignores Cancel still gets its dialog closed.
-  EXPECT_EQ(Plat_Dialog_Box(101, 0, Silent_Proc, 0), 2);
-  Plat_Done();
-}
-
-TEST(PlatDialogScript, NamesAreCheckedAndFailuresGiveMinusOne) {
   EXPECT_TRUE(Plat_Dialog_Check_Script("320,640,800,960,debug,vsync,fullscreen,full,run,exit"));
   EXPECT_TRUE(Plat_Dialog_Check_Script(""));
   EXPECT_FALSE(Plat_Dialog_Check_Script("run,now"));
-  Headless("run");
-  EXPECT_EQ(Plat_Dialog_Box(555, 0, Recording_Proc, 0), -1);
-  EXPECT_TRUE(heard.empty());
-  Headless("run", PLAT_FAIL_DIALOG);
-  EXPECT_EQ(Plat_Dialog_Box(101, 0, Recording_Proc, 0), -1);
-  Plat_Done();
 }
 
 TEST(PlatDialogControls, RadioButtonsExcludeEachOtherAndCheckBoxesToggle) {
   Headless("");
   loop_body = [] {
     Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1000, BM_SETCHECK, 1, 0);
-    EXPECT_EQ(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1000, BM_GETCHECK, 0, 0), 1);
-    Plat_Dialog_Click(1005);
-    EXPECT_EQ(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1000, BM_GETCHECK, 0, 0), 0);
-    EXPECT_EQ(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1005, BM_GETCHECK, 0, 0), 1);
-    Plat_Dialog_Click(1003);
-    EXPECT_EQ(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1003, BM_GETCHECK, 0, 0), 1);
-    Plat_Dialog_Click(1003);
-    EXPECT_EQ(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1003, BM_GETCHECK, 0, 0), 0);
-    EXPECT_EQ(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, 1, BM_GETCHECK, 0, 0), 0);  // a push button
+    // After each click, the checks of 320 x 200, 800 x 500, VSync and RUN! (a push button has none).
+    for (auto [click, want] : {std::pair<i32, std::vector<intptr_t>>{0, {1, 0, 0, 0}}, {1005, {0, 1, 0, 0}},
+                               {1003, {0, 1, 1, 0}}, {1003, {0, 1, 0, 0}}}) {
+      if (click) Plat_Dialog_Click(click);
+      std::vector<intptr_t> got;
+      for (i32 id : {1000, 1005, 1003, 1}) got.push_back(Plat_Send_Dlg_Item_Message(kPlatDialogWindow, id, BM_GETCHECK, 0, 0));
+      EXPECT_EQ(got, want) << click;
+    }
     Plat_Dialog_Click(-1);  // group boxes and texts are not controls one can click
     Plat_Dialog_Click(1);
     Plat_Dialog_Click(1001);  // after the end nothing more arrives
@@ -184,6 +174,7 @@ TEST(PlatDialogDraw, ACheckedBoxChangesOnlyItsOwnPixels) {
   Headless("");
   loop_body = [] {
     const PlatDlgTemplate* t = Plat_Dialog_Template();
+    EXPECT_STREQ(t->caption, "Velmoran / Tarvek (WIN32 Version)");
     const i32 w = t->w * kPlatDlgScale, h = t->h * kPlatDlgScale;
     EXPECT_EQ(w, 558);
     EXPECT_EQ(h, 468);
