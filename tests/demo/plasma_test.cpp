@@ -27,9 +27,7 @@ std::vector<u32> Index_Texels(void) {
 // A data file with a 640-wide tunnel picture and index texels 256 wide (8-bit and 24-bit unless given).
 std::string Plasma_Data(const void* tunnel, u32 tunnel_height = 400, u32 tunnel_bits = 8, u32 colour_height = 256) {
   const std::vector<u32> texels = Index_Texels();
-  std::vector<DatafileEntry> entries(2);
-  entries[0].name = "plasma/tunnely.pcx";
-  entries[1].name = "plasma/plasma5.pcx";
+  std::vector<DatafileEntry> entries = {{"plasma/tunnely.pcx", {}}, {"plasma/plasma5.pcx", {}}};
   EXPECT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Scene_Temp("t.pcx"), &entries[0].data));
   EXPECT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Scene_Temp("c.pcx"), &entries[1].data));
   return Scene_Datafile(entries);

@@ -49,8 +49,7 @@ inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
 
 // A data file holding one 24-bit picture of the given size under the name.
 inline std::vector<DatafileEntry> Picture_Entries(const char* name, u32 width, u32 height) {
-  std::vector<DatafileEntry> entries(1);
-  entries[0].name = name;
+  std::vector<DatafileEntry> entries = {{name, {}}};
   Art_Design_Pcx(ArtCanvas(width, height), Scene_Temp("small.pcx"), &entries[0].data);
   return entries;
 }
