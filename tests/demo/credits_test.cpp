@@ -87,12 +87,4 @@ TEST_F(Credits, PagesAreStripsOfThePictureAndPageSevenShowsNothing) {
   for (u32 i = 0; i < vbe_screen.frame_size / 4; i++) ASSERT_EQ(vbe_screen.frame[i], 0u);
 }
 
-TEST(CreditsLoad, APictureOfAnotherSizeIsRefused) {
-  EXPECT_FATAL("Credits: credits/credits.pcx must be a 24-bit 320x300 picture", {
-    SceneRun run;
-    run.Start(320, 200, Picture_Entries("credits/credits.pcx", 320, 200));
-    Credits_Load();
-  });
-}
-
 }  // namespace

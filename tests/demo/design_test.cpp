@@ -1,5 +1,6 @@
-// Post-effect layer: flash decay, tint order and clamp, overlays, jitter, crossfade and waiting for an event.
+// Post-effect layer: flash decay, tint, overlays, jitter, crossfade, waiting for an event; the loaders' refusals.
 #include "art_design.h"
+#include "demo/credits/credits.h"
 #include "music/music.h"
 #include "scene_fixture.h"
 #include "video/pixel.h"
@@ -154,17 +155,35 @@ TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) 
   EXPECT_EQ(engine_test_row, 4u);
 }
 
-TEST(DesignLoad, TooSmallOrMissingPicturesAreFatal) {
-  EXPECT_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
-    SceneRun run;
-    run.Start(320, 200, Picture_Entries("design/strips.pcx", 320, 160));
-    Design_Load_Overlays_1();
-  });
-  EXPECT_FATAL("design/prosa4.pcx", {
-    SceneRun run;
-    run.Start(320, 200, std::vector<DatafileEntry>());
-    Design_Load_Overlays_2();
-  });
+// The loaders refuse a picture too small, of 8 bits or missing, naming it; the layer holds 40 pieces, no more.
+TEST(SceneLoad, WrongOrMissingPicturesAndAFortyFirstPieceAreFatal) {
+  const struct {
+    const char* name;
+    u32 width, height, bits;
+    void (*load)(void);
+    const char* said;
+  } rows[] = {
+      {"design/strips.pcx", 320, 160, 24, Design_Load_Overlays_1,
+       "Design: design/strips.pcx is 320x160, smaller than 320x170"},
+      {"design/strips.pcx", 320, 170, 8, Design_Load_Overlays_1, "Design: design/strips.pcx is not a 24-bit picture"},
+      {"design/strips.pcx", 320, 170, 24, Design_Load_Overlays_2, "design/prosa4.pcx"},
+      {"design/strips.pcx", 320, 170, 24, [] {
+         for (u32 i = 0; i < 5; i++) Design_Load_Overlays_1();  // 8 pieces each
+         PcxPicture picture;
+         Pcx_Load("design/strips.pcx", &picture);
+         Design_Add_Piece(&picture, 0, 0, 8, 8, 0, 0);
+       }, "Design: More than 40 overlay pieces"},
+      {"credits/credits.pcx", 320, 200, 24, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
+      {"credits/credits.pcx", 320, 300, 8, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
+      {"box/kasse.pcx", 256, 255, 24, Box_Load, "Box: box/kasse.pcx is not a 256x256 24-bit picture"},
+      {"race/metala.pcx", 128, 128, 24, Race_Load, "Race: race/metala.pcx is not a 256x256 24-bit picture"},
+  };
+  for (const auto& r : rows)
+    EXPECT_FATAL(r.said, {
+      SceneRun run;
+      run.Start(320, 200, Picture_Entries(r.name, r.width, r.height, r.bits));
+      r.load();
+    });
 }
 
 }  // namespace
