@@ -91,5 +91,6 @@ TEST_F(BoxTest, WobbleRefusesAnObjectWithoutAnimationRecords) {
   for (u32 k = 0; k < 3; k++) Mesh_Add_Point(f32(k), 0, 0);
   Mesh_End_Object();
   EXPECT_FATAL("Box: Object 0 has no animation records for its 3 points", Box_Init_Wobble(0));
+  EXPECT_FATAL("Box: No object 1 to wobble", Box_Init_Wobble(1));
 }
 

@@ -101,6 +101,8 @@ TEST_F(CoonSurface, CurvesOfUnequalLengthsAreFatal) {
   // Columns past the 320-pixel rows would write into the next row.
   b[3].npt = 200;
   EXPECT_FATAL("Coon: The patch does not fit the 320-pixel rows", Coon_Patch(texture.data(), out.data(), b, 1, 0));
+  b[1].npt = 1;
+  EXPECT_FATAL("Coon: A boundary curve needs two points or more", Coon_Patch(texture.data(), out.data(), b, 0, 0));
 }
 
 // A note two rows after the last label adds one, one row after does not; ten labels take places of their

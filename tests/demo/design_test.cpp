@@ -1,6 +1,8 @@
 // Post-effect layer: flash decay, tint, overlays, jitter, crossfade, waiting for an event; the loaders' refusals.
 #include "art_design.h"
+#include "demo/coon/coon.h"
 #include "demo/credits/credits.h"
+#include "demo/plasma/plasma.h"
 #include "music/music.h"
 #include "scene_fixture.h"
 #include "video/pixel.h"
@@ -155,8 +157,9 @@ TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) 
   EXPECT_EQ(engine_test_row, 4u);
 }
 
-// The loaders refuse a picture too small, of 8 bits or missing, naming it; the layer holds 40 pieces, no more.
-TEST(SceneLoad, WrongOrMissingPicturesAndAFortyFirstPieceAreFatal) {
+// The loaders refuse a picture too small, of 8 bits or missing, naming it; the layer holds 40 pieces, no more;
+// a scene drawn before it is loaded stops with its reason.
+TEST(SceneLoad, WrongOrMissingPicturesAFortyFirstPieceAndDrawingFirstAreFatal) {
   const struct {
     const char* name;
     u32 width, height, bits;
@@ -183,6 +186,16 @@ TEST(SceneLoad, WrongOrMissingPicturesAndAFortyFirstPieceAreFatal) {
       SceneRun run;
       run.Start(320, 200, Picture_Entries(r.name, r.width, r.height, r.bits));
       r.load();
+    });
+  // Drawing before loading.
+  const std::pair<void (*)(void), const char*> early[] = {
+      {[] { Plasma_Draw(0, 0, 0, 0, 0, 0, 0, 0); }, "Plasma: Not loaded"}, {Plasma_Colour_Pass, "Plasma: Not loaded"},
+      {Coon_Draw, "Coon: Not loaded"}, {Rig_Build_Textures, "Rig: Textures built before the scene was loaded"}};
+  for (const auto& [draw, said] : early)
+    EXPECT_FATAL(said, {
+      SceneRun run;
+      run.Start(320, 200);
+      draw();
     });
 }
 
