@@ -80,7 +80,8 @@ refuse 2 "usage: velmoran-path" path one
 refuse 2 "usage: velmoran-path" path one out.bin two
 check 2 "usage: velmoran-pack" pack
 refuse 2 "usage: velmoran-pack" pack out.bin -x one
-# Each malformed text is refused with its line and reason (lines counted blank ones too).
+# Each malformed text is refused with its line and reason (lines counted blank ones too); a point index past
+# 16 bits is refused, not wrapped onto a real point.
 while IFS='|' read -r tool text said; do
   printf "$text" > bad.txt
   refuse 1 "bad.txt: $said" "$tool" bad.txt out.bin
@@ -90,6 +91,13 @@ k3d|o abcdefghijklmno\n|line 1: name longer than 14 characters
 k3d|o a\nv 0 0 0\nf 0 0 0 0 0\n|line 3: a polygon has 1 to 4 points
 k3d|o a\nv 0 0 0\nf t=1\n|line 3: a polygon has 1 to 4 points
 k3d|o a\nw 0\n|line 2: unknown word w
+k3d|o a\nv 0 0 0\nf zero\n|line 3: bad number zero
+k3d|o a\nv 0 0 0\nf t=x 0\n|line 3: bad number t=x
+k3d|o a\nv 0 0 0\nf t=256 0\n|line 3: bad number t=256
+k3d|o a\nv 0 0 0\nf 0x\n|line 3: bad number 0x
+k3d|o a\nv 0 0 0\nf 99999999999999999999\n|line 3: bad number 99999999999999999999
+k3d|o a\nv 0 0 0\nf 65536\n|line 3: bad number 65536
+k3d|o a\nv 0 0 0\nf -65536\n|line 3: bad number -65536
 path|\n\no 1 2 3 4 5 6 7 8 9 10 11\n|line 3: needs 12 numbers
 path|o 0 0 0 1 0 0 0 1 0 0 0 1\nc 0 0 0 0 0 1 0\n|line 2: camera and object records mixed
 ROWS
