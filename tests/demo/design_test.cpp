@@ -50,7 +50,9 @@ TEST_F(Design, TintColourAddsToTheFilterAndFallsByFiveWithoutWrapping) {
   Design_Apply();  // bounce and hue off and one value 0: no tint
   EXPECT_EQ(At(0, 0), 0x404040u);
   Design_Set_Tint(12, 7, 30);
-  Design_Apply();
+  Demo_Set_Flag(DEMO_FLAG_NO_FADES, 1), Design_Apply();  // the option "nofades": no tint pass
+  EXPECT_EQ(At(0, 0), 0x404040u);
+  Demo_Set_Flag(DEMO_FLAG_NO_FADES, 0), Design_Apply();
   EXPECT_EQ(At(0, 0), Vbe_Pack_Color(64 - 12, 64 - 7, 64 - 30));
   Ticks(3);
   EXPECT_EQ(std::vector<u32>({ds.tint_red, ds.tint_green, ds.tint_blue}), std::vector<u32>({0, 0, 15}));
