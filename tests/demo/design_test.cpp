@@ -180,6 +180,7 @@ TEST(SceneLoad, WrongOrMissingPicturesAFortyFirstPieceAndDrawingFirstAreFatal) {
        }, "Design: More than 40 overlay pieces"},
       {"credits/credits.pcx", 320, 200, 24, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
       {"credits/credits.pcx", 320, 300, 8, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
+      {"coon/coon1.pcx", 320, 200, 8, Coon_Load, "Coon: coon/coon1.pcx must be a 24-bit picture"},
       {"box/kasse.pcx", 256, 255, 24, Box_Load, "Box: box/kasse.pcx is not a 256x256 24-bit picture"},
       {"race/metala.pcx", 128, 128, 24, Race_Load, "Race: race/metala.pcx is not a 256x256 24-bit picture"},
   };
@@ -192,7 +193,8 @@ TEST(SceneLoad, WrongOrMissingPicturesAFortyFirstPieceAndDrawingFirstAreFatal) {
   // Drawing before loading.
   const std::pair<void (*)(void), const char*> early[] = {
       {[] { Plasma_Draw(0, 0, 0, 0, 0, 0, 0, 0); }, "Plasma: Not loaded"}, {Plasma_Colour_Pass, "Plasma: Not loaded"},
-      {Coon_Draw, "Coon: Not loaded"}, {Rig_Build_Textures, "Rig: Textures built before the scene was loaded"}};
+      {Coon_Draw, "Coon: Not loaded"}, {Rig_Build_Textures, "Rig: Textures built before the scene was loaded"},
+      {[] { Sky_Fade_In(), void(Sky_Draw()); }, "Sky: Animation not loaded"}};
   for (const auto& [draw, said] : early)
     EXPECT_FATAL(said, {
       SceneRun run;
