@@ -79,6 +79,10 @@ refuse 2 "usage: velmoran-k3d" k3d one out.bin two
 refuse 2 "usage: velmoran-path" path one
 refuse 2 "usage: velmoran-path" path one out.bin two
 check 2 "usage: velmoran-pack" pack
+check 2 "usage: velmoran-assets" "$bin/velmoran-assets"
+check 2 "usage: velmoran-assets" "$bin/velmoran-assets" a b
+check 1 "/nonexistent/x/design.pcx.part: cannot write the picture" "$bin/velmoran-assets" /nonexistent/x
+[ "$(wc -l < err.txt)" = 1 ] || fail "velmoran-assets went on after its first failure: $(cat err.txt)"
 refuse 2 "usage: velmoran-pack" pack out.bin -x one
 # Each malformed text is refused with its line and reason (lines counted blank ones too); a point index past
 # 16 bits is refused, not wrapped onto a real point.
