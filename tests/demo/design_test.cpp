@@ -181,6 +181,7 @@ TEST(SceneLoad, WrongOrMissingPicturesAFortyFirstPieceAndDrawingFirstAreFatal) {
       {"credits/credits.pcx", 320, 200, 24, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
       {"credits/credits.pcx", 320, 300, 8, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
       {"coon/coon1.pcx", 320, 200, 8, Coon_Load, "Coon: coon/coon1.pcx must be a 24-bit picture"},
+      {"rig/horizd.pcx", 256, 255, 24, Rig_Load, "Rig: rig/horizd.pcx is not a 24-bit picture 256 wide and 256 high"},
       {"box/kasse.pcx", 256, 255, 24, Box_Load, "Box: box/kasse.pcx is not a 256x256 24-bit picture"},
       {"race/metala.pcx", 128, 128, 24, Race_Load, "Race: race/metala.pcx is not a 256x256 24-bit picture"},
   };

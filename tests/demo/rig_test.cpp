@@ -81,6 +81,11 @@ TEST_F(RigTest, ForeignDataIsRefused) {
     if (e.name == "rig/rig6.k3d") e.data = K3d_Write(two);
   Start(320, 200, entries);
   EXPECT_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
+  two = Art_Rig_Surroundings(), two.objects[1].polygons.clear();
+  for (DatafileEntry& e : entries)
+    if (e.name == "rig/rig6.k3d") e.data = K3d_Write(two);
+  Serve(entries);
+  EXPECT_FATAL("Rig: Object 1 of rig/rig6.k3d has no polygon", Rig_Load());
   for (DatafileEntry& e : entries)
     if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Scene_Temp("w.pcx"), &e.data);
   Serve(entries);
