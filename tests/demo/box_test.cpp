@@ -26,8 +26,7 @@ TEST_F(BoxTest, ShellFacesOutwardAndItsWobbleStartsAtTenStepsAPoint) {
   const u32 first = Object(Box_Get_Shell()).first_point;
   EXPECT_EQ(first, kArtBoxShellFirstPoint);  // the made shell orders its points by this
   for (u32 k = 0; k < Box_Get_Wobble_Count(); k++) {
-    EXPECT_EQ(w[k].index, first + k);
-    EXPECT_EQ(w[k].phase, (10 * (first + k)) & 1023);
+    EXPECT_EQ(std::make_pair(w[k].index, w[k].phase), std::make_pair(first + k, (10 * (first + k)) & 1023)) << k;
     const f32 out = w[k].normal.x * w[k].point.x + w[k].normal.y * w[k].point.y + w[k].normal.z * w[k].point.z;
     EXPECT_GT(out, 0.0f) << "point " << k;
   }

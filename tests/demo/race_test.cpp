@@ -1,8 +1,6 @@
 // Race scene: the beat flash, the colour map and painted frames.
 #include "scene_fixture.h"
 
-#include "art.h"
-
 namespace {
 class RaceTest : public SceneTest {
  protected:
