@@ -25,15 +25,12 @@ TEST_F(Credits, DarknessRestsAt250ThenBrightensTo99AfterRow44) {
   Credits_Tick();
   EXPECT_EQ(cs.darkness, 250);
   Credits_Layout();
-  engine_test_row = 43;
-  Credits_Frame();
+  engine_test_row = 43, Credits_Frame();
   EXPECT_EQ(cs.darkness_step, 1);
-  engine_test_row = 44;
-  Credits_Frame();
+  engine_test_row = 44, Credits_Frame();
   for (u32 i = 0; i < 150; i++) Credits_Tick();
   EXPECT_EQ(cs.darkness, 100);
-  Credits_Tick();
-  Credits_Tick();
+  Credits_Tick(), Credits_Tick();
   EXPECT_EQ(cs.darkness, 99);
 }
 
