@@ -26,8 +26,7 @@ TEST_F(BoxTest, ShellFacesOutwardAndItsWobbleStartsAtTenStepsAPoint) {
   const u32 first = Object(Box_Get_Shell()).first_point;
   EXPECT_EQ(first, kArtBoxShellFirstPoint);  // the made shell orders its points by this
   for (u32 k = 0; k < Box_Get_Wobble_Count(); k++) {
-    EXPECT_EQ(w[k].index, first + k);
-    EXPECT_EQ(w[k].phase, (10 * (first + k)) & 1023);
+    EXPECT_EQ(std::make_pair(w[k].index, w[k].phase), std::make_pair(first + k, (10 * (first + k)) & 1023)) << k;
     const f32 out = w[k].normal.x * w[k].point.x + w[k].normal.y * w[k].point.y + w[k].normal.z * w[k].point.z;
     EXPECT_GT(out, 0.0f) << "point " << k;
   }
@@ -91,5 +90,6 @@ TEST_F(BoxTest, WobbleRefusesAnObjectWithoutAnimationRecords) {
   for (u32 k = 0; k < 3; k++) Mesh_Add_Point(f32(k), 0, 0);
   Mesh_End_Object();
   EXPECT_FATAL("Box: Object 0 has no animation records for its 3 points", Box_Init_Wobble(0));
+  EXPECT_FATAL("Box: No object 1 to wobble", Box_Init_Wobble(1));
 }
 

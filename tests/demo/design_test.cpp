@@ -1,5 +1,8 @@
-// Post-effect layer: flash decay, tint order and clamp, overlays, jitter, crossfade and waiting for an event.
+// Post-effect layer: flash decay, tint, overlays, jitter, crossfade, waiting for an event; the loaders' refusals.
 #include "art_design.h"
+#include "demo/coon/coon.h"
+#include "demo/credits/credits.h"
+#include "demo/plasma/plasma.h"
 #include "music/music.h"
 #include "scene_fixture.h"
 #include "video/pixel.h"
@@ -47,7 +50,9 @@ TEST_F(Design, TintColourAddsToTheFilterAndFallsByFiveWithoutWrapping) {
   Design_Apply();  // bounce and hue off and one value 0: no tint
   EXPECT_EQ(At(0, 0), 0x404040u);
   Design_Set_Tint(12, 7, 30);
-  Design_Apply();
+  Demo_Set_Flag(DEMO_FLAG_NO_FADES, 1), Design_Apply();  // the option "nofades": no tint pass
+  EXPECT_EQ(At(0, 0), 0x404040u);
+  Demo_Set_Flag(DEMO_FLAG_NO_FADES, 0), Design_Apply();
   EXPECT_EQ(At(0, 0), Vbe_Pack_Color(64 - 12, 64 - 7, 64 - 30));
   Ticks(3);
   EXPECT_EQ(std::vector<u32>({ds.tint_red, ds.tint_green, ds.tint_blue}), std::vector<u32>({0, 0, 15}));
@@ -154,17 +159,49 @@ TEST_F(Design, WaitEventPresentsClearedFramesWithTheEffectsUntilTheEventIsOver) 
   EXPECT_EQ(engine_test_row, 4u);
 }
 
-TEST(DesignLoad, TooSmallOrMissingPicturesAreFatal) {
-  EXPECT_FATAL("Design: design/strips.pcx is 320x160, smaller than 320x170", {
-    SceneRun run;
-    run.Start(320, 200, Picture_Entries("design/strips.pcx", 320, 160));
-    Design_Load_Overlays_1();
-  });
-  EXPECT_FATAL("design/prosa4.pcx", {
-    SceneRun run;
-    run.Start(320, 200, std::vector<DatafileEntry>());
-    Design_Load_Overlays_2();
-  });
+// The loaders refuse a picture too small, of 8 bits or missing, naming it; the layer holds 40 pieces, no more;
+// a scene drawn before it is loaded stops with its reason.
+TEST(SceneLoad, WrongOrMissingPicturesAFortyFirstPieceAndDrawingFirstAreFatal) {
+  const struct {
+    const char* name;
+    u32 width, height, bits;
+    void (*load)(void);
+    const char* said;
+  } rows[] = {
+      {"design/strips.pcx", 320, 160, 24, Design_Load_Overlays_1,
+       "Design: design/strips.pcx is 320x160, smaller than 320x170"},
+      {"design/strips.pcx", 320, 170, 8, Design_Load_Overlays_1, "Design: design/strips.pcx is not a 24-bit picture"},
+      {"design/strips.pcx", 320, 170, 24, Design_Load_Overlays_2, "design/prosa4.pcx"},
+      {"design/strips.pcx", 320, 170, 24, [] {
+         for (u32 i = 0; i < 5; i++) Design_Load_Overlays_1();  // 8 pieces each
+         PcxPicture picture;
+         Pcx_Load("design/strips.pcx", &picture);
+         Design_Add_Piece(&picture, 0, 0, 8, 8, 0, 0);
+       }, "Design: More than 40 overlay pieces"},
+      {"credits/credits.pcx", 320, 200, 24, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
+      {"credits/credits.pcx", 320, 300, 8, Credits_Load, "Credits: credits/credits.pcx must be a 24-bit 320x300"},
+      {"coon/coon1.pcx", 320, 200, 8, Coon_Load, "Coon: coon/coon1.pcx must be a 24-bit picture"},
+      {"rig/horizd.pcx", 256, 255, 24, Rig_Load, "Rig: rig/horizd.pcx is not a 24-bit picture 256 wide and 256 high"},
+      {"box/kasse.pcx", 256, 255, 24, Box_Load, "Box: box/kasse.pcx is not a 256x256 24-bit picture"},
+      {"race/metala.pcx", 128, 128, 24, Race_Load, "Race: race/metala.pcx is not a 256x256 24-bit picture"},
+  };
+  for (const auto& r : rows)
+    EXPECT_FATAL(r.said, {
+      SceneRun run;
+      run.Start(320, 200, Picture_Entries(r.name, r.width, r.height, r.bits));
+      r.load();
+    });
+  // Drawing before loading.
+  const std::pair<void (*)(void), const char*> early[] = {
+      {[] { Plasma_Draw(0, 0, 0, 0, 0, 0, 0, 0); }, "Plasma: Not loaded"}, {Plasma_Colour_Pass, "Plasma: Not loaded"},
+      {Coon_Draw, "Coon: Not loaded"}, {Rig_Build_Textures, "Rig: Textures built before the scene was loaded"},
+      {[] { Sky_Fade_In(), void(Sky_Draw()); }, "Sky: Animation not loaded"}};
+  for (const auto& [draw, said] : early)
+    EXPECT_FATAL(said, {
+      SceneRun run;
+      run.Start(320, 200);
+      draw();
+    });
 }
 
 }  // namespace

@@ -40,8 +40,7 @@ TEST_F(EyeTest, BlinkStepsThroughItsPicturesAndRests) {
       ASSERT_EQ(State().frame_index, (lid ? lowered : open)[k]) << lid << " tick " << tick;
     }
     EXPECT_EQ(State().blink_state, lid ? 5 : 1);
-    EXPECT_GE(State().countdown, 180);
-    EXPECT_LE(State().countdown, 219);
+    EXPECT_TRUE(State().countdown >= 180 && State().countdown <= 219) << State().countdown;
     const u8 resting = State().frame_index;
     Ticks(u32(State().countdown) - 1);
     EXPECT_EQ(State().frame_index, resting);
@@ -50,11 +49,13 @@ TEST_F(EyeTest, BlinkStepsThroughItsPicturesAndRests) {
   }
 }
 
-// The frame index stays a picture; the blink state goes past the table and the machine stands still.
+// The frame index stays a picture (3 raised is 0); the blink state goes past the table and the machine stands
+// still.
 TEST_F(EyeTest, LidSettersKeepTheFrameIndexAPicture) {
   Load();
   const std::pair<DemoCallback, std::pair<u8, i32>> steps[] = {
-      {Eye_Event_Lid_Half, {1, 1}}, {Eye_Event_Lid_Down, {5, 5}}, {Eye_Event_Lid_Down, {5, 9}},
+      {Eye_Event_Lid_Half, {1, 1}}, {Eye_Event_Lid_Down, {5, 5}}, {Eye_Event_Blink_Reset, {3, 5}},
+      {Eye_Event_Lid_Up, {0, 1}},   {Eye_Event_Lid_Down, {4, 5}}, {Eye_Event_Lid_Down, {5, 9}},
       {Eye_Event_Lid_Up, {1, 5}},   {Eye_Event_Lid_Up, {0, 1}},   {Eye_Event_Lid_Up, {0, -3}}};
   for (auto& [setter, after] : steps) {
     setter();
@@ -65,8 +66,7 @@ TEST_F(EyeTest, LidSettersKeepTheFrameIndexAPicture) {
       EXPECT_EQ(std::make_pair(State().frame_index, State().blink_state), after);
     }
   }
-  Eye_Event_Lid_Half();
-  Eye_Event_Lid_Reset();
+  Eye_Event_Lid_Half(), Eye_Event_Lid_Reset();
   EXPECT_EQ(State().frame_index, 0);
 }
 
@@ -88,8 +88,7 @@ TEST_F(EyeTest, DirectionRollsTheCameraEveryTick) {
 TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {
   std::vector<DatafileEntry> entries;
   ASSERT_TRUE(Art_Eye_Entries(Scene_Scratch_Dir(), &entries));
-  std::vector<u32> small(256 * 256, 0x404040);
-  ASSERT_TRUE(Art_Pcx(small, 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx(std::vector<u32>(256 * 256, 0x404040), 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
   Start(320, 200, entries);
   EXPECT_FATAL("Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high", Eye_Load());
 }

@@ -25,11 +25,7 @@ Pixels Lit(void) {
 // The pixels a plot sequence lights: each plot adds at (x, y), (x + 1, y) and twice at (x + 1, y + 1).
 Pixels Plots(const std::vector<std::pair<u32, u32>>& plots) {
   Pixels want;
-  for (auto [x, y] : plots) {
-    want[{x, y}] += 1;
-    want[{x + 1, y}] += 1;
-    want[{x + 1, y + 1}] += 2;
-  }
+  for (auto [x, y] : plots) want[{x, y}] += 1, want[{x + 1, y}] += 1, want[{x + 1, y + 1}] += 2;
   return want;
 }
 

@@ -1,4 +1,4 @@
-// Gang scene: the doors after load and on their schedule, and the flash.
+// Gang scene: the doors after load and on their schedule, the flash, and the blurred trail while Enter is held.
 #include "demo/gang/gang.h"
 
 #include "art_gang.h"
@@ -8,6 +8,7 @@
 #include "render/mesh.h"
 #include "render/texture.h"
 #include "render/vrpath.h"
+#include "runtime/key.h"
 #include "scene_fixture.h"
 
 namespace {
@@ -82,6 +83,21 @@ TEST_F(GangTest, FlashLooksAtTheLitFaceFor15Ticks) {
   }
   Gang_Light_Flash();
   EXPECT_EQ(Poly_Get_Texture(State().slots.face), face + 128);
+}
+
+// Enter held: the picture blurred (the first time along the rows, in place: half of each pixel and a quarter
+// of each neighbour), then averaged with the mix buffer (black here), which keeps the blurred picture.
+TEST_F(GangTest, EnterHeldBlursAndTrailsThePicture) {
+  Load();
+  Gang_Frame();
+  const u32 w = vbe_screen.width, n = w * vbe_screen.height;
+  std::vector<u32> want(vbe_screen.frame, vbe_screen.frame + n);
+  const auto half = [](u32 p) { return p >> 1 & 0x7F7F7Fu; };
+  for (u32 i = w; i < n - w; i++) want[i] = half(half(want[i - 1]) + half(want[i + 1])) + half(want[i]);
+  Vbe_Fill_Dwords(vbe_screen.mix, n, 0);
+  Key_Set_Down(KEY_ENTER), Gang_Frame(), Key_Set_Up(KEY_ENTER);
+  for (u32 i = 0; i < n; i++)
+    ASSERT_EQ(std::make_pair(vbe_screen.frame[i], vbe_screen.mix[i]), std::make_pair(half(want[i]), want[i])) << i;
 }
 
 TEST_F(GangTest, ForeignDataIsFatal) {

@@ -1,6 +1,7 @@
 // Plasma scene: window offsets, the height sums, the colour lookup and pictures refused.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <vector>
 
@@ -27,9 +28,7 @@ std::vector<u32> Index_Texels(void) {
 // A data file with a 640-wide tunnel picture and index texels 256 wide (8-bit and 24-bit unless given).
 std::string Plasma_Data(const void* tunnel, u32 tunnel_height = 400, u32 tunnel_bits = 8, u32 colour_height = 256) {
   const std::vector<u32> texels = Index_Texels();
-  std::vector<DatafileEntry> entries(2);
-  entries[0].name = "plasma/tunnely.pcx";
-  entries[1].name = "plasma/plasma5.pcx";
+  std::vector<DatafileEntry> entries = {{"plasma/tunnely.pcx", {}}, {"plasma/plasma5.pcx", {}}};
   EXPECT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Scene_Temp("t.pcx"), &entries[0].data));
   EXPECT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Scene_Temp("c.pcx"), &entries[1].data));
   return Scene_Datafile(entries);
@@ -85,22 +84,6 @@ TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
   }()));
 }
 
-TEST(PlasmaDraw, OffsetsOutsideThePictureAreRefused) {
-  const std::string data = Plasma_Data(kFlat.data());
-  EXPECT_FATAL("Plasma: Column offset 321 outside 0..320", {
-    std::vector<u32> surface;
-    Engine_Start_Host(320, 200, data, &surface);
-    Plasma_Load();
-    Plasma_Draw(321, 25, 0, 25, 0, 25, 0, 25);
-  });
-  EXPECT_FATAL("Plasma: Row offset 186 outside 0..185", {
-    std::vector<u32> surface;
-    Engine_Start_Host(320, 200, data, &surface);
-    Plasma_Load();
-    Plasma_Draw(0, 25, 0, 186, 0, 25, 0, 25);
-  });
-}
-
 TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
   for (u32 width : {320u, 640u}) {
     EXPECT_CHILD(0, Child_Pass([width] {
@@ -122,23 +105,27 @@ TEST(PlasmaColours, AFlatMapShiftsTheTextureByMinus127OnBothAxes) {
   }
 }
 
-TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAreFatal) {
-  // A 24-bit tunnel (the windows would read four bytes a pixel), a tunnel too short for the lowest windows,
-  // and a colour texture too small for the 16-bit lookup.
+// A 24-bit tunnel (the windows would read four bytes a pixel), a tunnel too short for the lowest windows, a
+// colour texture too small for the 16-bit lookup, and windows outside the tunnel are refused.
+TEST(PlasmaLoad, PicturesOfTheWrongKindOrSizeAndWindowsOutsideAreFatal) {
   const std::vector<u32> wide(640 * 400, 0x102030);
   const struct {
     const void* tunnel;
     u32 height, bits, colour_height;
+    std::array<i32, 8> a;
     const char* said;
-  } rows[] = {{wide.data(), 400, 24, 256, "Plasma: plasma/tunnely.pcx must be 8-bit"},
-              {kFlat.data(), 385, 8, 256, "Plasma: plasma/tunnely.pcx must be 8-bit"},
-              {kFlat.data(), 400, 8, 128, "Plasma: plasma/plasma5.pcx must be 24-bit"}};
+  } rows[] = {{wide.data(), 400, 24, 256, {}, "Plasma: plasma/tunnely.pcx must be 8-bit"},
+              {kFlat.data(), 385, 8, 256, {}, "Plasma: plasma/tunnely.pcx must be 8-bit"},
+              {kFlat.data(), 400, 8, 128, {}, "Plasma: plasma/plasma5.pcx must be 24-bit"},
+              {kFlat.data(), 400, 8, 256, {321, 25, 0, 25, 0, 25, 0, 25}, "Plasma: Column offset 321 outside 0..320"},
+              {kFlat.data(), 400, 8, 256, {0, 25, 0, 186, 0, 25, 0, 25}, "Plasma: Row offset 186 outside 0..185"}};
   for (auto& r : rows) {
     const std::string data = Plasma_Data(r.tunnel, r.height, r.bits, r.colour_height);
     EXPECT_FATAL(r.said, {
       std::vector<u32> surface;
       Engine_Start_Host(320, 200, data, &surface);
       Plasma_Load();
+      Plasma_Draw(r.a[0], r.a[1], r.a[2], r.a[3], r.a[4], r.a[5], r.a[6], r.a[7]);
     });
   }
 }

@@ -1,8 +1,6 @@
 // Race scene: the beat flash, the colour map and painted frames.
 #include "scene_fixture.h"
 
-#include "art.h"
-
 namespace {
 class RaceTest : public SceneTest {
  protected:
@@ -61,17 +59,4 @@ TEST_F(RaceTest, FramesArePaintedToTheEdges) {
   u32 lit = 0;
   for (u32 i = 0; i < vbe_screen.width * vbe_screen.height; i++) lit += vbe_screen.frame[i] != 0;
   EXPECT_GT(lit, vbe_screen.width * vbe_screen.height * 9 / 10);
-}
-
-TEST(RaceLoad, RefusesAPlateThatIsTooSmall) {
-  EXPECT_FATAL("Race: race/metala.pcx is not a 256x256 24-bit picture", {
-    SceneRun run;
-    run.Start_As_Host(320, 200);
-    std::vector<DatafileEntry> entries;
-    Art_Race_Entries(Scene_Scratch_Dir(), &entries);
-    for (DatafileEntry& e : entries)
-      if (e.name == "race/metala.pcx") Art_Pcx(std::vector<u32>(128 * 128), 128, 128, Scene_Temp("s.pcx"), &e.data);
-    run.Serve(entries);
-    Race_Load();
-  });
 }

@@ -18,8 +18,8 @@ TEST_F(RigTest, ReflectionsAreMirroredCopiesInTheirLayers) {
   const MeshObject& c1 = mesh_work.objects[5];
   ASSERT_EQ(c1.point_count, ring.point_count);
   for (u32 k = 0; k < ring.point_count; k++) {
-    EXPECT_EQ(mesh_work.points[c1.first_point + k].y, mesh_work.points[ring.first_point + k].y * -0.25f);
-    EXPECT_EQ(mesh_work.points[c1.first_point + k].x, mesh_work.points[ring.first_point + k].x);
+    const MeshPoint &p = mesh_work.points[ring.first_point + k], &q = mesh_work.points[c1.first_point + k];
+    EXPECT_EQ(std::make_pair(q.x, q.y), std::make_pair(p.x, p.y * -0.25f)) << k;
   }
   // The structure's reflection: the order of every polygon's corners reversed, textures 10 slots on.
   const MeshObject& s = mesh_work.objects[3];
@@ -29,9 +29,7 @@ TEST_F(RigTest, ReflectionsAreMirroredCopiesInTheirLayers) {
     const MeshPoly& a = mesh_work.polys[s.first_poly + k];
     const MeshPoly& m = mesh_work.polys[c3.first_poly + k];
     EXPECT_EQ(m.texture, a.texture + 10);
-    if (a.vertex_count == 4) {
-      for (u32 i = 0; i < 4; i++) EXPECT_EQ(m.point[i], a.point[3 - i] + shift);
-    }
+    for (u32 i = 0; a.vertex_count == 4 && i < 4; i++) EXPECT_EQ(m.point[i], a.point[3 - i] + shift);
   }
 }
 
@@ -75,14 +73,18 @@ TEST_F(RigTest, FadeQuickensWhenTheSkyIsLowAndEnds) {
 
 TEST_F(RigTest, ForeignDataIsRefused) {
   std::vector<DatafileEntry> entries = Rig_Entries(false);
-  K3dMesh two = Art_Rig_Surroundings();
-  two.objects.pop_back();
-  for (DatafileEntry& e : entries)
-    if (e.name == "rig/rig6.k3d") e.data = K3d_Write(two);
-  Start(320, 200, entries);
-  EXPECT_FATAL("Rig: rig/rig6.k3d must hold three objects", Rig_Load());
-  for (DatafileEntry& e : entries)
-    if (e.name == "rig/water3.pcx") Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Scene_Temp("w.pcx"), &e.data);
-  Serve(entries);
-  EXPECT_FATAL("Rig: rig/water3.pcx is not a 24-bit picture 256 wide", Rig_Load());
+  K3dMesh two = Art_Rig_Surroundings(), bare = two;
+  two.objects.pop_back(), bare.objects[1].polygons.clear();
+  std::vector<u8> narrow;
+  Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Scene_Temp("w.pcx"), &narrow);
+  const std::tuple<const char*, std::vector<u8>, const char*> rows[] = {
+      {"rig/rig6.k3d", K3d_Write(two), "Rig: rig/rig6.k3d must hold three objects"},
+      {"rig/rig6.k3d", K3d_Write(bare), "Rig: Object 1 of rig/rig6.k3d has no polygon"},
+      {"rig/water3.pcx", narrow, "Rig: rig/water3.pcx is not a 24-bit picture 256 wide"}};
+  Start(320, 200);
+  for (const auto& [name, data, said] : rows) {
+    for (DatafileEntry& e : entries) e.data = e.name == name ? data : e.data;
+    Serve(entries);
+    EXPECT_FATAL(said, Rig_Load());
+  }
 }

@@ -47,11 +47,11 @@ inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
   return path;
 }
 
-// A data file holding one 24-bit picture of the given size under the name.
-inline std::vector<DatafileEntry> Picture_Entries(const char* name, u32 width, u32 height) {
-  std::vector<DatafileEntry> entries(1);
-  entries[0].name = name;
-  Art_Design_Pcx(ArtCanvas(width, height), Scene_Temp("small.pcx"), &entries[0].data);
+// A data file holding one black picture (24-bit or 8-bit) of the given size under the name.
+inline std::vector<DatafileEntry> Picture_Entries(const char* name, u32 width, u32 height, u32 bits = 24) {
+  std::vector<DatafileEntry> entries = {{name, {}}};
+  const std::vector<u32> black(width * height);
+  Art_Pcx_Bytes(black.data(), width, height, bits, Scene_Temp("small.pcx"), &entries[0].data);
   return entries;
 }
 

@@ -17,10 +17,8 @@ u32 Grey(u32 v) { return v << 16 | v << 8 | v; }
 // A sky whose every byte tells its frame, row and column apart: (frame * 7 + row * 3 + column) mod 64.
 std::vector<u8> Pattern_Sky(u32 bytes = kSkyFileBytes) {
   std::vector<u8> sky(bytes);
-  for (u32 i = 0; i < bytes; i++) {
-    const u32 f = i / kSkyFrameBytes, y = i % kSkyFrameBytes / kSkyWidth, x = i % kSkyWidth;
-    sky[i] = u8((f * 7 + y * 3 + x) % 64);
-  }
+  for (u32 i = 0; i < bytes; i++)
+    sky[i] = u8((i / kSkyFrameBytes * 7 + i % kSkyFrameBytes / kSkyWidth * 3 + i % kSkyWidth) % 64);
   return sky;
 }
 

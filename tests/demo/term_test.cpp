@@ -1,9 +1,11 @@
-// Term scene: the figure's animation windows, the texture swap and a picture of the wrong size.
+// Term scene: the figure's animation windows, the trail while Enter is held, the texture swap and a picture of
+// the wrong size.
 #include "scene_fixture.h"
 
 #include "art.h"
 #include "render/mesh.h"
 #include "render/texture.h"
+#include "runtime/key.h"
 
 namespace {
 class TermTest : public SceneTest {};
@@ -15,6 +17,14 @@ TEST_F(TermTest, FigureMovesOnlyInsideItsWindows) {
   Term_Frame();
   const MeshObject& f = Mesh_Get_Scene(u32(v.scene))->objects[v.figure];
   EXPECT_EQ(f.anim_frame, 1);  // one step at load
+  // Enter held: the same picture averaged with the mix buffer (black), which takes the picture for the next.
+  const u32 n = vbe_screen.width * vbe_screen.height;
+  const std::vector<u32> plain(vbe_screen.frame, vbe_screen.frame + n);
+  Vbe_Fill_Dwords(vbe_screen.mix, n, 0);
+  Key_Set_Down(KEY_ENTER), Term_Frame(), Key_Set_Up(KEY_ENTER);
+  for (u32 i = 0; i < n; i++)
+    ASSERT_EQ(std::make_pair(vbe_screen.frame[i], vbe_screen.mix[i]),
+              std::make_pair(plain[i] >> 1 & 0x7F7F7F7F, plain[i])) << i;
   Ticks(927);
   EXPECT_EQ(Term_Get_View().step, 115);
   EXPECT_EQ(f.anim_frame, 1);

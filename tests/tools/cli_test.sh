@@ -20,9 +20,10 @@ path() { "$bin/velmoran-path" "$@"; }
 pack() { "$bin/velmoran-pack" "$@"; }
 xm() { "$bin/velmoran-xm" "$@"; }
 readonly kMessageMax=200  # bytes a message may take, whatever it quotes
+readonly kUsageMax=600
 
 # check <exit code> <text> <command...>: the command ends with the code and says the text, briefly
-# (an empty text: says nothing).
+# (an empty text: says nothing); a usage text may take up to kUsageMax bytes.
 check() {
   local want=$1 text=$2
   shift 2
@@ -31,7 +32,9 @@ check() {
   [ "$got" = "$want" ] || fail "exit code $got, expected $want: $*"
   if [ -z "$text" ]; then [ ! -s err.txt ] || fail "$* said: $(head -c $kMessageMax err.txt)"; return; fi
   grep -qF -- "$text" err.txt || fail "'$text' not said by: $* (said: $(head -c $kMessageMax err.txt))"
-  [ "$(wc -c < err.txt)" -le $kMessageMax ] || fail "a message of $(wc -c < err.txt) bytes from: $*"
+  local limit=$kMessageMax
+  [ "${text:0:6}" = "usage:" ] && limit=$kUsageMax
+  [ "$(wc -c < err.txt)" -le $limit ] || fail "a message of $(wc -c < err.txt) bytes from: $*"
 }
 # refuse <exit code> <text> <command...>: as check, and the command leaves no file out.bin.
 refuse() {
@@ -69,6 +72,64 @@ for note in 49abc 1.5 4294967345 0 97 -1 +5 ""; do
   refuse 2 "velmoran-xm: note must be a whole number 1..96, not $note" xm tone out.bin "$note"
 done
 refuse 2 "usage: velmoran-xm" xm tone out.bin 49 50
+refuse 2 "usage: velmoran-xm" xm tune out.bin
+refuse 2 "usage: velmoran-xm" xm tone
+refuse 2 "usage: velmoran-k3d" k3d one
+refuse 2 "usage: velmoran-k3d" k3d one out.bin two
+refuse 2 "usage: velmoran-path" path one
+refuse 2 "usage: velmoran-path" path one out.bin two
+check 2 "usage: velmoran-pack" pack
+check 2 "usage: velmoran-assets" "$bin/velmoran-assets"
+check 2 "usage: velmoran-assets" "$bin/velmoran-assets" a b
+check 1 "/nonexistent/x/design.pcx.part: cannot write the picture" "$bin/velmoran-assets" /nonexistent/x
+[ "$(wc -l < err.txt)" = 1 ] || fail "velmoran-assets went on after its first failure: $(cat err.txt)"
+refuse 2 "usage: velmoran-pack" pack out.bin -x one
+# Each malformed text is refused with its line and reason (lines counted blank ones too); a point index past
+# 16 bits is refused, not wrapped onto a real point.
+while IFS='|' read -r tool text said; do
+  printf "$text" > bad.txt
+  refuse 1 "bad.txt: $said" "$tool" bad.txt out.bin
+done <<'ROWS'
+k3d|o a\nv 0 0\n|line 2: bad point
+k3d|o abcdefghijklmno\n|line 1: name longer than 14 characters
+k3d|o a\nv 0 0 0\nf 0 0 0 0 0\n|line 3: a polygon has 1 to 4 points
+k3d|o a\nv 0 0 0\nf t=1\n|line 3: a polygon has 1 to 4 points
+k3d|o a\nw 0\n|line 2: unknown word w
+k3d|o a\nv 0 0 0\nf zero\n|line 3: bad number zero
+k3d|o a\nv 0 0 0\nf t=x 0\n|line 3: bad number t=x
+k3d|o a\nv 0 0 0\nf t=256 0\n|line 3: bad number t=256
+k3d|o a\nv 0 0 0\nf 0x\n|line 3: bad number 0x
+k3d|o a\nv 0 0 0\nf 99999999999999999999\n|line 3: bad number 99999999999999999999
+k3d|o a\nv 0 0 0\nf 65536\n|line 3: bad number 65536
+k3d|o a\nv 0 0 0\nf -65536\n|line 3: bad number -65536
+path|\n\no 1 2 3 4 5 6 7 8 9 10 11\n|line 3: needs 12 numbers
+path|o 0 0 0 1 0 0 0 1 0 0 0 1\nc 0 0 0 0 0 1 0\n|line 2: camera and object records mixed
+ROWS
+# The largest of each: 255 objects, a 14-character name, 4 points to a polygon, texture 255.
+awk 'BEGIN { for (i = 0; i < 255; i++) print "o o" i }' > objects.txt
+check 0 "" k3d objects.txt out.bin
+printf 'o abcdefghijklmn\nv 0 0 0\nf t=255 0 0 0 0\n' > edge.k3d.txt
+check 0 "" k3d edge.k3d.txt out.bin
+names=()
+for i in $(seq 101); do names+=("one=e$i"); done
+refuse 1 "out.bin: more than 100 entries" pack out.bin "${names[@]}"
+check 0 "" pack out.bin "${names[@]:1}"
+refuse 1 "LZARI entries, and only they, have \".KLZ\" in their names: e" pack out.bin -l one=e
+refuse 1 "LZARI entries, and only they, have \".KLZ\" in their names: e.KLZ" pack out.bin -z one=e.KLZ
+check 0 "" pack out.bin -l one=e.klz
+# The options switch the storage of the files after them: the last record's packed flag (the byte before
+# the 10-byte trailer) is 1 for zlib only; a name defaults to the file as given, so "one" stored raw makes
+# 1 byte of data, a 17-byte record (length, name, size, offset, unpacked size, flag) and the trailer.
+flag() { tail -c 11 "$1" | head -c 1 | od -An -tu1 | tr -d ' '; }
+for row in "1 -z" "0 -z -r" "0 -z -l" "1 -l -z" "0 -r"; do
+  read -r want options <<< "$row"
+  name=e
+  [ "${options: -2}" = -l ] && name=e.KLZ
+  check 0 "" pack out.bin $options "one=$name"
+  [ "$(flag out.bin)" = "$want" ] || fail "pack $options: packed flag $(flag out.bin), expected $want"
+done
+check 0 "" pack out.bin one
+[ "$(wc -c < out.bin)" = 28 ] || fail "pack of one raw byte named 'one' made $(wc -c < out.bin) bytes, not 28"
 
 # Good input still makes its file: the note in range, the default note 49.
 check 0 "" xm scale low.xm 1
@@ -77,6 +138,9 @@ check 0 "" xm tone a49.xm 49
 check 0 "" xm tone default.xm
 cmp -s a49.xm default.xm || fail "the default note is not 49"
 cmp -s low.xm high.xm && fail "notes 1 and 96 made the same module"
+check 0 "" xm tone high_tone.xm 96
+# A scale from 96 holds only that note, as the tone does: the modules differ in their names alone.
+[ "$(wc -c < high.xm)" = "$(wc -c < high_tone.xm)" ] || fail "the scale from 96 does not hold its one note"
 
 # The disk fills (a file-size limit of 8 KiB): the tool says the system's reason, the target keeps its old
 # bytes, and no partial or temporary file stays behind.
