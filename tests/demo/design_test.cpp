@@ -196,11 +196,11 @@ TEST(SceneLoad, WrongOrMissingPicturesAFortyFirstPieceAndDrawingFirstAreFatal) {
       {[] { Plasma_Draw(0, 0, 0, 0, 0, 0, 0, 0); }, "Plasma: Not loaded"}, {Plasma_Colour_Pass, "Plasma: Not loaded"},
       {Coon_Draw, "Coon: Not loaded"}, {Rig_Build_Textures, "Rig: Textures built before the scene was loaded"},
       {[] { Sky_Fade_In(), void(Sky_Draw()); }, "Sky: Animation not loaded"}};
-  for (const auto& [draw, said] : early)
-    EXPECT_FATAL(said, {
+  for (const auto& row : early)
+    EXPECT_FATAL(row.second, {
       SceneRun run;
       run.Start(320, 200);
-      draw();
+      row.first();
     });
 }
 

@@ -66,7 +66,8 @@ TEST_F(VideoTest, ModesBuffersAndPagesRefuseWhatTheyCannotHold) {
   Make_Surface(16, 1100);
   EXPECT_FATAL("Vbe: Unable to initialize video mode", Vbe_Set_Mode(Vbe_Detect_16M(16, 1100)));
   EXPECT_FATAL("Vbe: Illegal plane index assignment", Vbe_Set_Color_Order(16, 16, 0));
-  for (auto [w, h] : {std::pair(640u, 480u), std::pair(800u, 400u)}) {
+  for (std::pair<u32, u32> size : {std::pair(640u, 480u), std::pair(800u, 400u)}) {
+    const u32 w = size.first, h = size.second;
     Make_Surface(w, h);
     EXPECT_FATAL("Vbe: Unable to simulate 320x200 in other resolutions than 640x400.", {
       Vbe_Set_Low_Res();
