@@ -57,8 +57,25 @@ inline const std::string& Test_Scratch_Dir(void) {
   }();
   return dir;
 }
+// Each test program works in its run's scratch folder, so files a test makes by a plain relative name are
+// the run's own and go with the folder. (Set after start-up, so death-test children still start from the
+// folder the program was started in.)
+struct ScratchDirEnvironment : ::testing::Environment {
+  void SetUp() override { ASSERT_EQ(chdir(Test_Scratch_Dir().c_str()), 0) << Test_Scratch_Dir(); }
+};
+inline ::testing::Environment* const scratch_dir_environment =
+    ::testing::AddGlobalTestEnvironment(new ScratchDirEnvironment);
 // The same name in the run's scratch folder.
 inline std::string Test_Temp(const std::string& base) { return Test_Scratch_Dir() + "/" + Test_File_Name(base); }
+// A short name of the running test's own in the run's scratch folder, for the names the engine keeps in
+// fixed fields (a data file's name, 64-byte entry names): the test's name hashed.
+inline std::string Test_Short_Temp(const std::string& base) {
+  char name[64];
+  const size_t test = std::hash<std::string>{}(Test_File_Name(""));
+  if (snprintf(name, sizeof name, "%s/%016zx.%s", Test_Scratch_Dir().c_str(), test, base.c_str()) >= int(sizeof name))
+    ADD_FAILURE() << "scratch name too long for " << base;
+  return name;
+}
 
 inline std::string Test_Read_Text(const std::string& path) {
   std::stringstream s;

@@ -143,7 +143,7 @@ TEST(CoonLabels, NotesAddLabelsThatTakeFreePlacesAndTheEleventhReusesTheFirstSlo
 TEST(CoonLabels, LabelsLandInTheirGridPlacesAndAWideOneInTheFirstColumnIsCut) {
   std::vector<DatafileEntry> entries = {{"coon/coon1.pcx", {}}, {"coon/greets.pcx", {}}};
   const std::vector<u32> grey(320 * 200, 0x808080);
-  ASSERT_TRUE(Art_Pcx_Bytes(grey.data(), 320, 200, 24, Scene_Temp("a.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(grey.data(), 320, 200, 24, Test_Short_Temp("a.pcx"), &entries[0].data));
   entries[1].data = entries[0].data;
   const std::string data = Scene_Datafile(entries);
   EXPECT_CHILD(0, Child_Pass([&data] {
@@ -179,9 +179,9 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
   std::vector<u32> small(64 * 64);
   for (u32 i = 0; i < small.size(); i++) small[i] = i * 2654435761u >> 8;
   std::vector<DatafileEntry> entries = {{"coon/coon1.pcx", {}}, {"coon/greets.pcx", {}}};
-  ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Scene_Temp("a.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(small.data(), 64, 64, 24, Test_Short_Temp("a.pcx"), &entries[0].data));
   const std::vector<u32> greets = Art_Coon_Greets();
-  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Scene_Temp("b.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 200, 24, Test_Short_Temp("b.pcx"), &entries[1].data));
   const std::string data = Scene_Datafile(entries);
   EXPECT_CHILD(0, Child_Pass([&data] {
     std::vector<u32> surface;
@@ -198,7 +198,7 @@ TEST(CoonLoad, ASmallPictureIsRepeatedAndAWrongLabelSheetIsFatal) {
     Coon_Free();
     return ok;
   }()));
-  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Scene_Temp("b.pcx"), &entries[1].data));
+  ASSERT_TRUE(Art_Pcx_Bytes(greets.data(), 320, 190, 24, Test_Short_Temp("b.pcx"), &entries[1].data));
   const std::string bad = Scene_Datafile(entries);
   EXPECT_FATAL("Coon: coon/greets.pcx must be 320x200", {
     std::vector<u32> surface;

@@ -88,7 +88,7 @@ TEST_F(EyeTest, DirectionRollsTheCameraEveryTick) {
 TEST_F(EyeTest, PictureTooSmallForTheTextureIsFatal) {
   std::vector<DatafileEntry> entries;
   ASSERT_TRUE(Art_Eye_Entries(Scene_Scratch_Dir(), &entries));
-  ASSERT_TRUE(Art_Pcx(std::vector<u32>(256 * 256, 0x404040), 256, 256, Scene_Temp("small.pcx"), &entries[0].data));
+  ASSERT_TRUE(Art_Pcx(std::vector<u32>(256 * 256, 0x404040), 256, 256, Test_Short_Temp("small.pcx"), &entries[0].data));
   Start(320, 200, entries);
   EXPECT_FATAL("Eye: eye/keye1a.pcx must be a 24-bit picture 256 wide and at least 259 high", Eye_Load());
 }

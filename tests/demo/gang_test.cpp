@@ -109,7 +109,7 @@ TEST_F(GangTest, ForeignDataIsFatal) {
   for (DatafileEntry& e : four_doors)
     if (e.name == "gang/kgang7.k3d") e.data = K3d_Write(corridor);
   for (DatafileEntry& e : small_wall)
-    if (e.name == "gang/wall7.pcx") Art_Pcx(std::vector<u32>(128 * 128), 128, 128, Scene_Temp("w.pcx"), &e.data);
+    if (e.name == "gang/wall7.pcx") Art_Pcx(std::vector<u32>(128 * 128), 128, 128, Test_Short_Temp("w.pcx"), &e.data);
   Start(320, 200, four_doors);
   EXPECT_FATAL("Gang: gang/kgang7.k3d needs 5 doors", Gang_Load());
   Serve(small_wall);

@@ -29,8 +29,8 @@ std::vector<u32> Index_Texels(void) {
 std::string Plasma_Data(const void* tunnel, u32 tunnel_height = 400, u32 tunnel_bits = 8, u32 colour_height = 256) {
   const std::vector<u32> texels = Index_Texels();
   std::vector<DatafileEntry> entries = {{"plasma/tunnely.pcx", {}}, {"plasma/plasma5.pcx", {}}};
-  EXPECT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Scene_Temp("t.pcx"), &entries[0].data));
-  EXPECT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Scene_Temp("c.pcx"), &entries[1].data));
+  EXPECT_TRUE(Art_Pcx_Bytes(tunnel, 640, tunnel_height, tunnel_bits, Test_Short_Temp("t.pcx"), &entries[0].data));
+  EXPECT_TRUE(Art_Pcx_Bytes(texels.data(), 256, colour_height, 24, Test_Short_Temp("c.pcx"), &entries[1].data));
   return Scene_Datafile(entries);
 }
 const std::vector<u8> kFlat(640 * 400, 77);

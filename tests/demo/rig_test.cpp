@@ -76,7 +76,7 @@ TEST_F(RigTest, ForeignDataIsRefused) {
   K3dMesh two = Art_Rig_Surroundings(), bare = two;
   two.objects.pop_back(), bare.objects[1].polygons.clear();
   std::vector<u8> narrow;
-  Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Scene_Temp("w.pcx"), &narrow);
+  Art_Pcx(std::vector<u32>(128 * 256), 128, 256, Test_Short_Temp("w.pcx"), &narrow);
   const std::tuple<const char*, std::vector<u8>, const char*> rows[] = {
       {"rig/rig6.k3d", K3d_Write(two), "Rig: rig/rig6.k3d must hold three objects"},
       {"rig/rig6.k3d", K3d_Write(bare), "Rig: Object 1 of rig/rig6.k3d has no polygon"},

@@ -25,24 +25,15 @@
 #include "tests/engine_fixture.h"
 #include "writer.h"
 
-// A name of the running test's own in the run's scratch folder, short enough for the engine's 64-byte
-// data-file names.
-inline std::string Scene_Temp(const char* base) {
-  char name[64];
-  const size_t test = std::hash<std::string>{}(Test_File_Name(""));
-  if (snprintf(name, sizeof name, "%s/%016zx.%s", Test_Scratch_Dir().c_str(), test, base) >= int(sizeof name))
-    ADD_FAILURE() << "scratch name too long for " << base;
-  return name;
-}
 // A scratch directory of the running test's own, for writers that go through files.
 inline std::string Scene_Scratch_Dir(void) {
-  const std::string dir = Scene_Temp("d");
+  const std::string dir = Test_Short_Temp("d");
   mkdir(dir.c_str(), 0755);
   return dir;
 }
 // Writes the entries as a data file of the running test's own and returns its name.
 inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
-  const std::string path = Scene_Temp("dat");
+  const std::string path = Test_Short_Temp("dat");
   if (!Datafile_Write(path, entries)) ADD_FAILURE() << "cannot write " << path;
   return path;
 }
@@ -51,7 +42,7 @@ inline std::string Scene_Datafile(const std::vector<DatafileEntry>& entries) {
 inline std::vector<DatafileEntry> Picture_Entries(const char* name, u32 width, u32 height, u32 bits = 24) {
   std::vector<DatafileEntry> entries = {{name, {}}};
   const std::vector<u32> black(width * height);
-  Art_Pcx_Bytes(black.data(), width, height, bits, Scene_Temp("small.pcx"), &entries[0].data);
+  Art_Pcx_Bytes(black.data(), width, height, bits, Test_Short_Temp("small.pcx"), &entries[0].data);
   return entries;
 }
 
@@ -103,7 +94,7 @@ class SceneTest : public EngineTest {
   void Serve(const std::vector<DatafileEntry>& entries) {
     // Children of death tests end through exit: the file goes then too.
     static std::string served;
-    served = datafile = Scene_Temp("velmoran.dat");
+    served = datafile = Test_Short_Temp("velmoran.dat");
     [[maybe_unused]] static const bool cleanup = atexit([] { std::remove(served.c_str()); }) == 0;
     Engine_Serve(datafile, entries);
   }

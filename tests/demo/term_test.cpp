@@ -55,7 +55,7 @@ TEST_F(TermTest, RefusesAPictureOfAnotherSize) {
   Start(320, 200);
   std::vector<DatafileEntry> entries = Rig_Entries(true);
   for (DatafileEntry& e : entries)
-    if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Scene_Temp("p.pcx"), &e.data);
+    if (e.name == "Term/Termp9.pcx") Art_Pcx(std::vector<u32>(256 * 128), 256, 128, Test_Short_Temp("p.pcx"), &e.data);
   Serve(entries);
   Rig_Load();
   EXPECT_FATAL("Term: Term/Termp9.pcx is not a 256x256 24-bit picture", Term_Load());

@@ -19,7 +19,7 @@ class VrPathTest : public VrTest {
   }
   // A camera path of n records along +z in the file's axes, written by the path writer.
   std::string Write_Camera(u32 n) {
-    const std::string name = Test_File_Name("vr_test.cam");
+    const std::string name = Test_Short_Temp("vr_test.cam");
     std::vector<PathCameraKey> keys;
     for (u32 i = 0; i < n; i++) keys.push_back({{0.0f, 0.0f, f32(i)}, {0.0f, 0.0f, f32(i) + 10.0f}, 0.0f});
     EXPECT_TRUE(Write_File(name, Path_Write_Camera(keys)));
@@ -36,8 +36,8 @@ class VrPathTest : public VrTest {
 TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
   std::vector<PathCameraKey> keys;
   for (u32 i = 0; i < 10; i++) keys.push_back({{1.0f, 2.0f, f32(i)}, {11.0f, 2.0f, f32(i)}, 90.0f});
-  ASSERT_TRUE(Write_File(Test_File_Name("vr_ten.cam").c_str(), Path_Write_Camera(keys)));
-  VR_Load_Camera_Path(Test_File_Name("vr_ten.cam").c_str(), 2.0f);
+  ASSERT_TRUE(Write_File(Test_Short_Temp("vr_ten.cam").c_str(), Path_Write_Camera(keys)));
+  VR_Load_Camera_Path(Test_Short_Temp("vr_ten.cam").c_str(), 2.0f);
   EXPECT_EQ(vr_engine.path.record_count, 10u);
   const VrPathRecord& r = vr_engine.path.buffer[3];
   EXPECT_EQ(std::tuple(r.position[0], r.position[1], r.position[2]), std::tuple(2.0f, -4.0f, 6.0f));
@@ -47,12 +47,12 @@ TEST_F(VrPathTest, CameraFileOfTenRecordsLoadsAndConverts) {
 }
 
 TEST_F(VrPathTest, BadSizesAndFullTablesAreFatal) {
-  ASSERT_TRUE(Write_File(Test_File_Name("vr_empty.cam").c_str(), {}));
-  EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_File_Name("vr_empty.cam").c_str(), 1.0f));
-  ASSERT_TRUE(Write_File(Test_File_Name("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
-  EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_File_Name("vr_short.cam").c_str(), 1.0f));
-  ASSERT_TRUE(Write_File(Test_File_Name("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
-  EXPECT_FATAL("VR: No object for path", VR_Load_Object_Path(Test_File_Name("vr_one.cam").c_str(), 1.0f));
+  ASSERT_TRUE(Write_File(Test_Short_Temp("vr_empty.cam").c_str(), {}));
+  EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_Short_Temp("vr_empty.cam").c_str(), 1.0f));
+  ASSERT_TRUE(Write_File(Test_Short_Temp("vr_short.cam").c_str(), std::vector<u8>(47, 0)));
+  EXPECT_FATAL("VR: Empty path", VR_Load_Camera_Path(Test_Short_Temp("vr_short.cam").c_str(), 1.0f));
+  ASSERT_TRUE(Write_File(Test_Short_Temp("vr_one.cam").c_str(), std::vector<u8>(48, 0)));
+  EXPECT_FATAL("VR: No object for path", VR_Load_Object_Path(Test_Short_Temp("vr_one.cam").c_str(), 1.0f));
   EXPECT_FATAL("VR: Scene 7 does not exist", VR_Select_Scene(7));
   Vr_Add_Box_Sector("door0", 0, 100, 0, false);
   EXPECT_FATAL("VR: Event object 9 does not exist", VR_Event(0, 9, 0, 0, 0, 1));

@@ -35,8 +35,8 @@ std::vector<u8> Build(const std::vector<DatafileEntry>& entries, const DatafileL
 
 // Writes the bytes as the running test's data file and starts the layer on it.
 void Start_Bytes(const std::vector<u8>& bytes) {
-  Write_Bytes(Test_File_Name("dat"), bytes);
-  File_Set_Datafile(Test_File_Name("dat").c_str());
+  Write_Bytes(Test_Short_Temp("dat"), bytes);
+  File_Set_Datafile(Test_Short_Temp("dat").c_str());
   File_Init();
   File_Unpack_Off();
   File_Progress_Off();
@@ -45,7 +45,7 @@ void Start_Datafile(const std::vector<DatafileEntry>& entries) { Start_Bytes(Bui
 
 // A pipe or a folder by a test file's name, made afresh.
 std::string Special_File(const char* kind) {
-  std::string name = Test_File_Name(kind);
+  std::string name = Test_Short_Temp(kind);
   std::remove(name.c_str());
   EXPECT_EQ(kind[0] == 'f' && kind[1] == 'i' ? mkfifo(name.c_str(), 0600) : mkdir(name.c_str(), 0700), 0);
   return name;
@@ -98,7 +98,7 @@ TEST(FileDirectory, LookupIgnoresCaseFirstEqualNameWinsOneFileOpen) {
 TEST(FileRead, ByteReadsFollowSeeksAndReadsStopAtTheEnd) {
   // A plain file, then an entry of the same bytes unloaded, then loaded.
   std::vector<u8> data = Counting(150000);
-  std::string plain = Test_File_Name("plain");
+  std::string plain = Test_Short_Temp("plain");
   Write_Bytes(plain, data);
   File_Set_Datafile("");
   File_Init();
@@ -189,8 +189,8 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
     SCOPED_TRACE(row.at);
     std::vector<u8> bytes = good;
     row.value == 0xFF ? bytes.resize(row.at) : void(bytes[row.at] = row.value);
-    Write_Bytes(Test_File_Name("bad"), bytes);
-    File_Set_Datafile(Test_File_Name("bad").c_str());
+    Write_Bytes(Test_Short_Temp("bad"), bytes);
+    File_Set_Datafile(Test_Short_Temp("bad").c_str());
     EXPECT_FATAL(row.message, File_Init());
     EXPECT_NE(File_Try_Init(), nullptr);
     EXPECT_EQ(File_Is_Initialised(), 0);
@@ -205,14 +205,14 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
   for (u32 i = 0; i <= kFileMaxEntries; i++) many.insert(many.end(), empty_record, empty_record + 15);
   const u32 directory = u32(many.size()) + 2;
   for (u32 b : {kFileMaxEntries + 1, 0u, directory, directory >> 8, 0u, 0u, 0u, 0u, 0u, 0u}) many.push_back(u8(b));
-  Write_Bytes(Test_File_Name("many"), many);
-  for (auto [name, message] : {std::pair<std::string, const char*>{Test_File_Name("many"), "has too many entries"},
+  Write_Bytes(Test_Short_Temp("many"), many);
+  for (auto [name, message] : {std::pair<std::string, const char*>{Test_Short_Temp("many"), "has too many entries"},
                                {Special_File("fifo"), "Datafile is a pipe: "},
                                {Special_File("folder"), "Datafile is a folder: "}}) {
     File_Set_Datafile(name.c_str());
     EXPECT_FATAL(message, File_Init());
   }
-  File_Set_Datafile(Test_File_Name("missing").c_str());
+  File_Set_Datafile(Test_Short_Temp("missing").c_str());
   EXPECT_FATAL("File: Unable to open datafile", File_Init());
 }
 

@@ -29,10 +29,10 @@ std::vector<u8> Packed(const std::vector<u8>& data, u32 size_field) {
 
 // Plain-file mode with the bytes in a file of the running test.
 std::string Plain_File(const std::vector<u8>& bytes) {
-  Write_Bytes(Test_File_Name("z"), bytes);
+  Write_Bytes(Test_Short_Temp("z"), bytes);
   File_Set_Datafile("");
   File_Init();
-  return Test_File_Name("z");
+  return Test_Short_Temp("z");
 }
 }  // namespace
 

@@ -49,7 +49,7 @@ TEST(ArtData, EveryPictureAndPathHasTheSizeItsSceneReads) {
   for (const auto& [name, size] : pictures) {
     const DatafileEntry* e = Find(entries, name);
     ASSERT_NE(e, nullptr) << name;
-    const std::string path = Test_File_Name("picture.pcx");
+    const std::string path = Test_Short_Temp("picture.pcx");
     ASSERT_TRUE(Write_File(path, e->data));
     const std::vector<u8> out = Run_Command("identify -format '%wx%h' " + path);
     EXPECT_EQ(std::string(out.begin(), out.end()), size) << name;
