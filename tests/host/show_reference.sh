@@ -14,7 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 refdir=$root/tests/data/show_reference
 timeline=$root/demo/timeline.cpp
-default_sizes="320 960"
+default_sizes="320 640 960"
 block_frames=60  # one second of the show
 digest_hex=12    # md5 head kept per digest
 
