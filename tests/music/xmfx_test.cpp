@@ -154,9 +154,26 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       // E5F: a finetune of (y - 8) x 16 for the note of its row only.
       {"set finetune", 1, {{0, {49, 1, 0, 0x0E, 0x5F}}, {1, {49, 1, 0, 0, 0}}}, period, {4608 - 56, 4608}},
       {"E8y: y x 16", 1, {{0, {49, 1, 0, 0x0E, 0x8A}}}, panning, {160}},
+      // 1FF takes 1020 a tick from B-7's 1600, then stops at 56.
+      {"porta up limit", 3, {{0, {96, 1, 0, 0x01, 0xFF}}}, period, {1600, 580, 56}},
+      // 301 toward C-5 (3840) by 4; then the column's F2 by 32 x 4 on the later ticks of its row.
+      {"column F2", 3, {{0, {49, 1, 0, 0, 0}}, {1, {61, 0, 0, 0x03, 0x01}}, {2, {0, 0, 0xF2, 0, 0}}}, period,
+       {4608, 4608, 4608, 4608, 4604, 4600, 4600, 4472, 4344}},
       {"X1y, then its memory", 1, {{0, {49, 1, 0, 0x21, 0x13}}, {1, {0, 0, 0, 0x21, 0x10}}}, period, {4605, 4602}},
   };
   for (const Case& c : cases) EXPECT_EQ(Trace(Song(c.speed, c.cells), u32(c.want.size()), c.value), c.want) << c.name;
+}
+
+// Keymap slots 0..15 name samples, 16 the empty sample, even in an instrument of 16 samples.
+TEST(XmRows, KeymapSlot16PlaysTheEmptySample) {
+  XmSong song = Song(1, {{0, {48, 1, 0, 0, 0}}, {1, {49, 1, 0, 0, 0}}});
+  XmWriterInstrument& in = song.instruments[0];
+  in.samples.resize(16, Dc_Sample(1000));
+  in.samples[15] = Dc_Sample(1000, 48);
+  std::fill(in.keymap, in.keymap + 48, 15);
+  in.keymap[48] = 16;
+  auto length = [](XmModule*) { return C0()->sample == &xm_empty_sample ? -1 : i32(C0()->sample->length); };
+  EXPECT_EQ(Trace(song, 2, length), (std::vector<i32>{48, -1}));
 }
 
 TEST(XmEffects, AutoVibratoFollowsTheInstrumentsWaveformAndSweep) {
@@ -260,6 +277,9 @@ TEST(XmEffects, VolumeEnvelopeHoldsAtTheSustainUntilTheKeyOffAndTurnsAtItsPoints
       {"effect K", {{0, {49, 1, 0, 0, 0}}, {2, {0, 0, 0, 0x14, 0}}}, {{0, 64}, {2, 64}, {4, 0}}, 3,
        {64, 64, 64, 64, 64, 32, 0, 0}},
       {"L at a point", {{0, {49, 1, 0, 0x15, 4}}}, {{0, 0}, {4, 64}, {8, 0}}, 1, {64, 64, 48, 32, 16, 0, 0, 0}},
+      {"L after the end", {{0, {49, 1, 0, 0, 0}}, {2, {0, 0, 0, 0x15, 0}}}, {{0, 64}, {2, 0}}, 1,
+       {64, 32, 0, 0, 64, 32, 0, 0}},
+      {"L past the last point", {{0, {49, 1, 0, 0x15, 9}}}, {{0, 0}, {4, 64}}, 1, {64, 64, 64, 64, 64, 64, 64, 64}},
   };
   for (const Case& c : cases) {
     XmSong song = Song(2, c.cells);

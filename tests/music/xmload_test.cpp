@@ -170,6 +170,14 @@ TEST(XmLoader, ClampsWhatPlayersCommonlyAccept) {
             (std::vector<i32>{25, XM_LOOP_NONE, 25}));
   Xm_Free_Module(m);
 
+  // An instrument without samples whose size says under 29 bytes still takes its 29: the next reads whole.
+  song = One_Sample_Song(Dc_Sample(100, 40));
+  song.instruments.insert(song.instruments.begin(), XmWriterInstrument());
+  m = Load_Bytes(Patched(song, 336 + 9 + 128, 10));
+  ASSERT_NE(m, nullptr);
+  EXPECT_EQ(std::make_pair(i32(m->instrument_count), i32(m->instruments[1].samples[0]->length)), std::make_pair(2, 40));
+  Xm_Free_Module(m);
+
   // Too many envelope points are cut to twelve.
   song = One_Sample_Song(Dc_Sample(100));
   for (u16 i = 0; i < 12; i++) song.instruments[0].volume_envelope.points.push_back({u16(i * 2), 32});
