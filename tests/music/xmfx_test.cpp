@@ -78,8 +78,8 @@ TEST(XmRows, JumpsBreaksLoopsDelaysAndSpeedZeroGiveTheirTimelines) {
   XmWriter_Cell(&s, 1, 1, 0) = {0, 0, 0, 0x0D, 0x00};  // a break at the last order goes to order 0
   cases.push_back({"break at the end", s, {0, 1, 2, 3, 1000, 1001, 0}});
   s = Song(2, 64, 1, {0, 1});
-  s.restart = 1;  // a break to row 63, then a jump past the song: order 0, not the restart order
-  XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0D, 0x63}, XmWriter_Cell(&s, 1, 63, 0) = {0, 0, 0, 0x0B, 0x05};
+  s.restart = 1;  // a break to row 63, then a jump to the song's length: order 0, not the restart order
+  XmWriter_Cell(&s, 0, 0, 0) = {0, 0, 0, 0x0D, 0x63}, XmWriter_Cell(&s, 1, 63, 0) = {0, 0, 0, 0x0B, 0x02};
   cases.push_back({"last row, jump past the end", s, {0, 1063, 0}});
   s = Song(1, 16, 1, {0});
   XmWriter_Cell(&s, 0, 4, 1) = {0, 0, 0, 0x0E, 0x60};
@@ -126,6 +126,7 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
   auto volume_offset = [](XmModule*) { return C0()->volume_offset; };
   auto left_gain = [](XmModule*) { return C0()->voice->left_target; };  // centre: 127 x 127 / 255
   auto volume = [](XmModule*) { return C0()->volume; };
+  auto started_volume = [](XmModule*) { return (C0()->voice->sample != nullptr) * 100 + C0()->volume; };
   Case cases[] = {
       // Arpeggio cycles base, third and fifth from tick 0.
       {"arpeggio", 6, {{0, {49, 1, 0, 0x00, 0x37}}}, frequency,
@@ -142,7 +143,8 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       {"retrigger voice", 7, {{0, {49, 1, 0x30, 0x1B, 0x12}}}, voice, {0, 0, 32}},
       {"E9y starts the note again", 4, {{0, {49, 1, 0, 0x0E, 0x92}}}, voice, {0, 0, 32}},
       // A delayed note takes its volume byte at its tick; before it, the volume held before the row.
-      {"EDy with a volume byte", 6, {{0, {49, 1, 0x20, 0x0E, 0xD2}}}, volume, {0, 0, 16}},
+      {"EDy with a volume byte", 6, {{0, {49, 1, 0x20, 0x0E, 0xD2}}}, started_volume, {0, 0, 116}},
+      {"ED0 plays at once", 6, {{0, {49, 1, 0x20, 0x0E, 0xD0}}}, started_volume, {116}},
       {"H down to 0", 6, {{0, {49, 1, 0, 0x11, 0x0F}}}, global, {64, 49, 34, 19, 4, 0}},
       {"retrigger x2/3", 7, {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
       {"retrigger /2", 7, {{0, {49, 1, 0x30, 0x1B, 0x72}}}, volume, {32, 32, 16, 16, 8, 8, 4}},
@@ -159,6 +161,12 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       // 301 toward C-5 (3840) by 4; then the column's F2 by 32 x 4 on the later ticks of its row.
       {"column F2", 3, {{0, {49, 1, 0, 0, 0}}, {1, {61, 0, 0, 0x03, 0x01}}, {2, {0, 0, 0xF2, 0, 0}}}, period,
        {4608, 4608, 4608, 4608, 4604, 4600, 4600, 4472, 4344}},
+      // Vibrato and tremolo waveforms: E41 ramp (0 at position 0, 64 at 8) kept by E73; E73 a sine.
+      {"E41, E73, 488", 3, {{0, {0, 0, 0, 0x0E, 0x41}}, {1, {0, 0, 0, 0x0E, 0x73}}, {2, {49, 1, 0, 0x04, 0x88}}},
+       period_offset, {0, 0, 0, 0, 0, 0, 0, 0, -16}},
+      {"E73, 788", 3, {{0, {0, 0, 0, 0x0E, 0x73}}, {1, {49, 1, 0x30, 0x07, 0x88}}}, volume_offset, {0, 0, 0, 0, 0, 22}},
+      // 480 sets the speed alone, 408 the depth alone: position 8 gives -44.
+      {"408", 2, {{0, {49, 1, 0, 0x04, 0x80}}, {1, {0, 0, 0, 0x04, 0x08}}}, period_offset, {0, 0, -44, -44}},
       {"X1y, then its memory", 1, {{0, {49, 1, 0, 0x21, 0x13}}, {1, {0, 0, 0, 0x21, 0x10}}}, period, {4605, 4602}},
   };
   for (const Case& c : cases) EXPECT_EQ(Trace(Song(c.speed, c.cells), u32(c.want.size()), c.value), c.want) << c.name;
@@ -206,10 +214,11 @@ TEST(XmEffects, SampleOffsetInsideTheLoopStartsThereAndBeyondItRestartsTheSample
   XmSong song = Song(1, {{0, {49, 1, 0, 0x09, 0x02}},
                          {1, {0, 0, 0, 0x09, 0x03}},     // no note: the next note starts at 768
                          {2, {49, 1, 0, 0, 0}},
-                         {3, {49, 1, 0, 0x09, 0x05}}});  // 1280 is past the loop: position 0
+                         {3, {49, 1, 0, 0x09, 0x04}}});  // 1024 ends the loop: position 0
   song.instruments[0].samples[0] = Dc_Sample(1000, 1024);
-  EXPECT_EQ(Trace(song, 4, [](XmModule*) { return i32(C0()->voice->position); }),
-            (std::vector<i32>{512, 512, 768, 0}));
+  // Voice x 10000 + position: a new note moves to the twin voice 32, a restart stays on it.
+  EXPECT_EQ(Trace(song, 4, [](XmModule*) { return i32(C0()->voice->position) + 10000 * C0()->voice->number; }),
+            (std::vector<i32>{512, 512, 320768, 320000}));
   // A ping-pong voice running backward starts over from 0 running forward.
   XmVoice* v = Xm_Voice(0);
   *v = XmVoice{};
@@ -312,15 +321,6 @@ TEST(XmEffects, PanningSlidesMoveByTheirNibblesInTheirDirections) {
     EXPECT_EQ(Trace(song, 4, [](XmModule*) { return C0()->panning * 1000 + C0()->voice->panning; }), c.want)
         << c.name;
   }
-}
-
-TEST(XmEffects, NoteDelayOfZeroPlaysAtOnceAndOfTwoAtTheThirdTick) {
-  XmSong song = Song(6, {{0, {49, 1, 0, 0x0E, 0xD0}}});
-  XmWriter_Cell(&song, 0, 0, 1) = {49, 1, 0, 0x0E, 0xD2};
-  auto playing = [](XmModule*) {
-    return (Xm_Channel(0)->voice->sample != nullptr) + 2 * (Xm_Channel(1)->voice->sample != nullptr);
-  };
-  EXPECT_EQ(Trace(song, 3, playing), (std::vector<i32>{1, 1, 3}));
 }
 
 TEST(XmEffects, PortamentoAndVolumeSlidesMoveByTheirMemories) {
