@@ -70,8 +70,7 @@ TEST(XmLoader, ReadsTheHeaderPatternsAndInstrumentsTheWriterWrote) {
   EXPECT_EQ(in.samples[1], &xm_empty_sample);
   // An instrument without samples leaves every slot on the empty sample.
   for (u32 i = 0; i < kXmMaxSamples; i++) EXPECT_EQ(m->instruments[1].samples[i], &xm_empty_sample);
-  EXPECT_TRUE(Xm_Free_Module(m));
-  EXPECT_FALSE(Xm_Free_Module(nullptr));
+  EXPECT_EQ(std::make_pair(Xm_Free_Module(m), Xm_Free_Module(nullptr)), std::make_pair(true, false));
 }
 
 TEST(XmLoader, OnlyATempoOfZeroIsReplacedAndSlowTemposPlayAsWritten) {
@@ -131,10 +130,12 @@ TEST(XmLoader, EmptyAndMissingPatternsPlayEmptyRows) {
   EXPECT_EQ(m->patterns[0].cells[79].note, 0);
   for (int p = 1; p < 4; p++) EXPECT_EQ(m->patterns[p].rows, 64u);
   Xm_Free_Module(m);
-  // A pattern of 0 rows becomes 64 empty rows.
-  m = Load_Bytes(Patched(One_Sample_Song(Dc_Sample(100)), 336 + 5, 0));
+  // A pattern of 0 rows becomes 64 empty rows; an empty order list plays its first entry.
+  bytes = Patched(One_Sample_Song(Dc_Sample(100)), 336 + 5, 0);
+  bytes[64] = 0;
+  m = Load_Bytes(bytes);
   ASSERT_NE(m, nullptr);
-  EXPECT_EQ(m->patterns[0].rows, 64u);
+  EXPECT_EQ(std::make_pair(m->patterns[0].rows, i32(m->song_length)), std::make_pair(64u, 1));
   Xm_Free_Module(m);
 }
 

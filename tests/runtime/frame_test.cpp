@@ -73,11 +73,9 @@ TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
     if (surface[row + 21] != 0) exit(21);
     // Event 0 has its SEQ line; MUS shows channel 11's first level byte: the overlay equals these lines.
     Seq_Set_Current(0), Seq_Set_Part_Name("intro"), Music_Play_Module();  // playing, nothing loaded
-    music_position = {3, 9};
     u8(*levels)[2] = music_channel_levels.levels;
-    levels[10][0] = 5, levels[11][0] = 7, levels[11][1] = 6;
-    u32* frame = vbe_screen.frame;
-    std::fill(frame, frame + 320 * 172, 0);
+    music_position = {3, 9}, levels[10][0] = 5, levels[11][0] = 7, levels[11][1] = 6;
+    u32* frame = vbe_screen.frame;  // holds the FPS line alone, drawn again at the same place
     Demo_Show_Debug_Info();
     std::vector<u32> shown(frame, frame + 320 * 172);
     std::fill(frame, frame + 320 * 172, 0);
