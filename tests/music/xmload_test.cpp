@@ -54,8 +54,8 @@ TEST(XmLoader, ReadsTheHeaderPatternsAndInstrumentsTheWriterWrote) {
   const XmCell& c = m->patterns[0].cells[3 * 6 + 2];
   EXPECT_EQ((std::vector<u8>{c.note, c.instrument, c.volume, c.effect, c.parameter}),
             (std::vector<u8>{49, 1, 0x40, 0x0C, 0x20}));
-  EXPECT_EQ(m->patterns[0].cells[4 * 6 + 5].note, 255);  // key-off
-  EXPECT_EQ(m->patterns[1].cells[31 * 6].effect, 0x0F);
+  EXPECT_EQ(std::make_pair(m->patterns[0].cells[4 * 6 + 5].note, m->patterns[1].cells[31 * 6].effect),
+            std::make_pair(u8(255), u8(0x0F)));  // a key-off and an F
   const XmInstrument& in = m->instruments[0];
   // The fadeout is doubled.
   EXPECT_EQ((std::vector<i32>{i32(in.sample_count), in.fadeout, in.volume_points, in.volume_type, in.volume_sustain,
@@ -65,8 +65,7 @@ TEST(XmLoader, ReadsTheHeaderPatternsAndInstrumentsTheWriterWrote) {
   EXPECT_EQ((std::vector<i32>{i32(s->length), s->loop_type, i32(s->loop_start), i32(s->loop_length), s->volume,
                               s->finetune, i32(s->panning), s->relative_note, s->bits}),
             (std::vector<i32>{32, XM_LOOP_FORWARD, 0, 32, 40, -16, 200, -12, 16}));
-  EXPECT_EQ(s->data[8], 1000);         // the sine's peak
-  EXPECT_EQ(s->data[32], s->data[0]);  // forward-loop guard
+  EXPECT_EQ(std::make_pair(s->data[8], s->data[32]), std::make_pair(i16(1000), s->data[0]));  // peak, loop guard
   EXPECT_EQ(in.samples[1], &xm_empty_sample);
   // An instrument without samples leaves every slot on the empty sample.
   for (u32 i = 0; i < kXmMaxSamples; i++) EXPECT_EQ(m->instruments[1].samples[i], &xm_empty_sample);
@@ -126,8 +125,7 @@ TEST(XmLoader, EmptyAndMissingPatternsPlayEmptyRows) {
   XmModule* m = Load_Bytes(bytes);
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(std::make_pair(m->used_patterns, m->pattern_table_size), std::make_pair(4, 4));
-  EXPECT_EQ(m->patterns[0].rows, 40u);
-  EXPECT_EQ(m->patterns[0].cells[79].note, 0);
+  EXPECT_EQ(std::make_pair(m->patterns[0].rows, m->patterns[0].cells[79].note), std::make_pair(40u, u8(0)));
   for (int p = 1; p < 4; p++) EXPECT_EQ(m->patterns[p].rows, 64u);
   Xm_Free_Module(m);
   // A pattern of 0 rows becomes 64 empty rows; an empty order list plays its first entry.
