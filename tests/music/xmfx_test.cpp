@@ -176,8 +176,7 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
 TEST(XmRows, KeymapSlot16PlaysTheEmptySample) {
   XmSong song = Song(1, {{0, {48, 1, 0, 0, 0}}, {1, {49, 1, 0, 0, 0}}});
   XmWriterInstrument& in = song.instruments[0];
-  in.samples.resize(16, Dc_Sample(1000));
-  in.samples[15] = Dc_Sample(1000, 48);
+  in.samples.resize(15, Dc_Sample(1000)), in.samples.push_back(Dc_Sample(1000, 48));
   std::fill(in.keymap, in.keymap + 48, 15);
   in.keymap[48] = 16;
   auto length = [](XmModule*) { return C0()->sample == &xm_empty_sample ? -1 : i32(C0()->sample->length); };

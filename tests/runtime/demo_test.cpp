@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "music/music.h"
 #include "runtime/con.h"
@@ -59,8 +60,7 @@ TEST(ConsoleGlyph, Utf8OnlyOnAUtf8Terminal) {
   EXPECT_TRUE(Con_Wants_Utf8("C.UTF-8", true) && Con_Wants_Utf8("en_US.utf8", true));
   for (const char* other : {"C", "POSIX", ""}) EXPECT_FALSE(Con_Wants_Utf8(other, true)) << other;
   EXPECT_FALSE(Con_Wants_Utf8("de_DE.UTF-8", false)) << "not on a terminal";
-  EXPECT_STREQ(Con_Glyph_Text(CON_TRIPLE_BAR, false), "\xF0");
-  EXPECT_STREQ(Con_Glyph_Text(CON_SQUARE, false), "\xFE");
-  EXPECT_STREQ(Con_Glyph_Text(CON_TRIPLE_BAR, true), "\xE2\x89\xA1");  // U+2261
-  EXPECT_STREQ(Con_Glyph_Text(CON_SQUARE, true), "\xE2\x96\xA0");      // U+25A0
+  for (auto [glyph, utf8, text] : {std::tuple{CON_TRIPLE_BAR, false, "\xF0"}, {CON_SQUARE, false, "\xFE"},
+                                   {CON_TRIPLE_BAR, true, "\xE2\x89\xA1"}, {CON_SQUARE, true, "\xE2\x96\xA0"}})
+    EXPECT_STREQ(Con_Glyph_Text(glyph, utf8), text) << int(glyph) << utf8;  // U+2261, U+25A0
 }

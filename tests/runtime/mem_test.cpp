@@ -24,21 +24,18 @@ TEST_F(MemoryBlocks, BlocksAreAlignedZeroedListedInOrderAndGuarded) {
   u8* b = static_cast<u8*>(Mem_Alloc(10));
   Mem_Reset_Align_Mask();
   u8* c = static_cast<u8*>(Mem_Alloc(0));
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(a) & 31, 0u);
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(b) & 65535, 0u);
+  EXPECT_EQ((uintptr_t(a) & 31) | (uintptr_t(b) & 65535), 0u);  // aligned to 32 bytes, then to 65536
   EXPECT_EQ((std::vector<u32>{Mem_Get_Taken_Size(a), Mem_Get_Taken_Size(b), Mem_Get_Taken_Size(c)}),
             (std::vector<u32>{132, 65546, 32}));
   Mem_Free(b);
   ASSERT_EQ(Mem_Get_Count(), 2);
   EXPECT_EQ(std::make_pair(Mem_Search_Block(c), Mem_Search_Block(b)), std::make_pair(1, -1));
   EXPECT_EQ(Mem_Mark(), 2);
-  Mem_Alloc(3);
-  Mem_Alloc(4);
+  Mem_Alloc(3), Mem_Alloc(4);
   Mem_Release();
   EXPECT_EQ(Mem_Get_Count(), 2) << "release frees only the blocks after the mark";
   u8* p = static_cast<u8*>(Mem_Alloc_Guarded(10, 4096));
-  EXPECT_EQ(Mem_Get_Size(p), 10u);
-  EXPECT_EQ(Mem_Get_Taken_Size(p), 10u + 4096u + 32u);
+  EXPECT_EQ(std::make_pair(Mem_Get_Size(p), Mem_Get_Taken_Size(p)), std::make_pair(10u, 10u + 4096u + 32u));
   for (int i = 0; i < 10 + 4096; i++) ASSERT_EQ(p[i], 0) << "the guard tail is zero too";
   Mem_Release();
   EXPECT_EQ(Mem_Get_Count(), 0) << "the last release cleared the mark";
@@ -51,14 +48,13 @@ TEST_F(MemoryBlocks, ReallocKeepsRowDescriptionAndContents) {
   Mem_Set_Description(a, "points");  // descriptions append
   for (int i = 0; i < 8; i++) a[i] = u8(i + 1);
   u8* b = static_cast<u8*>(Mem_Realloc(a, 4096));
-  EXPECT_EQ(Mem_Search_Block(b), 0);
-  EXPECT_EQ(std::make_pair(Mem_Get_Size(b), Mem_Get_Taken_Size(b)), std::make_pair(4096u, 40u));  // taken as first
+  EXPECT_EQ((std::vector<u32>{u32(Mem_Search_Block(b)), Mem_Get_Size(b), Mem_Get_Taken_Size(b)}),
+            (std::vector<u32>{0, 4096, 40}));  // its row kept, taken as first
   EXPECT_STREQ(Mem_Get_Description(b), "Mesh: points");
   EXPECT_EQ(b[7] + b[8], 8);
   b = static_cast<u8*>(Mem_Realloc(b, 2));
   EXPECT_EQ(b[1], 2) << "shrinking copies only what fits";
-  Mem_Set_Description(b, "!");
-  Mem_Set_Description(b, std::string(50, 'd').c_str());
+  Mem_Set_Description(b, "!"), Mem_Set_Description(b, std::string(50, 'd').c_str());
   EXPECT_EQ(strlen(Mem_Get_Description(b)), 50u) << "\"!\" starts afresh; fifty characters fit";
   EXPECT_FATAL("Mem: Block description too long ", Mem_Set_Description(b, "e"));
 }

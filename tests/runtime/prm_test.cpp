@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "runtime/options.h"
 #include "runtime/prm.h"
 #include "tests/engine_fixture.h"
+#include "video/vbe.h"
 
 namespace {
 void Parse(std::vector<const char*> arguments) {
@@ -22,17 +24,19 @@ void Parse(std::vector<const char*> arguments) {
 TEST(PrmParse, NamesIgnoreCaseTakeAMinusOrSlashAndValuesReachTheirHandlers) {
   Demo_Add_Options();
   EXPECT_EQ(Output_Of([] {
-              Parse({"-FENROW", "/mode:640x400", "nofades", "Config", "data:other.dat", "MELGO:tune.xm", "videoXYZ"});
+              Parse({"-FENROW", "/mode:640x400", "nofades", "Config", "data:other.dat", "MELGO:tune.xm", "videoXYZ",
+                     "raster", "cpu", "cpu", "mem", "mem", "fenrow", "led"});
             }),
             "Demo: Debug-mode enabled.\nDemo: Forcing graphics resolution to 640x400\n"
-            "Demo: Colorfades disabled.\nDemo: Datafile: other.dat\nDemo: Musicfile: tune.xm\n");
-  EXPECT_EQ(Demo_Get_Flag(DEMO_FLAG_DEBUG), 1);
-  EXPECT_EQ(Demo_Get_Flag(DEMO_FLAG_NO_FADES), 1);
-  EXPECT_EQ(Demo_Get_Flag(DEMO_FLAG_SOUND_SETTINGS), 1);
-  EXPECT_EQ(Demo_Get_Flag(DEMO_FLAG_VIDEO_SETTINGS), 1);
-  EXPECT_STREQ(Demo_Get_Datafile_Name(), "other.dat");
-  EXPECT_STREQ(Demo_Get_Music_Name(), "tune.xm");
-  EXPECT_EQ(Demo_Get_Flag(DEMO_FLAG_EXTERNAL_MUSIC), 1);
+            "Demo: Colorfades disabled.\nDemo: Datafile: other.dat\nDemo: Musicfile: tune.xm\n"
+            "Demo: Raster-mode enabled.\nVbe: Using standard VGA in black & white.\nDemo: cpu-mode enabled.\n"
+            "Demo: Memory usage measurement activated.\nDemo: LED tracking enabled.\n");  // once-only: once
+  std::vector<i32> set = {Mem_Get_Measure(), vbe_screen.black_white, !strcmp(Demo_Get_Datafile_Name(), "other.dat"),
+                          !strcmp(Demo_Get_Music_Name(), "tune.xm")};
+  for (DemoFlag f : {DEMO_FLAG_DEBUG, DEMO_FLAG_NO_FADES, DEMO_FLAG_SOUND_SETTINGS, DEMO_FLAG_VIDEO_SETTINGS,
+                     DEMO_FLAG_EXTERNAL_MUSIC, DEMO_FLAG_RASTER, DEMO_FLAG_CPU, DEMO_FLAG_LED})
+    set.push_back(Demo_Get_Flag(f));
+  EXPECT_EQ(set, std::vector<i32>(12, 1));
 }
 
 TEST(PrmParse, BadArgumentsAreFatal) {
@@ -41,8 +45,11 @@ TEST(PrmParse, BadArgumentsAreFatal) {
   EXPECT_FATAL("Prm: Illegal parameter: nonsense", Parse({"nonsense"}));
   // The sign is dropped from the argument only, so the "-h" row never matches "-h".
   EXPECT_FATAL("Prm: Illegal parameter: -h", Parse({"-h"}));
-  std::string long_name = "data:" + std::string(100, 'n');
-  EXPECT_FATAL("Prm: Illegal parameter: data:nnn", Parse({long_name.c_str()}));
+  EXPECT_FATAL("Prm: Illegal parameter: mode:640x8193", Parse({"mode:640x8193"}));
+  for (size_t n : {size_t(100), size_t(kDemoNameBytes)}) {  // a name must leave room for its end mark
+    std::string long_name = "data:" + std::string(n, 'n');
+    EXPECT_FATAL("Prm: Illegal parameter: data:nnn", Parse({long_name.c_str()}));
+  }
   EXPECT_FATAL("Prm: Unable to remove parameter", Prm_Remove_Option("nothing"));
 }
 
