@@ -180,6 +180,8 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
               {n - 10, 1, kEarly},    // a second record that is not counted
               {record, 200, kEarly},  // a name running past the directory
               {record + 11, 0xF0, "File: Datafile is damaged (entry outside the file)"},
+              {record + 7, 1, "File: Datafile is damaged (entry outside the file)"},  // stored: 16 MB more
+              {record + 17 + 2, 3, "File: Datafile is damaged (packed entry too short)"},  // "z" stored: 3
               {record + 12, 4, kSizes},
               {5, 6, kSizes},  // the packed entry's own size field
               {9, 0xFF, kEarly},
@@ -189,11 +191,9 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
     SCOPED_TRACE(row.at);
     std::vector<u8> bytes = good;
     row.value == 0xFF ? bytes.resize(row.at) : void(bytes[row.at] = row.value);
-    Write_Bytes(Test_Short_Temp("bad"), bytes);
-    File_Set_Datafile(Test_Short_Temp("bad").c_str());
+    Write_Bytes(Test_Short_Temp("bad"), bytes), File_Set_Datafile(Test_Short_Temp("bad").c_str());
     EXPECT_FATAL(row.message, File_Init());
-    EXPECT_NE(File_Try_Init(), nullptr);
-    EXPECT_EQ(File_Is_Initialised(), 0);
+    EXPECT_TRUE(File_Try_Init() != nullptr && !File_Is_Initialised());
   }
   // 100 whole records are taken, 101 are not; a pipe (whose open would wait for a writer for ever) and a
   // folder by the name are refused.
