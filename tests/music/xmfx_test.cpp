@@ -50,12 +50,10 @@ TEST(XmFormulas, TickLengthPeriodsAndFrequencies) {
     Xm_Set_Bpm(&m, bpm);
     EXPECT_EQ(m.tick_length, frames) << bpm;
   }
-  EXPECT_EQ(Xm_Amiga_Period(48, 0), 1712);
-  EXPECT_EQ(Xm_Amiga_Period(0, 0), 27392);
+  EXPECT_EQ(std::make_pair(Xm_Amiga_Period(48, 0), Xm_Amiga_Period(0, 0)), std::make_pair(1712, 27392));
   EXPECT_EQ(Xm_Frequency(&m, 1712, 0), 8362);
   m.flags = 1;
-  EXPECT_EQ(Xm_Frequency(&m, 4608, 0), 8363);
-  EXPECT_EQ(Xm_Frequency(&m, 4608 - 768, 0), 16726);
+  EXPECT_EQ(std::make_pair(Xm_Frequency(&m, 4608, 0), Xm_Frequency(&m, 4608 - 768, 0)), std::make_pair(8363, 16726));
 }
 
 TEST(XmRows, JumpsBreaksLoopsDelaysAndSpeedZeroGiveTheirTimelines) {
@@ -165,7 +163,8 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       {"E41, E73, 488", 3, {{0, {0, 0, 0, 0x0E, 0x41}}, {1, {0, 0, 0, 0x0E, 0x73}}, {2, {49, 1, 0, 0x04, 0x88}}},
        period_offset, {0, 0, 0, 0, 0, 0, 0, 0, -16}},
       {"E73, 788", 3, {{0, {0, 0, 0, 0x0E, 0x73}}, {1, {49, 1, 0x30, 0x07, 0x88}}}, volume_offset, {0, 0, 0, 0, 0, 22}},
-      // 480 sets the speed alone, 408 the depth alone: position 8 gives -44.
+      // 480 sets the speed alone, 408 the depth alone: position 8 gives -44; the column's A8, B8 likewise.
+      {"column B8", 3, {{0, {49, 1, 0xA8, 0, 0}}, {1, {0, 0, 0xB8, 0, 0}}}, period_offset, {0, 0, 0, 0, 0, -44}},
       {"408", 2, {{0, {49, 1, 0, 0x04, 0x80}}, {1, {0, 0, 0, 0x04, 0x08}}}, period_offset, {0, 0, -44, -44}},
       {"X1y, then its memory", 1, {{0, {49, 1, 0, 0x21, 0x13}}, {1, {0, 0, 0, 0x21, 0x10}}}, period, {4605, 4602}},
   };
@@ -185,14 +184,14 @@ TEST(XmRows, KeymapSlot16PlaysTheEmptySample) {
 
 TEST(XmEffects, AutoVibratoFollowsTheInstrumentsWaveformAndSweep) {
   struct Case {
-    u8 type, sweep;
-    std::vector<i32> want;  // rate 64: positions 0, 64, 128, 192 at ticks 0..3; depth 16
-  } cases[] = {{0, 0, {0, 16, 0, -16}}, {1, 0, {16, 16, -16, -16}}, {2, 0, {0, -8, 16, 8}},
-               {3, 0, {0, 8, 16, -8}},  {0, 4, {0, 4, 0, -12}}};
+    u8 type, sweep, rate;
+    std::vector<i32> want;  // rate 64: positions 0, 64, 128, 192 at ticks 0..3 (85: 0, 85, 170, 255); depth 16
+  } cases[] = {{0, 0, 64, {0, 16, 0, -16}}, {1, 0, 64, {16, 16, -16, -16}}, {2, 0, 64, {0, -8, 16, 8}},
+               {3, 0, 64, {0, 8, 16, -8}},  {0, 4, 64, {0, 4, 0, -12}},     {1, 0, 85, {16, 16, -16, -16}}};
   for (const Case& c : cases) {
     XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}});
     XmWriterInstrument& in = song.instruments[0];
-    in.vibrato_type = c.type, in.vibrato_sweep = c.sweep, in.vibrato_depth = 16, in.vibrato_rate = 64;
+    in.vibrato_type = c.type, in.vibrato_sweep = c.sweep, in.vibrato_depth = 16, in.vibrato_rate = c.rate;
     EXPECT_EQ(Trace(song, 4, [](XmModule*) { return C0()->period_offset; }), c.want) << int(c.type);
   }
 }
@@ -264,9 +263,9 @@ TEST(XmEffects, KeyOffWithoutEnvelopeCutsAndWithEnvelopeFadesPastTheSustain) {
   song.instruments[0].volume_envelope = {{{0, 64}, {2, 64}, {50, 0}}, 1, 0, 0, 3};  // sustained at point 1
   song.instruments[0].fadeout = 4096;  // 8192 a tick once doubled
   // Held at 64 until the key-off at tick 4; then fadeout 57344 / 65536 of 127 and falling.
-  std::vector<i32> v = Trace(song, 8, volume);
-  EXPECT_EQ(std::make_pair(v[3], v[4]), std::make_pair(127, 111));
-  EXPECT_TRUE(v[5] < v[4] && v[7] < v[6]);
+  std::vector<i32> v = Trace(song, 16, volume);  // the fadeout volume reaches 0 at tick 11 and stays there
+  EXPECT_TRUE(v[3] == 127 && v[4] == 111 && v[5] < v[4] && v[7] < v[6] && v[11] == 0 && v[15] == 0);
+  EXPECT_EQ(C0()->fadeout_volume, 0) << "as the last tick left it";
 }
 
 // Envelope (0, 64), (2, 64), (4, 0), sustained at point 1: held at 64 until the key-off at tick 4, which
