@@ -142,6 +142,7 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       {"E9y starts the note again", 4, {{0, {49, 1, 0, 0x0E, 0x92}}}, voice, {0, 0, 32}},
       // A delayed note takes its volume byte at its tick; before it, the volume held before the row.
       {"EDy with a volume byte", 6, {{0, {49, 1, 0x20, 0x0E, 0xD2}}}, started_volume, {0, 0, 116}},
+      {"ED2 holds the voice", 3, {{0, {49, 1, 0, 0, 0}}, {1, {49, 1, 0x62, 0x0E, 0xD2}}}, left_gain, {63, 63, 63, 63, 63}},
       {"ED0 plays at once", 6, {{0, {49, 1, 0x20, 0x0E, 0xD0}}}, started_volume, {116}},
       {"H down to 0", 6, {{0, {49, 1, 0, 0x11, 0x0F}}}, global, {64, 49, 34, 19, 4, 0}},
       {"retrigger x2/3", 7, {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
