@@ -27,8 +27,11 @@ HWND Drive_Find(const char* window_class, const char* title) {
 bool Drive_Click(const char* ids) {
   HWND dialog = Drive_Find("#32770", "Velmoran / Tarvek (WIN32 Version)");
   if (!dialog) return printf("no setup dialog\n"), false;
-  for (int id : kSetupIds)
-    if (!GetDlgItem(dialog, id)) return printf("setup dialog: no control %d\n", id), false;
+  char label[64];
+  for (int id : kSetupIds) {
+    if (!GetDlgItemTextA(dialog, id, label, sizeof label)) return printf("setup dialog: no control %d\n", id), false;
+    printf("setup control %d: %s\n", id, label);
+  }
   printf("setup dialog: 320 x 200 %s, VSync %s\n",
          SendDlgItemMessageA(dialog, 1000, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "clear",
          SendDlgItemMessageA(dialog, 1003, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "clear");
@@ -42,9 +45,19 @@ bool Drive_Click(const char* ids) {
   return true;
 }
 
-bool Drive_Escape(int ms) {
+// The main window, with its frame and the class style it was registered with.
+HWND Drive_Main(void) {
   HWND window = Drive_Find("VelMoran / Tarvek", "VelMoran / Tarvek");
-  if (!window) return printf("no main window\n"), false;
+  if (!window) return printf("no main window\n"), nullptr;
+  printf("main window: overlapped %d, class style %#lx\n",
+         (GetWindowLongA(window, GWL_STYLE) & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW,
+         GetClassLongA(window, GCL_STYLE));
+  return window;
+}
+
+bool Drive_Escape(int ms) {
+  HWND window = Drive_Main();
+  if (!window) return false;
   Sleep(ms);
   // Held for a while, as a finger does: the show looks at the key once a frame.
   PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -56,8 +69,8 @@ bool Drive_Escape(int ms) {
 
 // The close box as the system menu gives it: the program's default procedure closes the window.
 bool Drive_Close(int ms) {
-  HWND window = Drive_Find("VelMoran / Tarvek", "VelMoran / Tarvek");
-  if (!window) return printf("no main window\n"), false;
+  HWND window = Drive_Main();
+  if (!window) return false;
   Sleep(ms);
   PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   printf("close box pressed\n");

@@ -82,8 +82,9 @@ d3dutil)
     ! grep -q "D3DXLoadSurfaceFrom\(FileA\|Surface\) .*filter 0x[^3]," out.txt || fail "D3DX was not given its linear filter"
   ;;
 window)
+  # The class and style the window was made with: a framed overlapped window taking double clicks.
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" "No audio device" \
-    "Direct3D 9 presented [1-9]" -- escape:1500
+    "Direct3D 9 presented [1-9]" "overlapped 1, class style 0x8" -- escape:1500
   # Frames are the window's paint messages: the frame limit counts them (and the AVI of the window
   # holds them), a scripted Escape comes through the window's real message queue, and the close box
   # ends the show through the system.
@@ -99,8 +100,10 @@ window)
     fail "no console with standard output in it"
   ;;
 dialog)
-  drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" -- \
-    click:1003,1003,1005,1 escape:1500
+  # Each control of the setup dialog carries its own label.
+  drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" "control 1: RUN!" \
+    "control 2: Exit" "control 1000: 320 x 200" "control 1001: Debug Mode" "control 1002: 640 x 400" \
+    "control 1003: VSync" "control 1004: Fullscreen" "control 1005: 800 x 500" -- click:1003,1003,1005,1 escape:1500
   drive 0 "320 x 200 checked" -- click:2
   grep -a -q "Window shown" out.txt && fail "Exit still opened the window"
   ;;
@@ -128,6 +131,11 @@ failures)
     "box:File: Unable to open datafile"
   VELMORAN_SETUP=run drive 1 "Unable to open datafile" -- lonely/velmoran.exe
   grep -a -q "error box" out.txt && fail "a box although standard output is read"
+  # Standard output written to a file is read too: no box, the program ends at once.
+  VELMORAN_SETUP=run timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" \
+    lonely/velmoran.exe > file.txt 2>&1
+  grep -a -q "^exit 1.\?\$" file.txt && grep -a -q "Unable to open datafile" file.txt ||
+    { cat file.txt; fail "a box or no message although standard output goes to a file"; }
   VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" -- \
     "box:Could not get the backbuffer! Rendering stopped." escape:500
   ;;
