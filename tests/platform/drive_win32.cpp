@@ -1,7 +1,7 @@
 // Drives the Windows program's real user interface from outside, as a person would: starts it,
 // clicks setup-dialog controls by id, presses Escape in its window or its close box, answers its
 // error box or presses OK in a dialog by title. usage: velmoran-drive [--no-output] <program>
-// [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] [ok:TITLE] ...; prints "exit N". --no-output starts
+// [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] [ok|cancel:TITLE] ...; prints "exit N". --no-output starts
 // it as from the desktop: standard output and error reach nothing.
 #include <windows.h>
 
@@ -77,12 +77,13 @@ bool Drive_Close(int ms) {
   return true;
 }
 
-bool Drive_Ok(const char* title) {
+// Presses OK (or Cancel) in the dialog of that title.
+bool Drive_Answer(const char* title, int button) {
   HWND dialog = Drive_Find("#32770", title);
   if (!dialog) return printf("no dialog %s\n", title), false;
   Sleep(500);  // read first, as a person does: the program must stay still meanwhile
-  SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  return printf("answered %s\n", title), true;
+  SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+  return printf("answered %s with %d\n", title, button), true;
 }
 
 bool Drive_Box(const char* text) {
@@ -90,7 +91,8 @@ bool Drive_Box(const char* text) {
   if (!box) return printf("no error box\n"), false;
   char shown[256] = "";
   GetDlgItemTextA(box, 0xFFFF, shown, sizeof shown);
-  printf("error box: %s\n", shown);
+  HWND cancel = GetDlgItem(box, IDCANCEL);
+  printf("error box%s: %s\n", cancel && IsWindowVisible(cancel) ? " with Cancel" : "", shown);
   SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   return strcmp(shown, text) == 0;
 }
@@ -114,7 +116,8 @@ int main(int argc, char** argv) {
     else if (strncmp(argv[i], "escape:", 7) == 0) ok = Drive_Escape(atoi(argv[i] + 7));
     else if (strncmp(argv[i], "close:", 6) == 0) ok = Drive_Close(atoi(argv[i] + 6));
     else if (strncmp(argv[i], "box:", 4) == 0) ok = Drive_Box(argv[i] + 4);
-    else if (strncmp(argv[i], "ok:", 3) == 0) ok = Drive_Ok(argv[i] + 3);
+    else if (strncmp(argv[i], "ok:", 3) == 0) ok = Drive_Answer(argv[i] + 3, IDOK);
+    else if (strncmp(argv[i], "cancel:", 7) == 0) ok = Drive_Answer(argv[i] + 7, IDCANCEL);
     else ok = false;
   }
   DWORD code = 99;

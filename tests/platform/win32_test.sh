@@ -90,9 +90,12 @@ window)
   # ends the show through the system.
   # The person at the window picks the compressor first (the system's dialog; OK keeps full frames).
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=window.avi drive 124 "Direct3D 9 presented 40 frames" \
-    "answered Video Compression" -- "ok:Video Compression"
+    "answered Video Compression with 1" -- "ok:Video Compression"
   got=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height -of csv=p=0 window.avi)
   [ "$got" = "320,200,40" ] || fail "ffprobe read \"$got\" from the window's AVI, expected 320,200,40"
+  # Cancelled, the capture is refused, the show goes on without it and its exit code says so.
+  VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=cancelled.avi drive 74 "cannot write .*cancelled.avi" \
+    "presented 40 frames" -- "cancel:Video Compression"
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
   VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
   # The console the program can open holds what standard output writes.
@@ -114,6 +117,8 @@ audio)
   HOME=$work/home WINEDLLOVERRIDES="mscoree,mshtml,winepulse.drv=" VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=4 \
     drive 124 "waveOut played [1-9][0-9]* ms" "presented [1-9]" --
   grep -a -q "No audio device" out.txt && fail "no wave device"
+  # The 2 s ring loops: more than one pass of it is played.
+  grep -a -q -E "waveOut played (2[5-9][0-9]{2}|[3-9][0-9]{3}|[1-9][0-9]{4,}) ms" out.txt || fail "the ring did not loop"
   ;;
 failures)
   VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
@@ -136,7 +141,7 @@ failures)
     lonely/velmoran.exe > file.txt 2>&1
   grep -a -q "^exit 1.\?\$" file.txt && grep -a -q "Unable to open datafile" file.txt ||
     { cat file.txt; fail "a box or no message although standard output goes to a file"; }
-  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" -- \
+  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" "error box: Could not" -- \
     "box:Could not get the backbuffer! Rendering stopped." escape:500
   ;;
 *)
