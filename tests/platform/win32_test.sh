@@ -69,6 +69,11 @@ avi)
   ffmpeg -y -v error -i windows.avi -f framemd5 windows.md5 && ffmpeg -y -v error -i linux.avi -f framemd5 linux.md5 ||
     fail "ffmpeg could not decode the videos"
   cmp <(grep -v '^#' windows.md5) <(grep -v '^#' linux.md5) || fail "the videos' frames differ"
+  # The stream header's frame rectangle (four 16-bit numbers 48 bytes into it) spans the picture.
+  for f in windows.avi linux.avi; do
+    at=$(grep -abo strh $f | head -1 | cut -d: -f1)
+    [ "$(od -An -t d2 -j $((at + 8 + 48)) -N 8 $f | tr -s ' ')" = " 0 0 320 200" ] || fail "$f: a wrong frame rectangle"
+  done
   ;;
 d3dutil)
   # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
@@ -98,9 +103,9 @@ window)
     "presented 40 frames" -- "cancel:Video Compression"
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
   VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
-  # The console the program can open holds what standard output writes.
+  # The console the program can open holds what standard output and error write.
   timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-console-check.exe" ||
-    fail "no console with standard output in it"
+    fail "no console with standard output and error in it"
   ;;
 dialog)
   # Each control of the setup dialog carries its own label.
