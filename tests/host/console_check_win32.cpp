@@ -1,6 +1,6 @@
 // The Windows program's console: Win_Open_Console makes one for a program that has none, and standard
-// output is written into it. usage: velmoran-console-check (a GUI program); exit 0 when the line printed
-// is read back from the console's screen, else 1.
+// output and error are written into it. usage: velmoran-console-check (a GUI program); exit 0 when the
+// line printed to each is read back from the console's screen, else 1.
 #include <windows.h>
 
 #include <cstdio>
@@ -14,10 +14,12 @@ int main() {
   if (!Win_Open_Console()) return 1;
   printf("%s\n", kLine);
   fflush(stdout);
+  fprintf(stderr, "%s\n", kLine);  // standard error below it, on the second row
   HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
-  char shown[sizeof kLine] = "";
+  char shown[sizeof kLine] = "", below[sizeof kLine] = "";
   DWORD read = 0;
   ReadConsoleOutputCharacterA(screen, shown, sizeof kLine - 1, COORD{0, 0}, &read);
-  return strcmp(shown, kLine) == 0 ? 0 : 1;
+  ReadConsoleOutputCharacterA(screen, below, sizeof kLine - 1, COORD{0, 1}, &read);
+  return strcmp(shown, kLine) == 0 && strcmp(below, kLine) == 0 ? 0 : 1;
 }

@@ -1,7 +1,7 @@
 // Drives the Windows program's real user interface from outside, as a person would: starts it,
 // clicks setup-dialog controls by id, presses Escape in its window or its close box, answers its
 // error box or presses OK in a dialog by title. usage: velmoran-drive [--no-output] <program>
-// [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] [ok:TITLE] ...; prints "exit N". --no-output starts
+// [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] [ok|cancel:TITLE] ...; prints "exit N". --no-output starts
 // it as from the desktop: standard output and error reach nothing.
 #include <windows.h>
 
@@ -27,8 +27,11 @@ HWND Drive_Find(const char* window_class, const char* title) {
 bool Drive_Click(const char* ids) {
   HWND dialog = Drive_Find("#32770", "Velmoran / Tarvek (WIN32 Version)");
   if (!dialog) return printf("no setup dialog\n"), false;
-  for (int id : kSetupIds)
-    if (!GetDlgItem(dialog, id)) return printf("setup dialog: no control %d\n", id), false;
+  char label[64];
+  for (int id : kSetupIds) {
+    if (!GetDlgItemTextA(dialog, id, label, sizeof label)) return printf("setup dialog: no control %d\n", id), false;
+    printf("setup control %d: %s\n", id, label);
+  }
   printf("setup dialog: 320 x 200 %s, VSync %s\n",
          SendDlgItemMessageA(dialog, 1000, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "clear",
          SendDlgItemMessageA(dialog, 1003, BM_GETCHECK, 0, 0) == BST_CHECKED ? "checked" : "clear");
@@ -42,9 +45,19 @@ bool Drive_Click(const char* ids) {
   return true;
 }
 
-bool Drive_Escape(int ms) {
+// The main window, with its frame and the class style it was registered with.
+HWND Drive_Main(void) {
   HWND window = Drive_Find("VelMoran / Tarvek", "VelMoran / Tarvek");
-  if (!window) return printf("no main window\n"), false;
+  if (!window) return printf("no main window\n"), nullptr;
+  printf("main window: overlapped %d, class style %#lx\n",
+         (GetWindowLongA(window, GWL_STYLE) & WS_OVERLAPPEDWINDOW) == WS_OVERLAPPEDWINDOW,
+         GetClassLongA(window, GCL_STYLE));
+  return window;
+}
+
+bool Drive_Escape(int ms) {
+  HWND window = Drive_Main();
+  if (!window) return false;
   Sleep(ms);
   // Held for a while, as a finger does: the show looks at the key once a frame.
   PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -56,20 +69,21 @@ bool Drive_Escape(int ms) {
 
 // The close box as the system menu gives it: the program's default procedure closes the window.
 bool Drive_Close(int ms) {
-  HWND window = Drive_Find("VelMoran / Tarvek", "VelMoran / Tarvek");
-  if (!window) return printf("no main window\n"), false;
+  HWND window = Drive_Main();
+  if (!window) return false;
   Sleep(ms);
   PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
   printf("close box pressed\n");
   return true;
 }
 
-bool Drive_Ok(const char* title) {
+// Presses OK (or Cancel) in the dialog of that title.
+bool Drive_Answer(const char* title, int button) {
   HWND dialog = Drive_Find("#32770", title);
   if (!dialog) return printf("no dialog %s\n", title), false;
   Sleep(500);  // read first, as a person does: the program must stay still meanwhile
-  SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-  return printf("answered %s\n", title), true;
+  SendMessageA(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+  return printf("answered %s with %d\n", title, button), true;
 }
 
 bool Drive_Box(const char* text) {
@@ -77,7 +91,8 @@ bool Drive_Box(const char* text) {
   if (!box) return printf("no error box\n"), false;
   char shown[256] = "";
   GetDlgItemTextA(box, 0xFFFF, shown, sizeof shown);
-  printf("error box: %s\n", shown);
+  HWND cancel = GetDlgItem(box, IDCANCEL);
+  printf("error box%s: %s\n", cancel && IsWindowVisible(cancel) ? " with Cancel" : "", shown);
   SendMessageA(GetDlgItem(box, IDOK), BM_CLICK, 0, 0);
   return strcmp(shown, text) == 0;
 }
@@ -101,7 +116,8 @@ int main(int argc, char** argv) {
     else if (strncmp(argv[i], "escape:", 7) == 0) ok = Drive_Escape(atoi(argv[i] + 7));
     else if (strncmp(argv[i], "close:", 6) == 0) ok = Drive_Close(atoi(argv[i] + 6));
     else if (strncmp(argv[i], "box:", 4) == 0) ok = Drive_Box(argv[i] + 4);
-    else if (strncmp(argv[i], "ok:", 3) == 0) ok = Drive_Ok(argv[i] + 3);
+    else if (strncmp(argv[i], "ok:", 3) == 0) ok = Drive_Answer(argv[i] + 3, IDOK);
+    else if (strncmp(argv[i], "cancel:", 7) == 0) ok = Drive_Answer(argv[i] + 7, IDCANCEL);
     else ok = false;
   }
   DWORD code = 99;

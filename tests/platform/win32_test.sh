@@ -69,6 +69,11 @@ avi)
   ffmpeg -y -v error -i windows.avi -f framemd5 windows.md5 && ffmpeg -y -v error -i linux.avi -f framemd5 linux.md5 ||
     fail "ffmpeg could not decode the videos"
   cmp <(grep -v '^#' windows.md5) <(grep -v '^#' linux.md5) || fail "the videos' frames differ"
+  # The stream header's frame rectangle (four 16-bit numbers 48 bytes into it) spans the picture.
+  for f in windows.avi linux.avi; do
+    at=$(grep -abo strh $f | head -1 | cut -d: -f1)
+    [ "$(od -An -t d2 -j $((at + 8 + 48)) -N 8 $f | tr -s ' ')" = " 0 0 320 200" ] || fail "$f: a wrong frame rectangle"
+  done
   ;;
 d3dutil)
   # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
@@ -82,25 +87,31 @@ d3dutil)
     ! grep -q "D3DXLoadSurfaceFrom\(FileA\|Surface\) .*filter 0x[^3]," out.txt || fail "D3DX was not given its linear filter"
   ;;
 window)
+  # The class and style the window was made with: a framed overlapped window taking double clicks.
   VELMORAN_SETUP=run drive 0 "Window shown, client area 320x200" "Direct3D 9, back buffer 320x200" "No audio device" \
-    "Direct3D 9 presented [1-9]" -- escape:1500
+    "Direct3D 9 presented [1-9]" "overlapped 1, class style 0x8" -- escape:1500
   # Frames are the window's paint messages: the frame limit counts them (and the AVI of the window
   # holds them), a scripted Escape comes through the window's real message queue, and the close box
   # ends the show through the system.
   # The person at the window picks the compressor first (the system's dialog; OK keeps full frames).
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=window.avi drive 124 "Direct3D 9 presented 40 frames" \
-    "answered Video Compression" -- "ok:Video Compression"
+    "answered Video Compression with 1" -- "ok:Video Compression"
   got=$(ffprobe -v error -count_frames -show_entries stream=nb_read_frames,width,height -of csv=p=0 window.avi)
   [ "$got" = "320,200,40" ] || fail "ffprobe read \"$got\" from the window's AVI, expected 320,200,40"
+  # Cancelled, the capture is refused, the show goes on without it and its exit code says so.
+  VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=40 VELMORAN_AVI=cancelled.avi drive 74 "cannot write .*cancelled.avi" \
+    "presented 40 frames" -- "cancel:Video Compression"
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
   VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
-  # The console the program can open holds what standard output writes.
+  # The console the program can open holds what standard output and error write.
   timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-console-check.exe" ||
-    fail "no console with standard output in it"
+    fail "no console with standard output and error in it"
   ;;
 dialog)
-  drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" -- \
-    click:1003,1003,1005,1 escape:1500
+  # Each control of the setup dialog carries its own label.
+  drive 0 "320 x 200 checked, VSync clear" "client area 960x600" "back buffer 960x600" "control 1: RUN!" \
+    "control 2: Exit" "control 1000: 320 x 200" "control 1001: Debug Mode" "control 1002: 640 x 400" \
+    "control 1003: VSync" "control 1004: Fullscreen" "control 1005: 800 x 500" -- click:1003,1003,1005,1 escape:1500
   drive 0 "320 x 200 checked" -- click:2
   grep -a -q "Window shown" out.txt && fail "Exit still opened the window"
   ;;
@@ -111,6 +122,8 @@ audio)
   HOME=$work/home WINEDLLOVERRIDES="mscoree,mshtml,winepulse.drv=" VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=4 \
     drive 124 "waveOut played [1-9][0-9]* ms" "presented [1-9]" --
   grep -a -q "No audio device" out.txt && fail "no wave device"
+  # The 2 s ring loops: more than one pass of it is played.
+  grep -a -q -E "waveOut played (2[5-9][0-9]{2}|[3-9][0-9]{3}|[1-9][0-9]{4,}) ms" out.txt || fail "the ring did not loop"
   ;;
 failures)
   VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
@@ -128,7 +141,12 @@ failures)
     "box:File: Unable to open datafile"
   VELMORAN_SETUP=run drive 1 "Unable to open datafile" -- lonely/velmoran.exe
   grep -a -q "error box" out.txt && fail "a box although standard output is read"
-  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" -- \
+  # Standard output written to a file is read too: no box, the program ends at once.
+  VELMORAN_SETUP=run timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" \
+    lonely/velmoran.exe > file.txt 2>&1
+  grep -a -q "^exit 1.\?\$" file.txt && grep -a -q "Unable to open datafile" file.txt ||
+    { cat file.txt; fail "a box or no message although standard output goes to a file"; }
+  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" "error box: Could not" -- \
     "box:Could not get the backbuffer! Rendering stopped." escape:500
   ;;
 *)
