@@ -13,7 +13,6 @@
 #include "host/avi.h"
 #include "host/win.h"
 #include "platform/plat.h"
-#include "runtime/err.h"
 
 #ifndef VELMORAN_DATA_DIR
 #define VELMORAN_DATA_DIR "data"
@@ -23,7 +22,6 @@ namespace {
 const int kExitLimit = 124;
 const int kExitBadSettings = 2;
 const int kExitCaptureFailed = 74;  // the show played on, but a capture file is missing or incomplete
-const char* const kMusicFile = "velmoran.xm";
 
 void Launch_Platform_Done(void) { Plat_Done(); }
 
@@ -49,19 +47,7 @@ bool Launch_Absolute(const char* setting, char* path, size_t size) {
   return false;
 }
 
-// The music is opened as a plain file: one that is not a regular file (a pipe would block the run for
-// ever) ends the run through the engine's fatal path, as a refused data file does.
-void Launch_Check_Music(void) {
-  std::error_code error;
-  std::filesystem::file_status status = std::filesystem::status(kMusicFile, error);
-  if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return;
-  const char* kind = std::filesystem::is_directory(status) ? "a folder"
-                     : std::filesystem::is_fifo(status)    ? "a pipe"
-                                                           : "special";
-  Err_Error("Velmoran: %s is %s, not a regular file", kMusicFile, kind);
-}
-
-bool Launch_Data_Here(void) { return access("velmoran.dat", R_OK) == 0 && access(kMusicFile, R_OK) == 0; }
+bool Launch_Data_Here(void) { return access("velmoran.dat", R_OK) == 0 && access("velmoran.xm", R_OK) == 0; }
 
 // The show opens its files in the current directory; without them there, the program's own folder,
 // then the build's data.
@@ -94,7 +80,6 @@ int Launch_Main(int, char**) {
   // The folder for pictures is made now; one that cannot be made stops the run before it starts.
   if (config.dump_dir[0] && !Plat_Capture_Make_Dir(config.dump_dir)) return kExitBadSettings;
   Launch_Find_Data();
-  Launch_Check_Music();
   Plat_Capture_Set_Video_Writer(Avi_Capture_Writer());
   if (!Plat_Init(config)) return WIN_EXIT_WINDOW;
   // Fatal errors leave through exit(): the platform still closes its window and device.

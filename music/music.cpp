@@ -7,6 +7,7 @@
 #include "music/xmload.h"
 #include "music/xmmix.h"
 #include "runtime/err.h"
+#include "runtime/file.h"
 
 MusicPosition music_position;
 MusicChannelLevels music_channel_levels;
@@ -22,7 +23,12 @@ i32 music_option = 0;
 i32 music_parameter = 0;
 }  // namespace
 
-void* Music_File_Open(const char* name) { return fopen(name, "rb"); }
+// Only a regular file is opened; anything else ends the run saying what it is.
+void* Music_File_Open(const char* name) {
+  FILE* f = nullptr;
+  if (const char* kind = File_Open_Regular(name, &f)) Err_Error("Music: %s is %s", name, kind);
+  return f;
+}
 void Music_File_Close(void* stream) { fclose(static_cast<FILE*>(stream)); }
 u32 Music_File_Read(void* destination, u32 bytes, void* stream) {
   return u32(fread(destination, 1, bytes, static_cast<FILE*>(stream)));

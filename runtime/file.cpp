@@ -170,6 +170,8 @@ const char* File_Read_Directory(void) {
   return nullptr;
 }
 
+}  // namespace
+
 // Opens a file for reading when it is a regular file: a pipe would block the open for ever and a folder
 // reads as nothing. What it is instead, or null when it opened (errno tells why it did not).
 const char* File_Open_Regular(const char* name, FILE** handle) {
@@ -182,7 +184,6 @@ const char* File_Open_Regular(const char* name, FILE** handle) {
   *handle = fopen(name, "rb");
   return nullptr;
 }
-}  // namespace
 
 u8 File_Set_Datafile(const char* name) {
   if (!name) name = "";

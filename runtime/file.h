@@ -1,5 +1,7 @@
 // Data file and file layer: entries of one data file, or plain files, read one open file at a time.
 #pragma once
+#include <cstdio>
+
 #include "runtime/types.h"
 
 // One row of the directory table, as read from the data file's directory.
@@ -19,6 +21,9 @@ struct FileEntry {
 const u32 kFileMaxEntries = 100;
 const u32 kFileBufferBytes = 64000;
 
+// Opens a file for reading when it is a regular file (a pipe would block the open for ever, a folder reads
+// as nothing): what it is instead, or null when it was opened or the open failed (*handle null, errno why).
+const char* File_Open_Regular(const char* name, FILE** handle);
 u8 File_Set_Datafile(const char* name);
 void File_Init(void);
 // File_Init that hands back the reason a data file is refused instead of ending the program;

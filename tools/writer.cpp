@@ -13,9 +13,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/plat.h"
+
 namespace {
 const size_t kQuoteMax = 40;         // characters of a token quoted in a message
-const size_t kWholeDigitsMax = 10;   // digits of the largest u32
 const u32 kTempAttempts = 100;       // names tried for the temporary file beside the target
 const int kNewFileMode = 0666;       // narrowed by the umask, as any new file
 const int kWalkFds = 16;             // folders held open while removing a scratch folder
@@ -119,12 +120,9 @@ std::string Quote_Token(const std::string& token) {
 }
 
 bool Parse_Whole(const std::string& text, u32 max, u32* value) {
-  if (text.empty() || text.size() > kWholeDigitsMax || text.find_first_not_of("0123456789") != std::string::npos)
-    return false;
-  const unsigned long long v = std::strtoull(text.c_str(), nullptr, 10);
-  if (v > max) return false;
-  *value = u32(v);
-  return true;
+  // The settings' digit reader, and nothing after the digits (a NUL inside the text included).
+  const char* end = Plat_Parse_Digits(text.c_str(), max, value);
+  return end == text.c_str() + text.size();
 }
 
 std::string Scratch_Dir_Make(const std::string& parent) {
