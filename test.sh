@@ -6,12 +6,11 @@ source scripts/setup.sh
 velmoran_install "${VELMORAN_PACKAGES[@]}" "${VELMORAN_TEST_PACKAGES[@]}" "${VELMORAN_WINDOWS_PACKAGES[@]}"
 status=0
 
-# Fuzzers and the show under AddressSanitizer and UBSan, built with clang; the unit test programs are
-# compiled there too (run in the main build only), so clang sees them as well as gcc; both builds
-# treat warnings as errors.
+# Fuzzers, the unit tests and the show under AddressSanitizer and UBSan, built with clang, so clang sees
+# the code and the tests as well as gcc; both builds treat warnings as errors.
 velmoran_build build-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVELMORAN_FUZZ=ON -DVELMORAN_SANITIZE=ON -DVELMORAN_TESTS=ON -DVELMORAN_BENCH=OFF -DVELMORAN_WERROR=ON
-(cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize' --timeout 900) || status=1
+(cd build-fuzz && ctest --output-on-failure -j "$(velmoran_jobs)" -L 'fuzz|sanitize|unit' --timeout 900) || status=1
 
 # The program without optimisation: its frames must be those of the optimised builds.
 velmoran_build build-o0 -DCMAKE_BUILD_TYPE=Debug -DVELMORAN_TESTS=OFF -DVELMORAN_BENCH=OFF
