@@ -86,6 +86,10 @@ FontTable font_table;
 u32 font_colours[256];
 char hex_buffer[9];
 u32 print_line = 0;
+const u64 kFontMaxBlock = 0x7FFFFFFF;  // the largest glyph block the font asks the memory module for
+
+// a x b, or one past kFontMaxBlock when the product would pass it: sizes from a caller's grid cannot wrap.
+u64 Font_Size_Product(u64 a, u64 b) { return b != 0 && a > kFontMaxBlock / b ? kFontMaxBlock + 1 : a * b; }
 
 const cbitmap* Font_Glyph(const FontTable* font, char c) {
   i32 code = static_cast<signed char>(c);
@@ -104,9 +108,9 @@ void Font_Create(FontTable* font, const PcxPicture* picture, i32 x0, i32 y0, u32
                  u32 columns, u32 rows, const char* map) {
   memset(font->glyph, 0, sizeof font->glyph);
   u32 bytes = picture->header.colour_planes == 4 ? 4 : 1;
-  u64 stride = u64(bytes) * cell_width * cell_height + 16;
-  u64 size = stride * columns * rows + 16;
-  if (size > 0x7FFFFFFF) Err_Error("Font: Font too large");
+  u64 stride = Font_Size_Product(Font_Size_Product(bytes, cell_width), cell_height) + 16;
+  u64 size = Font_Size_Product(Font_Size_Product(stride, columns), rows) + 16;
+  if (size > kFontMaxBlock) Err_Error("Font: Font too large");
   font->block = static_cast<u8*>(Mem_Alloc(u32(size)));
   Mem_Set_Description(font->block, "Font: ");
   Mem_Set_Description(font->block, Mem_Get_Description(picture->pixels));
@@ -145,6 +149,8 @@ FontTable* Font_Load(FontTable* font, const char* name, i32 x0, i32 y0, u32 cell
 void Font_Set_Palette(const u32* colours) { font_palette = colours; }
 
 i32 Font_Print_With(const FontTable* font, i32 x, i32 y, const char* text, FontDraw draw) {
+  // The draw routines read the glyphs as frame pixels: an 8-bit glyph would be read four times over.
+  if (font->bytes_per_pixel != sizeof *vbe_screen.frame) Err_Error("Font: Font_Print_With needs a 32-bit font");
   for (; *text; text++, x += i32(font->cell_width)) {
     const cbitmap* glyph = Font_Glyph(font, *text);
     if (glyph) draw(x, y, glyph);  // a character without a glyph leaves a gap
@@ -175,16 +181,17 @@ void Vbe_Draw_Text(i32 x, i32 y, const char* text, u32 colour) {
   u32* frame = vbe_screen.frame;
   i32 width = i32(vbe_screen.width), height = i32(vbe_screen.height);
   if (!frame) return;
-  for (; *text; text++, x += 8) {
+  // Positions in 64 bits: a text that starts near the largest x or y runs on past it without wrapping.
+  for (i64 left = x; *text; text++, left += 8) {
     i32 index = static_cast<signed char>(*text) - 32;
     if (index > 62) index -= 32;  // lower case onto capitals; 95 to 127 onto 31 to 63
     if (index < 0) index = 0;     // control codes and codes above 127 draw as a space
     for (i32 line = 0; line < 6; line++) {
-      i32 py = y + line;
+      i64 py = i64(y) + line;
       if (py < 0 || py >= height) continue;
       u8 bits = kOverlayFont[index][line];
       for (i32 bit = 0; bit < 8; bit++) {
-        i32 px = x + bit;
+        i64 px = left + bit;
         if ((bits & (0x80 >> bit)) && px >= 0 && px < width) frame[size_t(py) * u32(width) + u32(px)] = colour;
       }
     }

@@ -53,11 +53,12 @@ TEST_P(EyeBlinkTest, BlinkStepsThroughItsPicturesAndRests) {
 }
 
 // The frame index stays a picture (3 raised is 0); the blink state goes past the table and the machine stands
-// still.
+// still. A blink reset at index 5 or 3 leaves the lid lowered: index 3, state 5.
 TEST_F(EyeTest, LidSettersKeepTheFrameIndexAPicture) {
   Load();
   const std::pair<DemoCallback, std::pair<u8, i32>> steps[] = {
       {Eye_Event_Lid_Half, {1, 1}}, {Eye_Event_Lid_Down, {5, 5}}, {Eye_Event_Blink_Reset, {3, 5}},
+      {Eye_Event_Blink_Reset, {3, 5}},
       {Eye_Event_Lid_Up, {0, 1}},   {Eye_Event_Lid_Down, {4, 5}}, {Eye_Event_Lid_Down, {5, 9}},
       {Eye_Event_Lid_Up, {1, 5}},   {Eye_Event_Lid_Up, {0, 1}},   {Eye_Event_Lid_Up, {0, -3}}};
   for (auto& [setter, after] : steps) {

@@ -54,6 +54,17 @@ TEST(PlasmaOffsets, WindowsFollowThePhases) {
   }
 }
 
+// Each tick steps p0, p1, p2 and p4 by 4, p3, p5 and p6 by 6 and p7 by 8: from 100 n, two ticks.
+class PlasmaTick : public SceneTest {};
+TEST_F(PlasmaTick, StepsEachPhaseByItsOwnAmount) {
+  Start(320, 200);
+  for (u32 n = 0; n < kPlasmaPhases; n++) Plasma_Set_Phase(n, i32(100 * n));
+  Plasma_Tick(), Plasma_Tick();
+  std::vector<i32> phases;
+  for (u32 n = 0; n < kPlasmaPhases; n++) phases.push_back(Plasma_Get_Phase(n));
+  EXPECT_EQ(phases, (std::vector<i32>{8, 108, 208, 312, 408, 512, 612, 716}));
+}
+
 TEST(PlasmaDraw, EqualWindowsGiveZeroAndTheSumsWrap) {
   EXPECT_CHILD(0, Child_Pass([] {
     // T(x, y) = x + 3y: every height is the same sum of the four window offsets.

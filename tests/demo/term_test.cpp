@@ -3,6 +3,7 @@
 #include "scene_fixture.h"
 
 #include "art.h"
+#include "k3d_writer.h"
 #include "render/mesh.h"
 #include "render/texture.h"
 #include "runtime/key.h"
@@ -37,6 +38,29 @@ TEST_F(TermTest, FigureMovesOnlyInsideItsWindows) {
   EXPECT_EQ(f.anim_frame, 11);
   Ticks(1920 - 1848);
   EXPECT_EQ(f.anim_frame, 0);  // nine more steps: round to the first frame
+}
+
+// A room of eight triangles over three points (no two share just one edge, so none merge): each but the last
+// is dressed by its texture byte; the last, byte 1, keeps its texture 1 and the room's flags 10.
+TEST_F(TermTest, RoomIsDressedUpToButNotIncludingItsLastPolygon) {
+  K3dMesh room;
+  room.objects.push_back({"room", {{0, 0, 0}, {100, 0, 0}, {0, 100, 0}}, {}});
+  for (u8 texture : {0, 1, 2, 3, 4, 5, 6, 1}) room.objects[0].polygons.push_back({{0, 1, 2}, texture});
+  std::vector<DatafileEntry> entries = Rig_Entries(true);
+  for (DatafileEntry& e : entries) e.data = e.name == "Term/kTerm8.k3d" ? K3d_Write(room) : e.data;
+  Start(320, 200, entries);
+  Rig_Load(), Term_Load();
+  const TermView v = Term_Get_View();
+  const TermSlots& s = v.slots;
+  const u16 raised = u16(-1000);
+  const std::tuple<u32, i32, u16> want[] = {{10, 0, 0},          {0x14, s.wall_1, 0}, {4, s.wall_2, 0}, {4, s.wall_2, raised},
+                                            {4, s.done_3, raised}, {10, 5, 0},        {4, s.wall_1, 0}, {10, 1, 0}};
+  const MeshScene* scene = Mesh_Get_Scene(u32(v.scene));
+  ASSERT_EQ(scene->objects[v.room].poly_count, 8);
+  for (u32 i = 0; i < 8; i++) {
+    const MeshPoly& q = scene->polys[scene->objects[v.room].first_poly + i];
+    EXPECT_EQ(std::tuple(q.flags, i32(q.texture), q.depth_bias), want[i]) << i;
+  }
 }
 
 TEST_F(TermTest, TextureSwapUndoesItself) {

@@ -99,6 +99,10 @@ TEST_F(Frame, TextLeavingTheFrameIsClipped) {
   // The first 8's top row is 78: pixels 1 to 4 of the cell; row 3 of the 8 at x -5 (84): pixel 0 is clipped,
   // pixel 5 lands at 0.
   EXPECT_EQ(std::vector<u32>({At(15, 4), At(18, 4), At(0, 0)}), std::vector<u32>(3, 9));
+  // From 3 short of the largest x and y the pixels lie past the frame: nothing is drawn, nothing wraps.
+  const std::vector<u32> before = store;
+  Vbe_Draw_Text(INT32_MAX - 3, 0, "88", 9), Vbe_Draw_Text(0, INT32_MAX - 3, "88", 9);
+  EXPECT_EQ(store, before);
 }
 
 namespace {
@@ -144,6 +148,22 @@ TEST_F(Frame, FontCreateCutsTheCellsOfTheMap) {
             std::vector<u32>({0x101, 0x106, 0, 0x107, 0x109}));
   EXPECT_FATAL("Font: Font_Print needs a 32-bit font", Font_Print(&font, 0, 0, "A"));
   Expect_Margins_Untouched();
+  Mem_Free(font.block);
+  Pcx_Free(&picture);
+}
+
+// Refused: a glyph block past 2 GB, also when its size wraps in 64 bits ((112 + 16) x 2^29 x 2^28 is 2^64,
+// which would leave 16 bytes), and an 8-bit font drawn by a routine that reads 32-bit pixels.
+TEST_F(Frame, FontSizesThatDoNotFitAndEightBitGlyphsForThirtyTwoBitRoutinesAreFatal) {
+  PcxPicture picture = Grid();
+  FontTable font;
+  const struct {
+    u32 width, height, columns, rows;
+  } sizes[] = {{112, 1, 1u << 29, 1u << 28}, {1u << 16, 1u << 15, 1, 1}};
+  for (auto& s : sizes)
+    EXPECT_FATAL("Font: Font too large", Font_Create(&font, &picture, 0, 0, s.width, s.height, s.columns, s.rows, "A"));
+  Font_Create(&font, &picture, 0, 0, 3, 2, 2, 1, "AB");
+  EXPECT_FATAL("Font: Font_Print_With needs a 32-bit font", Font_Print_With(&font, 0, 0, "A", Vbe_Sprite_Trans));
   Mem_Free(font.block);
   Pcx_Free(&picture);
 }

@@ -31,6 +31,12 @@ std::vector<u8> Test_Rgb(u32 width, u32 height) {
   return rgb;
 }
 
+// count copies of value, then the rest.
+std::vector<u32> Run_Then(u32 count, u32 value, std::vector<u32> rest) {
+  rest.insert(rest.begin(), count, value);
+  return rest;
+}
+
 u32 Pixel_Of(const u8* rgb) { return u32(rgb[0]) << 16 | u32(rgb[1]) << 8 | rgb[2]; }
 
 PcxPicture Decode_Ok(const std::vector<u8>& file) {
@@ -73,6 +79,7 @@ TEST_F(Pcx, TheStreamIsWidthTimesHeightTimesPlanesBytes) {
     std::vector<u32> pixels;
   } rows[] = {
       {"runs and literals", 5, 1, 1, 8, 5, {0xC1, 0xC5, 0xC3, 0x10, 0x07}, {0xC5, 0x10, 0x10, 0x10, 0x07}},
+      {"count 0", 257, 1, 1, 8, 257, {0xC0, 0x22, 0x07}, Run_Then(256, 0x22, {0x07})},
       // Red planes FF 00, green 00 80, blue 00 01; the second row all 0x10 in one run.
       {"3 planes", 2, 2, 3, 8, 2, {0xC1, 0xFF, 0, 0, 0x80, 0, 1, 0xC6, 0x10}, {0xFF0000, 0x008001, 0x101010, 0x101010}},
       {"2 planes", 2, 1, 2, 8, 2, {5, 6}, {5, 6}},
@@ -241,6 +248,8 @@ TEST_F(Pcx, LoadsThroughTheFileLayerAndCutsOnlyInsideThePicture) {
   for (u32 i = 0; i < frame.size(); i++) frame[i] = (i * 2654435761u) & 0xFFFFFF;
   ASSERT_EQ(Pcx_Save(frame.data(), 160, 130, 32, "pcx_bitmap.pcx"), PCX_SAVE_OK);
   cbitmap* bitmap = Pcx_Load_Bitmap("pcx_bitmap.pcx");
+  const u32* words = reinterpret_cast<const u32*>(bitmap);  // the size, then the pixels 8 bytes in
+  EXPECT_EQ(std::vector<u32>(words, words + 4), (std::vector<u32>{160, 130, frame[0], frame[1]}));
   EXPECT_EQ(std::vector<u32>(Vbe_Bitmap_Pixels(bitmap), Vbe_Bitmap_Pixels(bitmap) + frame.size()), frame);
   u8* pixels = Pcx_Load_Global("pcx_bitmap.pcx");
   EXPECT_EQ(pixels, Pcx_Global()->pixels);

@@ -25,7 +25,7 @@ TEST_F(VideoTest, StretchAtFactorTwoRepeatsEachDesignPixelTwoByTwoAndRefusesMisu
   EXPECT_EQ(vbe_screen.frame_lines[199], 199u * 1280) << "the design frame is whole";
   Draw_Design();
   Vbe_Resize_End();
-  EXPECT_EQ(vbe_screen.height, 344u);
+  EXPECT_EQ(std::tuple(vbe_screen.height, vbe_screen.frame_lines[199]), std::tuple(344u, 199u * 2560));
   Expect_Stretch([](u32 i) { return i / 2; }, [](u32 j) { return j / 2; });
   Vbe_Fill(0x000000FF);
   Vbe_Resize_Begin();
