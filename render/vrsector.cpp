@@ -444,6 +444,16 @@ void VR_Set_Map_Dump(const char* name) {
   vr_map_dump = 1;
 }
 
+u32 VR_Get_Map_Count(void) { return vr_map_count; }
+const char* VR_Get_Map_Dump_Name(void) { return vr_map_dump ? vr_map_dump_name : ""; }
+
+void VR_Get_Map_Last(u32* polygon, u32* vertex_count) {
+  *polygon = vr_map_count ? vr_map[vr_map_count - 1].polygon : 0;
+  *vertex_count = vr_map_count ? vr_map[vr_map_count - 1].vertex_count : 0;
+}
+
+f32 VR_Get_Map_Direction(u32 axis) { return axis < 4 ? vr_map_direction[axis] : 0.0f; }
+
 void VR_Render_Polygon_Map(u32 slot) {
   const MeshVector d = Mesh_Normalize(-vr_map_direction[0], vr_map_direction[1], -vr_map_direction[2]);
   VR_Direction_To_Angles(d.x, d.y, d.z);

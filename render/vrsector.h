@@ -25,6 +25,13 @@ void VR_Add_Map_Polygon(u32 polygon);
 void VR_Set_Map_Params(f32 x, f32 y, f32 z);
 void VR_Set_Map_Dump(const char* name);
 void VR_Render_Polygon_Map(u32 slot);
+// The polygon map as the debug overlay reads it: the records in the list; the name of the dump the next
+// map writes (empty when none is pending); the last record's polygon and vertex count (both 0 while the
+// list is empty); one component (0 x, 1 y, 2 z, 3 w) of the map direction.
+u32 VR_Get_Map_Count(void);
+const char* VR_Get_Map_Dump_Name(void);
+void VR_Get_Map_Last(u32* polygon, u32* vertex_count);
+f32 VR_Get_Map_Direction(u32 axis);
 // One planar map of an object: its polygons of one file texture get flags and coordinates within the
 // rectangle (x, y, w, h), projected along (dx, dy, dz) into texture slot.
 void VR_Map_Object_Texture(u32 object, u32 x, u32 y, u32 w, u32 h, u8 texture, u32 flags, f32 dx, f32 dy, f32 dz,

@@ -112,8 +112,9 @@ u32 Get_U32(const u8* p) { return u32(p[0]) | u32(p[1]) << 8 | u32(p[2]) << 16 |
 
 // Reads and checks the directory of the open data file into the table; the reason it is refused, or null.
 // The last 10 bytes give the record count N, the directory's size D (its records and N) and the base B added
-// to every offset; the records fill exactly the bytes before them. A file cut short has other bytes at its
-// end, which describe no such directory.
+// to every offset. The records begin D + 8 bytes before the end and run back to back; bytes of the room
+// they leave before the trailer are not read. A directory reaching before the file's start, or N records
+// that do not fit its room, cannot be there: such a file was cut short.
 const char* File_Read_Directory(void) {
   const char* kEndsEarly = "File: Datafile ends early (no directory at its end)";
   if (fseeko(file_handle, 0, SEEK_END) != 0) return "File: Unable to read datafile";
@@ -131,11 +132,11 @@ const char* File_Read_Directory(void) {
   std::vector<u8> records(d - kCountBytes);
   u64 start = length - (d + kTrailerBytes - kCountBytes);
   File_Read_At(start, records.data(), u32(records.size()));
-  // The records must fill their room exactly: their name lengths are walked first.
+  // The N records must fit in their room: their name lengths are walked first.
   u64 position = 0;
   u32 walked = 0;
   for (; walked < n && position < records.size(); walked++) position += 1 + records[position] + kRecordFieldBytes;
-  if (walked != n || position != records.size()) return kEndsEarly;
+  if (walked != n || position > records.size()) return kEndsEarly;
   if (n > kFileMaxEntries) return "File: Datafile has too many entries";
   position = 0;
   for (u16 i = 0; i < n; i++) {

@@ -11,6 +11,7 @@
 #include "render/mesh.h"
 #include "render/vr.h"
 #include "render/vrpath.h"
+#include "render/vrsector.h"
 #include "runtime/con.h"
 #include "runtime/cpu.h"
 #include "runtime/demo.h"
@@ -202,6 +203,14 @@ void Demo_Show_Debug_Info(void) {
   if (vbe_screen.paging) Vbe_Debug_Print("VBE: PAGE:%4d", vbe_screen.page_index);
   if (Vbe_Resize_Active()) Vbe_Debug_Print("VBE: RESIZE:%2.2f %2.2f", Vbe_Get_Factor_X(), Vbe_Get_Factor_Y());
   if (Demo_Get_Flag(DEMO_FLAG_CPU)) Cpu_Show_Timers();
+  if (Demo_Get_Flag(DEMO_FLAG_COLORING)) {
+    // The polygon map being gathered: records of the capacity and a pending dump, then the last record's
+    // polygon, the direction it will be projected along (x) and the record's vertex count.
+    u32 polygon, vertex_count;
+    VR_Get_Map_Last(&polygon, &vertex_count);
+    Vbe_Debug_Print("POLY:MAP:%d/%d %s", VR_Get_Map_Count(), kVrMaxMapPolygons, VR_Get_Map_Dump_Name());
+    Vbe_Debug_Print("     %d %2.2f %d", polygon, VR_Get_Map_Direction(0), vertex_count);
+  }
   if (Cpu_Is_Profiling()) Cpu_Show_Profile();
   if (Key_Is_Down('S')) {
     Key_Clear('S');

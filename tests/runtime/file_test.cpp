@@ -95,6 +95,41 @@ TEST(FileDirectory, LookupIgnoresCaseFirstEqualNameWinsOneFileOpen) {
   EXPECT_FATAL("File: No file open", File_Read(nullptr, 1));
 }
 
+// The directory begins D + 8 bytes before the end and holds N records back to back; room they leave before
+// the trailer is spare. "a.pcx" = "XYZ" at offset 0, its record 19 bytes, then `spare` bytes.
+TEST(FileDirectory, RecordsMayLeaveRoomBeforeTheTrailer) {
+  const u8 record[19] = {5, 'a', '.', 'p', 'c', 'x', 3, 0, 0, 0, 0, 0, 0, 0, 3};
+  const struct {
+    u8 spare, count, directory;
+    bool loads;
+  } rows[] = {{0, 1, 21, true},    // D = 19 + 2: the records directly before the trailer
+              {4, 1, 25, true},    // four bytes to spare
+              {4, 2, 25, false},   // a second record does not fit in them
+              {4, 1, 29, false}};  // 29 + 8 bytes reach before the 36-byte file
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.directory);
+    std::vector<u8> bytes = Bytes("XYZ");
+    bytes.insert(bytes.end(), record, record + sizeof record);
+    bytes.resize(bytes.size() + row.spare);
+    for (u8 b : {row.count, u8(0), row.directory, u8(0), u8(0), u8(0), u8(0), u8(0), u8(0), u8(0)}) bytes.push_back(b);
+    if (!row.loads) {
+      Write_Bytes(Test_Short_Temp("dat"), bytes), File_Set_Datafile(Test_Short_Temp("dat").c_str());
+      EXPECT_FATAL("File: Datafile ends early (no directory at its end)", File_Init());
+      continue;
+    }
+    DatafileLayout gap;
+    gap.directory_gap = row.spare;
+    EXPECT_EQ(Build({{"a.pcx", Bytes("XYZ"), DATAFILE_RAW}}, gap), bytes) << "the writer leaves the same room";
+    Start_Bytes(bytes);
+    EXPECT_EQ(std::make_pair(File_Count(), Read_Entry("A.PCX")), std::make_pair(u16(1), Bytes("XYZ")));
+  }
+  // A file of two records that counts only the first: the second is room to spare.
+  std::vector<u8> two = Build({{"abc", Bytes("hello"), DATAFILE_RAW}, {"d", Bytes("x"), DATAFILE_RAW}});
+  two[two.size() - 10] = 1;
+  Start_Bytes(two);
+  EXPECT_EQ(std::make_pair(File_Count(), Read_Entry("abc")), std::make_pair(u16(1), Bytes("hello")));
+}
+
 TEST(FileRead, ByteReadsFollowSeeksAndReadsStopAtTheEnd) {
   // A plain file, then an entry of the same bytes unloaded, then loaded.
   std::vector<u8> data = Counting(150000);
@@ -177,7 +212,6 @@ TEST(FileBadInput, DamagedDataFilesAreRefusedWithAClearMessage) {
   } rows[] = {{n - 10, 101, kEarly},  // a count that the records do not fill
               {n - 5, 0x10, kEarly},  // the directory far beyond the file
               {n - 10, 3, kEarly},    // a third record that is not there
-              {n - 10, 1, kEarly},    // a second record that is not counted
               {record, 200, kEarly},  // a name running past the directory
               {record + 11, 0xF0, "File: Datafile is damaged (entry outside the file)"},
               {record + 7, 1, "File: Datafile is damaged (entry outside the file)"},  // stored: 16 MB more

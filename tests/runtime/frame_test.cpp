@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "render/vr.h"
+#include "render/vrsector.h"
 #include "runtime/demo.h"
+#include "runtime/file.h"
 #include "platform/plat.h"
 #include "music/music.h"
 #include "runtime/mem.h"
@@ -34,11 +37,35 @@ intptr_t Rate_Window(PlatWindow window, u32 message, uintptr_t wparam, intptr_t 
 std::string Run_Loaders(u32 length, u32 dots) {
   return Output_Of([&] { Demo_Run_Init_Sequence(length, dots); });
 }
+
+// A loader reading 25 files of the data file.
+void Loader_Closing_25(void) {
+  for (int i = 0; i < 25; i++) File_Open("e"), File_Close();
+}
+
+// Whether the overlay draws exactly these lines, each drawing on a cleared frame.
+bool Overlay_Is(const std::vector<const char*>& lines) {
+  u32* frame = vbe_screen.frame;
+  const size_t size = size_t(vbe_screen.width) * vbe_screen.height;
+  std::fill(frame, frame + size, 0);
+  Demo_Show_Debug_Info();
+  std::vector<u32> shown(frame, frame + size);
+  std::fill(frame, frame + size, 0), Vbe_Set_Print_Line(1);
+  for (const char* line : lines) Vbe_Debug_Print("%s", line);
+  return std::equal(shown.begin(), shown.end(), frame);
+}
 }  // namespace
 
 TEST(LoadingBar, StepsDrawDotsBackspacesAndMarks) {
   Demo_Add_Init(Loader_A);  // the show's way: its length given, its loaders run without marks
   EXPECT_EQ(Run_Loaders(1, 40), Bar(std::string(40, '.') + "]" + std::string(41, '\b') + "\n"));
+  // Mode 1, as the host runs it over 50 entries: every file closed while loading draws one step.
+  ASSERT_TRUE(Datafile_Write(Test_Short_Temp("dat"), {{"e", {1}, DATAFILE_RAW}}));
+  File_Set_Datafile(Test_Short_Temp("dat").c_str()), File_Init();
+  Demo_Add_Init(Loader_Closing_25), Demo_Add_Init(Loader_Closing_25);
+  EXPECT_EQ(Run_Loaders(1, 50),
+            Bar(std::string(50, '.') + "]" + std::string(51, '\b') + std::string(50, '\xfe') + "\n"));
+  EXPECT_EQ(Output_Of(Loader_Closing_25), "") << "the marks end with the loading";
   EXPECT_EQ(Run_Loaders(200, 0), Bar("]\n")) << "lengths above 127 draw no dots";
   for (DemoCallback loader : {Loader_A, Loader_B, Loader_A}) Demo_Add_Init(loader);
   EXPECT_EQ(Run_Loaders(0, 0), Bar("...]\b\b\b\b\xfe\xfe\xfe\n"));
@@ -80,6 +107,41 @@ TEST(FrameHook, TheLetterboxedFrameIsPresentedWithTheDebugOverlay) {
     std::fill(frame, frame + 320 * 172, 0), Vbe_Set_Print_Line(1);
     for (const char* line : {"FPS: 0.00", "SEQ: 0, INTRO, 00.00", "MUS: 03.09  7"}) Vbe_Debug_Print("%s", line);
     exit(std::equal(shown.begin(), shown.end(), frame) ? 0 : 22);
+  });
+}
+
+// The selected scene counts from 1. Interactive colouring adds the polygon map: records gathered of the
+// list's 64 and the dump the next map writes, then the last record's polygon, the direction's x and that
+// record's vertex count (0 and 0 for an empty list).
+TEST(FrameHook, OverlayCountsScenesFromOneAndShowsThePolygonMap) {
+  EXPECT_CHILD(0, {
+    std::vector<u32> surface;
+    Mem_Init(0), Math_Init(), Vbe_Init(), Mesh_Init();
+    Engine_Select_Mode(&surface, 320, 200);
+    Demo_Open_Mode();
+    Mesh_Create_Scene(8, 8, 2, 1, 8), Mesh_Create_Scene(8, 8, 2, 1, 8);  // the second is selected
+    vr_view.initialised = 1;
+    Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+    const u32 quad[4] = {Mesh_Add_Point(0, 0, 0), Mesh_Add_Point(9, 0, 0), Mesh_Add_Point(9, 9, 0),
+                         Mesh_Add_Point(0, 9, 0)};
+    Mesh_Add_Poly(0, 0, 0, 4, quad), Mesh_Add_Poly(0, 0, 0, 3, quad);
+    Mesh_End_Object();
+    const struct {
+      void (*step)(void);
+      std::vector<const char*> map;
+    } rows[] = {{[] {}, {}},
+                {[] { Demo_Set_Flag(DEMO_FLAG_COLORING, 1); }, {"POLY:MAP:0/64 ", "     0 0.00 0"}},
+                {[] { VR_Add_Map_Polygon(0), VR_Add_Map_Polygon(1), VR_Set_Map_Params(-0.25f, 0, 1); },
+                 {"POLY:MAP:2/64 ", "     1 -0.25 3"}},
+                {[] { VR_Set_Map_Dump("map.raw"); }, {"POLY:MAP:2/64 map.raw", "     1 -0.25 3"}},
+                {[] { VR_Render_Polygon_Map(0); }, {"POLY:MAP:0/64 ", "     0 -0.25 0"}}};
+    for (int row = 0; row < int(std::size(rows)); row++) {
+      rows[row].step();
+      std::vector<const char*> lines = {"FPS: 0.00", "VR:  SCENE:   2 OF  2", "     POINTS:   4,POLYS:   2,OBJS: 1",
+                                        "     POINTS:   0,POLYS:   0,OBJS: 0"};
+      lines.insert(lines.end(), rows[row].map.begin(), rows[row].map.end());
+      if (!Overlay_Is(lines)) exit(10 + row);
+    }
   });
 }
 

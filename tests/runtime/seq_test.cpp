@@ -4,10 +4,12 @@
 #include <string>
 #include <tuple>
 
+#include "render/mesh.h"
 #include "render/vr.h"
 #include "render/vrpath.h"
 #include "runtime/demo.h"
 #include "runtime/key.h"
+#include "runtime/mem.h"
 #include "runtime/seq.h"
 #include "tests/engine_fixture.h"
 
@@ -145,6 +147,13 @@ TEST_F(Sequencer, DebugKeysHoldAndJumpOnlyInDebugMode) {
   Seq_Run_Frame();
   EXPECT_EQ(std::make_tuple(vr_engine.path_override, Key_Is_Down('C'), vr_engine.path.records_left, vr_engine.path_on),
             std::make_tuple(u8(1), false, 25u, u8(1)));
+  // Right steps the selected scene's camera path 10 records on.
+  Mem_Init(0), Mesh_Init(), Mesh_Create_Scene(1, 1, 1, 1, 1);
+  Mesh_Set_Scene_View(records + 5, records, 0, 30, 25), vr_engine.path_stepping = 1;
+  Key_Set_Up(KEY_LEFT), Key_Set_Down(KEY_RIGHT);
+  Seq_Run_Frame();
+  EXPECT_EQ(Mesh_Get_Scene(0)->path_records_left, 15u);
+  Mesh_Free_All_Scenes();
   vr_engine.path = {};
 }
 
