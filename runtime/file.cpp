@@ -153,7 +153,7 @@ const char* File_Read_Directory(void) {
     u64 offset = base + Get_U32(fields + 4);
     e.unpacked_size = Get_U32(fields + 8);
     e.packed = fields[12] ? 1 : 0;
-    if (offset > start || stored > start - offset) return "File: Datafile is damaged (entry outside the file)";
+    if (offset > length || stored > length - offset) return "File: Datafile is damaged (entry outside the file)";
     if (e.packed) {
       if (stored < 4) return "File: Datafile is damaged (packed entry too short)";
       u8 size[4];

@@ -128,6 +128,14 @@ TEST(FileDirectory, RecordsMayLeaveRoomBeforeTheTrailer) {
   two[two.size() - 10] = 1;
   Start_Bytes(two);
   EXPECT_EQ(std::make_pair(File_Count(), Read_Entry("abc")), std::make_pair(u16(1), Bytes("hello")));
+  // Entry data may lie anywhere in the file, its own directory included: "a.pcx" stored as the whole
+  // 32-byte file (record at 3, trailer at 22), offset 0.
+  std::vector<u8> whole = Bytes("XYZ");
+  whole.insert(whole.end(), record, record + sizeof record);
+  for (u8 b : {1, 0, 21, 0, 0, 0, 0, 0, 0, 0}) whole.push_back(b);
+  whole[9] = whole[17] = 32;
+  Start_Bytes(whole);
+  EXPECT_EQ(Read_Entry("a.pcx"), whole);
 }
 
 TEST(FileRead, ByteReadsFollowSeeksAndReadsStopAtTheEnd) {
