@@ -13,11 +13,14 @@
 PolyVertexList poly_lists;
 PolyState poly_state = {
     4, 0, 0, 0, 0, 319, 199, 1280, 100.0f, 256.0f, 256.0f, 0.0f, 0.0f, 0, 0, 0, 0, 15, nullptr, nullptr, nullptr,
-    0, 0, 1, nullptr, 32767, -32768, 0, nullptr, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    0, 0, 1, nullptr, 32767, -32768, 0, nullptr, nullptr, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 400};
 
 namespace {
 // The exact mapping draws into the engine frame buffer with lines this many pixels apart, whatever the mode.
 const i32 kExactLinePixels = 1280 / 4;
+// The aligned line count: the larger frame side plus this margin; this side before a mode is set.
+const i32 kAlignedLineMargin = 5;
+const i32 kAlignedDefaultWidth = 320;
 // Scratch records of the edge clippers: three for the lower bound, three for the upper bound.
 PolyVertex clip_low[3];
 PolyVertex clip_high[3];
@@ -134,6 +137,8 @@ void Poly_Init(void) {
   if (poly_state.align_request) {
     // The aligned request only ever changed a line count nothing reads; the block keeps the default alignment.
     Mem_Set_Align_Mask(65535);
+    const i32 side = vbe_screen.width ? std::max(i32(vbe_screen.width), i32(vbe_screen.height)) : kAlignedDefaultWidth;
+    poly_state.line_count = side + kAlignedLineMargin;
     Mem_Reset_Align_Mask();
   }
   if (!poly_state.raster) {
@@ -283,10 +288,14 @@ void Poly_Draw_Textured_Exact(PolyVertex* list) {
     for (i32 x = l; x < r; x++) {
       f32 dx = f32(x - st.centre_x);
       f32 w = st.wa * dx + st.wb * dy + st.wc;
-      f32 u = (st.ua * dx + st.ub * dy + st.uc) / w;
-      f32 v = (st.va * dx + st.vb * dy + st.vc) / w;
-      u32 tu = u32(Poly_Float_To_Int(u) + (st.u_origin >> kFix16Bits)) & 0xFF;
-      u32 tv = u32(Poly_Float_To_Int(v) + (st.v_origin >> kFix16Bits)) & 0xFF;
+      // One true division per pixel. The reciprocal and the products in double precision, rounded back to
+      // single, give exactly the single-precision quotients u / w and v / w.
+      const f64 reciprocal = 1.0 / f64(w);
+      f32 u = f32(f64(st.ua * dx + st.ub * dy + st.uc) * reciprocal);
+      f32 v = f32(f64(st.va * dx + st.vb * dy + st.vc) * reciprocal);
+      // A degenerate plane gives the saturated word; summed without sign it wraps instead of overflowing.
+      u32 tu = (u32(Poly_Float_To_Int(u)) + u32(st.u_origin >> kFix16Bits)) & 0xFF;
+      u32 tv = (u32(Poly_Float_To_Int(v)) + u32(st.v_origin >> kFix16Bits)) & 0xFF;
       row[x] = st.map1[tu * 256 + tv];
     }
   }

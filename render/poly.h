@@ -67,6 +67,8 @@ struct PolyState {
   i32 target_lines;
   // Perspective gradients: value = a * dx + b * dy + c, dx and dy measured from the projection centre.
   f32 ua, ub, uc, va, vb, vc, wa, wb, wc;
+  // Lines for an aligned raster array, worked out at start-up while alignment is requested; read by nothing.
+  i32 line_count;
 };
 extern PolyState poly_state;
 

@@ -203,9 +203,10 @@ void VR_Load_Object_Path(const char* name, f32 scale) {
   o.path_records_left = u16(count);
 }
 
+// A path may be loaded onto any object, still or movable, so every object is visited.
 void VR_Free_Object_Paths(void) {
-  for (u32 i = 0; i < mesh_work.movable_count; i++) {
-    MeshObject& o = mesh_work.objects[mesh_work.movables[i]];
+  for (i32 i = 0; i <= mesh_work.last_object; i++) {
+    MeshObject& o = mesh_work.objects[i];
     if (!o.path_driven) continue;
     if (o.path_buffer) Mem_Free(o.path_buffer);
     o.path_buffer = o.path_current = nullptr;

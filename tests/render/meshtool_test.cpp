@@ -59,6 +59,21 @@ TEST_F(MeshToolTest, BentOrThinPairsStay) {
   EXPECT_EQ(mesh_work.objects[1].poly_count, 2);
 }
 
+// A rhombus a (-6.5, 0), b (0, -5), c (6.5, 0), d (0, 5) split along one diagonal, r = 0.25: |13 - 10| = 3 is
+// under a quarter of a shared 13 (3.25) but not of a shared 10 (2.5): the ratio is of the shared diagonal.
+TEST_F(MeshToolTest, DiagonalRatioIsTakenOfTheSharedDiagonal) {
+  const struct { u32 tri[2][3]; u16 polys; } rows[] = {{{{0, 1, 2}, {0, 2, 3}}, 1}, {{{1, 2, 3}, {1, 3, 0}}, 2}};
+  for (const auto& r : rows) {
+    SetUp();
+    const u32 p0 = Mesh_Add_Point(-6.5f, 0, 0);
+    Mesh_Add_Point(0, -5, 0), Mesh_Add_Point(6.5f, 0, 0), Mesh_Add_Point(0, 5, 0);
+    for (const auto& t : r.tri) Tri(p0 + t[0], p0 + t[1], p0 + t[2]);
+    Mesh_End_Object();
+    Mesh_Polygon_Reduction(0, 0.1f, 0.25f, 1);
+    EXPECT_EQ(mesh_work.objects[0].poly_count, r.polys) << r.tri[0][0];
+  }
+}
+
 TEST_F(MeshToolTest, WithoutQuadsTheSecondTriangleGoes) {
   Square();
   Tri(0, 1, 2);

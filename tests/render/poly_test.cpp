@@ -184,9 +184,49 @@ TEST_F(PolyTest, ExactMappingDrawsIntoTheFrameBufferAt320PixelsALine) {
   Poly_Set_Pitch(640 * 4);
   MeshPoint cam[1] = {{0, 0, 100, 0, 0}};
   poly_state.camera_points = cam, poly_state.map1 = tex.data();
+  // Every mapping point is the same: no plane, and the saturated quotient meets a negative origin.
+  poly_state.u_origin = poly_state.v_origin = -3 * kFix16One;
   Poly_Draw_Textured_Exact(List({Vx(2, 1), Vx(6, 1), Vx(6, 3), Vx(2, 3)}));
   vbe_screen = saved;
   for (u32 x = 2; x < 6; x++) EXPECT_EQ(screen[320 + x] & screen[640 + x], 0x77u) << x;
   EXPECT_EQ(std::count(screen.begin(), screen.end(), 0x77u), 8);
   EXPECT_EQ(std::count(target.begin(), target.end(), 0u), 640 * 8);
+}
+
+// The plane z = 230 through (0, 0), (230, 0) and, fourth, (0, 230), seen with focal factors 256 from centre (8, 2):
+// u = 256 x 230 x 256 x 230 dx / (256 x 230)^2 = dx and v = dy exactly, whole texels on every pixel, so a
+// quotient a hair short of its integer would truncate to the texel before. Origins -2 and 3; texel (u, v) holds
+// u x 256 + v. Lines 1 and 2 are drawn from x = 2 to 13.
+TEST_F(PolyTest, ExactMappingHitsWholeTexelsOnAFacingPlane) {
+  std::vector<u32> screen(320 * 4, 0), tex(65536);
+  for (u32 i = 0; i < 65536; i++) tex[i] = i;
+  const VbeScreen saved = vbe_screen;
+  vbe_screen.frame = screen.data(), vbe_screen.width = 320, vbe_screen.height = 4;
+  MeshPoint cam[4] = {{0, 0, 230, 0, 0}, {230, 0, 230, 0, 0}, {}, {0, 230, 230, 0, 0}};
+  poly_state.camera_points = cam, poly_state.map1 = tex.data();
+  Poly_Set_Projection(256.0f, 256.0f);
+  Poly_Set_Centre(8, 2);
+  poly_state.u_origin = -2 * kFix16One, poly_state.v_origin = 3 * kFix16One;
+  Poly_Draw_Textured_Exact(List({Vx(2, 1, 0, 0, 0), Vx(14, 1, 0, 0, 1), Vx(14, 3, 0, 0, 2), Vx(2, 3, 0, 0, 3)}));
+  vbe_screen = saved;
+  const struct { u32 x, y, texel; } rows[] = {
+      {2, 1, 248 * 256 + 2}, {7, 1, 253 * 256 + 2}, {8, 1, 254 * 256 + 2}, {10, 1, 0 * 256 + 2},
+      {13, 1, 3 * 256 + 2},  {2, 2, 248 * 256 + 3}, {11, 2, 1 * 256 + 3},  {13, 2, 3 * 256 + 3}};
+  for (const auto& r : rows) EXPECT_EQ(screen[r.y * 320 + r.x], r.texel) << r.x << "," << r.y;
+  EXPECT_EQ(std::count(screen.begin(), screen.end(), 0u), 320 * 4 - 24);
+}
+
+// With alignment requested start-up stores the larger frame side + 5 (320 + 5 before a mode is set); without,
+// the count stays as it was.
+TEST_F(PolyTest, StartUpStoresTheAlignedLineCount) {
+  const VbeScreen saved = vbe_screen;
+  const struct { u32 width, height; u8 align; i32 lines; } rows[] = {
+      {0, 0, 1, 325}, {0, 480, 1, 325}, {640, 480, 1, 645}, {320, 1000, 1, 1005}, {640, 480, 0, 1005}};
+  for (const auto& r : rows) {
+    vbe_screen.width = r.width, vbe_screen.height = r.height, poly_state.align_request = r.align;
+    Poly_Init();
+    EXPECT_EQ(poly_state.line_count, r.lines) << r.width << " x " << r.height;
+  }
+  vbe_screen = saved;
+  poly_state.align_request = 1;
 }

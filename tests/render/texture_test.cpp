@@ -60,6 +60,7 @@ TEST_F(TextureTest, ColourOperationsFindTheChannelsByTheColourByteOrder) {
       {2, [](u32* t) { Poly_Scale_Texture(t, 2.0f); }, 0x00C80000, 0x00900000},
       {2, [](u32* t) { Poly_Shift_Texture(t, 9); }, 0x44FF8001, 0x44000000},
       {2, [](u32* t) { Poly_Scale_Texture_Above(t, 0.5f, 0x00808080); }, 0x00FF7FFF, 0x00FF7FFF},
+      {2, [](u32* t) { Poly_Scale_Texture_Above(t, 0.5f, 0x00808080); }, 0x44808080, 0x00404040},  // at the threshold
       {2, [](u32* t) { Poly_Hsv_Texture(t, 120, 0.0f, 0); }, 0x00FF0000, 0x0000FF00},
       {3, [](u32* t) { Poly_Scale_Texture(t, 0.5f); }, 0xFF800144, 0x7F400000},
       {3, [](u32* t) { Poly_Shift_Texture(t, 1); }, 0xFF800144, 0x7F400044},

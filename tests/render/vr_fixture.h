@@ -53,6 +53,10 @@ class VrTest : public ::testing::Test {
   void Start(u32 width, u32 height) {
     Mesh_Free_All_Scenes();
     if (File_Is_Initialised()) File_Done();
+    // What earlier tests left in the block table (event copies, animation buffers) is given back before the
+    // table starts again, or it would be lost; the raster array goes with it and is made afresh.
+    Mem_Done();
+    poly_state.raster = nullptr;
     Mem_Init(0);
     Math_Init();
     File_Set_Datafile("");

@@ -82,6 +82,26 @@ TEST_F(VrDrawTest, FlagsPickTheFillRow) {
   }
 }
 
+// A one-point pixel lands only inside the 320 x 200 viewport: x = 320 would be the next line's first pixel and,
+// on the last line, past the buffer (a spare guard line here, as is y = 200).
+TEST_F(VrDrawTest, PixelPrimitiveStaysInsideTheViewport) {
+  Make_Polys({{5}}, 0x80 | 0x800);
+  mesh_work.polys[0].colour = 0xC0FFEE;
+  const struct { i32 x, y, drawn_at; } rows[] = {{319, 5, 5 * 320 + 319}, {320, 5, -1}, {-1, 5, -1},
+      {10, 199, 199 * 320 + 10}, {10, 200, -1}, {10, -1, -1}, {320, 199, -1}};
+  for (const auto& r : rows) {
+    std::vector<u32> target(320 * 201, 0);
+    vr_view.target = target.data();
+    vr_projected[mesh_work.polys[0].point[0]] = VrProjectedPoint{r.x, r.y, 5, {0, 0, 0}, 0};
+    VR_Set_Current_Polygon(0);
+    VR_Draw_Polygon();
+    std::vector<u32> want(target.size(), 0);
+    if (r.drawn_at >= 0) want[u32(r.drawn_at)] = 0xC0FFEE;
+    EXPECT_EQ(target, want) << r.x << "," << r.y;
+  }
+  vr_view.target = frame.data();
+}
+
 TEST_F(VrDrawTest, PolygonsAtTheNearLimitAreLeftOut) {
   Make_Polys({{1, 1, 1}, {1, 2, 1}, {-5, 0, 1}});
   VR_Build_Draw_List();

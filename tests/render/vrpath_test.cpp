@@ -73,6 +73,35 @@ TEST_F(VrPathTest, BytesAfterTheLastWholeRecordAreIgnored) {
   VR_Free_Object_Paths();
 }
 
+// Position y 4 at scale 2 lies at world y -8; a target 1 above or below in the file and 3^0.5 ahead is
+// 30 degrees off the level: pitch trunc(asin(-+1/2) x -325.949) = 170 or -170 + 2048, camera z row's y = -sin(pitch).
+TEST_F(VrPathTest, CameraRecordAimsAtATargetOffItsHeight) {
+  const struct { f32 target_y; i32 pitch; f32 z_row_y; } rows[] = {{5, 170, -0.4982f}, {3, 1878, 0.4982f}};
+  for (const auto& r : rows) {
+    const f32 raw[12] = {0, 4, 0, 0, r.target_y, 1.7320508f, 0};
+    VrPathRecord record;
+    std::memcpy(&record, raw, sizeof record);
+    VR_Convert_Camera_Records(&record, 1, 2.0f);
+    EXPECT_EQ(std::tuple(vr_camera.angles[VR_PITCH], vr_camera.angles[VR_YAW], record.position[1]),
+              std::tuple(r.pitch, 0, -8.0f));
+    EXPECT_NEAR(record.matrix[7], r.z_row_y, 1e-3) << r.target_y;
+  }
+}
+
+// A path goes onto the newest object, still or movable; freeing the paths frees each one's block.
+TEST_F(VrPathTest, FreeingObjectPathsReachesStillObjectsToo) {
+  const std::string name = Write_Camera(2);
+  std::vector<std::pair<u32, void*>> loaded;
+  for (u32 flags : {0u, kMeshObjectMovable, 0u}) {
+    const u32 o = Mesh_Add_Object(0, 0, 0, 0, 0, flags, nullptr);
+    VR_Load_Object_Path(name.c_str(), 1.0f);
+    loaded.push_back({o, mesh_work.objects[o].path_buffer});
+  }
+  VR_Free_Object_Paths();
+  for (auto [o, buffer] : loaded)
+    EXPECT_EQ(std::tuple(mesh_work.objects[o].path_driven, Mem_Search_Block(buffer)), std::tuple(0, -1)) << o;
+}
+
 TEST_F(VrPathTest, StepsLoopOrStayOnTheEndRecord) {
   VR_Load_Camera_Path(Write_Camera(3).c_str(), 1.0f);
   MeshScene* s = Mesh_Get_Scene(0);

@@ -100,6 +100,26 @@ TEST_F(VrSectorTest, DoorOpensAndClosesOverTime) {
   EXPECT_EQ(std::tuple(last_value, mesh_work.objects[sectors[2]].hidden), std::tuple(0, 0));
 }
 
+// With the camera in room 0, rooms 0, 1 (a door) and 2 get keys 1000, 2000 and 3000. A movable shows only strictly
+// inside a visible sector's box (x, y within +/-100) and takes that sector's key, the lower index's where two hold it.
+TEST_F(VrSectorTest, MovablesTakeTheKeyOfTheVisibleSectorHoldingThem) {
+  Build(3, true);
+  const u32 m = Mesh_Add_Object(0, 0, 0, 0, 0, kMeshObjectMovable, nullptr);
+  Mesh_End_Object();
+  VR_Store_Scene();
+  MeshObject& mv = mesh_work.objects[m];
+  const struct { f32 x, z; u8 door_closed, overlap, hidden; u32 key; } rows[] = {
+      {0, 100, 0, 0, 0, 1000}, {0, 300, 0, 0, 0, 2000}, {0, 500, 0, 0, 0, 3000}, {0, 200, 0, 0, 1, 0},
+      {100, 100, 0, 0, 1, 0},  {0, 700, 0, 0, 1, 0},    {0, 500, 1, 0, 1, 0},    {0, 100, 0, 1, 0, 1000}};
+  for (const auto& r : rows) {
+    mv.position[0] = r.x, mv.position[2] = r.z, mv.order_key = 0;
+    mesh_work.objects[sectors[1]].door_closed = r.door_closed;
+    mesh_work.objects[sectors[1]].bbox[4] = r.overlap ? 0.0f : 200.0f;  // room 1 reaching back over room 0
+    Render();
+    EXPECT_EQ(std::tuple(mv.hidden, r.hidden ? 0 : mv.order_key), std::tuple(r.hidden, r.key)) << r.x << "," << r.z;
+  }
+}
+
 TEST_F(VrSectorTest, SetUpFaults) {
   Mesh_Create_Scene(200, 100, 10, 2, 200);
   Vr_Add_Box_Sector("room0", 0, 200, 0, false);

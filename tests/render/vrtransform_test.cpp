@@ -69,6 +69,10 @@ TEST_F(VrTransformTest, ProjectionAndOutcodes) {
       {-165, -105, 160, -5, -5, 160, kVrOutLeft | kVrOutAbove},
       {159, 99, 160, 319, 199, 160, 0},
       {-110, 350, 160, 50, 450, 160, kVrOutFar},
+      {478, -50, 160, 638, 50, 160, kVrOutRight},  // x = 2 x xmax is not far yet
+      {479, -50, 160, 639, 50, 160, kVrOutFar},
+      {-110, 298, 160, 50, 398, 160, kVrOutBelow},  // y = 2 x ymax
+      {-110, 299, 160, 50, 399, 160, kVrOutFar},
   };
   for (const auto& r : rows) {
     MeshPoint p = P(r.x, r.y, r.z);
