@@ -158,3 +158,51 @@ TEST_F(VrDrawTest, FlareShowsOnlyWhileItsLightPixelIsUncovered) {
   EXPECT_EQ(VR_Get_Flare_Count(), kVrMaxFlares);
 }
 
+
+// Each flare quad lights exactly its own box: the texture's rectangles each hold one bit of blue on black, so a
+// pixel's bits name the quads over it. Focal factors 200 and 120 give a = 18 and b = 11; the projection centre is
+// (300, 180); a box is centre - half its size, then its size.
+TEST_F(VrDrawTest, FlareQuadsHaveTheirSizesPlacesAndTextureRectangles) {
+  Start(640, 400);
+  const i32 slot = Add_Texture(0);
+  std::vector<u32>& t = textures.back();
+  std::fill(t.begin(), t.end(), 0u);
+  // Kind 1 quads 1 to 7, kind 3; kind 2 reads the first rectangle too (quad 1 stops a column short of its end).
+  const struct { i32 ua, va, ub, vb; u32 bit; } rects[] = {{0, 128, 128, 255, 1}, {128, 0, 255, 127, 2},
+      {160, 192, 176, 208, 4}, {128, 192, 160, 224, 8}, {192, 224, 224, 256, 16}, {128, 224, 160, 256, 32},
+      {160, 224, 192, 256, 64}, {0, 0, 64, 64, 128}};
+  for (const auto& r : rects)
+    for (i32 v = r.va; v < r.vb; v++) std::fill_n(&t[size_t(v * 256 + r.ua)], r.ub - r.ua, r.bit);
+  vr_view.focal_x = 200, vr_view.focal_y = 120;
+  VR_Set_Centre(300, 180);
+  Mesh_Create_Scene(10, 10, 2, 1, 10);
+  Mesh_Add_Object(0, 0, 0, 0, 0, 0, nullptr);
+  const u32 point = Mesh_Add_Point(0, 0, 0);
+  const u32 poly = Mesh_Add_Sprite_Poly(point, u32(slot), 0x200, 200, 200);  // colour: the black texel (100, 100)
+  Mesh_End_Object();
+  struct Box { i32 left, top, w, h; u32 bit; };
+  const struct { u32 flags; u8 kind; i32 x, y, half; std::vector<Box> boxes; } rows[] = {
+      // dx, dy = -157, -77, halved -79, -39, quartered -40, -20; ex, ey halved 78, 38, quartered 39, 19.
+      {0x281, 1, 457, 257, 0, {{385, 213, 144, 88, 1}, {71, 59, 144, 88, 2}, {212, 136, 18, 11, 4},
+          {242, 149, 36, 22, 8}, {125, 92, 36, 22, 16}, {360, 207, 36, 22, 32}, {321, 188, 36, 22, 64}}},
+      // e, f = -13, -101; -7, -51; 13, 101; 6, 50.
+      {0x281, 3, 326, 382, 0, {{265, 57, 45, 45, 128}, {274, 110, 39, 39, 128}, {291, 259, 45, 45, 128},
+          {287, 211, 38, 38, 128}}},
+      {0x1081, 2, 100, 300, 25, {{75, 275, 50, 50, 1}}},
+      {0x1081, 2, 100, 300, 0, {}}};  // the half size the engine leaves it
+  for (const auto& r : rows) {
+    mesh_work.polys[poly].flags = r.flags, mesh_work.polys[poly].type = r.kind;
+    vr_projected[point] = VrProjectedPoint{r.x, r.y, 10, {0, 0, 0}, 0};
+    std::fill(frame.begin(), frame.end(), 0u), VR_Clear_Flares(), VR_Draw_Polygon();
+    ASSERT_EQ(VR_Get_Flare_Count(), 1u);
+    const_cast<VrFlare*>(VR_Get_Flares())->half_size = r.half;  // nothing in the engine sets it
+    VR_Draw_Lens_Flares();
+    std::vector<u32> want(frame.size(), 0);
+    for (const Box& b : r.boxes)
+      for (i32 y = b.top; y < b.top + b.h; y++)
+        for (i32 x = b.left; x < b.left + b.w; x++) want[size_t(y * 640 + x)] += b.bit;
+    const i64 at = std::mismatch(frame.begin(), frame.end(), want.begin()).first - frame.begin();
+    EXPECT_EQ(at, i64(frame.size())) << "kind " << int(r.kind) << ", half " << r.half << ": pixel (" << at % 640
+                                     << ", " << at / 640 << ")";
+  }
+}
