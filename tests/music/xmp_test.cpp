@@ -305,7 +305,8 @@ XmSong Reference_Copy(XmSong song) {
 
 const std::vector<std::string> kRefused = {  // refused by our loader (its tests cover them) or by libxmp's
     "MRHPx-HBTN_LUCiFER.xm", "dontyou.xm", "format_xm_pattrunc.xm", "grass_near_the_house.xm", "ice21_ambiguous.xm",
-    "load_xm_invalid_instsize.xm", "load_xm_orders_mismatch.xm", "load_xm_invalid_pattern_length.xm", "load_xm_zero_samples.xm"};
+    "load_xm_invalid_instsize.xm", "load_xm_invalid_pattern_length.xm", "load_xm_orders_mismatch.xm",
+    "load_xm_zero_samples.xm"};
 const u32 kCorpusTicks = 3000;  // about 35 s of music a module
 const u32 kShowTicks = 25000;   // the whole show (55 orders of 384 ticks) and into its repeat
 const u32 kEffectsTicks = 1000;
@@ -330,5 +331,6 @@ TEST(XmpReference, EveryChannelAtEveryTickMatchesLibxmpButForTheListedDifference
   // Every rule and every listed place still meets its difference.
   for (const Rule& rule : kRules) EXPECT_TRUE(hit.count(&rule)) << rule.reason;
   for (const Known& k : kKnown)
-    for (const Place& p : k.places) EXPECT_TRUE(hit.count(&p)) << k.module << " " << p.order << "," << p.row << ": " << k.reason;
+    for (const Place& p : k.places)
+      EXPECT_TRUE(hit.count(&p)) << k.module << " " << p.order << "," << p.row << "," << p.channel << ": " << k.reason;
 }
