@@ -145,6 +145,9 @@ TEST(XmEffects, ArpeggioVibratoTremoloTremorRetriggerAndSettingsStepByTheirTable
       {"ED2 holds the voice", 3, {{0, {49, 1, 0, 0, 0}}, {1, {49, 1, 0x62, 0x0E, 0xD2}}}, left_gain, {63, 63, 63, 63, 63}},
       {"ED0 plays at once", 6, {{0, {49, 1, 0x20, 0x0E, 0xD0}}}, started_volume, {116}},
       {"H down to 0", 6, {{0, {49, 1, 0, 0x11, 0x0F}}}, global, {64, 49, 34, 19, 4, 0}},
+      // With both nibbles set a slide goes up by x: H42 after G20, A42 from volume 32.
+      {"H42 up by 4", 3, {{0, {49, 1, 0, 0x10, 0x20}}, {1, {0, 0, 0, 0x11, 0x42}}}, global, {32, 32, 32, 32, 36, 40}},
+      {"A42 up by 4", 4, {{0, {49, 1, 0x30, 0x0A, 0x42}}}, volume, {32, 36, 40, 44}},
       {"retrigger x2/3", 7, {{0, {49, 1, 0x30, 0x1B, 0x62}}}, volume, {32, 32, 21, 21, 14, 14, 9}},
       {"retrigger /2", 7, {{0, {49, 1, 0x30, 0x1B, 0x72}}}, volume, {32, 32, 16, 16, 8, 8, 4}},
       {"retrigger none", 7, {{0, {49, 1, 0x30, 0x1B, 0x82}}}, volume, {32, 32, 32, 32, 32, 32, 32}},
@@ -188,7 +191,8 @@ TEST(XmEffects, AutoVibratoFollowsTheInstrumentsWaveformAndSweep) {
     u8 type, sweep, rate;
     std::vector<i32> want;  // rate 64: positions 0, 64, 128, 192 at ticks 0..3 (85: 0, 85, 170, 255); depth 16
   } cases[] = {{0, 0, 64, {0, 16, 0, -16}}, {1, 0, 64, {16, 16, -16, -16}}, {2, 0, 64, {0, -8, 16, 8}},
-               {3, 0, 64, {0, 8, 16, -8}},  {0, 4, 64, {0, 4, 0, -12}},     {1, 0, 85, {16, 16, -16, -16}}};
+               {3, 0, 64, {0, 8, 16, -8}},  {0, 4, 64, {0, 4, 0, -12}},     {1, 0, 85, {16, 16, -16, -16}},
+               {1, 2, 0, {0, 8, 16, 16}}};  // the sweep counter stops at the sweep: 16 x 0/2, 1/2, 2/2, 2/2
   for (const Case& c : cases) {
     XmSong song = Song(6, {{0, {49, 1, 0, 0, 0}}});
     XmWriterInstrument& in = song.instruments[0];
@@ -309,6 +313,7 @@ TEST(XmEffects, PanningSlidesMoveByTheirNibblesInTheirDirections) {
       {"P left", 128, 0, 0x19, 0x03, {128128, 125125, 122122, 119119}},
       {"P stops at 255", 250, 0, 0x19, 0x40, {250250, 254254, 255255, 255255}},
       {"P stops at 0", 2, 0, 0x19, 0x01, {2002, 1001, 0, 0}},
+      {"P both nibbles: right by x", 128, 0, 0x19, 0x42, {128128, 132132, 136136, 140140}},
       {"column left", 128, 0xD3, 0, 0, {125125, 122122, 119119, 116116}},
       {"column right", 128, 0xE4, 0, 0, {132132, 136136, 140140, 144144}},
       {"column past 0", 4, 0xD3, 0, 0, {1001, -2000, -5000, -8000}},

@@ -159,6 +159,21 @@ TEST(XmMixer, OneNoteAtKnownVolumeAndPanRisesOverTheRampToItsLevel) {
   Xm_Free_Module(m);
 }
 
+// Each note moves its channel to the other voice of its pair (c, c + 32), both mixed, so the third and later
+// notes sound as the first two. Speed 2: a row of 1764 frames; after each note's rise, 16384 x 63 / 255.
+TEST(XmMixer, EveryNoteOfAChannelPlaysOnAMixedVoice) {
+  XmSong song = One_Sample_Song(Dc_Sample(16384));
+  song.speed = 2;
+  for (u32 row = 0; row < 6; row++) XmWriter_Cell(&song, 0, row, 1) = {49, 1, 0, 0, 0};
+  XmModule* m = Load_Song(song);
+  ASSERT_TRUE(m && Xm_Render_Start(m));
+  std::vector<i16> pcm(884 * 2 * 12);
+  for (u32 c = 0; c < 12; c++) Xm_Render_Chunk(&pcm[c * 884 * 2]);
+  for (u32 row = 0; row < 6; row++) EXPECT_EQ(pcm[(row * 1764 + 1000) * 2], 4048) << row;
+  EXPECT_EQ(Xm_Channel(1)->voice->number, 33);
+  Xm_Free_Module(m);
+}
+
 // On either side: a ramp to 255 half run, then the target back to 0 ramps down from the half reached.
 TEST(XmMixer, AGainChangeInTheMiddleOfARampStartsANewRampFromTheGainReached) {
   std::vector<i16> data(64 + 8, 10000);
