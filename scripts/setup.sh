@@ -4,7 +4,7 @@ set -euo pipefail
 
 # What the program needs, and what the tests, fuzzers and benchmarks need besides.
 VELMORAN_PACKAGES=(cmake ninja-build g++ pkg-config zlib1g-dev libsdl2-dev libpng-dev)
-VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xauth
+VELMORAN_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev clang xvfb xauth x11-utils
   imagemagick netpbm ffmpeg libopenmpt-dev openmpt123 libxmp-dev)
 # The Windows program: 32-bit cross compiler, and wine to run it (its 32-bit half needs i386).
 VELMORAN_WINDOWS_PACKAGES=(g++-mingw-w64-i686 binutils-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386
