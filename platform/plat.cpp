@@ -517,9 +517,9 @@ bool Plat_System_Dialog_Item_Message(PlatWindow dialog, i32 id, u32 message, uin
   return plat && plat->dialog_item_message && plat->dialog_item_message(dialog, id, message, wparam, lparam, result);
 }
 
-intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow, PlatWndProc proc, intptr_t param) {
+intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param) {
   if (!plat || (plat_config.fail & PLAT_FAIL_DIALOG)) return -1;
   // A setup script answers the dialog with any backend; without one the backend runs it.
-  if (!plat_config.setup[0] && plat->dialog_box) return plat->dialog_box(template_id, proc, param);
+  if (!plat_config.setup[0] && plat->dialog_box) return plat->dialog_box(template_id, parent, proc, param);
   return Plat_Dialog_Run(template_id, proc, param, plat_config.setup[0] ? nullptr : plat->dialog_loop);
 }

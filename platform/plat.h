@@ -129,6 +129,7 @@ bool Plat_Open_Console(void);
 // button, Escape and closing the dialog activate id 2. Check boxes and radio buttons keep their own
 // state, as auto controls do. Returns the code given to Plat_End_Dialog, -1 when the dialog cannot
 // be shown. A VELMORAN_SETUP script (headless: always, "run" when empty) clicks controls by name.
+// The system's dialog (win32) is owned by the parent: the main window, a dialog's handle, or 0 (none).
 intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param);
 void Plat_End_Dialog(PlatWindow dialog, intptr_t code);  // ends the loop after the current message
 // BM_SETCHECK (wparam 0/1) and BM_GETCHECK on a check box or radio button of the running dialog.

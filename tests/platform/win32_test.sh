@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows program under wine: the whole show headless against the Linux build's frames, its data
-# found beside it, an AVI written through AVIFile, the Direct3D utilities on real surfaces, and the
-# win32 backend's real window, console, Direct3D 9, setup and compressor dialogs, wave-out and error
-# boxes under Xvfb.
+# found beside it, an AVI written through AVIFile (and through a compressor picked in the system's
+# dialog), the Direct3D utilities on real surfaces, and the win32 backend's real window, console,
+# Direct3D 9, setup and compressor dialogs and their owners, wave-out and error boxes under Xvfb.
 # usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|audio|failures>
 set -u
 win=$1
@@ -74,6 +74,13 @@ avi)
     at=$(grep -abo strh $f | head -1 | cut -d: -f1)
     [ "$(od -An -t d2 -j $((at + 8 + 48)) -N 8 $f | tr -s ' ')" = " 0 0 320 200" ] || fail "$f: a wrong frame rectangle"
   done
+  # Through the system's own dialogs: the frames go through the compressor picked in the one that
+  # Avi_Open's owner owns (the file holds what that compressor made of them), and the setup dialog is
+  # owned by its parent. A new wine session: the one above began without a display.
+  wineserver -k 2> /dev/null
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-dialog-check.exe" picked.avi 2>&1 |
+    tr -d '\r' > out.txt
+  grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || { cat out.txt; fail "the dialogs' owners or the compressed frames"; }
   ;;
 d3dutil)
   # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
