@@ -110,7 +110,7 @@ i32 Win_Init_Demo(void) {
   if (end_code != 1) {
     // Exit (or closing the dialog) ends quietly; a dialog that could not be shown is a failure.
     if (end_code != -1) return 0;
-    fprintf(stderr, "Velmoran: Unable to show the setup dialog.\n");
+    Plat_Fatal_Message("Velmoran: Unable to show the setup dialog.");
     return -1;
   }
   const SetupChoices& setup = dialog.SetupDialog_Choices();

@@ -55,6 +55,8 @@ struct PlatBackend {
   void (*frame_advance)(void);  // a paint is about to be delivered
   bool (*minimised)(void);
   bool (*message_box)(const char* text, const char* caption);
+  // A fatal message, already printed, shown where the printed one reaches no one (null: nowhere else).
+  void (*fatal_box)(const char* text) = nullptr;
   bool (*present_init)(u32 width, u32 height, bool fullscreen, bool vsync);
   void (*present_clear)(u32 argb);
   bool (*present_back_buffer)(void) = nullptr;  // null: always there

@@ -429,6 +429,13 @@ void Plat_Message_Box(PlatWindow, const char* text, const char* caption) {
 }
 
 const char* Plat_Last_Message_Box(void) { return plat_last_box; }
+
+void Plat_Fatal_Message(const char* text) {
+  fprintf(stderr, "%s\n", text);
+  fflush(stderr);
+  if (plat && plat->fatal_box) plat->fatal_box(text);
+}
+
 void Plat_Show_Cursor(bool show) { plat->show_cursor(show); }
 #ifndef _WIN32
 // Standard output already exists here; no console is made (the Windows program makes one).

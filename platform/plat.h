@@ -121,6 +121,10 @@ void Plat_Invalidate(PlatWindow window);
 intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
 void Plat_Message_Box(PlatWindow owner, const char* text, const char* caption);
 const char* Plat_Last_Message_Box(void);  // for tests: the text of the last box shown
+// A fatal message of the program's own (the engine's go through its error module): printed on standard
+// error, and shown in a box too where the backend shows fatal messages when the printed ones reach no
+// one (the Windows program started from the desktop).
+void Plat_Fatal_Message(const char* text);
 void Plat_Show_Cursor(bool show);
 bool Plat_Open_Console(void);
 

@@ -207,10 +207,14 @@ void W32_Show(void) {
 void W32_Nothing(void) {}
 bool W32_Minimised(void) { return w32_minimised; }
 
+// The window keeps quiet while the box is up: a paint would only ask for the next one, and the box's
+// loop would spin on them.
 bool W32_Message_Box(const char* text, const char* caption) {
   fprintf(stderr, "%s: %s\n", caption, text);
   fflush(stderr);
+  Plat_Win32_Modal_Begin();
   MessageBoxA(w32_window, text, caption, MB_OK);
+  Plat_Win32_Modal_End();
   return true;
 }
 
@@ -469,6 +473,7 @@ const PlatBackend w32_backend = {
     .frame_advance = W32_Nothing,
     .minimised = W32_Minimised,
     .message_box = W32_Message_Box,
+    .fatal_box = W32_Fatal_Box,
     .present_init = W32_Present_Init,
     .present_clear = W32_Present_Clear,
     .present_back_buffer = W32_Present_Back_Buffer,
