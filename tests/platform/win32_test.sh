@@ -3,7 +3,8 @@
 # found beside it, an AVI written through AVIFile (and through a compressor picked in the system's
 # dialog), the Direct3D utilities on real surfaces, and the win32 backend's real window, console,
 # Direct3D 9, setup and compressor dialogs and their owners, wave-out and error boxes under Xvfb.
-# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|audio|failures>
+# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir>
+#   <prefix|headless|avi|d3dutil|window|dialog|audio|failures|ends>
 set -u
 win=$1
 linux=$2
@@ -183,6 +184,20 @@ failures)
     "box:Velmoran: Unable to show the setup dialog."
   VELMORAN_FAIL=dialog drive 101 "Velmoran: Unable to show the setup dialog." --
   grep -a -q "error box" out.txt && fail "a box although standard output is read"
+  ;;
+ends)
+  # The window run to its time limit several times in a row: each run ends with the limit's code, and
+  # Direct3D lets go of the window before the close destroys it (else wine warns of a device context
+  # taken from under it).
+  for run in 1 2 3 4 5; do
+    wineserver -k 2> /dev/null
+    VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=3 WINEDEBUG=-all,warn+win timeout 120 \
+      xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran.exe" > out.txt 2>&1
+    code=$?
+    echo "run $run: exit $code, $(grep -a -o "presented [0-9]* frames" out.txt)"
+    [ $code = 124 ] || { tail -5 out.txt; fail "run $run ended with $code"; }
+    grep -a "GetDC() without ReleaseDC()" out.txt && fail "run $run: the window was destroyed under Direct3D"
+  done
   ;;
 *)
   fail "unknown mode $mode"
