@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "host/win.h"
 #include "platform/avifile.h"
 
 namespace {
@@ -19,7 +20,7 @@ std::vector<u8> avi_buffer;  // one frame, reused
 u32 Avi_Stride(void) { return (u32(avi_width) * 3 + 3) & ~3u; }
 }  // namespace
 
-i32 Avi_Open(const char* name, i32, u32 frame_rate, PlatWindow, i32 width, i32 height) {
+i32 Avi_Open(const char* name, i32, u32 frame_rate, PlatWindow owner, i32 width, i32 height) {
   Avi_Close();
   avi_full = false;
   width &= ~1;
@@ -30,7 +31,7 @@ i32 Avi_Open(const char* name, i32, u32 frame_rate, PlatWindow, i32 width, i32 h
   avi_frame_rate = frame_rate;
   if (Plat_Avi_File_Open(&avi_file, name) != PLAT_AVI_OK) return AVI_ERROR;
   PlatAviStreamInfo info = {{'v', 'i', 'd', 's'}, 0, 1, frame_rate, 0, 0xFFFFFFFFu, 0, 0, width, height};
-  if (Plat_Avi_File_Create_Stream(avi_file, &avi_stream, &info) != PLAT_AVI_OK) {
+  if (Plat_Avi_File_Create_Stream(avi_file, &avi_stream, &info, owner) != PLAT_AVI_OK) {
     Avi_Close();
     return AVI_ERROR;
   }
@@ -95,7 +96,8 @@ bool Avi_Full(void) { return avi_full; }
 
 namespace {
 bool Avi_Capture_Open(const char* name, u32 frame_rate, u32 width, u32 height) {
-  return Avi_Open(name, 0, frame_rate, 0, i32(width), i32(height)) == AVI_OK;
+  // Frames are captured while the window shows them: the window owns the compressor dialog.
+  return Avi_Open(name, 0, frame_rate, Win_Get_Main_Window(), i32(width), i32(height)) == AVI_OK;
 }
 
 PlatVideoWrite Avi_Capture_Write(const u32* pixels, u32 width, u32) {

@@ -110,7 +110,7 @@ i32 Win_Init_Demo(void) {
   if (end_code != 1) {
     // Exit (or closing the dialog) ends quietly; a dialog that could not be shown is a failure.
     if (end_code != -1) return 0;
-    fprintf(stderr, "Velmoran: Unable to show the setup dialog.\n");
+    Plat_Fatal_Message("Velmoran: Unable to show the setup dialog.");
     return -1;
   }
   const SetupChoices& setup = dialog.SetupDialog_Choices();
@@ -179,9 +179,12 @@ intptr_t Win_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intpt
     case WM_CREATE:
       return 0;
     case WM_DESTROY:
-      // A second WM_DESTROY (the close box after the end) finds nothing left to free.
+      // A second WM_DESTROY (the close box after the end) finds nothing left to free. Direct3D goes now,
+      // while its window still exists: a close (the close box, a time limit) destroys the window right
+      // after this message, and a device outliving its window has its drawing surface pulled away under it.
       if (!win_ending) {
         win_ending = true;
+        Win_Release_Direct3D();
         Win_Delete_Dib();
         Plat_Post_Quit(0);
       }
@@ -241,6 +244,8 @@ i32 WinMain(void) {
     Plat_Translate_Message(&message);
     Plat_Dispatch_Message(&message);
   }
+  // Direct3D and the bitmap went with WM_DESTROY already; they are released here for a loop that ended
+  // without it.
   Win_Free_All();
   Win_Release_Direct3D();
   Win_Delete_Dib();

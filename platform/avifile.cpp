@@ -146,7 +146,9 @@ i32 Plat_Avi_File_Open(PlatAviFile** file, const char* name) {
   return PLAT_AVI_OK;
 }
 
-i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info) {
+// No compressor is asked for here: nothing has an owner.
+i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info,
+                                PlatWindow) {
   if (!stream) return PLAT_AVI_ERROR;
   *stream = nullptr;
   if (!file || !info || file->has_stream || memcmp(info->type, "vids", 4) != 0) return PLAT_AVI_ERROR;

@@ -1,5 +1,6 @@
 // A small AVIFile-like layer: one uncompressed video stream written into an AVI 1.0 file.
 #pragma once
+#include "platform/plat.h"
 #include "runtime/types.h"
 
 struct PlatAviFile;
@@ -37,8 +38,10 @@ const u32 kPlatAviKeyFrame = 0x10;
 
 // Creates (or replaces) the file for writing.
 i32 Plat_Avi_File_Open(PlatAviFile** file, const char* name);
-// The file holds one stream; a second one is refused.
-i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info);
+// The file holds one stream; a second one is refused. Where a person picks the compressor in the
+// system's dialog (the window backend), owner owns that dialog (0: none).
+i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info,
+                                PlatWindow owner);
 // The format must be an uncompressed bitmap header and is set once, before the first sample.
 i32 Plat_Avi_Stream_Set_Format(PlatAviStream* stream, i32 position, const void* format, u32 bytes);
 // Appends samples (frames) at position start; start must be the next frame. PLAT_AVI_FULL: the frame

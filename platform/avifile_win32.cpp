@@ -33,17 +33,17 @@ const u64 kAviSampleOverhead = 8 + 16;
 const u16 kAviVideoVersion = 0x010A;  // AVIFile needs Video for Windows 1.10 or later
 const UINT kAviChooseFlags = ICMF_CHOOSE_KEYFRAME | ICMF_CHOOSE_DATARATE;
 
-// With a person at the window, the compressor is asked for in the system's dialog and the frames go
-// through a compressed stream over the raw one; the window runs no frames while the dialog is up.
-// Unattended (headless) capture keeps the raw stream: nobody could answer. False: cancelled, or the
-// compressor cannot be had.
-bool Avi_Choose_Compressor(PlatAviStream* stream) {
+// With a person at the window, the compressor is asked for in the system's dialog, which the owner
+// owns, and the frames go through a compressed stream over the raw one; the window runs no frames
+// while the dialog is up. Unattended (headless) capture keeps the raw stream: nobody could answer.
+// False: cancelled, or the compressor cannot be had.
+bool Avi_Choose_Compressor(PlatAviStream* stream, HWND owner) {
   if (Plat_Get_Config().backend != PLAT_WIN32) return true;
   AVICOMPRESSOPTIONS options = {};
   LPAVICOMPRESSOPTIONS chosen[1] = {&options};
   PAVISTREAM streams[1] = {stream->raw};
   Plat_Win32_Modal_Begin();
-  INT_PTR answered = AVISaveOptions(Plat_Win32_Window(), kAviChooseFlags, 1, streams, chosen);
+  INT_PTR answered = AVISaveOptions(owner, kAviChooseFlags, 1, streams, chosen);
   Plat_Win32_Modal_End();
   if (!answered) return false;
   HRESULT made = AVIMakeCompressedStream(&stream->compressed, stream->raw, &options, nullptr);
@@ -68,7 +68,8 @@ i32 Plat_Avi_File_Open(PlatAviFile** file, const char* name) {
   return PLAT_AVI_OK;
 }
 
-i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info) {
+i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const PlatAviStreamInfo* info,
+                                PlatWindow owner) {
   *stream = nullptr;
   if (!file || file->has_stream) return PLAT_AVI_ERROR;
   AVISTREAMINFOA header = {};
@@ -83,7 +84,7 @@ i32 Plat_Avi_File_Create_Stream(PlatAviFile* file, PlatAviStream** stream, const
   if (AVIFileCreateStreamA(file->file, &handle, &header) != AVIERR_OK) return PLAT_AVI_ERROR;
   file->has_stream = true;
   file->stream = {file, handle, handle, nullptr, 0, false};
-  if (!Avi_Choose_Compressor(&file->stream)) {
+  if (!Avi_Choose_Compressor(&file->stream, Plat_Win32_Owner(owner))) {
     Plat_Avi_Stream_Release(&file->stream);
     return PLAT_AVI_ERROR;
   }

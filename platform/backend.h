@@ -55,6 +55,8 @@ struct PlatBackend {
   void (*frame_advance)(void);  // a paint is about to be delivered
   bool (*minimised)(void);
   bool (*message_box)(const char* text, const char* caption);
+  // A fatal message, already printed, shown where the printed one reaches no one (null: nowhere else).
+  void (*fatal_box)(const char* text) = nullptr;
   bool (*present_init)(u32 width, u32 height, bool fullscreen, bool vsync);
   void (*present_clear)(u32 argb);
   bool (*present_back_buffer)(void) = nullptr;  // null: always there
@@ -71,9 +73,9 @@ struct PlatBackend {
   void (*show_cursor)(bool show);
   // Runs the modal loop of the dialog set up by Plat_Dialog_Box until it ends; false: not shown.
   bool (*dialog_loop)(void);
-  // A system that runs dialogs itself (null: the layer's own dialog above): the whole modal run,
-  // the end of it, and messages to its controls.
-  intptr_t (*dialog_box)(u32 template_id, PlatWndProc proc, intptr_t param) = nullptr;
+  // A system that runs dialogs itself (null: the layer's own dialog above): the whole modal run, owned
+  // by the parent window (0: none), the end of it, and messages to its controls.
+  intptr_t (*dialog_box)(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param) = nullptr;
   bool (*end_dialog)(PlatWindow dialog, intptr_t code) = nullptr;  // false: not a dialog of the system's
   bool (*dialog_item_message)(PlatWindow dialog, i32 id, u32 message, uintptr_t wparam, intptr_t lparam,
                               intptr_t* result) = nullptr;

@@ -429,6 +429,13 @@ void Plat_Message_Box(PlatWindow, const char* text, const char* caption) {
 }
 
 const char* Plat_Last_Message_Box(void) { return plat_last_box; }
+
+void Plat_Fatal_Message(const char* text) {
+  fprintf(stderr, "%s\n", text);
+  fflush(stderr);
+  if (plat && plat->fatal_box) plat->fatal_box(text);
+}
+
 void Plat_Show_Cursor(bool show) { plat->show_cursor(show); }
 #ifndef _WIN32
 // Standard output already exists here; no console is made (the Windows program makes one).
@@ -517,9 +524,9 @@ bool Plat_System_Dialog_Item_Message(PlatWindow dialog, i32 id, u32 message, uin
   return plat && plat->dialog_item_message && plat->dialog_item_message(dialog, id, message, wparam, lparam, result);
 }
 
-intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow, PlatWndProc proc, intptr_t param) {
+intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param) {
   if (!plat || (plat_config.fail & PLAT_FAIL_DIALOG)) return -1;
   // A setup script answers the dialog with any backend; without one the backend runs it.
-  if (!plat_config.setup[0] && plat->dialog_box) return plat->dialog_box(template_id, proc, param);
+  if (!plat_config.setup[0] && plat->dialog_box) return plat->dialog_box(template_id, parent, proc, param);
   return Plat_Dialog_Run(template_id, proc, param, plat_config.setup[0] ? nullptr : plat->dialog_loop);
 }

@@ -121,6 +121,10 @@ void Plat_Invalidate(PlatWindow window);
 intptr_t Plat_Def_Window_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
 void Plat_Message_Box(PlatWindow owner, const char* text, const char* caption);
 const char* Plat_Last_Message_Box(void);  // for tests: the text of the last box shown
+// A fatal message of the program's own (the engine's go through its error module): printed on standard
+// error, and shown in a box too where the backend shows fatal messages when the printed ones reach no
+// one (the Windows program started from the desktop).
+void Plat_Fatal_Message(const char* text);
 void Plat_Show_Cursor(bool show);
 bool Plat_Open_Console(void);
 
@@ -129,6 +133,7 @@ bool Plat_Open_Console(void);
 // button, Escape and closing the dialog activate id 2. Check boxes and radio buttons keep their own
 // state, as auto controls do. Returns the code given to Plat_End_Dialog, -1 when the dialog cannot
 // be shown. A VELMORAN_SETUP script (headless: always, "run" when empty) clicks controls by name.
+// The system's dialog (win32) is owned by the parent: the main window, a dialog's handle, or 0 (none).
 intptr_t Plat_Dialog_Box(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param);
 void Plat_End_Dialog(PlatWindow dialog, intptr_t code);  // ends the loop after the current message
 // BM_SETCHECK (wparam 0/1) and BM_GETCHECK on a check box or radio button of the running dialog.

@@ -23,6 +23,7 @@ bool w32_minimised = false;
 bool w32_forwarding = false;  // the window's messages go to the layer until the backend closes
 u32 w32_modal_depth = 0;      // platform dialogs up: the window's messages go to the default procedure
 MSG w32_message = {};         // the message got last from the real queue
+const PlatWindow kW32MainWindow = 1;  // the layer's handle of its one window
 const LPARAM kW32KeyUpBits = LPARAM(0xC0000001u);  // previous state down, transition up, one repeat
 
 HWND w32_dialog = nullptr;
@@ -124,8 +125,8 @@ LRESULT CALLBACK W32_Window_Proc(HWND window, UINT message, WPARAM wparam, LPARA
 bool W32_Get_Message(PlatMsg* out) {
   BOOL got = GetMessageA(&w32_message, nullptr, 0, 0);
   if (got == -1) w32_message = MSG{nullptr, WM_QUIT, 0, 0, 0, {}};
-  *out = {w32_message.hwnd && w32_message.hwnd == w32_window ? 1u : 0u, w32_message.message, w32_message.wParam,
-          w32_message.lParam};
+  *out = {w32_message.hwnd && w32_message.hwnd == w32_window ? kW32MainWindow : 0u, w32_message.message,
+          w32_message.wParam, w32_message.lParam};
   return got > 0;
 }
 
@@ -206,10 +207,14 @@ void W32_Show(void) {
 void W32_Nothing(void) {}
 bool W32_Minimised(void) { return w32_minimised; }
 
+// The window keeps quiet while the box is up: a paint would only ask for the next one, and the box's
+// loop would spin on them.
 bool W32_Message_Box(const char* text, const char* caption) {
   fprintf(stderr, "%s: %s\n", caption, text);
   fflush(stderr);
+  Plat_Win32_Modal_Begin();
   MessageBoxA(w32_window, text, caption, MB_OK);
+  Plat_Win32_Modal_End();
   return true;
 }
 
@@ -382,11 +387,11 @@ INT_PTR CALLBACK W32_Dialog_Proc(HWND dialog, UINT message, WPARAM wparam, LPARA
   return w32_dialog_proc(W32_Handle(dialog), message, wparam, lparam) ? TRUE : FALSE;
 }
 
-intptr_t W32_Dialog_Box(u32 template_id, PlatWndProc proc, intptr_t param) {
+intptr_t W32_Dialog_Box(u32 template_id, PlatWindow parent, PlatWndProc proc, intptr_t param) {
   if (w32_dialog_proc) return -1;  // one modal dialog at a time
   w32_dialog_proc = proc;
   w32_dialog = nullptr;
-  INT_PTR code = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), nullptr,
+  INT_PTR code = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(template_id), Plat_Win32_Owner(parent),
                                  W32_Dialog_Proc, param);
   w32_dialog_proc = nullptr;
   w32_dialog = nullptr;
@@ -468,6 +473,7 @@ const PlatBackend w32_backend = {
     .frame_advance = W32_Nothing,
     .minimised = W32_Minimised,
     .message_box = W32_Message_Box,
+    .fatal_box = W32_Fatal_Box,
     .present_init = W32_Present_Init,
     .present_clear = W32_Present_Clear,
     .present_back_buffer = W32_Present_Back_Buffer,
@@ -495,6 +501,11 @@ const PlatBackend w32_backend = {
 const PlatBackend* Plat_Win32_Backend(void) { return &w32_backend; }
 
 HWND Plat_Win32_Window(void) { return w32_window; }
+
+HWND Plat_Win32_Owner(PlatWindow window) {
+  if (window == kW32MainWindow) return w32_window;
+  return reinterpret_cast<HWND>(uintptr_t(window));
+}
 void Plat_Win32_Modal_Begin(void) { w32_modal_depth++; }
 
 // The window paints again: frames go on.

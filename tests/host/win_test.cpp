@@ -88,3 +88,23 @@ TEST(FrameStep, SettersPassInOneStepTheEndSendsDestroyAndNoFrameRunsAfterShutdow
   Win_Release_Direct3D();
   Plat_Done();
 }
+
+// Destroying the window lets go of Direct3D at once, while the window still exists (a close destroys it right
+// after the message): a frame presented afterwards shows nothing, and the loop is told to quit.
+TEST(WindowProc, DestroyReleasesDirect3DWhileTheWindowExists) {
+  PlatConfig config;
+  config.backend = PLAT_HEADLESS;
+  ASSERT_TRUE(Plat_Init(config));
+  PlatClass cls = {Win_Window_Proc, "VelMoran / Tarvek", 8};
+  ASSERT_TRUE(Plat_Register_Class(&cls));
+  Win_Set_Main_Window(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239));
+  ASSERT_EQ(Win_Init_Direct3D(1), 0);
+  Seq_Init();
+  Win_Start_Demo();
+  Win_Present_Frame(nullptr, 0, 0);
+  Win_Window_Proc(1, WM_DESTROY, 0, 0);
+  Win_Present_Frame(nullptr, 0, 0);
+  PlatMsg message;
+  EXPECT_EQ(std::make_tuple(Plat_Presented_Frames(), Plat_Get_Message(&message)), std::make_tuple(1u, false));
+  Plat_Done();
+}

@@ -1,8 +1,8 @@
 // Drives the Windows program's real user interface from outside, as a person would: starts it,
 // clicks setup-dialog controls by id, presses Escape in its window or its close box, answers its
-// error box or presses OK in a dialog by title. usage: velmoran-drive [--no-output] <program>
-// [click:ID,ID,...] [escape:MS] [close:MS] [box:TEXT] [ok|cancel:TITLE] ...; prints "exit N". --no-output starts
-// it as from the desktop: standard output and error reach nothing.
+// error box (after reading it for a while) or presses OK in a dialog by title. usage: velmoran-drive
+// [--no-output] <program> [click:ID,ID,...] [escape:MS] [close:MS] [read:MS] [box:TEXT] [ok|cancel:TITLE]
+// ...; prints "exit N". --no-output starts it as from the desktop: standard output and error reach nothing.
 #include <windows.h>
 
 #include <cstdio>
@@ -86,6 +86,15 @@ bool Drive_Answer(const char* title, int button) {
   return printf("answered %s with %d\n", title, button), true;
 }
 
+// Leaves the error box up for a while, as a person reading it does; the line tells when it is up.
+bool Drive_Read_Box(int ms) {
+  if (!Drive_Find("#32770", "Error")) return printf("no error box\n"), false;
+  printf("error box up for %d ms\n", ms);
+  fflush(stdout);
+  Sleep(ms);
+  return true;
+}
+
 bool Drive_Box(const char* text) {
   HWND box = Drive_Find("#32770", "Error");
   if (!box) return printf("no error box\n"), false;
@@ -116,6 +125,7 @@ int main(int argc, char** argv) {
     else if (strncmp(argv[i], "escape:", 7) == 0) ok = Drive_Escape(atoi(argv[i] + 7));
     else if (strncmp(argv[i], "close:", 6) == 0) ok = Drive_Close(atoi(argv[i] + 6));
     else if (strncmp(argv[i], "box:", 4) == 0) ok = Drive_Box(argv[i] + 4);
+    else if (strncmp(argv[i], "read:", 5) == 0) ok = Drive_Read_Box(atoi(argv[i] + 5));
     else if (strncmp(argv[i], "ok:", 3) == 0) ok = Drive_Answer(argv[i] + 3, IDOK);
     else if (strncmp(argv[i], "cancel:", 7) == 0) ok = Drive_Answer(argv[i] + 7, IDCANCEL);
     else ok = false;

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Windows program under wine: the whole show headless against the Linux build's frames, its data
-# found beside it, an AVI written through AVIFile, the Direct3D utilities on real surfaces, and the
-# win32 backend's real window, console, Direct3D 9, setup and compressor dialogs, wave-out and error
-# boxes under Xvfb.
-# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir> <prefix|headless|avi|d3dutil|window|dialog|audio|failures>
+# found beside it, an AVI written through AVIFile (and through a compressor picked in the system's
+# dialog), the Direct3D utilities on real surfaces, and the win32 backend's real window, console,
+# Direct3D 9, setup and compressor dialogs and their owners, wave-out and error boxes under Xvfb.
+# usage: win32_test.sh <windows build dir> <linux velmoran> <work dir>
+#   <prefix|headless|avi|d3dutil|window|dialog|audio|failures|ends>
 set -u
 win=$1
 linux=$2
@@ -29,11 +30,31 @@ drive() {
   case ${1:-} in *.exe) program=$1; shift ;; esac
   steps=("$@")
   timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" "${options[@]}" "$program" \
-    "${steps[@]}" 2>&1 | tr -d '\r' > out.txt
+    "${steps[@]}" 2>&1 | stdbuf -oL tr -d '\r' > out.txt
   grep -a -q "^exit $want\$" out.txt || { grep -av '^\[' out.txt; fail "expected exit $want (${steps[*]})"; }
   for e in "${expect[@]}"; do
     grep -a -q -- "$e" out.txt || { grep -av '^\[' out.txt; fail "missing \"$e\" (${steps[*]})"; }
   done
+}
+
+# box_ticks <most ticks> <drive arguments, with read:MS before the box's answer>: drive, and the processor
+# time the program takes in 2 s while its error box is up, in clock ticks (1/100 s) read from /proc.
+box_ticks() {
+  local most=$1 tag=box$$ pid="" p before after
+  shift
+  rm -f out.txt
+  DRIVE_TAG=$tag drive "$@" &
+  local driven=$!
+  for _ in $(seq 300); do grep -a -q "error box up" out.txt 2> /dev/null && break; sleep 0.2; done
+  for p in $(grep -a -l "DRIVE_TAG=$tag" /proc/[0-9]*/environ 2> /dev/null); do
+    [[ $(tr '\0' '\n' < "${p%environ}cmdline" | head -1) == *velmoran.exe ]] && pid=${p%/environ}
+  done
+  ticks() { sed 's/.*) //' "$pid/stat" | awk '{print $12 + $13}'; }
+  before=$(ticks) && sleep 2 && after=$(ticks)
+  wait $driven || exit 1
+  [ -n "$pid" ] && [ -n "$after" ] || fail "the program was not found while its box was up"
+  echo "error box up: $((after - before)) ticks in 2 s"
+  [ $((after - before)) -le "$most" ] || fail "the program spun while its error box was up ($*)"
 }
 
 case $mode in
@@ -74,6 +95,13 @@ avi)
     at=$(grep -abo strh $f | head -1 | cut -d: -f1)
     [ "$(od -An -t d2 -j $((at + 8 + 48)) -N 8 $f | tr -s ' ')" = " 0 0 320 200" ] || fail "$f: a wrong frame rectangle"
   done
+  # Through the system's own dialogs: the frames go through the compressor picked in the one that
+  # Avi_Open's owner owns (the file holds what that compressor made of them), and the setup dialog is
+  # owned by its parent. A new wine session: the one above began without a display.
+  wineserver -k 2> /dev/null
+  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-dialog-check.exe" picked.avi 2>&1 |
+    tr -d '\r' > out.txt
+  grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || { cat out.txt; fail "the dialogs' owners or compressed frames"; }
   ;;
 d3dutil)
   # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
@@ -129,9 +157,10 @@ failures)
   VELMORAN_SETUP=run VELMORAN_FAIL=presenter drive 103 "error box: Failed to initialize Direct3D!" -- \
     "box:Failed to initialize Direct3D!"
   # Full screen cannot start in Xvfb: the box comes up over the visible window, whose paints must not
-  # run frames on the engine being shut down (at 960 x 600 that memory is unmapped: an access violation).
-  VELMORAN_SETUP=960,fullscreen,run WINEDEBUG=-all,+seh drive 103 "error box: Failed to initialize Direct3D!" -- \
-    "box:Failed to initialize Direct3D!"
+  # run frames on the engine being shut down (at 960 x 600 that memory is unmapped: an access violation),
+  # nor keep asking for the next paint while the box is up.
+  VELMORAN_SETUP=960,fullscreen,run WINEDEBUG=-all,+seh box_ticks 20 103 \
+    "error box: Failed to initialize Direct3D!" -- read:3000 "box:Failed to initialize Direct3D!"
   grep -a -q "code=c0000005" out.txt && fail "a frame ran after the shutdown"
   VELMORAN_SETUP=run VELMORAN_FAIL=window drive 102 -- "box:Unable to create the window."
   # Without its data and started as from the desktop, the fatal message comes in a box; with standard
@@ -146,8 +175,29 @@ failures)
     lonely/velmoran.exe > file.txt 2>&1
   grep -a -q "^exit 1.\?\$" file.txt && grep -a -q "Unable to open datafile" file.txt ||
     { cat file.txt; fail "a box or no message although standard output goes to a file"; }
-  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer drive 0 "Direct3D 9 presented [1-9]" "error box: Could not" -- \
-    "box:Could not get the backbuffer! Rendering stopped." escape:500
+  # The window keeps still while the box is up.
+  VELMORAN_SETUP=run VELMORAN_FAIL=backbuffer box_ticks 20 0 "Direct3D 9 presented [1-9]" "error box: Could not" -- \
+    read:3000 "box:Could not get the backbuffer! Rendering stopped." escape:500
+  # A setup dialog that cannot be made: its message in a box too when started as from the desktop, else
+  # only printed.
+  VELMORAN_FAIL=dialog drive 101 "error box: Velmoran: Unable to show the setup dialog." -- --no-output \
+    "box:Velmoran: Unable to show the setup dialog."
+  VELMORAN_FAIL=dialog drive 101 "Velmoran: Unable to show the setup dialog." --
+  grep -a -q "error box" out.txt && fail "a box although standard output is read"
+  ;;
+ends)
+  # The window run to its time limit several times in a row: each run ends with the limit's code, and
+  # Direct3D lets go of the window before the close destroys it (else wine warns of a device context
+  # taken from under it).
+  for run in 1 2 3 4 5; do
+    wineserver -k 2> /dev/null
+    VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=3 WINEDEBUG=-all,warn+win timeout 120 \
+      xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran.exe" > out.txt 2>&1
+    code=$?
+    echo "run $run: exit $code, $(grep -a -o "presented [0-9]* frames" out.txt)"
+    [ $code = 124 ] || { tail -5 out.txt; fail "run $run ended with $code"; }
+    grep -a "GetDC() without ReleaseDC()" out.txt && fail "run $run: the window was destroyed under Direct3D"
+  done
   ;;
 *)
   fail "unknown mode $mode"
