@@ -4,6 +4,7 @@
 # usage: show_test.sh <velmoran> <work dir> <headless|failures|sdl|sanitize|compare <other velmoran>>
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+xvfb=$here/../xvfb_run.sh
 prog=$1
 work=$2
 mode=$3
@@ -114,12 +115,12 @@ failures)
   echo "failures: all exit codes as expected"
   ;;
 sdl)
-  command -v xvfb-run > /dev/null || fail "xvfb-run is missing"
+  command -v Xvfb > /dev/null || fail "Xvfb is missing"
   run 0 SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=run VELMORAN_KEYS=20:down:27 \
-    xvfb-run -a -s "-screen 0 1024x768x24"
+    "$xvfb" 1024x768x24
   grep -q "client area 320x200" out.txt || { cat out.txt; fail "client area is not 320x200"; }
   run 0 SDL_AUDIODRIVER=dummy VELMORAN_BACKEND=sdl VELMORAN_SETUP=960,run VELMORAN_KEYS=20:down:27 \
-    xvfb-run -a -s "-screen 0 1024x768x24"
+    "$xvfb" 1024x768x24
   grep -q "client area 960x600" out.txt || { cat out.txt; fail "client area is not 960x600"; }
   # A wall-clock limit counts from start-up: the show runs in real time until it.
   start=$(date +%s%N)

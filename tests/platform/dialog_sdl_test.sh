@@ -3,12 +3,13 @@
 # through SDL's event queue choose the output size, and a screenshot shows the chosen controls.
 # usage: dialog_sdl_test.sh <velmoran> <work dir>
 set -u
+xvfb=$(cd "$(dirname "$0")/.." && pwd)/xvfb_run.sh
 prog=$1
 work=$2
 mkdir -p "$work"
 cd "$work" || exit 1
 fail() { echo "FAIL: $*"; exit 1; }
-command -v xvfb-run > /dev/null || fail "xvfb-run is missing"
+command -v Xvfb > /dev/null || fail "Xvfb is missing"
 command -v import > /dev/null || fail "ImageMagick's import is missing"
 
 # Inside the X server: run the program with the given dialog input, screenshot after <delay> s.
@@ -30,7 +31,7 @@ chmod +x inside.sh
 
 run() {  # run <keys> <screenshot delay or -> <expected exit code, or "show": RUN! was pressed>
   rm -f out.txt err.txt code.txt shot.png
-  timeout 120 xvfb-run -a -s "-screen 0 800x600x24" ./inside.sh "$prog" "$1" "$2" || fail "xvfb-run failed ($1)"
+  timeout 120 "$xvfb" 800x600x24 ./inside.sh "$prog" "$1" "$2" || fail "the dialog run under Xvfb failed ($1)"
   # After RUN! the show's own run decides the exit code; the show tests check that.
   if [ "$3" = show ]; then
     grep -q "Demo: Loading" out.txt || { cat out.txt err.txt; fail "the show did not start ($1)"; }

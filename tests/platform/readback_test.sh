@@ -17,6 +17,7 @@
 # that puts M at about 6 s; its frame M + 1 must be the show's first title frame of the kept reference.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
+xvfb=$here/../xvfb_run.sh
 self=$here/$(basename "$0")
 prog=$1
 work=$2
@@ -107,7 +108,7 @@ fi
 
 mkdir -p "$work"
 cd "$work" || exit 1
-for tool in xvfb-run xwininfo import convert compare identify; do
+for tool in Xvfb xwininfo import convert compare identify; do
   command -v $tool > /dev/null || fail "$tool is missing"
 done
 [ -s "$reference" ] || fail "no kept reference $reference"
@@ -115,7 +116,7 @@ rm -f m.txt
 case $backend in
 sdl)
   # Vsync paces the window's paints at the screen's rate: about 5 s for 300.
-  timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$self" "$prog" "$work" "$width" inside sdl 300 ||
+  timeout 300 "$xvfb" 1024x768x24 "$self" "$prog" "$work" "$width" inside sdl 300 ||
     fail "the sdl window could not be read back"
   ;;
 win32)
@@ -125,7 +126,7 @@ win32)
   wineserver -k 2> /dev/null
   trap 'wineserver -k 2> /dev/null' EXIT
   # Unpaced, wine paints some 800 held frames a second at 320 x 200, fewer at larger sizes.
-  timeout 300 xvfb-run -a -s "-screen 0 1024x768x24" "$self" "$prog" "$work" "$width" inside win32 \
+  timeout 300 "$xvfb" 1024x768x24 "$self" "$prog" "$work" "$width" inside win32 \
     $((4000 * 320 / width)) "$win" ||
     fail "the wine window could not be read back"
   ;;

@@ -11,6 +11,7 @@ linux=$2
 work=$3
 mode=$4
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+xvfb=$source_dir/tests/xvfb_run.sh
 mkdir -p "$work"
 cd "$work" || exit 1
 export WINEPREFIX=$win/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winealsa.drv,winepulse.drv="
@@ -29,7 +30,7 @@ drive() {
   [ "${1:-}" = --no-output ] && { options+=("$1"); shift; }
   case ${1:-} in *.exe) program=$1; shift ;; esac
   steps=("$@")
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" "${options[@]}" "$program" \
+  timeout 120 "$xvfb" 1280x1024x24 wine "$win/velmoran-drive.exe" "${options[@]}" "$program" \
     "${steps[@]}" 2>&1 | stdbuf -oL tr -d '\r' > out.txt
   grep -a -q "^exit $want\$" out.txt || { grep -av '^\[' out.txt; fail "expected exit $want (${steps[*]})"; }
   for e in "${expect[@]}"; do
@@ -99,7 +100,7 @@ avi)
   # Avi_Open's owner owns (the file holds what that compressor made of them), and the setup dialog is
   # owned by its parent. A new wine session: the one above began without a display.
   wineserver -k 2> /dev/null
-  timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-dialog-check.exe" picked.avi 2>&1 |
+  timeout 120 "$xvfb" 1280x1024x24 wine "$win/velmoran-dialog-check.exe" picked.avi 2>&1 |
     tr -d '\r' > out.txt
   grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || { cat out.txt; fail "the dialogs' owners or compressed frames"; }
   ;;
@@ -107,7 +108,7 @@ d3dutil)
   # A picture made by ImageMagick, loaded through D3DX (wine's D3DX reads BMP without further codecs).
   convert -size 128x256 xc:black -size 128x256 xc:white +append -type truecolor BMP3:picture.bmp || fail "convert"
   # D3DX's trace shows the filter it was given: linear (3) for the load and the copy, as asked.
-  WINEDEBUG=-all,trace+d3dx timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" \
+  WINEDEBUG=-all,trace+d3dx timeout 120 "$xvfb" 1280x1024x24 \
     wine "$win/velmoran-d3dutil-check.exe" picture.bmp 2>&1 | tr -d '\r' > out.txt
   grep -v ":d3dx:" out.txt
   grep -q "^[1-9][0-9]* passed, 0 failed" out.txt || fail "the Direct3D utilities"
@@ -132,7 +133,7 @@ window)
   VELMORAN_SETUP=run VELMORAN_MAX_FRAMES=3000 VELMORAN_KEYS=30:down:27,40:up:27 drive 0 "presented [1-9]" --
   VELMORAN_SETUP=run drive 0 "close box pressed" "presented [1-9]" -- close:1000
   # The console the program can open holds what standard output and error write.
-  timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-console-check.exe" ||
+  timeout 60 "$xvfb" 1280x1024x24 wine "$win/velmoran-console-check.exe" ||
     fail "no console with standard output and error in it"
   ;;
 dialog)
@@ -171,7 +172,7 @@ failures)
   VELMORAN_SETUP=run drive 1 "Unable to open datafile" -- lonely/velmoran.exe
   grep -a -q "error box" out.txt && fail "a box although standard output is read"
   # Standard output written to a file is read too: no box, the program ends at once.
-  VELMORAN_SETUP=run timeout 120 xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran-drive.exe" \
+  VELMORAN_SETUP=run timeout 120 "$xvfb" 1280x1024x24 wine "$win/velmoran-drive.exe" \
     lonely/velmoran.exe > file.txt 2>&1
   grep -a -q "^exit 1.\?\$" file.txt && grep -a -q "Unable to open datafile" file.txt ||
     { cat file.txt; fail "a box or no message although standard output goes to a file"; }
@@ -192,7 +193,7 @@ ends)
   for run in 1 2 3 4 5; do
     wineserver -k 2> /dev/null
     VELMORAN_SETUP=run VELMORAN_MAX_SECONDS=3 WINEDEBUG=-all,warn+win timeout 120 \
-      xvfb-run -a -s "-screen 0 1280x1024x24" wine "$win/velmoran.exe" > out.txt 2>&1
+      "$xvfb" 1280x1024x24 wine "$win/velmoran.exe" > out.txt 2>&1
     code=$?
     echo "run $run: exit $code, $(grep -a -o "presented [0-9]* frames" out.txt)"
     [ $code = 124 ] || { tail -5 out.txt; fail "run $run ended with $code"; }
