@@ -47,19 +47,23 @@ intptr_t Test_Proc(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lp
   Plat_Post_Quit(0);
   return 0;
 }
+// The headless platform with the host's window (drawn by proc) and Direct3D on it.
+void Open_Headless_Window(PlatWndProc proc) {
+  PlatConfig config;
+  config.backend = PLAT_HEADLESS;
+  ASSERT_TRUE(Plat_Init(config));
+  PlatClass cls = {proc, "VelMoran / Tarvek", 8};
+  ASSERT_TRUE(Plat_Register_Class(&cls));
+  Win_Set_Main_Window(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239));
+  ASSERT_EQ(Win_Init_Direct3D(1), 0);
+}
 }  // namespace
 
 // A drawing event of 8 rows, two setters, another drawing event and the end: each step draws the current
 // frame event and passes what is due; the step that reaches the end sends destroy and presents nothing. Once
 // the exit order has begun (a modal box after a platform failure dispatches paints), a paint draws nothing.
 TEST(FrameStep, SettersPassInOneStepTheEndSendsDestroyAndNoFrameRunsAfterShutdown) {
-  PlatConfig config;
-  config.backend = PLAT_HEADLESS;
-  ASSERT_TRUE(Plat_Init(config));
-  PlatClass cls = {Test_Proc, "VelMoran / Tarvek", 8};
-  ASSERT_TRUE(Plat_Register_Class(&cls));
-  Win_Set_Main_Window(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239));
-  ASSERT_EQ(Win_Init_Direct3D(1), 0);
+  ASSERT_NO_FATAL_FAILURE(Open_Headless_Window(Test_Proc));
   Seq_Set_Position_Reader([](u32* order, u32* row) { *order = heard_order, *row = heard_row; });
   // Steps: row heard, exit order begun first, calls, frames presented and destroys sent so far.
   const std::vector<std::tuple<u32, bool, const char*, u32, intptr_t>> runs[] = {
@@ -92,13 +96,7 @@ TEST(FrameStep, SettersPassInOneStepTheEndSendsDestroyAndNoFrameRunsAfterShutdow
 // Destroying the window lets go of Direct3D at once, while the window still exists (a close destroys it right
 // after the message): a frame presented afterwards shows nothing, and the loop is told to quit.
 TEST(WindowProc, DestroyReleasesDirect3DWhileTheWindowExists) {
-  PlatConfig config;
-  config.backend = PLAT_HEADLESS;
-  ASSERT_TRUE(Plat_Init(config));
-  PlatClass cls = {Win_Window_Proc, "VelMoran / Tarvek", 8};
-  ASSERT_TRUE(Plat_Register_Class(&cls));
-  Win_Set_Main_Window(Plat_Create_Window("VelMoran / Tarvek", "VelMoran / Tarvek", 336, 239));
-  ASSERT_EQ(Win_Init_Direct3D(1), 0);
+  ASSERT_NO_FATAL_FAILURE(Open_Headless_Window(Win_Window_Proc));
   Seq_Init();
   Win_Start_Demo();
   Win_Present_Frame(nullptr, 0, 0);
