@@ -272,7 +272,7 @@ PlatWindow Plat_Create_Window(const char* class_name, const char* title, i32 wid
   if (plat_window != 0 || (plat_config.fail & PLAT_FAIL_WINDOW)) return 0;
   if (Plat_Loop()) {
     // The system sends WM_CREATE from inside the creation: the procedure must know the window then.
-    plat_window = 1;
+    plat_window = kPlatMainWindow;
     plat_window_live = true;
     if (plat->create_window(title, width, height)) return plat_window;
     plat_window = 0;
@@ -280,7 +280,7 @@ PlatWindow Plat_Create_Window(const char* class_name, const char* title, i32 wid
     return 0;
   }
   if (!plat->create_window(title, width, height)) return 0;
-  plat_window = 1;
+  plat_window = kPlatMainWindow;
   plat_window_live = true;
   plat_window_invalid = true;  // a new window needs its first paint
   plat_class.proc(plat_window, WM_CREATE, 0, 0);

@@ -7,6 +7,7 @@
 #include "runtime/types.h"
 
 typedef u32 PlatWindow;  // 0: none
+const PlatWindow kPlatMainWindow = 1;  // the layer's handle of its one window
 typedef intptr_t (*PlatWndProc)(PlatWindow window, u32 message, uintptr_t wparam, intptr_t lparam);
 
 struct PlatMsg {

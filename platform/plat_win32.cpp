@@ -23,7 +23,6 @@ bool w32_minimised = false;
 bool w32_forwarding = false;  // the window's messages go to the layer until the backend closes
 u32 w32_modal_depth = 0;      // platform dialogs up: the window's messages go to the default procedure
 MSG w32_message = {};         // the message got last from the real queue
-const PlatWindow kW32MainWindow = 1;  // the layer's handle of its one window
 const LPARAM kW32KeyUpBits = LPARAM(0xC0000001u);  // previous state down, transition up, one repeat
 
 HWND w32_dialog = nullptr;
@@ -125,7 +124,7 @@ LRESULT CALLBACK W32_Window_Proc(HWND window, UINT message, WPARAM wparam, LPARA
 bool W32_Get_Message(PlatMsg* out) {
   BOOL got = GetMessageA(&w32_message, nullptr, 0, 0);
   if (got == -1) w32_message = MSG{nullptr, WM_QUIT, 0, 0, 0, {}};
-  *out = {w32_message.hwnd && w32_message.hwnd == w32_window ? kW32MainWindow : 0u, w32_message.message,
+  *out = {w32_message.hwnd && w32_message.hwnd == w32_window ? kPlatMainWindow : 0u, w32_message.message,
           w32_message.wParam, w32_message.lParam};
   return got > 0;
 }
@@ -503,7 +502,7 @@ const PlatBackend* Plat_Win32_Backend(void) { return &w32_backend; }
 HWND Plat_Win32_Window(void) { return w32_window; }
 
 HWND Plat_Win32_Owner(PlatWindow window) {
-  if (window == kW32MainWindow) return w32_window;
+  if (window == kPlatMainWindow) return w32_window;
   return reinterpret_cast<HWND>(uintptr_t(window));
 }
 void Plat_Win32_Modal_Begin(void) { w32_modal_depth++; }
